@@ -1,0 +1,40 @@
+// The stays table [register] of data source Register.
+#pragma once
+
+#include "Database.h"
+#include "GuestRecord.h"
+
+class CRegisterset : public CRecordset
+{
+public:
+    explicit CRegisterset(CDatabase* pdb);
+
+    long m_nID = 0;
+    CString m_strRoomNo;
+    CString m_strName;
+    BOOL m_bSex = FALSE;
+    CString m_strNation;
+    COleDateTime m_dtBirth;
+    COleDateTime m_dtCheckIn;
+    COleDateTime m_dtCheckOut;  // null while the guest stays
+    CString m_strIdNumber;
+    CString m_strNativePlace;
+    CString m_strRemarks;
+    CString m_strPaid;
+    CString m_strDeposit;
+
+    CString GetDefaultConnect() override;
+    CString GetDefaultSQL() override;
+    void DoFieldExchange(CFieldExchange* pFX) override;
+
+    // 0-based position of the first row that matches rec, or -1; the cursor stays on it.
+    int FindRecord(GuestRecord rec);
+    BOOL AddRecord(CString strRoomNo, CString strName, BOOL bSex, CString strNation, COleDateTime dtBirth,
+                   COleDateTime dtCheckIn, CString strIdNumber, CString strNativePlace, CString strRemarks,
+                   CString strPaid, CString strDeposit);
+    // Writes now as the check-out of the open stay of that room and guest.
+    BOOL CloseStay(CString strRoomNo, CString strName, COleDateTime dt);
+};
+
+// Two dates are the same when both are valid and less than half a second apart, or both null.
+bool SameStayDate(const COleDateTime& a, const COleDateTime& b);

@@ -1,0 +1,122 @@
+#include "DataSources.h"
+
+#include "MessageBox.h"
+#include "OdbcInstaller.h"
+#include "ProgramFolder.h"
+
+namespace {
+
+struct SourceInfo
+{
+    const wchar_t* name;
+    const wchar_t* file;
+    const wchar_t* desc;
+    const wchar_t* connect;
+};
+
+// Registration order: Hotel, Register, Cashbook.
+const SourceInfo kHotel = {L"Hotel", L"Hotel.db", L"Hotel record!!", L"DSN=Hotel"};
+const SourceInfo kRegister = {L"Register", L"Register.db", L"Register record!!", L"DSN=Register"};
+const SourceInfo kCashbook = {L"Cashbook", L"Cashbook.db", L"Cashbook record!!", L"DSN=Cashbook"};
+
+CString FolderOf(const CString& path)
+{
+    int slash = path.Find(wxT('/'), true);
+    return slash == wxNOT_FOUND ? CString() : path.Left(static_cast<size_t>(slash) + 1);
+}
+
+// Opens the three in order and returns FALSE at the first failure; the ones opened stay open.
+BOOL TryOpenAll(DataConnections& db)
+{
+    CDatabase* connections[] = {&db.m_dbHotel, &db.m_dbRegister, &db.m_dbCashbook};
+    const SourceInfo* infos[] = {&kHotel, &kRegister, &kCashbook};
+    for (int i = 0; i < 3; ++i) {
+        try {
+            connections[i]->OpenEx(infos[i]->connect, CDatabase::useCursorLib);
+        } catch (const CDBException&) {
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+void RegisterAll(WORD request)
+{
+    CString folder = GetDataSaveFolder();
+    for (const SourceInfo* info : {&kHotel, &kRegister, &kCashbook})
+        ConfigDataSource(request, folder + info->file, info->name, info->desc);
+}
+
+}  // namespace
+
+CString GetDataSaveFolder()
+{
+    return GetProgramFolder() + wxT("DataSave/");
+}
+
+std::wstring BuildDataSourceAttributes(const CString& strDsn, const CString& strDbPath, const CString& strDesc)
+{
+    // Built to its full length, so a deep program folder still registers the whole path.
+    std::wstring attrs;
+    attrs += L"DSN=";
+    attrs += strDsn.ToStdWstring();
+    attrs += L'\0';
+    attrs += L" DBQ=";
+    attrs += strDbPath.ToStdWstring();
+    attrs += L'\0';
+    attrs += L" DESCRIPTION=";
+    attrs += strDesc.ToStdWstring();
+    attrs += L'\0';
+    attrs += L" DEFAULTDIR=";
+    attrs += FolderOf(strDbPath).ToStdWstring();
+    attrs += L'\0';
+    attrs += L'\0';
+    return attrs;
+}
+
+BOOL ConfigDataSource(WORD fRequest, CString strDbPath, CString strDsn, CString strDesc)
+{
+    std::wstring attrs = BuildDataSourceAttributes(strDsn, strDbPath, strDesc);
+    return SQLConfigDataSourceW(nullptr, fRequest, L"Microsoft Access Driver (*.mdb)", attrs.c_str()) ? TRUE
+                                                                                                      : FALSE;
+}
+
+void CloseDataSources(DataConnections& db)
+{
+    for (CDatabase* connection : {&db.m_dbHotel, &db.m_dbRegister, &db.m_dbCashbook})
+        if (connection->IsOpen())
+            connection->Close();
+}
+
+BOOL ProbeDataSources(DataConnections& db)
+{
+    BOOL ok = TryOpenAll(db);
+    CloseDataSources(db);
+    return ok;
+}
+
+void CreateDataSources(DataConnections& db)
+{
+    RegisterAll(ODBC_REMOVE_DSN);
+    // Data sources of these names may also exist elsewhere (system ones); only when
+    // they do not all open is the program's own set registered.
+    if (!TryOpenAll(db))
+        RegisterAll(ODBC_ADD_DSN);
+    CloseDataSources(db);
+}
+
+BOOL OpenDataSources(DataConnections& db)
+{
+    CDatabase* connections[] = {&db.m_dbHotel, &db.m_dbRegister, &db.m_dbCashbook};
+    const SourceInfo* infos[] = {&kHotel, &kRegister, &kCashbook};
+    for (int i = 0; i < 3; ++i) {
+        try {
+            connections[i]->OpenEx(infos[i]->connect, CDatabase::useCursorLib);
+        } catch (const CDBException& e) {
+            AfxMessageBox(CString(L"打开") + infos[i]->name + L"数据库失败！", MB_OK);
+            e.ReportError();
+            return FALSE;
+        }
+    }
+    return TRUE;
+}

@@ -1,0 +1,75 @@
+#include "CQuillan2021App.h"
+
+#include <wx/msgdlg.h>
+#include "CMainFrame.h"
+#include "LockSettings.h"
+#include "MessageBox.h"
+
+void BindMessageBoxesToWx()
+{
+    SetMessageBoxHandler([](const CString& text, const CString& caption, UINT style) {
+        long wxStyle = (style & MB_YESNO) ? wxYES_NO : wxOK;
+        if ((style & 0xF0) == MB_ICONQUESTION)
+            wxStyle |= wxICON_QUESTION;
+        else if ((style & 0xF0) == MB_ICONERROR)
+            wxStyle |= wxICON_ERROR;
+        else if ((style & 0xF0) == MB_ICONWARNING)
+            wxStyle |= wxICON_WARNING;
+        switch (wxMessageBox(text, caption, wxStyle)) {
+        case wxYES: return IDYES;
+        case wxNO: return IDNO;
+        case wxCANCEL: return IDCANCEL;
+        default: return IDOK;
+        }
+    });
+}
+
+bool CQuillan2021App::OnInit()
+{
+    SetAppName("Quillan2021");
+    BindMessageBoxesToWx();
+    return InitInstance() != FALSE;
+}
+
+int CQuillan2021App::OnExit()
+{
+    return ExitInstance();
+}
+
+BOOL CQuillan2021App::InitInstance()
+{
+    m_instanceChecker = std::make_unique<wxSingleInstanceChecker>("Quillan2021");
+    if (m_instanceChecker->IsAnotherRunning())
+        return FALSE;
+
+    ReadLockSettings();
+    m_bSettingsRead = true;
+
+    if (!ProbeDataSources())
+        CreateDataSources();
+    if (!OpenDataSources()) {
+        ExitInstance();
+        return FALSE;
+    }
+
+    CMainFrame* frame = new CMainFrame();
+    SetTopWindow(frame);
+    frame->Show(true);
+    frame->SetTitle(wxString::FromUTF8("青禾旅馆"));
+    return TRUE;
+}
+
+int CQuillan2021App::ExitInstance()
+{
+    CloseDataSources(*this);
+    if (m_bSettingsRead) {
+        SaveLockSettings();
+        m_bSettingsRead = false;
+    }
+    return 0;
+}
+
+CQuillan2021App& GetTheApp()
+{
+    return *static_cast<CQuillan2021App*>(wxApp::GetInstance());
+}

@@ -1,0 +1,34 @@
+// The application object: start-up in a fixed order, the three connections
+// for the whole run, and shutdown.
+#pragma once
+
+#include <memory>
+#include <wx/app.h>
+#include <wx/snglinst.h>
+#include "DataSources.h"
+
+class CQuillan2021App : public wxApp, public DataConnections
+{
+public:
+    bool OnInit() override;
+    int OnExit() override;
+
+    BOOL InitInstance();
+    int ExitInstance();
+
+    BOOL ProbeDataSources() { return ::ProbeDataSources(*this); }
+    void CreateDataSources() { ::CreateDataSources(*this); }
+    BOOL OpenDataSources() { return ::OpenDataSources(*this); }
+
+private:
+    std::unique_ptr<wxSingleInstanceChecker> m_instanceChecker;
+    // Set once the settings were read, so that a copy that ended before that
+    // never writes its defaults over the settings of the running copy.
+    bool m_bSettingsRead = false;
+};
+
+// The running application object, whose connections every recordset is built on.
+CQuillan2021App& GetTheApp();
+
+// Shows message boxes of platform/ and data/ through wxMessageBox.
+void BindMessageBoxesToWx();

@@ -1,0 +1,30 @@
+// The room board: one row per room of the rooms table, ten columns.
+#pragma once
+
+#include <memory>
+#include <wx/listctrl.h>
+#include "CHouseset.h"
+
+class CQuillan2021View : public wxListCtrl
+{
+public:
+    explicit CQuillan2021View(wxWindow* parent);
+
+    void OnInitialUpdate();
+    void LoadRooms();
+    // nMode 1 inserts a row at nItem; nMode 0 refreshes the row of strRoomNo.
+    BOOL UpdateRoomItem(int nItem, CString strRoomNo, int nMode);
+    int FindRoomItem(CString strRoomNo);
+
+private:
+    BOOL OpenRooms();
+
+    std::unique_ptr<CHouseset> m_pHouseset;
+};
+
+// The texts of columns 1 to 9 of a room's row; pictures are not texts and read empty.
+struct RoomRowTexts
+{
+    wxString price, reserveDate, persons, hourStart, hourEnd, intro;
+};
+RoomRowTexts FormatRoomRow(const CHouseset& room);

@@ -1,0 +1,3 @@
+#include "CQuillan2021App.h"
+
+wxIMPLEMENT_APP(CQuillan2021App);

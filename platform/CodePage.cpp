@@ -1,0 +1,115 @@
+#include "CodePage.h"
+
+#include <cerrno>
+#include <cwchar>
+#include <iconv.h>
+#include <vector>
+
+namespace {
+
+const char* CharsetOf(UINT codePage)
+{
+    return codePage == CP_UTF8 ? "UTF-8" : "GBK";
+}
+
+// Converts the whole input, putting `replacement` (already in the target
+// encoding) in place of every unit that cannot be converted, so that odd
+// input never stops the conversion half way.
+std::string Convert(const char* from, const char* to, const char* input, size_t inputBytes, size_t unitSize,
+                    const std::string& replacement, bool* replaced)
+{
+    std::string result;
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return result;
+    char* in = const_cast<char*>(input);
+    size_t inLeft = inputBytes;
+    std::vector<char> chunk(4096);
+    while (inLeft > 0) {
+        char* out = chunk.data();
+        size_t outLeft = chunk.size();
+        size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
+        result.append(chunk.data(), chunk.size() - outLeft);
+        if (rc != static_cast<size_t>(-1))
+            continue;
+        if (errno == E2BIG)
+            continue;
+        // EILSEQ or an incomplete sequence at the end: replace one unit and go on.
+        result += replacement;
+        if (replaced)
+            *replaced = true;
+        size_t skip = unitSize < inLeft ? unitSize : inLeft;
+        in += skip;
+        inLeft -= skip;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    // Flush any shift state.
+    char* out = chunk.data();
+    size_t outLeft = chunk.size();
+    iconv(cd, nullptr, nullptr, &out, &outLeft);
+    result.append(chunk.data(), chunk.size() - outLeft);
+    iconv_close(cd);
+    return result;
+}
+
+std::string WideToBytes(UINT codePage, const wchar_t* wide, size_t count, const char* defaultChar, bool* used)
+{
+    std::string replacement = (defaultChar && *defaultChar && codePage != CP_UTF8) ? std::string(defaultChar, 1) : "?";
+    return Convert("WCHAR_T", CharsetOf(codePage), reinterpret_cast<const char*>(wide), count * sizeof(wchar_t),
+                   sizeof(wchar_t), replacement, used);
+}
+
+std::wstring BytesToWide(UINT codePage, const char* bytes, size_t count)
+{
+    const wchar_t rep = codePage == CP_UTF8 ? L'\xFFFD' : L'?';
+    std::string replacement(reinterpret_cast<const char*>(&rep), sizeof(wchar_t));
+    std::string raw = Convert(CharsetOf(codePage), "WCHAR_T", bytes, count, 1, replacement, nullptr);
+    return std::wstring(reinterpret_cast<const wchar_t*>(raw.data()), raw.size() / sizeof(wchar_t));
+}
+
+}  // namespace
+
+int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t* wide, int wideLen, char* out, int outSize,
+                        const char* defaultChar, BOOL* usedDefault)
+{
+    if (usedDefault)
+        *usedDefault = FALSE;
+    if (!wide || wideLen < -1 || outSize < 0)
+        return 0;
+    size_t count = wideLen == -1 ? std::wcslen(wide) + 1 : static_cast<size_t>(wideLen);
+    bool used = false;
+    std::string bytes = WideToBytes(codePage, wide, count, defaultChar, &used);
+    if (usedDefault)
+        *usedDefault = used ? TRUE : FALSE;
+    if (outSize == 0)
+        return static_cast<int>(bytes.size());
+    if (!out || bytes.size() > static_cast<size_t>(outSize))
+        return 0;  // too small a buffer: nothing written rather than a cut character
+    bytes.copy(out, bytes.size());
+    return static_cast<int>(bytes.size());
+}
+
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char* bytes, int byteLen, wchar_t* out, int outSize)
+{
+    if (!bytes || byteLen < -1 || outSize < 0)
+        return 0;
+    size_t count = byteLen == -1 ? std::char_traits<char>::length(bytes) + 1 : static_cast<size_t>(byteLen);
+    std::wstring wide = BytesToWide(codePage, bytes, count);
+    if (outSize == 0)
+        return static_cast<int>(wide.size());
+    if (!out || wide.size() > static_cast<size_t>(outSize))
+        return 0;
+    wide.copy(out, wide.size());
+    return static_cast<int>(wide.size());
+}
+
+std::string ToCodePage(const CString& text, UINT codePage)
+{
+    std::wstring wide = text.ToStdWstring();
+    return WideToBytes(codePage, wide.data(), wide.size(), nullptr, nullptr);
+}
+
+CString FromCodePage(const std::string& bytes, UINT codePage)
+{
+    return CString(BytesToWide(codePage, bytes.data(), bytes.size()));
+}

@@ -1,0 +1,18 @@
+// The OEM and ANSI code pages of a Chinese system, both GBK here.
+// Characters GBK cannot hold become "?".
+#pragma once
+
+#include <string>
+#include "WinTypes.h"
+
+enum : UINT { CP_ACP = 0, CP_OEMCP = 1, CP_UTF8 = 65001 };
+
+// Windows semantics: a length of -1 means NUL-terminated and counts the NUL;
+// an output size of 0 only measures. Returns the number of units written (or needed).
+int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t* wide, int wideLen, char* out, int outSize,
+                        const char* defaultChar, BOOL* usedDefault);
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char* bytes, int byteLen, wchar_t* out, int outSize);
+
+// Convenience forms used by the program.
+std::string ToCodePage(const CString& text, UINT codePage = CP_OEMCP);
+CString FromCodePage(const std::string& bytes, UINT codePage = CP_OEMCP);

@@ -1,0 +1,820 @@
+// The narrow ODBC functions: the driver reads UTF-8 through them.
+#undef UNICODE
+#undef _UNICODE
+#include <sql.h>
+#include <sqlext.h>
+
+#include "Database.h"
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <unordered_map>
+#include "MessageBox.h"
+#include "OdbcInstaller.h"
+
+// ---------------------------------------------------------------------------
+// Diagnostics and handles
+
+namespace {
+
+std::string ToUtf8(const CString& text)
+{
+    const wxScopedCharBuffer utf8 = text.ToUTF8();
+    return std::string(utf8.data(), utf8.length());
+}
+
+CString FromUtf8(const char* data, size_t length)
+{
+    return wxString::FromUTF8(data, length);
+}
+
+// Collects every diagnostic record of a handle into one exception.
+[[noreturn]] void ThrowDiagnostics(SQLSMALLINT type, SQLHANDLE handle, const char* what)
+{
+    CString text, state;
+    SQLCHAR sqlState[6] = {};
+    SQLCHAR message[1024] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    for (SQLSMALLINT i = 1; handle && SQLGetDiagRec(type, handle, i, sqlState, &native, message,
+                                                    sizeof message, &length) == SQL_SUCCESS; ++i) {
+        if (!text.empty())
+            text += "\n";
+        text += FromUtf8(reinterpret_cast<char*>(message), strnlen(reinterpret_cast<char*>(message), sizeof message));
+        if (state.empty())
+            state = wxString::Format("State:%s,Native:%ld", reinterpret_cast<char*>(sqlState), long(native));
+    }
+    if (text.empty())
+        text = wxString::FromUTF8(what);
+    throw CDBException(text, state);
+}
+
+void Check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle, const char* what)
+{
+    if (!SQL_SUCCEEDED(rc))
+        ThrowDiagnostics(type, handle, what);
+}
+
+// One statement handle, freed on every path.
+class Statement
+{
+public:
+    explicit Statement(SQLHDBC dbc)
+    {
+        ::Check(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &m_h), SQL_HANDLE_DBC, dbc, "cannot allocate a statement");
+    }
+    ~Statement() { SQLFreeHandle(SQL_HANDLE_STMT, m_h); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    void Check(SQLRETURN rc, const char* what) const { ::Check(rc, SQL_HANDLE_STMT, m_h, what); }
+    SQLHSTMT Get() const { return m_h; }
+
+    void Execute(const std::string& sql)
+    {
+        SQLRETURN rc = SQLExecDirect(m_h, (SQLCHAR*)sql.c_str(), SQLINTEGER(sql.size()));
+        if (rc != SQL_NO_DATA)
+            Check(rc, "cannot execute the statement");
+    }
+
+private:
+    SQLHSTMT m_h = SQL_NULL_HSTMT;
+};
+
+}  // namespace
+
+CDBException::CDBException(const CString& error, const CString& state)
+    : std::runtime_error(ToUtf8(error)), m_strError(error), m_strStateNativeOrigin(state)
+{
+}
+
+void CDBException::ReportError() const
+{
+    AfxMessageBox(m_strError, MB_OK | MB_ICONERROR);
+}
+
+// ---------------------------------------------------------------------------
+// CDatabase
+
+struct CDatabase::Impl
+{
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    // Counts the writes made on this connection, so that recordsets know when
+    // the rows they read may have changed.
+    unsigned long writeSerial = 1;
+
+    ~Impl()
+    {
+        if (dbc) {
+            SQLDisconnect(dbc);
+            SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        }
+        if (env)
+            SQLFreeHandle(SQL_HANDLE_ENV, env);
+    }
+};
+
+namespace {
+
+// "DSN=name" alone is looked up where the program registers its data sources;
+// any other connect string goes to the driver manager as it is.
+CString ResolveConnectString(CString connect)
+{
+    if (connect.StartsWith("ODBC;"))
+        connect = connect.Mid(5);
+    CString dsn;
+    if (!connect.Upper().StartsWith("DSN=", &dsn) || dsn.find(';') != CString::npos)
+        return connect;
+    dsn = connect.Mid(4);
+    CString resolved;
+    switch (LookUpDataSource(dsn, resolved)) {
+    case DataSourceLookup::found:
+        return resolved;
+    case DataSourceLookup::notFound:
+        throw CDBException("[unixODBC][Driver Manager]Data source name not found and no default driver specified",
+                           "State:IM002,Native:0");
+    default:
+        return connect;
+    }
+}
+
+}  // namespace
+
+// SQLite opens a file lazily: reading the catalogue makes a file that is no
+// database fail here, at the open, with the driver's text.
+static void VerifyReadable(SQLHDBC dbc)
+{
+    // The driver's catalogue functions hide this error, so ask SQLite's own catalogue.
+    Statement stmt(dbc);
+    stmt.Execute("SELECT count(*) FROM sqlite_master");
+    stmt.Check(SQLFetch(stmt.Get()), "cannot read the catalogue");
+}
+
+CDatabase::CDatabase() = default;
+CDatabase::~CDatabase() = default;
+
+BOOL CDatabase::OpenEx(const CString& connect, DWORD options)
+{
+    Close();
+    auto impl = std::make_unique<Impl>();
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &impl->env)))
+        throw CDBException("Cannot allocate the ODBC environment");
+    Check(SQLSetEnvAttr(impl->env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0), SQL_HANDLE_ENV, impl->env,
+          "cannot set the ODBC version");
+    Check(SQLAllocHandle(SQL_HANDLE_DBC, impl->env, &impl->dbc), SQL_HANDLE_ENV, impl->env,
+          "cannot allocate a connection");
+    if (options & useCursorLib)
+        SQLSetConnectAttr(impl->dbc, SQL_ATTR_ODBC_CURSORS, (SQLPOINTER)SQL_CUR_USE_DRIVER, 0);
+
+    const CString text = ResolveConnectString(connect);
+    const std::string utf8 = ToUtf8(text);
+    SQLCHAR out[1024];
+    SQLSMALLINT outLength = 0;
+    // There is no window to prompt from: a data source that lacks what it needs fails.
+    Check(SQLDriverConnect(impl->dbc, nullptr, (SQLCHAR*)utf8.c_str(), SQLSMALLINT(utf8.size()), out, sizeof out,
+                           &outLength, SQL_DRIVER_NOPROMPT),
+          SQL_HANDLE_DBC, impl->dbc, "cannot connect");
+    VerifyReadable(impl->dbc);
+    m_impl = std::move(impl);
+    m_strConnect = connect;
+    return TRUE;
+}
+
+void CDatabase::Close()
+{
+    m_impl.reset();
+}
+
+BOOL CDatabase::IsOpen() const
+{
+    return m_impl != nullptr;
+}
+
+void CDatabase::ExecuteSQL(const CString& sql)
+{
+    if (!m_impl)
+        throw CDBException("The database is not open");
+    Statement stmt(m_impl->dbc);
+    stmt.Execute(ToUtf8(sql));
+    ++m_impl->writeSerial;
+}
+
+// ---------------------------------------------------------------------------
+// Field exchange
+
+void RFX_Text(CFieldExchange* pFX, const CString& column, CString& value, int)
+{
+    pFX->Add(column, CFieldExchange::Text, &value);
+}
+void RFX_Bool(CFieldExchange* pFX, const CString& column, BOOL& value)
+{
+    pFX->Add(column, CFieldExchange::Bool, &value);
+}
+void RFX_Byte(CFieldExchange* pFX, const CString& column, BYTE& value)
+{
+    pFX->Add(column, CFieldExchange::Byte, &value);
+}
+void RFX_Long(CFieldExchange* pFX, const CString& column, long& value)
+{
+    pFX->Add(column, CFieldExchange::Long, &value);
+}
+void RFX_Date(CFieldExchange* pFX, const CString& column, COleDateTime& value)
+{
+    pFX->Add(column, CFieldExchange::Date, &value);
+}
+
+// ---------------------------------------------------------------------------
+// CRecordset
+
+namespace {
+
+// One column's value as it travels between the database and a member.
+struct Value
+{
+    bool isNull = true;
+    std::string text;
+    long long number = 0;
+    COleDateTime date;
+
+    bool operator==(const Value& o) const
+    {
+        return isNull == o.isNull && text == o.text && number == o.number && date == o.date;
+    }
+};
+
+struct Row
+{
+    long long key = 0;
+    unsigned long serial = 0;  // writeSerial of the connection when read; 0 = not read
+    bool deleted = false;
+    std::vector<Value> values;
+};
+
+constexpr SQLULEN kBlockRows = 128;
+constexpr SQLLEN kTextBytes = 2048;
+
+// Cuts UTF-8 text at a character boundary, so a truncated value still decodes.
+void TrimToUtf8Boundary(std::string& text)
+{
+    size_t end = text.size();
+    size_t start = end;
+    while (start > 0 && (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80)
+        --start;
+    if (start == 0)
+        return;
+    const unsigned char lead = static_cast<unsigned char>(text[start - 1]);
+    const size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    if (end - (start - 1) < need)
+        text.resize(start - 1);
+}
+
+COleDateTime DateFromTimestamp(const SQL_TIMESTAMP_STRUCT& ts)
+{
+    COleDateTime date;
+    date.SetDateTimeMs(ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second, int(ts.fraction / 1000000));
+    return date;
+}
+
+// Column-wise bound buffers for a block of rows of rowid + the fields.
+class BlockReader
+{
+public:
+    BlockReader(Statement& stmt, const std::vector<CFieldExchange::Field>& fields) : m_stmt(stmt), m_fields(fields)
+    {
+        SQLHSTMT h = stmt.Get();
+        stmt.Check(SQLSetStmtAttr(h, SQL_ATTR_ROW_BIND_TYPE, (SQLPOINTER)SQL_BIND_BY_COLUMN, 0), "row binding");
+        stmt.Check(SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, (SQLPOINTER)kBlockRows, 0), "row array size");
+        stmt.Check(SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, &m_fetched, 0), "rows fetched");
+        m_keys.resize(kBlockRows);
+        m_keyInd.resize(kBlockRows);
+        stmt.Check(SQLBindCol(h, 1, SQL_C_SBIGINT, m_keys.data(), 0, m_keyInd.data()), "bind key");
+        m_columns.resize(fields.size());
+        for (size_t c = 0; c < fields.size(); ++c) {
+            Column& col = m_columns[c];
+            col.ind.resize(kBlockRows);
+            const SQLUSMALLINT n = SQLUSMALLINT(c + 2);
+            switch (fields[c].type) {
+            case CFieldExchange::Text:
+                col.text.resize(kBlockRows * kTextBytes);
+                stmt.Check(SQLBindCol(h, n, SQL_C_CHAR, col.text.data(), kTextBytes, col.ind.data()), "bind text");
+                break;
+            case CFieldExchange::Date:
+                col.dates.resize(kBlockRows);
+                stmt.Check(SQLBindCol(h, n, SQL_C_TYPE_TIMESTAMP, col.dates.data(), sizeof(SQL_TIMESTAMP_STRUCT),
+                                      col.ind.data()),
+                           "bind date");
+                break;
+            default:
+                col.numbers.resize(kBlockRows);
+                stmt.Check(SQLBindCol(h, n, SQL_C_SBIGINT, col.numbers.data(), 0, col.ind.data()), "bind number");
+                break;
+            }
+        }
+    }
+
+    // Reads every row of the executed statement.
+    void ReadAll(const std::function<void(Row&&)>& sink)
+    {
+        for (;;) {
+            SQLRETURN rc = SQLFetchScroll(m_stmt.Get(), SQL_FETCH_NEXT, 0);
+            if (rc == SQL_NO_DATA)
+                return;
+            m_stmt.Check(rc, "cannot read the rows");
+            for (SQLULEN r = 0; r < m_fetched; ++r)
+                sink(MakeRow(r));
+        }
+    }
+
+private:
+    struct Column
+    {
+        std::vector<char> text;
+        std::vector<long long> numbers;
+        std::vector<SQL_TIMESTAMP_STRUCT> dates;
+        std::vector<SQLLEN> ind;
+    };
+
+    Row MakeRow(SQLULEN r) const
+    {
+        Row row;
+        row.key = m_keys[r];
+        row.values.resize(m_fields.size());
+        for (size_t c = 0; c < m_fields.size(); ++c) {
+            const Column& col = m_columns[c];
+            Value& v = row.values[c];
+            v.isNull = col.ind[r] == SQL_NULL_DATA;
+            if (v.isNull)
+                continue;
+            switch (m_fields[c].type) {
+            case CFieldExchange::Text: {
+                const char* data = col.text.data() + r * kTextBytes;
+                v.text.assign(data, strnlen(data, kTextBytes));
+                if (col.ind[r] >= kTextBytes || col.ind[r] == SQL_NO_TOTAL)
+                    TrimToUtf8Boundary(v.text);
+                break;
+            }
+            case CFieldExchange::Date:
+                v.date = DateFromTimestamp(col.dates[r]);
+                break;
+            default:
+                v.number = col.numbers[r];
+                break;
+            }
+        }
+        return row;
+    }
+
+    Statement& m_stmt;
+    const std::vector<CFieldExchange::Field>& m_fields;
+    SQLULEN m_fetched = 0;
+    std::vector<long long> m_keys;
+    std::vector<SQLLEN> m_keyInd;
+    std::vector<Column> m_columns;
+};
+
+// Keeps parameter buffers alive until the statement has run.
+class ParameterBinder
+{
+public:
+    explicit ParameterBinder(Statement& stmt) : m_stmt(stmt) {}
+
+    void Bind(const Value& value, CFieldExchange::FieldType type)
+    {
+        m_values.push_back(value);
+        Value& v = m_values.back();
+        const SQLUSMALLINT n = SQLUSMALLINT(m_values.size());
+        SQLLEN* ind = &m_ind[n - 1];
+        if (type == CFieldExchange::Date && v.date.GetStatus() != COleDateTime::valid)
+            v.isNull = true;
+        *ind = v.isNull ? SQL_NULL_DATA : 0;
+        switch (type) {
+        case CFieldExchange::Text:
+            if (!v.isNull)
+                *ind = SQLLEN(v.text.size());
+            m_stmt.Check(SQLBindParameter(m_stmt.Get(), n, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
+                                          std::max<SQLULEN>(v.text.size(), 1), 0, (SQLPOINTER)v.text.data(),
+                                          SQLLEN(v.text.size()), ind),
+                         "bind text parameter");
+            break;
+        case CFieldExchange::Date: {
+            SQL_TIMESTAMP_STRUCT& ts = m_dates[n - 1];
+            ts = {};
+            int y, mo, d, h, mi, s, ms;
+            if (v.date.GetParts(y, mo, d, h, mi, s, ms)) {
+                ts.year = SQLSMALLINT(y), ts.month = SQLUSMALLINT(mo), ts.day = SQLUSMALLINT(d);
+                ts.hour = SQLUSMALLINT(h), ts.minute = SQLUSMALLINT(mi), ts.second = SQLUSMALLINT(s);
+                ts.fraction = SQLUINTEGER(ms) * 1000000u;
+            }
+            m_stmt.Check(SQLBindParameter(m_stmt.Get(), n, SQL_PARAM_INPUT, SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP,
+                                          23, 3, &ts, sizeof ts, ind),
+                         "bind date parameter");
+            break;
+        }
+        default:
+            m_stmt.Check(SQLBindParameter(m_stmt.Get(), n, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0,
+                                          &v.number, 0, ind),
+                         "bind number parameter");
+            break;
+        }
+    }
+
+private:
+    Statement& m_stmt;
+    // Deques keep the addresses handed to the driver stable as parameters are added.
+    std::deque<Value> m_values;
+    std::unordered_map<SQLUSMALLINT, SQL_TIMESTAMP_STRUCT> m_dates;
+    std::unordered_map<SQLUSMALLINT, SQLLEN> m_ind;
+};
+
+}  // namespace
+
+struct CRecordset::Impl
+{
+    enum class Mode { none, edit, addNew };
+
+    std::vector<CFieldExchange::Field> fields;
+    std::string table;
+    std::string columnList;  // "rowid, [a], [b], ..."
+    std::vector<Row> rows;
+    long pos = 0;
+    bool bof = true, eof = true;
+    Mode mode = Mode::none;
+    std::vector<Value> before;  // member values when Edit or AddNew began
+    bool open = false;
+};
+
+CRecordset::CRecordset(CDatabase* pDatabase) : m_pDatabase(pDatabase), m_impl(std::make_unique<Impl>()) {}
+
+CRecordset::~CRecordset() = default;
+
+namespace {
+
+Value ReadMember(const CFieldExchange::Field& f)
+{
+    Value v;
+    v.isNull = false;
+    switch (f.type) {
+    case CFieldExchange::Text: v.text = ToUtf8(*static_cast<CString*>(f.member)); break;
+    case CFieldExchange::Bool: v.number = *static_cast<BOOL*>(f.member) ? 1 : 0; break;
+    case CFieldExchange::Byte: v.number = *static_cast<BYTE*>(f.member); break;
+    case CFieldExchange::Long: v.number = *static_cast<long*>(f.member); break;
+    case CFieldExchange::Date:
+        v.date = *static_cast<COleDateTime*>(f.member);
+        v.isNull = v.date.GetStatus() != COleDateTime::valid;
+        break;
+    }
+    return v;
+}
+
+void WriteMember(const CFieldExchange::Field& f, const Value& v)
+{
+    switch (f.type) {
+    case CFieldExchange::Text:
+        *static_cast<CString*>(f.member) = v.isNull ? CString() : FromUtf8(v.text.data(), v.text.size());
+        break;
+    case CFieldExchange::Bool: *static_cast<BOOL*>(f.member) = (!v.isNull && v.number != 0) ? TRUE : FALSE; break;
+    case CFieldExchange::Byte: *static_cast<BYTE*>(f.member) = v.isNull ? 0 : BYTE(v.number); break;
+    case CFieldExchange::Long: *static_cast<long*>(f.member) = v.isNull ? 0 : long(v.number); break;
+    case CFieldExchange::Date: {
+        COleDateTime& date = *static_cast<COleDateTime*>(f.member);
+        date = v.isNull ? COleDateTime() : v.date;
+        if (v.isNull)
+            date.SetStatus(COleDateTime::null);
+        break;
+    }
+    }
+}
+
+}  // namespace
+
+BOOL CRecordset::Open(UINT, const CString&, DWORD)
+{
+    if (!m_pDatabase || !m_pDatabase->IsOpen())
+        throw CDBException("The database is not open");
+    Close();
+    CFieldExchange fx;
+    DoFieldExchange(&fx);
+    Impl& d = *m_impl;
+    d.fields = fx.m_fields;
+    d.table = ToUtf8(GetDefaultSQL());
+    d.columnList = "rowid";
+    for (const auto& f : d.fields)
+        d.columnList += ", " + ToUtf8(f.column);
+    d.open = true;
+    try {
+        Requery();
+    } catch (...) {
+        d.open = false;
+        throw;
+    }
+    return TRUE;
+}
+
+BOOL CRecordset::Requery()
+{
+    Impl& d = *m_impl;
+    if (!d.open)
+        throw CDBException("The recordset is not open");
+    std::string sql = "SELECT " + d.columnList + " FROM " + d.table;
+    if (!m_strFilter.empty())
+        sql += " WHERE " + ToUtf8(m_strFilter);
+    if (!m_strSort.empty())
+        sql += " ORDER BY " + ToUtf8(m_strSort);
+
+    CDatabase::Impl* db = m_pDatabase->GetImpl();
+    Statement stmt(db->dbc);
+    BlockReader reader(stmt, d.fields);
+    stmt.Execute(sql);
+    d.rows.clear();
+    const unsigned long serial = db->writeSerial;
+    reader.ReadAll([&](Row&& row) {
+        row.serial = serial;
+        d.rows.push_back(std::move(row));
+    });
+    d.mode = Impl::Mode::none;
+    MoveFirst();
+    return TRUE;
+}
+
+void CRecordset::Close()
+{
+    Impl& d = *m_impl;
+    d.open = false;
+    d.rows.clear();
+    d.mode = Impl::Mode::none;
+    d.bof = d.eof = true;
+    d.pos = 0;
+}
+
+BOOL CRecordset::IsOpen() const
+{
+    return m_impl->open;
+}
+
+namespace {
+
+// Reads again the block of rows from 'first' on whose values may be stale.
+void RefreshBlock(CDatabase::Impl* db, CRecordset::Impl& d, size_t first);
+
+}  // namespace
+
+// Moves onto row 'index' when it still exists, bringing its values up to date.
+static bool LoadRow(CDatabase* database, CRecordset::Impl& d, long index)
+{
+    CDatabase::Impl* db = database->GetImpl();
+    if (!db)
+        throw CDBException("The database is not open");
+    Row& row = d.rows[size_t(index)];
+    if (row.serial != db->writeSerial)
+        RefreshBlock(db, d, size_t(index));
+    if (row.deleted)
+        return false;
+    for (size_t c = 0; c < d.fields.size(); ++c)
+        WriteMember(d.fields[c], row.values[c]);
+    return true;
+}
+
+namespace {
+
+void RefreshBlock(CDatabase::Impl* db, CRecordset::Impl& d, size_t first)
+{
+    std::vector<size_t> indexes;
+    for (size_t i = first; i < d.rows.size() && indexes.size() < kBlockRows; ++i)
+        if (!d.rows[i].deleted && d.rows[i].serial != db->writeSerial)
+            indexes.push_back(i);
+    if (indexes.empty())
+        return;
+
+    std::string sql = "SELECT " + d.columnList + " FROM " + d.table + " WHERE rowid IN (";
+    for (size_t i = 0; i < indexes.size(); ++i)
+        sql += i ? ",?" : "?";
+    sql += ")";
+
+    Statement stmt(db->dbc);
+    ParameterBinder binder(stmt);
+    for (size_t i : indexes) {
+        Value key;
+        key.isNull = false;
+        key.number = d.rows[i].key;
+        binder.Bind(key, CFieldExchange::Long);
+    }
+    BlockReader reader(stmt, d.fields);
+    stmt.Execute(sql);
+    std::unordered_map<long long, Row> fresh;
+    reader.ReadAll([&](Row&& row) { fresh.emplace(row.key, std::move(row)); });
+    for (size_t i : indexes) {
+        Row& row = d.rows[i];
+        auto it = fresh.find(row.key);
+        row.serial = db->writeSerial;
+        if (it == fresh.end())
+            row.deleted = true;  // removed through another recordset
+        else
+            row.values = std::move(it->second.values);
+    }
+}
+
+}  // namespace
+
+void CRecordset::MoveFirst()
+{
+    Impl& d = *m_impl;
+    d.bof = d.eof = false;
+    for (d.pos = 0; d.pos < long(d.rows.size()); ++d.pos)
+        if (LoadRow(m_pDatabase, d, d.pos))
+            return;
+    d.bof = d.eof = true;
+}
+
+void CRecordset::MoveNext()
+{
+    Impl& d = *m_impl;
+    if (d.eof)
+        throw CDBException("Attempt to move past the end of the recordset");
+    d.bof = false;
+    for (++d.pos; d.pos < long(d.rows.size()); ++d.pos)
+        if (LoadRow(m_pDatabase, d, d.pos))
+            return;
+    d.eof = true;
+}
+
+void CRecordset::MovePrev()
+{
+    Impl& d = *m_impl;
+    if (d.bof)
+        throw CDBException("Attempt to move before the start of the recordset");
+    d.eof = false;
+    for (--d.pos; d.pos >= 0; --d.pos)
+        if (LoadRow(m_pDatabase, d, d.pos))
+            return;
+    d.pos = 0;
+    d.bof = true;
+}
+
+void CRecordset::MoveLast()
+{
+    Impl& d = *m_impl;
+    d.bof = d.eof = false;
+    for (d.pos = long(d.rows.size()) - 1; d.pos >= 0; --d.pos)
+        if (LoadRow(m_pDatabase, d, d.pos))
+            return;
+    d.pos = 0;
+    d.bof = d.eof = true;
+}
+
+void CRecordset::Move(long rows)
+{
+    for (; rows > 0; --rows)
+        MoveNext();
+    for (; rows < 0; ++rows)
+        MovePrev();
+}
+
+void CRecordset::SetAbsolutePosition(long row)
+{
+    MoveFirst();
+    Move(row - 1);
+}
+
+BOOL CRecordset::IsEOF() const
+{
+    return m_impl->eof;
+}
+
+BOOL CRecordset::IsBOF() const
+{
+    return m_impl->bof;
+}
+
+long CRecordset::GetRecordCount() const
+{
+    const auto& rows = m_impl->rows;
+    return long(std::count_if(rows.begin(), rows.end(), [](const Row& r) { return !r.deleted; }));
+}
+
+BOOL CRecordset::CanAppend() const
+{
+    return m_impl->open;
+}
+
+BOOL CRecordset::CanUpdate() const
+{
+    return m_impl->open;
+}
+
+void CRecordset::Edit()
+{
+    Impl& d = *m_impl;
+    if (!d.open || d.eof || d.bof || d.rows[size_t(d.pos)].deleted)
+        throw CDBException("No current record to edit");
+    d.before.clear();
+    for (const auto& f : d.fields)
+        d.before.push_back(ReadMember(f));
+    d.mode = Impl::Mode::edit;
+}
+
+void CRecordset::AddNew()
+{
+    Impl& d = *m_impl;
+    if (!d.open)
+        throw CDBException("The recordset is not open");
+    // A new row starts with empty members; only what the caller then sets is written,
+    // so the other columns take the table's defaults.
+    Value empty;
+    for (const auto& f : d.fields)
+        WriteMember(f, empty);
+    d.before.clear();
+    for (const auto& f : d.fields)
+        d.before.push_back(ReadMember(f));
+    d.mode = Impl::Mode::addNew;
+}
+
+void CRecordset::CancelUpdate()
+{
+    Impl& d = *m_impl;
+    const bool wasAdding = d.mode == Impl::Mode::addNew;
+    d.mode = Impl::Mode::none;
+    if (wasAdding && !d.eof && !d.bof)
+        LoadRow(m_pDatabase, d, d.pos);
+}
+
+BOOL CRecordset::Update()
+{
+    Impl& d = *m_impl;
+    if (d.mode == Impl::Mode::none)
+        throw CDBException("Update without Edit or AddNew");
+    CDatabase::Impl* db = m_pDatabase->GetImpl();
+    if (!db)
+        throw CDBException("The database is not open");
+
+    std::vector<size_t> changed;
+    std::vector<Value> now;
+    for (size_t c = 0; c < d.fields.size(); ++c) {
+        now.push_back(ReadMember(d.fields[c]));
+        if (!(now[c] == d.before[c]))
+            changed.push_back(c);
+    }
+    const Impl::Mode mode = d.mode;
+    d.mode = Impl::Mode::none;
+
+    Statement stmt(db->dbc);
+    ParameterBinder binder(stmt);
+    std::string sql;
+    if (mode == Impl::Mode::edit) {
+        if (changed.empty())
+            return TRUE;
+        sql = "UPDATE " + d.table + " SET ";
+        for (size_t i = 0; i < changed.size(); ++i) {
+            sql += (i ? ", " : "") + ToUtf8(d.fields[changed[i]].column) + " = ?";
+            binder.Bind(now[changed[i]], d.fields[changed[i]].type);
+        }
+        sql += " WHERE rowid = ?";
+        Value key;
+        key.isNull = false;
+        key.number = d.rows[size_t(d.pos)].key;
+        binder.Bind(key, CFieldExchange::Long);
+    } else if (changed.empty()) {
+        sql = "INSERT INTO " + d.table + " DEFAULT VALUES";
+    } else {
+        std::string names, marks;
+        for (size_t i = 0; i < changed.size(); ++i) {
+            names += (i ? ", " : "") + ToUtf8(d.fields[changed[i]].column);
+            marks += i ? ", ?" : "?";
+            binder.Bind(now[changed[i]], d.fields[changed[i]].type);
+        }
+        sql = "INSERT INTO " + d.table + " (" + names + ") VALUES (" + marks + ")";
+    }
+    stmt.Execute(sql);
+    ++db->writeSerial;
+
+    if (mode == Impl::Mode::addNew) {
+        Statement last(db->dbc);
+        last.Execute("SELECT last_insert_rowid()");
+        Row row;
+        if (SQL_SUCCEEDED(SQLFetch(last.Get())))
+            last.Check(SQLGetData(last.Get(), 1, SQL_C_SBIGINT, &row.key, 0, nullptr), "read the new key");
+        d.rows.push_back(std::move(row));
+        // Back on the row that was current before AddNew.
+        if (!d.eof && !d.bof)
+            LoadRow(m_pDatabase, d, d.pos);
+    }
+    return TRUE;
+}
+
+void CRecordset::Delete()
+{
+    Impl& d = *m_impl;
+    if (!d.open || d.eof || d.bof || d.rows[size_t(d.pos)].deleted)
+        throw CDBException("No current record to delete");
+    CDatabase::Impl* db = m_pDatabase->GetImpl();
+    Statement stmt(db->dbc);
+    ParameterBinder binder(stmt);
+    Value key;
+    key.isNull = false;
+    key.number = d.rows[size_t(d.pos)].key;
+    binder.Bind(key, CFieldExchange::Long);
+    stmt.Execute("DELETE FROM " + d.table + " WHERE rowid = ?");
+    ++db->writeSerial;
+    d.rows[size_t(d.pos)].deleted = true;
+}

@@ -1,0 +1,169 @@
+#include "OdbcInstaller.h"
+
+#include <dlfcn.h>
+#include <odbcinst.h>
+#include <string>
+#include <utility>
+#include <vector>
+#include "MessageBox.h"
+
+namespace {
+
+struct Installer {
+    void* handle = nullptr;
+    BOOL (*setConfigMode)(UWORD) = nullptr;
+    BOOL (*writeDsnToIni)(LPCSTR, LPCSTR) = nullptr;
+    BOOL (*writePrivateProfileString)(LPCSTR, LPCSTR, LPCSTR, LPCSTR) = nullptr;
+    BOOL (*removeDsnFromIni)(LPCSTR) = nullptr;
+    int (*getPrivateProfileString)(LPCSTR, LPCSTR, LPCSTR, LPSTR, int, LPCSTR) = nullptr;
+};
+
+// Loaded once and kept: the library registers itself in process-wide state.
+const Installer* LoadInstaller()
+{
+    static Installer installer;
+    static bool tried = false;
+    if (!tried) {
+        tried = true;
+        void* handle = dlopen("libodbcinst.so.2", RTLD_NOW | RTLD_GLOBAL);
+        if (handle) {
+            installer.setConfigMode = reinterpret_cast<decltype(installer.setConfigMode)>(dlsym(handle, "SQLSetConfigMode"));
+            installer.writeDsnToIni = reinterpret_cast<decltype(installer.writeDsnToIni)>(dlsym(handle, "SQLWriteDSNToIni"));
+            installer.writePrivateProfileString = reinterpret_cast<decltype(installer.writePrivateProfileString)>(
+                dlsym(handle, "SQLWritePrivateProfileString"));
+            installer.removeDsnFromIni =
+                reinterpret_cast<decltype(installer.removeDsnFromIni)>(dlsym(handle, "SQLRemoveDSNFromIni"));
+            installer.getPrivateProfileString = reinterpret_cast<decltype(installer.getPrivateProfileString)>(
+                dlsym(handle, "SQLGetPrivateProfileString"));
+            if (installer.setConfigMode && installer.writeDsnToIni && installer.writePrivateProfileString &&
+                installer.removeDsnFromIni && installer.getPrivateProfileString)
+                installer.handle = handle;
+            else
+                dlclose(handle);
+        }
+    }
+    return installer.handle ? &installer : nullptr;
+}
+
+std::string Utf8(const CString& text)
+{
+    return std::string(text.utf8_str().data());
+}
+
+CString Trimmed(CString text)
+{
+    text.Trim(true).Trim(false);
+    return text;
+}
+
+}  // namespace
+
+BOOL SQLConfigDataSourceW(void* hwndParent, WORD request, const wchar_t* driver, const wchar_t* attributes)
+{
+    const Installer* odbc = LoadInstaller();
+    if (!odbc) {
+        MessageBoxWithCaption("The ODBC installer DLL (ODBCCP32.DLL) is not installed on this system.",
+                              "ODBC Installer Error", MB_OK);
+        return FALSE;
+    }
+    if (request != ODBC_ADD_DSN && request != ODBC_CONFIG_DSN && request != ODBC_REMOVE_DSN)
+        return FALSE;
+
+    CString driverName = Trimmed(driver ? CString(driver) : CString());
+    // The program was written for the Access driver; its databases are SQLite files here.
+    if (driverName == "Microsoft Access Driver (*.mdb)")
+        driverName = "SQLite3";
+
+    CString dsn;
+    std::vector<std::pair<CString, CString>> settings;
+    for (const wchar_t* p = attributes; p && *p; p += std::char_traits<wchar_t>::length(p) + 1) {
+        CString pair(p);
+        int eq = pair.Find('=');
+        CString key = Trimmed(eq == wxNOT_FOUND ? pair : pair.Left(eq));
+        CString value = eq == wxNOT_FOUND ? CString() : pair.Mid(eq + 1);
+        if (key.CmpNoCase("DSN") == 0)
+            dsn = Trimmed(value);
+        else if (key.CmpNoCase("DBQ") == 0)
+            settings.emplace_back("Database", value);
+        else if (key.CmpNoCase("DESCRIPTION") == 0)
+            settings.emplace_back("Description", value);
+        else if (key.CmpNoCase("DEFAULTDIR") == 0)
+            continue;  // SQLite takes the full path from Database
+        else if (!key.empty())
+            settings.emplace_back(key, value);
+    }
+    if (dsn.empty())
+        return FALSE;
+    settings.emplace_back("NoCreat", "1");
+    settings.emplace_back("JournalMode", "WAL");
+    settings.emplace_back("SyncPragma", "FULL");
+
+    const std::string name = Utf8(dsn);
+    odbc->setConfigMode(ODBC_USER_DSN);
+    BOOL ok = TRUE;
+    if (request == ODBC_REMOVE_DSN) {
+        ok = odbc->removeDsnFromIni(name.c_str()) ? TRUE : FALSE;
+    } else {
+        const std::string drv = Utf8(driverName);
+        ok = odbc->writeDsnToIni(name.c_str(), drv.c_str()) ? TRUE : FALSE;
+        for (size_t i = 0; ok && i < settings.size(); ++i) {
+            const std::string key = Utf8(settings[i].first), value = Utf8(settings[i].second);
+            ok = odbc->writePrivateProfileString(name.c_str(), key.c_str(), value.c_str(), "odbc.ini") ? TRUE : FALSE;
+        }
+    }
+    odbc->setConfigMode(ODBC_BOTH_DSN);
+    return ok;
+}
+
+namespace {
+
+// Values holding separators go in braces, as connect strings quote them.
+CString ConnectValue(const CString& value)
+{
+    return value.find_first_of(";{}") == CString::npos ? value : "{" + value + "}";
+}
+
+// A NUL-separated list, as the profile functions return key names.
+std::vector<std::string> SplitNulList(const std::vector<char>& buffer, int length)
+{
+    std::vector<std::string> items;
+    for (int start = 0; start < length;) {
+        const std::string item(&buffer[size_t(start)]);
+        if (item.empty())
+            break;
+        items.push_back(item);
+        start += int(item.size()) + 1;
+    }
+    return items;
+}
+
+}  // namespace
+
+DataSourceLookup LookUpDataSource(const CString& dsn, CString& connect)
+{
+    const Installer* odbc = LoadInstaller();
+    if (!odbc)
+        return DataSourceLookup::unavailable;
+    odbc->setConfigMode(ODBC_BOTH_DSN);
+    const std::string name = Utf8(dsn);
+    std::vector<char> buffer(64 * 1024);
+    const int length =
+        odbc->getPrivateProfileString(name.c_str(), nullptr, "", buffer.data(), int(buffer.size()), "odbc.ini");
+    const std::vector<std::string> keys = SplitNulList(buffer, length);
+
+    CString driver, settings;
+    for (const std::string& key : keys) {
+        buffer.assign(buffer.size(), 0);
+        odbc->getPrivateProfileString(name.c_str(), key.c_str(), "", buffer.data(), int(buffer.size()), "odbc.ini");
+        const CString value = CString::FromUTF8(buffer.data());
+        const CString keyName = CString::FromUTF8(key.c_str());
+        if (keyName.CmpNoCase("Driver") == 0)
+            driver = value;
+        else if (keyName.CmpNoCase("Description") != 0)
+            settings += keyName + "=" + ConnectValue(value) + ";";
+    }
+    if (driver.empty())
+        return DataSourceLookup::notFound;
+    connect = "DRIVER=" + ConnectValue(driver) + ";" + settings;
+    return DataSourceLookup::found;
+}

@@ -1,0 +1,20 @@
+// Registering user data sources through the ODBC installer library, loaded
+// with dlopen on first use.
+#pragma once
+
+#include "WinTypes.h"
+
+enum : WORD { ODBC_ADD_DSN = 1, ODBC_CONFIG_DSN = 2, ODBC_REMOVE_DSN = 3 };
+
+// attributes: NUL-separated key=value pairs ending in two NULs; keys may carry
+// leading blanks. The Access driver name maps to the SQLite3 driver, DBQ to
+// Database, and NoCreat=1, JournalMode=WAL, SyncPragma=FULL are added.
+BOOL SQLConfigDataSourceW(void* hwndParent, WORD request, const wchar_t* driver, const wchar_t* attributes);
+
+// The driver manager keeps its own cached copy of the data-source settings, so
+// a data source registered or removed while the program runs would be seen only
+// at its next start. The connection layer therefore looks data sources up here,
+// where the registrations are written.
+enum class DataSourceLookup { found, notFound, unavailable };
+// connect receives a driver connect string with the data source's settings.
+DataSourceLookup LookUpDataSource(const CString& dsn, CString& connect);

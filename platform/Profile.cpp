@@ -1,0 +1,278 @@
+#include "Profile.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string FileName(const wchar_t* file)
+{
+    return file ? std::string(CString(file).utf8_str().data()) : std::string();
+}
+
+// Lines as stored, without the line break, so rewriting keeps everything not touched.
+struct IniFile {
+    std::vector<std::string> lines;
+    std::string eol = "\n";
+    bool exists = false;
+};
+
+IniFile Load(const std::string& path)
+{
+    IniFile ini;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return ini;
+    ini.exists = true;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    const std::string data = buffer.str();
+    size_t start = 0;
+    while (start < data.size()) {
+        size_t end = data.find('\n', start);
+        if (end == std::string::npos)
+            end = data.size();
+        std::string line = data.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+            if (ini.lines.empty())
+                ini.eol = "\r\n";
+        }
+        ini.lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return ini;
+}
+
+// Files edited by hand may hold bytes that are not UTF-8; read those as Latin-1
+// rather than losing the whole line.
+CString Decode(const std::string& bytes)
+{
+    CString text = CString::FromUTF8(bytes.data(), bytes.size());
+    if (text.empty() && !bytes.empty())
+        text = CString(bytes.data(), wxConvISO8859_1, bytes.size());
+    return text;
+}
+
+CString Trimmed(CString text)
+{
+    text.Trim(true).Trim(false);
+    return text;
+}
+
+enum class LineKind { Other, Section, Key };
+
+LineKind Classify(const std::string& raw, CString& name, CString& value)
+{
+    CString line = Trimmed(Decode(raw));
+    if (line.StartsWith("[")) {
+        int close = line.Find(']');
+        name = Trimmed(close == wxNOT_FOUND ? line.Mid(1) : line.Mid(1, close - 1));
+        return LineKind::Section;
+    }
+    int eq = line.Find('=');
+    if (eq == wxNOT_FOUND)
+        return LineKind::Other;
+    name = Trimmed(line.Left(eq));
+    value = Trimmed(line.Mid(eq + 1));
+    return LineKind::Key;
+}
+
+// Index of the section header, or -1; `end` gets one past the section's last line.
+long FindSection(const IniFile& ini, const CString& section, size_t& end)
+{
+    long header = -1;
+    for (size_t i = 0; i < ini.lines.size(); ++i) {
+        CString name, value;
+        if (Classify(ini.lines[i], name, value) != LineKind::Section)
+            continue;
+        if (header >= 0) {
+            end = i;
+            return header;
+        }
+        if (name.CmpNoCase(section) == 0)
+            header = static_cast<long>(i);
+    }
+    end = ini.lines.size();
+    return header;
+}
+
+long FindKey(const IniFile& ini, size_t from, size_t to, const CString& key, CString* value)
+{
+    for (size_t i = from; i < to; ++i) {
+        CString name, val;
+        if (Classify(ini.lines[i], name, val) == LineKind::Key && name.CmpNoCase(key) == 0) {
+            if (value)
+                *value = val;
+            return static_cast<long>(i);
+        }
+    }
+    return -1;
+}
+
+bool Save(const std::string& path, const IniFile& ini)
+{
+    // Write beside the file and rename, so a failed write never leaves half a settings file.
+    const std::string temp = path + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        for (const std::string& line : ini.lines)
+            out << line << ini.eol;
+        out.flush();
+        if (!out) {
+            std::remove(temp.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+DWORD CopyOut(const std::wstring& text, wchar_t* buffer, DWORD size)
+{
+    if (!buffer || size == 0)
+        return 0;
+    size_t count = text.size() < size - 1 ? text.size() : size - 1;
+    text.copy(buffer, count);
+    buffer[count] = L'\0';
+    return static_cast<DWORD>(count);
+}
+
+// The NUL-separated list of names (sections or keys) with its closing double NUL.
+DWORD CopyList(const std::vector<CString>& names, wchar_t* buffer, DWORD size)
+{
+    if (!buffer || size == 0)
+        return 0;
+    if (size == 1) {
+        buffer[0] = L'\0';
+        return 0;
+    }
+    size_t pos = 0;
+    for (const CString& name : names) {
+        std::wstring w = name.ToStdWstring();
+        for (wchar_t c : w) {
+            if (pos + 2 >= size)
+                break;
+            buffer[pos++] = c;
+        }
+        if (pos + 2 >= size)
+            break;
+        buffer[pos++] = L'\0';
+    }
+    buffer[pos] = L'\0';
+    if (pos + 1 < size)
+        buffer[pos + 1] = L'\0';
+    return static_cast<DWORD>(pos);
+}
+
+std::string Encode(const CString& text)
+{
+    return std::string(text.utf8_str().data());
+}
+
+}  // namespace
+
+UINT GetPrivateProfileIntW(const wchar_t* section, const wchar_t* key, int defaultValue, const wchar_t* file)
+{
+    if (!section || !key || !file)
+        return static_cast<UINT>(defaultValue);
+    IniFile ini = Load(FileName(file));
+    size_t end = 0;
+    long header = FindSection(ini, section, end);
+    CString value;
+    if (header < 0 || FindKey(ini, static_cast<size_t>(header) + 1, end, key, &value) < 0)
+        return static_cast<UINT>(defaultValue);
+    std::wstring w = value.ToStdWstring();
+    size_t i = 0;
+    while (i < w.size() && std::iswspace(w[i]))
+        ++i;
+    bool negative = false;
+    if (i < w.size() && (w[i] == L'-' || w[i] == L'+'))
+        negative = w[i++] == L'-';
+    unsigned long long number = 0;
+    for (; i < w.size() && w[i] >= L'0' && w[i] <= L'9'; ++i)
+        number = number > 0xFFFFFFFFULL ? number : number * 10 + static_cast<unsigned>(w[i] - L'0');
+    UINT result = static_cast<UINT>(number);
+    return negative ? 0u - result : result;
+}
+
+DWORD GetPrivateProfileStringW(const wchar_t* section, const wchar_t* key, const wchar_t* defaultValue,
+                               wchar_t* buffer, DWORD size, const wchar_t* file)
+{
+    if (!buffer || size == 0)
+        return 0;
+    std::wstring fallback = defaultValue ? defaultValue : L"";
+    if (!file)
+        return CopyOut(fallback, buffer, size);
+    IniFile ini = Load(FileName(file));
+    if (!section) {
+        std::vector<CString> names;
+        for (const std::string& line : ini.lines) {
+            CString name, value;
+            if (Classify(line, name, value) == LineKind::Section)
+                names.push_back(name);
+        }
+        return CopyList(names, buffer, size);
+    }
+    size_t end = 0;
+    long header = FindSection(ini, section, end);
+    if (!key) {
+        std::vector<CString> names;
+        for (size_t i = header < 0 ? end : static_cast<size_t>(header) + 1; i < end; ++i) {
+            CString name, value;
+            if (Classify(ini.lines[i], name, value) == LineKind::Key)
+                names.push_back(name);
+        }
+        return CopyList(names, buffer, size);
+    }
+    CString value;
+    if (header < 0 || FindKey(ini, static_cast<size_t>(header) + 1, end, key, &value) < 0)
+        return CopyOut(fallback, buffer, size);
+    return CopyOut(value.ToStdWstring(), buffer, size);
+}
+
+BOOL WritePrivateProfileStringW(const wchar_t* section, const wchar_t* key, const wchar_t* value,
+                                const wchar_t* file)
+{
+    if (!section || !file)
+        return FALSE;
+    const std::string path = FileName(file);
+    IniFile ini = Load(path);
+    size_t end = 0;
+    long header = FindSection(ini, section, end);
+    if (!key) {  // a null key removes the whole section
+        if (header >= 0)
+            ini.lines.erase(ini.lines.begin() + header, ini.lines.begin() + static_cast<long>(end));
+        return (header < 0 && !ini.exists) ? TRUE : (Save(path, ini) ? TRUE : FALSE);
+    }
+    long line = header < 0 ? -1 : FindKey(ini, static_cast<size_t>(header) + 1, end, key, nullptr);
+    if (!value) {
+        if (line >= 0) {
+            ini.lines.erase(ini.lines.begin() + line);
+            return Save(path, ini) ? TRUE : FALSE;
+        }
+        return TRUE;
+    }
+    std::string entry = Encode(CString(key)) + "=" + Encode(CString(value));
+    if (line >= 0) {
+        ini.lines[static_cast<size_t>(line)] = entry;
+    } else if (header >= 0) {
+        // After the section's last non-blank line, keeping the blank line that parts it from the next.
+        size_t at = end;
+        while (at > static_cast<size_t>(header) + 1 && Trimmed(Decode(ini.lines[at - 1])).empty())
+            --at;
+        ini.lines.insert(ini.lines.begin() + static_cast<long>(at), entry);
+    } else {
+        ini.lines.push_back("[" + Encode(CString(section)) + "]");
+        ini.lines.push_back(entry);
+    }
+    return Save(path, ini) ? TRUE : FALSE;
+}

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the program and the tests need.
+# Idempotent: apt-get runs only when something is missing. Works as root or through sudo.
+set -euo pipefail
+
+packages=(
+  g++ cmake make pkg-config
+  libwxgtk3.2-dev
+  unixodbc-dev odbcinst libsqliteodbc sqlite3 libsqlite3-dev
+  googletest libgtest-dev libgmock-dev
+  xvfb xauth fonts-wqy-microhei imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo_cmd[@]}" apt-get update -q
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

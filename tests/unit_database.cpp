@@ -1,0 +1,111 @@
+// The recordset layer against the real driver manager and SQLite3 driver.
+#include <gtest/gtest.h>
+#include "CHouseset.h"
+#include "TestEnvironment.h"
+
+namespace {
+
+class DynasetTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_db.OpenEx(wxString::FromUTF8("Driver=SQLite3;Database=" + m_env.DataSaveFolder() + "Hotel.db"),
+                    CDatabase::useCursorLib);
+    }
+
+    void AddRooms(int count)
+    {
+        CHouseset rooms(&m_db);
+        rooms.Open(CRecordset::dynaset);
+        for (int i = 0; i < count; ++i)
+            ASSERT_TRUE(rooms.AddRoom(wxString::Format("%04d", i), "80", "intro"));
+    }
+
+    TestEnvironment m_env;
+    CDatabase m_db;
+};
+
+TEST_F(DynasetTest, RowsReachedAfterAnotherRecordsetWroteShowTheNewValues)
+{
+    AddRooms(300);  // more than one block of cached rows
+    CHouseset board(&m_db);
+    board.m_strSort = wxString::FromUTF8("房间号 ASC");
+    board.Open(CRecordset::dynaset);
+    ASSERT_EQ(board.m_strRoomNo, "0000");
+
+    CHouseset command(&m_db);
+    command.Open(CRecordset::dynaset);
+    ASSERT_EQ(command.FindRoom("0250"), 250);
+    command.Edit();
+    command.m_nPersons = 3;
+    command.m_bOccupied = TRUE;
+    ASSERT_TRUE(command.Update());
+    ASSERT_EQ(command.FindRoom("0001"), 1);
+    command.Delete();
+
+    ASSERT_EQ(board.FindRoom("0250"), 249);  // the deleted row no longer counts
+    EXPECT_EQ(board.m_nPersons, 3);
+    EXPECT_TRUE(board.m_bOccupied);
+    EXPECT_EQ(board.GetRecordCount(), 299);
+}
+
+TEST_F(DynasetTest, AddNewLeavesUnsetColumnsAtTheirDefaultsAndAppendsTheRow)
+{
+    CHouseset rooms(&m_db);
+    rooms.Open(CRecordset::dynaset);
+    EXPECT_TRUE(rooms.IsEOF());
+    EXPECT_TRUE(rooms.IsBOF());
+    ASSERT_TRUE(rooms.AddRoom("101", "80", "south"));
+    rooms.MoveFirst();
+    ASSERT_FALSE(rooms.IsEOF());
+    EXPECT_EQ(rooms.m_strRoomNo, "101");
+    EXPECT_EQ(rooms.m_nPersons, 0);
+    EXPECT_FALSE(rooms.m_bCleaning);
+    EXPECT_EQ(rooms.m_dtReserveDate.GetStatus(), COleDateTime::null);
+    rooms.MoveNext();
+    EXPECT_TRUE(rooms.IsEOF());
+}
+
+TEST_F(DynasetTest, ValuesThatLookLikeSqlAreStoredAsText)
+{
+    const wxString hostile = wxString::FromUTF8("1'); DROP TABLE [house]; --[\"房\"]");
+    CHouseset rooms(&m_db);
+    rooms.Open(CRecordset::dynaset);
+    ASSERT_TRUE(rooms.AddRoom(hostile, "8'0", hostile));
+    rooms.Requery();
+    ASSERT_EQ(rooms.FindRoom(hostile), 0);
+    EXPECT_EQ(rooms.m_strIntro, hostile);
+    EXPECT_EQ(rooms.m_strPrice, "8'0");
+}
+
+TEST_F(DynasetTest, DatesKeepMillisecondsAndNullness)
+{
+    CHouseset rooms(&m_db);
+    rooms.Open(CRecordset::dynaset);
+    rooms.AddNew();
+    rooms.m_strRoomNo = "201";
+    rooms.m_dtHourStart.SetDateTimeMs(2024, 3, 5, 14, 0, 0, 400);
+    rooms.m_dtHourEnd.SetStatus(COleDateTime::null);
+    ASSERT_TRUE(rooms.Update());
+    rooms.Requery();
+    int y, mo, d, h, mi, s, ms;
+    ASSERT_TRUE(rooms.m_dtHourStart.GetParts(y, mo, d, h, mi, s, ms));
+    EXPECT_EQ(h, 14);
+    EXPECT_EQ(ms, 400);
+    EXPECT_EQ(rooms.m_dtHourEnd.GetStatus(), COleDateTime::null);
+}
+
+TEST_F(DynasetTest, ErrorsCarryTheDriversText)
+{
+    CDatabase missing;
+    try {
+        missing.OpenEx(wxString::FromUTF8("Driver=SQLite3;NoCreat=1;Database=" + m_env.Folder() + "/none.db"));
+        FAIL() << "opened a database that does not exist";
+    } catch (const CDBException& e) {
+        EXPECT_FALSE(e.m_strError.empty());
+    }
+    EXPECT_FALSE(missing.IsOpen());
+}
+
+}  // namespace

@@ -1,0 +1,358 @@
+// The platform layer: dates, settings files, code pages, program folder and DSN registration.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "COleDateTime.h"
+#include "CodePage.h"
+#include "MessageBox.h"
+#include "OdbcInstaller.h"
+#include "Profile.h"
+#include "ProgramFolder.h"
+
+namespace {
+
+std::string Slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A fresh folder with HOME and ODBCINI inside it, restored afterwards.
+class TempFolder : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/unit_platform_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+        Save("HOME", m_home);
+        Save("ODBCINI", m_odbcIni);
+        setenv("HOME", m_dir.c_str(), 1);
+        setenv("ODBCINI", (m_dir + "/odbc.ini").c_str(), 1);
+    }
+    void TearDown() override
+    {
+        Restore("HOME", m_home);
+        Restore("ODBCINI", m_odbcIni);
+        std::system(("rm -rf '" + m_dir + "'").c_str());
+    }
+    std::wstring Path(const char* name) const { return CString(m_dir + "/" + name).ToStdWstring(); }
+
+    std::string m_dir;
+
+private:
+    struct Saved { bool set = false; std::string value; };
+    static void Save(const char* name, Saved& s)
+    {
+        const char* v = std::getenv(name);
+        s.set = v != nullptr;
+        s.value = v ? v : "";
+    }
+    static void Restore(const char* name, const Saved& s)
+    {
+        if (s.set) setenv(name, s.value.c_str(), 1);
+        else unsetenv(name);
+    }
+    Saved m_home, m_odbcIni;
+};
+
+}  // namespace
+
+TEST(OleDate, PartsOfKnownDates)
+{
+    COleDateTime epoch;
+    EXPECT_EQ(epoch.GetYear(), 1899);
+    EXPECT_EQ(epoch.GetMonth(), 12);
+    EXPECT_EQ(epoch.GetDay(), 30);
+
+    COleDateTime leap(2024, 2, 29, 23, 59, 58);
+    ASSERT_EQ(leap.GetStatus(), COleDateTime::valid);
+    EXPECT_EQ(leap.GetDayOfYear(), 60);
+    EXPECT_EQ(leap.GetDayOfWeek(), 5);  // a Thursday
+    EXPECT_EQ(leap.GetSecond(), 58);
+    EXPECT_NEAR(COleDateTime(2000, 1, 1, 0, 0, 0).m_dt, 36526.0, 1e-9);
+
+    // Before the epoch the fraction is the time of the (negative) day.
+    COleDateTime before(-1.25);
+    EXPECT_EQ(before.GetDay(), 29);
+    EXPECT_EQ(before.GetHour(), 6);
+    COleDateTime back;
+    back.SetDateTime(1899, 12, 29, 6, 0, 0);
+    EXPECT_DOUBLE_EQ(back.m_dt, -1.25);
+}
+
+TEST(OleDate, OutOfRangeAndStatus)
+{
+    COleDateTime d;
+    EXPECT_EQ(d.SetDateTime(2023, 2, 29, 0, 0, 0), 1);
+    EXPECT_EQ(d.GetStatus(), COleDateTime::invalid);
+    EXPECT_EQ(d.GetYear(), -1);
+    EXPECT_EQ(d.Format("%Y"), "Invalid DateTime");
+    EXPECT_EQ(d.SetDateTime(99, 1, 1, 0, 0, 0), 1);
+    EXPECT_EQ(d.SetDateTime(2024, 1, 1, 24, 0, 0), 1);
+    EXPECT_EQ(d.SetDateTime(2024, 12, 31, 23, 59, 59), 0);
+    EXPECT_EQ(d.GetStatus(), COleDateTime::valid);
+
+    d.SetStatus(COleDateTime::null);
+    EXPECT_EQ(d.Format("%Y-%m-%d"), "");
+    EXPECT_EQ(d.GetMonth(), -1);
+}
+
+TEST(OleDate, RoundsToNearestSecondButKeepsMilliseconds)
+{
+    COleDateTime almost(COleDateTime(2024, 3, 5, 23, 59, 59).m_dt + 0.9999999 / 86400.0);
+    EXPECT_EQ(almost.GetDay(), 6);
+    EXPECT_EQ(almost.GetHour(), 0);
+    EXPECT_EQ(almost.GetSecond(), 0);
+
+    COleDateTime half;
+    half.SetDateTimeMs(2024, 3, 5, 10, 0, 0, 500);
+    EXPECT_EQ(half.GetSecond(), 1);
+    int y, mo, d, h, mi, s, ms;
+    ASSERT_TRUE(half.GetParts(y, mo, d, h, mi, s, ms));
+    EXPECT_EQ(s, 0);
+    EXPECT_EQ(ms, 500);
+
+    COleDateTime low;
+    low.SetDateTimeMs(2024, 3, 5, 10, 0, 0, 499);
+    EXPECT_EQ(low.GetSecond(), 0);
+}
+
+TEST(OleDate, FormatConversions)
+{
+    COleDateTime d(2024, 3, 5, 14, 7, 9);
+    EXPECT_EQ(d.Format("%Y-%m-%d %H:%M:%S"), "2024-03-05 14:07:09");
+    EXPECT_EQ(d.Format(wxString::FromUTF8("%Y年%m月%d日%H时%M分")), wxString::FromUTF8("2024年03月05日14时07分"));
+    EXPECT_EQ(d.Format("%A %a %B %b %y %j %p %%"), "Tuesday Tue March Mar 24 065 PM %");
+}
+
+TEST(OleDate, ParseAcceptedForms)
+{
+    struct Case { const char* text; int y, mo, d, h, mi, s; };
+    const Case cases[] = {
+        {"2024-03-05", 2024, 3, 5, 0, 0, 0},
+        {"2024-03-05 14:30:00", 2024, 3, 5, 14, 30, 0},
+        {"2024/3/5 14:30", 2024, 3, 5, 14, 30, 0},
+        {"2024/03/05 14:30:15", 2024, 3, 5, 14, 30, 15},
+        {"2024年03月05日", 2024, 3, 5, 0, 0, 0},
+        {"2024年03月05日14时30分", 2024, 3, 5, 14, 30, 0},
+        {"5.3.2024", 2024, 3, 5, 0, 0, 0},
+        {"14:30", 1899, 12, 30, 14, 30, 0},
+        {"2024-03-05 2:30 PM", 2024, 3, 5, 14, 30, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        COleDateTime d;
+        ASSERT_TRUE(d.ParseDateTime(wxString::FromUTF8(c.text)));
+        EXPECT_EQ(d.GetYear(), c.y);
+        EXPECT_EQ(d.GetMonth(), c.mo);
+        EXPECT_EQ(d.GetDay(), c.d);
+        EXPECT_EQ(d.GetHour(), c.h);
+        EXPECT_EQ(d.GetMinute(), c.mi);
+        EXPECT_EQ(d.GetSecond(), c.s);
+    }
+    for (const char* bad : {"", "hello", "2024-13-01", "2024-02-30", "2024-03-05 25:00", "2024-03-05x"}) {
+        SCOPED_TRACE(bad);
+        COleDateTime d;
+        EXPECT_FALSE(d.ParseDateTime(bad));
+        EXPECT_EQ(d.GetStatus(), COleDateTime::invalid);
+    }
+}
+
+TEST(OleDate, FormatParseRoundTripAndSpans)
+{
+    COleDateTime d(2021, 7, 31, 23, 15, 0);
+    COleDateTime parsed;
+    ASSERT_TRUE(parsed.ParseDateTime(d.Format(wxString::FromUTF8("%Y年%m月%d日%H时%M分"))));
+    EXPECT_NEAR(parsed.m_dt, d.m_dt, 1e-9);
+
+    COleDateTime later = d + COleDateTimeSpan(1, 1, 0, 0);
+    EXPECT_EQ(later.Format("%Y-%m-%d %H:%M"), "2021-08-02 00:15");
+    EXPECT_EQ((later - d).GetDays(), 1);
+    EXPECT_NEAR((later - d).GetTotalHours(), 25.0, 1e-6);
+    EXPECT_EQ((d - later).GetDays(), -1);
+    // Across the epoch the arithmetic follows time, not the raw numbers.
+    COleDateTime early = COleDateTime(0.25) - COleDateTimeSpan(0.5);
+    EXPECT_EQ(early.Format("%Y-%m-%d %H:%M"), "1899-12-29 18:00");
+    EXPECT_NEAR((COleDateTime(0.25) - early).GetTotalHours(), 12.0, 1e-6);
+
+    COleDateTime now = COleDateTime::GetCurrentTime();
+    EXPECT_EQ(now.GetStatus(), COleDateTime::valid);
+    EXPECT_GE(now.GetYear(), 2024);
+}
+
+TEST_F(TempFolder, ProfileDefaultsWithoutFile)
+{
+    std::wstring ini = Path("none.ini");
+    EXPECT_EQ(GetPrivateProfileIntW(L"S", L"K", 42, ini.c_str()), 42u);
+    wchar_t buf[20];
+    EXPECT_EQ(GetPrivateProfileStringW(L"S", L"K", L"fallback", buf, 20, ini.c_str()), 8u);
+    EXPECT_STREQ(buf, L"fallback");
+    EXPECT_EQ(GetPrivateProfileStringW(L"S", L"K", L"a default longer than this", buf, 5, ini.c_str()), 4u);
+    EXPECT_STREQ(buf, L"a de");
+    buf[0] = L'x';
+    EXPECT_EQ(GetPrivateProfileStringW(L"S", L"K", L"fallback", buf, 0, ini.c_str()), 0u);
+    EXPECT_EQ(buf[0], L'x');
+    EXPECT_EQ(access(CString(ini).utf8_str().data(), F_OK), -1);  // reading never creates it
+}
+
+TEST_F(TempFolder, ProfileWritesReadsAndKeepsOrder)
+{
+    std::wstring ini = Path("Set.ini");
+    ASSERT_TRUE(WritePrivateProfileStringW(L"LANGUAGE", L"Lang", L"  1  ", ini.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"PASSWORD", L"Pwd", L"1234567890123456789012345", ini.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"language", L"Other", L"7", ini.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"LANGUAGE", L"LANG", L"2", ini.c_str()));
+
+    std::string text = Slurp(m_dir + "/Set.ini");
+    EXPECT_LT(text.find("[LANGUAGE]"), text.find("[PASSWORD]"));
+    EXPECT_LT(text.find("Other=7"), text.find("[PASSWORD]"));  // added inside its own section
+    EXPECT_EQ(text.find("[language]"), std::string::npos);
+    EXPECT_EQ(text.find("Lang=1"), std::string::npos);
+
+    EXPECT_EQ(GetPrivateProfileIntW(L"Language", L"lang", 0, ini.c_str()), 2u);
+    EXPECT_EQ(GetPrivateProfileIntW(L"LANGUAGE", L"Other", 0, ini.c_str()), 7u);
+    wchar_t buf[20];
+    EXPECT_EQ(GetPrivateProfileStringW(L"PASSWORD", L"Pwd", L"", buf, 20, ini.c_str()), 19u);
+    EXPECT_STREQ(buf, L"1234567890123456789");
+
+    ASSERT_TRUE(WritePrivateProfileStringW(L"LANGUAGE", L"Other", nullptr, ini.c_str()));
+    EXPECT_EQ(GetPrivateProfileIntW(L"LANGUAGE", L"Other", -3, ini.c_str()), static_cast<UINT>(-3));
+    EXPECT_EQ(GetPrivateProfileIntW(L"LANGUAGE", L"Lang", 0, ini.c_str()), 2u);
+}
+
+TEST_F(TempFolder, ProfileNumbersAndHostileContent)
+{
+    const std::string path = m_dir + "/odd.ini";
+    std::string huge(100000, 'k');
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "garbage without equals\n[[[\n=novalue\n" << std::string("\x01\x02\xff\xfe\x00zz\n", 8)
+            << "[N]\r\nplain= 7 \r\nsigned=-12abc\r\nwords=abc\r\nblank=\r\nlatin=caf\xe9\r\n"
+            << huge << "=big\n" << std::string(100000, '[') << "\n";
+    }
+    std::wstring ini = CString(path).ToStdWstring();
+    EXPECT_EQ(GetPrivateProfileIntW(L"N", L"plain", 0, ini.c_str()), 7u);
+    EXPECT_EQ(static_cast<int>(GetPrivateProfileIntW(L"N", L"signed", 0, ini.c_str())), -12);
+    EXPECT_EQ(GetPrivateProfileIntW(L"N", L"words", 5, ini.c_str()), 0u);
+    EXPECT_EQ(GetPrivateProfileIntW(L"N", L"blank", 5, ini.c_str()), 0u);
+    wchar_t buf[8];
+    EXPECT_EQ(GetPrivateProfileStringW(L"N", L"latin", L"", buf, 8, ini.c_str()), 4u);
+    EXPECT_STREQ(buf, L"caf\u00e9");
+    std::wstring hugeKey(100000, L'k');
+    EXPECT_EQ(GetPrivateProfileStringW(L"N", hugeKey.c_str(), L"", buf, 8, ini.c_str()), 3u);
+
+    ASSERT_TRUE(WritePrivateProfileStringW(L"N", hugeKey.c_str(), L"changed", ini.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"N", L"plain", L"8", ini.c_str()));
+    EXPECT_EQ(GetPrivateProfileIntW(L"N", L"plain", 0, ini.c_str()), 8u);
+    std::string text = Slurp(path);
+    EXPECT_NE(text.find("garbage without equals"), std::string::npos);  // other lines survive
+    EXPECT_NE(text.find(std::string("\x01\x02\xff\xfe\x00zz", 7)), std::string::npos);
+}
+
+TEST(CodePage, GbkRoundTripAndReplacement)
+{
+    const CString chinese = wxString::FromUTF8("宾馆前台 123");
+    std::string gbk = ToCodePage(chinese);
+    EXPECT_EQ(gbk, std::string("\xb1\xf6\xb9\xdd\xc7\xb0\xcc\xa8 123"));
+    EXPECT_EQ(FromCodePage(gbk), chinese);
+    EXPECT_EQ(ToCodePage(wxString::FromUTF8("a\xF0\x9F\x98\x80" "b")), "a?b");
+    EXPECT_EQ(ToCodePage(wxString::FromUTF8("€")), "\x80");
+
+    // Broken input never stops the conversion.
+    CString broken = FromCodePage(std::string("A\xff\xb1"));
+    EXPECT_TRUE(broken.StartsWith("A"));
+    EXPECT_GE(broken.length(), 2u);
+    EXPECT_EQ(FromCodePage(ToCodePage(chinese, CP_UTF8), CP_UTF8), chinese);
+}
+
+TEST(CodePage, WindowsCallingConventions)
+{
+    const wchar_t* text = L"\u5bbe\u9986x";
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr), 6);  // with the NUL
+    EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, text, 3, nullptr, 0, nullptr, nullptr), 7);
+    char out[8] = {};
+    EXPECT_EQ(WideCharToMultiByte(CP_OEMCP, 0, text, -1, out, 3, nullptr, nullptr), 0);  // too small
+    ASSERT_EQ(WideCharToMultiByte(CP_OEMCP, 0, text, -1, out, 8, nullptr, nullptr), 6);
+    EXPECT_STREQ(out, "\xb1\xf6\xb9\xdd" "x");
+    BOOL used = FALSE;
+    const wchar_t emoji[] = {L'a', static_cast<wchar_t>(0x1F600), 0};
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, emoji, -1, out, 8, nullptr, &used), 3);
+    EXPECT_TRUE(used);
+    EXPECT_STREQ(out, "a?");
+
+    wchar_t wide[8] = {};
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, out, -1, nullptr, 0), 3);
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "\xb1\xf6\xb9\xdd", 4, wide, 8), 2);
+    EXPECT_EQ(wide[0], L'\u5bbe');
+    EXPECT_EQ(wide[1], L'\u9986');
+}
+
+TEST(ProgramFolderTest, ExecutableFolderAndOverride)
+{
+    CString exe = GetModuleFileName();
+    ASSERT_FALSE(exe.empty());
+    EXPECT_TRUE(exe.StartsWith("/"));
+    OverrideProgramFolder("");
+    CString folder = GetProgramFolder();
+    EXPECT_TRUE(folder.EndsWith("/"));
+    EXPECT_TRUE(exe.StartsWith(folder));
+    EXPECT_EQ(exe.Mid(folder.length()).Find('/'), wxNOT_FOUND);
+
+    OverrideProgramFolder("/tmp/somewhere");
+    EXPECT_EQ(GetProgramFolder(), "/tmp/somewhere/");
+    OverrideProgramFolder("");
+    EXPECT_EQ(GetProgramFolder(), folder);
+}
+
+TEST(MessageBoxTest, HandlerReceivesCaptionAndAnswers)
+{
+    CString seenText, seenCaption;
+    MessageBoxHandler previous = SetMessageBoxHandler([&](const CString& t, const CString& c, UINT) {
+        seenText = t;
+        seenCaption = c;
+        return IDNO;
+    });
+    EXPECT_EQ(AfxMessageBox("Delete?", MB_YESNO), IDNO);
+    EXPECT_EQ(seenText, "Delete?");
+    EXPECT_EQ(seenCaption, "Quillan2021");
+    SetMessageBoxHandler(nullptr);
+    EXPECT_EQ(AfxMessageBox("no one listening", MB_YESNO | MB_ICONQUESTION), IDYES);
+    EXPECT_EQ(MessageBoxWithCaption("no one listening", "x", MB_OK), IDOK);
+    SetMessageBoxHandler(previous);
+}
+
+TEST_F(TempFolder, InstallerAddsAndRemovesUserDsn)
+{
+    const std::string db = m_dir + "/Data/Guest.mdb";
+    std::wstring attrs = L"DSN=QuillanTest";
+    attrs += L'\0';
+    attrs += L" DBQ=" + CString(db).ToStdWstring();
+    attrs += L'\0';
+    attrs += L" DEFAULTDIR=" + CString(m_dir).ToStdWstring();
+    attrs += L'\0';
+    attrs += L"DESCRIPTION=Guests";
+    attrs += L'\0';
+    attrs += L'\0';
+    ASSERT_TRUE(SQLConfigDataSourceW(nullptr, ODBC_ADD_DSN, L"Microsoft Access Driver (*.mdb)", attrs.c_str()));
+    std::string text = Slurp(m_dir + "/odbc.ini");
+    EXPECT_NE(text.find("[QuillanTest]"), std::string::npos);
+    EXPECT_NE(text.find("Driver=SQLite3"), std::string::npos);
+    EXPECT_NE(text.find("Database=" + db), std::string::npos);
+    EXPECT_NE(text.find("NoCreat=1"), std::string::npos);
+    EXPECT_NE(text.find("JournalMode=WAL"), std::string::npos);
+    EXPECT_NE(text.find("Description=Guests"), std::string::npos);
+    EXPECT_EQ(text.find("DEFAULTDIR"), std::string::npos);
+    EXPECT_EQ(text.find("Microsoft Access"), std::string::npos);
+
+    ASSERT_TRUE(SQLConfigDataSourceW(nullptr, ODBC_REMOVE_DSN, L"Microsoft Access Driver (*.mdb)", attrs.c_str()));
+    EXPECT_EQ(Slurp(m_dir + "/odbc.ini").find("[QuillanTest]"), std::string::npos);
+}

@@ -1,0 +1,17 @@
+-- Stays: one row per stay; an empty check-out means the guest is still in.
+PRAGMA journal_mode = WAL;
+CREATE TABLE [register] (
+  [ID]           INTEGER PRIMARY KEY AUTOINCREMENT,
+  [房间号]       VARCHAR(255) NOT NULL DEFAULT '',
+  [姓名]         VARCHAR(255) NOT NULL DEFAULT '',
+  [性别]         BIT NOT NULL DEFAULT 0,
+  [民族]         VARCHAR(255) NOT NULL DEFAULT '',
+  [出生年月]     TIMESTAMP,
+  [住房日期]     TIMESTAMP,
+  [退房日期]     TIMESTAMP,
+  [证件号]       VARCHAR(255) NOT NULL DEFAULT '',
+  [籍贯]         VARCHAR(255) NOT NULL DEFAULT '',
+  [本人职务备注] VARCHAR(255) NOT NULL DEFAULT '',
+  [交钱]         VARCHAR(255) NOT NULL DEFAULT '',
+  [押金]         VARCHAR(255) NOT NULL DEFAULT ''
+);
