@@ -249,11 +249,86 @@ struct Row
     long long key = 0;
     unsigned long serial = 0;  // writeSerial of the connection when read; 0 = not read
     bool deleted = false;
-    std::vector<Value> values;
+    // The row's values packed into one allocation (see PackValue), so that a
+    // large table costs one small block per row.
+    std::string packed;
 };
 
+// Packed form, per field: a null byte, then for text a 4-byte length and the
+// UTF-8 bytes, for numbers 8 bytes, for dates the 8-byte day count and a status byte.
+template <typename T>
+void PackRaw(std::string& out, const T& value)
+{
+    out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+template <typename T>
+T UnpackRaw(const char*& p)
+{
+    T value;
+    std::memcpy(&value, p, sizeof value);
+    p += sizeof value;
+    return value;
+}
+
+CString TextFromUtf8(const char* data, size_t length)
+{
+    // Most values are plain ASCII: widen them without the UTF-8 decoder.
+    size_t i = 0;
+    while (i < length && static_cast<unsigned char>(data[i]) < 0x80)
+        ++i;
+    if (i < length)
+        return FromUtf8(data, length);
+    std::wstring wide(data, data + length);
+    return CString(wide);
+}
+
+// Writes the packed values of a row into the members of the exchange.
+void UnpackIntoMembers(const std::string& packed, const std::vector<CFieldExchange::Field>& fields)
+{
+    const char* p = packed.data();
+    for (const auto& f : fields) {
+        const bool isNull = *p++ != 0;
+        switch (f.type) {
+        case CFieldExchange::Text: {
+            CString& text = *static_cast<CString*>(f.member);
+            if (isNull) {
+                text.clear();
+                break;
+            }
+            const auto length = UnpackRaw<uint32_t>(p);
+            text = TextFromUtf8(p, length);
+            p += length;
+            break;
+        }
+        case CFieldExchange::Date: {
+            COleDateTime& date = *static_cast<COleDateTime*>(f.member);
+            if (isNull) {
+                date = COleDateTime();
+                date.SetStatus(COleDateTime::null);
+                break;
+            }
+            date.m_dt = UnpackRaw<double>(p);
+            date.m_status = COleDateTime::DateTimeStatus(*p++);
+            break;
+        }
+        default: {
+            const long long number = isNull ? 0 : UnpackRaw<long long>(p);
+            if (f.type == CFieldExchange::Bool)
+                *static_cast<BOOL*>(f.member) = number != 0 ? TRUE : FALSE;
+            else if (f.type == CFieldExchange::Byte)
+                *static_cast<BYTE*>(f.member) = BYTE(number);
+            else
+                *static_cast<long*>(f.member) = long(number);
+            break;
+        }
+        }
+    }
+}
+
 constexpr SQLULEN kBlockRows = 128;
-constexpr SQLLEN kTextBytes = 2048;
+// Room for 255 characters of UTF-8; a small buffer also keeps the driver's copies short.
+constexpr SQLLEN kTextBytes = 1024;
 
 // Cuts UTF-8 text at a character boundary, so a truncated value still decodes.
 void TrimToUtf8Boundary(std::string& text)
@@ -340,26 +415,31 @@ private:
     {
         Row row;
         row.key = m_keys[r];
-        row.values.resize(m_fields.size());
+        row.packed.reserve(m_fields.size() * 16);
         for (size_t c = 0; c < m_fields.size(); ++c) {
             const Column& col = m_columns[c];
-            Value& v = row.values[c];
-            v.isNull = col.ind[r] == SQL_NULL_DATA;
-            if (v.isNull)
+            const bool isNull = col.ind[r] == SQL_NULL_DATA;
+            row.packed.push_back(isNull ? 1 : 0);
+            if (isNull)
                 continue;
             switch (m_fields[c].type) {
             case CFieldExchange::Text: {
                 const char* data = col.text.data() + r * kTextBytes;
-                v.text.assign(data, strnlen(data, kTextBytes));
+                std::string text(data, strnlen(data, kTextBytes));
                 if (col.ind[r] >= kTextBytes || col.ind[r] == SQL_NO_TOTAL)
-                    TrimToUtf8Boundary(v.text);
+                    TrimToUtf8Boundary(text);
+                PackRaw(row.packed, uint32_t(text.size()));
+                row.packed += text;
                 break;
             }
-            case CFieldExchange::Date:
-                v.date = DateFromTimestamp(col.dates[r]);
+            case CFieldExchange::Date: {
+                const COleDateTime date = DateFromTimestamp(col.dates[r]);
+                PackRaw(row.packed, date.m_dt);
+                row.packed.push_back(char(date.m_status));
                 break;
+            }
             default:
-                v.number = col.numbers[r];
+                PackRaw(row.packed, col.numbers[r]);
                 break;
             }
         }
@@ -571,8 +651,7 @@ static bool LoadRow(CDatabase* database, CRecordset::Impl& d, long index)
         RefreshBlock(db, d, size_t(index));
     if (row.deleted)
         return false;
-    for (size_t c = 0; c < d.fields.size(); ++c)
-        WriteMember(d.fields[c], row.values[c]);
+    UnpackIntoMembers(row.packed, d.fields);
     return true;
 }
 
@@ -611,7 +690,7 @@ void RefreshBlock(CDatabase::Impl* db, CRecordset::Impl& d, size_t first)
         if (it == fresh.end())
             row.deleted = true;  // removed through another recordset
         else
-            row.values = std::move(it->second.values);
+            row.packed = std::move(it->second.packed);
     }
 }
 

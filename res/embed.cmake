@@ -1,0 +1,37 @@
+# Writes a C++ source holding the given PNG files as byte arrays.
+# Called as: cmake -DOUTPUT=<file.cpp> -DENTRIES=<id>=<path>|<id>=<path>... -P embed.cmake
+if(NOT OUTPUT OR NOT ENTRIES)
+  message(FATAL_ERROR "embed.cmake needs OUTPUT and ENTRIES")
+endif()
+string(REPLACE "|" ";" ENTRIES "${ENTRIES}")
+
+set(body "// Generated at build time from the PNG files in res/. Do not edit.\n")
+string(APPEND body "#include <cstddef>\n\nnamespace resdata {\nnamespace {\n")
+set(table "")
+foreach(entry IN LISTS ENTRIES)
+  string(FIND "${entry}" "=" eq)
+  string(SUBSTRING "${entry}" 0 ${eq} id)
+  math(EXPR from "${eq} + 1")
+  string(SUBSTRING "${entry}" ${from} -1 path)
+  file(READ "${path}" hex HEX)
+  string(LENGTH "${hex}" hexlen)
+  math(EXPR size "${hexlen} / 2")
+  # Break the hex text into lines of 32 bytes, then turn every byte into 0xNN.
+  string(REGEX REPLACE "([0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f])" "\\1\n" hex "${hex}")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND body "const unsigned char data_${id}[] = {\n${bytes}\n};\n")
+  string(APPEND table "    {${id}, data_${id}, ${size}u},\n")
+endforeach()
+string(APPEND body "\nstruct Entry { int id; const unsigned char* data; std::size_t size; };\n")
+string(APPEND body "const Entry entries[] = {\n${table}};\n} // namespace\n\n")
+string(APPEND body "bool Find(int id, const unsigned char** data, std::size_t* size) {\n")
+string(APPEND body "  for (const Entry& e : entries) {\n    if (e.id == id) {\n      *data = e.data;\n      *size = e.size;\n      return true;\n    }\n  }\n  return false;\n}\n\n} // namespace resdata\n")
+
+# Only rewrite the file when its text changes, so nothing rebuilds needlessly.
+set(old "")
+if(EXISTS "${OUTPUT}")
+  file(READ "${OUTPUT}" old)
+endif()
+if(NOT old STREQUAL body)
+  file(WRITE "${OUTPUT}" "${body}")
+endif()
