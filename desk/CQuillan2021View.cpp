@@ -3,6 +3,7 @@
 #include <wx/utils.h>
 #include "CQuillan2021App.h"
 #include "MessageBox.h"
+#include "Resources.h"
 
 namespace {
 
@@ -18,6 +19,9 @@ const ColumnSetup kColumns[] = {
 };
 
 const char* const kSortByRoom = "房间号 ASC";
+
+// Indexes of the row pictures in the image list.
+enum { kPictureRoom = 0, kPictureGuest = 1, kPictureClean = 2, kPictureNone = -1 };
 
 }  // namespace
 
@@ -41,8 +45,17 @@ CQuillan2021View::CQuillan2021View(wxWindow* parent)
 {
 }
 
+void CQuillan2021View::SetRowImageList(int size)
+{
+    m_imageList.Create(size, size, true, 4);
+    for (int id : {IDI_ROOM, IDI_GUEST, IDI_CLEAN, IDI_APP})
+        m_imageList.Add(LoadResourceBitmap(id, size));
+    SetImageList(&m_imageList, wxIMAGE_LIST_SMALL);
+}
+
 void CQuillan2021View::OnInitialUpdate()
 {
+    SetRowImageList(48);
     for (size_t i = 0; i < WXSIZEOF(kColumns); ++i)
         InsertColumn(long(i), wxString::FromUTF8(kColumns[i].heading), wxLIST_FORMAT_CENTRE, kColumns[i].width);
     LoadRooms();
@@ -89,10 +102,13 @@ BOOL CQuillan2021View::UpdateRoomItem(int nItem, CString strRoomNo, int nMode)
         nItem = FindRoomItem(strRoomNo);
         if (nItem == -1)
             return FALSE;
-        SetItemText(nItem, strRoomNo);
+        SetItem(nItem, 0, strRoomNo, kPictureRoom);
     } else {
-        InsertItem(nItem, m_pHouseset->m_strRoomNo);
+        InsertItem(nItem, m_pHouseset->m_strRoomNo, kPictureRoom);
     }
+    SetItemColumnImage(nItem, 1, m_pHouseset->m_nPersons > 0 ? kPictureGuest : kPictureNone);
+    SetItemColumnImage(nItem, 3, m_pHouseset->m_bCleaning ? kPictureClean : kPictureNone);
+    SetItemColumnImage(nItem, 8, m_pHouseset->m_bHourly ? kPictureGuest : kPictureNone);
     const RoomRowTexts row = FormatRoomRow(*m_pHouseset);
     SetItem(nItem, 2, row.price);
     SetItem(nItem, 4, row.reserveDate);

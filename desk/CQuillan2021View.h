@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <wx/imaglist.h>
 #include <wx/listctrl.h>
 #include "CHouseset.h"
 
@@ -18,6 +19,9 @@ public:
 
 private:
     BOOL OpenRooms();
+    void SetRowImageList(int size);
+
+    wxImageList m_imageList;
 
     std::unique_ptr<CHouseset> m_pHouseset;
 };
