@@ -14,6 +14,7 @@ public:
     CQuillan2021View* GetView() const { return m_pView; }
 
 private:
+    void CreateMainToolBar();
     void OnTimer(wxTimerEvent& event);
     void UpdateClock();
 

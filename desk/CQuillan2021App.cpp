@@ -36,6 +36,18 @@ int CQuillan2021App::OnExit()
     return ExitInstance();
 }
 
+bool CQuillan2021App::IsCommandIdRangeCheck(const wxChar* cond)
+{
+    return cond && wxString(cond).Contains("itemid < 0x7fff");
+}
+
+void CQuillan2021App::OnAssertFailure(const wxChar* file, int line, const wxChar* func, const wxChar* cond,
+                                      const wxChar* msg)
+{
+    if (!IsCommandIdRangeCheck(cond))
+        wxApp::OnAssertFailure(file, line, func, cond, msg);
+}
+
 BOOL CQuillan2021App::InitInstance()
 {
     m_instanceChecker = std::make_unique<wxSingleInstanceChecker>("Quillan2021");

@@ -1,22 +1,22 @@
 #include "CQuillan2021View.h"
 
+#include <string>
+#include <wx/frame.h>
+#include <wx/menu.h>
+#include <wx/toolbar.h>
 #include <wx/utils.h>
 #include "CQuillan2021App.h"
+#include "Globals.h"
+#include "LanguageTexts.h"
+#include "LockSettings.h"
 #include "MessageBox.h"
+#include "Profile.h"
 #include "Resources.h"
 
 namespace {
 
-struct ColumnSetup
-{
-    const char* heading;
-    int width;
-};
-
-const ColumnSetup kColumns[] = {
-    {"房间号", 110}, {"住房", 50},      {"房价", 100},     {"打扫", 50},     {"订房日期", 170},
-    {"房间人数", 80}, {"钟点开始", 170}, {"钟点结束", 170}, {"钟点房", 80},   {"房间介绍", 300},
-};
+// Widths at set-up; the language commands then set their own.
+const int kSetupWidths[] = {110, 50, 100, 50, 170, 80, 170, 170, 80, 300};
 
 const char* const kSortByRoom = "房间号 ASC";
 
@@ -43,6 +43,58 @@ RoomRowTexts FormatRoomRow(const CHouseset& room)
 CQuillan2021View::CQuillan2021View(wxWindow* parent)
     : wxListCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_SINGLE_SEL | wxBORDER_SUNKEN)
 {
+    // Menu commands reach the frame; the board's own are handled here.
+    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnLanguageChinese(); }, ID_LANGUAGE_CHINESE);
+    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnLanguageEnglish(); }, ID_LANGUAGE_ENGLISH);
+}
+
+void CQuillan2021View::OnLanguageChinese()
+{
+    ApplyLanguage(1);
+}
+
+void CQuillan2021View::OnLanguageEnglish()
+{
+    ApplyLanguage(2);
+}
+
+void CQuillan2021View::ApplyLanguage(int language)
+{
+    wxFrame* frame = wxDynamicCast(GetParent(), wxFrame);
+    if (wxMenuBar* bar = frame ? frame->GetMenuBar() : nullptr) {
+        const auto& top = TopMenuTexts();
+        for (size_t i = 0; i < top.size() && i < bar->GetMenuCount(); ++i)
+            bar->SetMenuLabel(i, top[i].For(language));
+        for (const MenuItemText& item : MenuItemTexts()) {
+            wxMenu* menu = bar->GetMenu(size_t(item.menu));
+            wxMenuItem* entry = item.id == -1 ? menu->FindItemByPosition(size_t(item.position))
+                                              : menu->FindItem(item.id);
+            if (entry)
+                entry->SetItemLabel(item.text.For(language));
+        }
+    }
+    const auto& columns = BoardColumnTexts();
+    for (size_t i = 0; i < columns.size() && int(i) < GetColumnCount(); ++i) {
+        wxListItem column;
+        column.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH);
+        column.SetText(columns[i].text.For(language));
+        column.SetWidth(columns[i].WidthFor(language));
+        SetColumn(long(i), column);
+    }
+    if (wxToolBar* tools = frame ? frame->GetToolBar() : nullptr) {
+        for (const ToolText& tool : ToolbarTexts()) {
+            if (tool.id == 0)
+                continue;
+            if (wxToolBarToolBase* button = tools->FindById(tool.id))
+                button->SetLabel(tool.label.For(language));
+            tools->SetToolShortHelp(tool.id, ToolTipFor(tool.id, language));
+        }
+        tools->Realize();
+    }
+    if (frame)
+        frame->Refresh();
+    g_nLanguage = language;
+    WritePrivateProfileStringW(L"LANGUAGE", L"Language", std::to_wstring(language).c_str(), kSettingsFile);
 }
 
 void CQuillan2021View::SetRowImageList(int size)
@@ -56,8 +108,15 @@ void CQuillan2021View::SetRowImageList(int size)
 void CQuillan2021View::OnInitialUpdate()
 {
     SetRowImageList(48);
-    for (size_t i = 0; i < WXSIZEOF(kColumns); ++i)
-        InsertColumn(long(i), wxString::FromUTF8(kColumns[i].heading), wxLIST_FORMAT_CENTRE, kColumns[i].width);
+    const auto& columns = BoardColumnTexts();
+    for (size_t i = 0; i < columns.size(); ++i)
+        InsertColumn(long(i), columns[i].text.For(1), wxLIST_FORMAT_CENTRE, kSetupWidths[i]);
+    if (g_nLanguage == 0 || g_nLanguage == 1) {
+        g_nLanguage = 1;
+        OnLanguageChinese();
+    } else if (g_nLanguage == 2) {
+        OnLanguageEnglish();
+    }
     LoadRooms();
 }
 

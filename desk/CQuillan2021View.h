@@ -17,9 +17,14 @@ public:
     BOOL UpdateRoomItem(int nItem, CString strRoomNo, int nMode);
     int FindRoomItem(CString strRoomNo);
 
+    void OnLanguageChinese();
+    void OnLanguageEnglish();
+
 private:
     BOOL OpenRooms();
     void SetRowImageList(int size);
+    // Rewrites menus, headings and toolbar in the language and stores the choice.
+    void ApplyLanguage(int language);
 
     wxImageList m_imageList;
 

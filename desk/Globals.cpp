@@ -1,0 +1,7 @@
+#include "Globals.h"
+
+int g_nLanguage = 0;
+int g_nIconMode = 2;
+int g_nSelectedRoomIndex = 0;
+int g_nSelectedItem = -1;
+CString g_strSelectedRoom;

@@ -1,0 +1,64 @@
+// Runs the GUI tests inside the live main loop of the real application object,
+// in a sandbox (temporary HOME, ODBCINI, current directory and database files).
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/testing.h>
+#include "CQuillan2021App.h"
+#include "GuiTestSupport.h"
+#include "TestEnvironment.h"
+
+namespace {
+
+// An unexpected dialog fails the test at once instead of waiting for a click.
+class ThrowingModalHook : public wxTestingModalHook
+{
+protected:
+    void ReportFailure(const wxString& msg) override { throw std::runtime_error(msg.ToStdString(wxConvUTF8)); }
+};
+
+TestEnvironment* g_environment = nullptr;
+int g_result = 1;
+
+}  // namespace
+
+class TestApp : public CQuillan2021App
+{
+public:
+    bool OnInit() override
+    {
+        if (!CQuillan2021App::OnInit())
+            return false;
+        CallAfter([this] {
+            g_result = RUN_ALL_TESTS();
+            ExitMainLoop();
+        });
+        return true;
+    }
+
+    void OnAssertFailure(const wxChar* file, int line, const wxChar* func, const wxChar* cond,
+                         const wxChar* msg) override
+    {
+        if (IsCommandIdRangeCheck(cond))
+            return;
+        ADD_FAILURE() << "wx assertion in " << wxString(func) << " at " << wxString(file) << ":" << line << ": "
+                      << wxString(cond) << " " << wxString(msg);
+    }
+};
+
+TestEnvironment& GuiEnvironment()
+{
+    return *g_environment;
+}
+
+wxIMPLEMENT_APP_NO_MAIN(TestApp);
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    TestEnvironment environment;
+    g_environment = &environment;
+    ThrowingModalHook hook;
+    wxEntry(argc, argv);
+    g_environment = nullptr;
+    return g_result;
+}
