@@ -8,7 +8,8 @@
 void BindMessageBoxesToWx()
 {
     SetMessageBoxHandler([](const CString& text, const CString& caption, UINT style) {
-        long wxStyle = (style & MB_YESNO) ? wxYES_NO : wxOK;
+        const UINT buttons = style & 0xF;
+        long wxStyle = buttons == MB_YESNO ? wxYES_NO : buttons == MB_OKCANCEL ? (wxOK | wxCANCEL) : wxOK;
         if ((style & 0xF0) == MB_ICONQUESTION)
             wxStyle |= wxICON_QUESTION;
         else if ((style & 0xF0) == MB_ICONERROR)
@@ -34,6 +35,18 @@ bool CQuillan2021App::OnInit()
 int CQuillan2021App::OnExit()
 {
     return ExitInstance();
+}
+
+bool CQuillan2021App::OnExceptionInMainLoop()
+{
+    // A database error in a command is shown with the driver's text and the
+    // program goes on, as every handler leaves the tables consistent.
+    try {
+        throw;
+    } catch (const CDBException& e) {
+        e.ReportError();
+        return true;
+    }
 }
 
 bool CQuillan2021App::IsCommandIdRangeCheck(const wxChar* cond)

@@ -18,6 +18,7 @@ public:
     void OnAssertFailure(const wxChar* file, int line, const wxChar* func, const wxChar* cond,
                          const wxChar* msg) override;
     static bool IsCommandIdRangeCheck(const wxChar* cond);
+    bool OnExceptionInMainLoop() override;
 
     BOOL InitInstance();
     int ExitInstance();

@@ -5,6 +5,8 @@
 #include <wx/menu.h>
 #include <wx/toolbar.h>
 #include <wx/utils.h>
+#include <algorithm>
+#include "CAddHouse.h"
 #include "CQuillan2021App.h"
 #include "Globals.h"
 #include "LanguageTexts.h"
@@ -46,6 +48,167 @@ CQuillan2021View::CQuillan2021View(wxWindow* parent)
     // Menu commands reach the frame; the board's own are handled here.
     parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnLanguageChinese(); }, ID_LANGUAGE_CHINESE);
     parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnLanguageEnglish(); }, ID_LANGUAGE_ENGLISH);
+    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnCleanRoom(); }, ID_CLEAN_ROOM);
+    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnRepairRoom(); }, ID_REPAIR);
+    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnAddRoom(); }, ID_ADD_ROOM);
+    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnModifyRoom(); }, ID_MODIFY_ROOM);
+    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnDeleteRoom(); }, ID_DELETE_ROOM);
+    for (int id : {ID_REGISTER, ID_DELETE_ROOM, ID_REPAIR})
+        parent->Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(GetSelectionMark() != -1); }, id);
+    parent->Bind(
+        wxEVT_UPDATE_UI,
+        [this](wxUpdateUIEvent& e) {
+            e.Enable(GetSelectionMark() != -1);
+            if (g_nLanguage == 1 || g_nLanguage == 2)
+                e.SetText(g_nLanguage == 1 ? wxString::FromUTF8("修改房间记录") : wxString("Modify house record set"));
+        },
+        ID_MODIFY_ROOM);
+    Bind(wxEVT_KEY_DOWN, &CQuillan2021View::OnKeyDown, this);
+}
+
+int CQuillan2021View::GetSelectionMark() const
+{
+    return int(GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED));
+}
+
+void CQuillan2021View::MarkRow(int row)
+{
+    if (row < 0 || row >= GetItemCount())
+        return;
+    SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+}
+
+void CQuillan2021View::OnKeyDown(wxKeyEvent& event)
+{
+    if (event.GetKeyCode() == WXK_SPACE)
+        OnCleanRoom();
+    else
+        event.Skip();
+}
+
+BOOL CQuillan2021View::OpenRoomsInBoardOrder(CHouseset& rooms)
+{
+    rooms.m_strSort = wxString::FromUTF8(kSortByRoom);
+    try {
+        rooms.Open(CRecordset::dynaset);
+    } catch (const CDBException&) {
+        AfxMessageBox(wxString::FromUTF8("打开数据库失败！"));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CQuillan2021View::OnCleanRoom()
+{
+    if (!OpenRooms()) {
+        wxTheApp->ExitMainLoop();
+        return;
+    }
+    const int row = GetSelectionMark();
+    if (row == -1) {
+        AfxMessageBox(wxString::FromUTF8("请选择一个房间"));
+        return;
+    }
+    const CString room = GetItemText(row, 0);
+    try {
+        if (m_pHouseset->FindRoom(room) == -1)
+            return;
+        m_pHouseset->Edit();
+        m_pHouseset->m_bCleaning = !m_pHouseset->m_bCleaning;
+        m_pHouseset->Update();
+    } catch (const CDBException& e) {
+        e.ReportError();
+        return;
+    }
+    UpdateRoomItem(row, room, 0);
+    MarkRow(row);
+    m_pHouseset->Close();
+}
+
+void CQuillan2021View::OnRepairRoom()
+{
+    const int row = GetSelectionMark();
+    if (row == -1)
+        return;
+    CHouseset rooms(&GetTheApp().m_dbHotel);
+    if (!OpenRoomsInBoardOrder(rooms)) {
+        wxTheApp->ExitMainLoop();
+        return;
+    }
+    rooms.Move(row);
+    rooms.Edit();
+    rooms.m_bOccupied = FALSE;
+    rooms.m_nPersons = 0;
+    rooms.m_bHourly = FALSE;
+    rooms.Update();
+    UpdateRoomItem(row, rooms.m_strRoomNo, 0);
+}
+
+void CQuillan2021View::OnAddRoom()
+{
+    CAddHouse dialog(this);
+    dialog.m_nMode = 0;
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    if (m_pHouseset && m_pHouseset->IsOpen())
+        m_pHouseset->Close();
+    if (!OpenRooms())
+        return;
+    if (dialog.m_strRoomNo.empty()) {
+        m_pHouseset->Close();
+        return;
+    }
+    m_pHouseset->AddRoom(dialog.m_strRoomNo, dialog.m_strPrice, dialog.m_strIntro);
+    LoadRooms();
+    const int row = FindRoomItem(dialog.m_strRoomNo);
+    MarkRow(row);
+    if (row != -1)
+        EnsureVisible(row);
+}
+
+void CQuillan2021View::OnModifyRoom()
+{
+    CAddHouse dialog(this);
+    const int row = GetSelectionMark();
+    CHouseset rooms(&GetTheApp().m_dbHotel);
+    if (!OpenRoomsInBoardOrder(rooms))
+        return;
+    rooms.Move(std::max(row, 0));
+    dialog.m_strRoomNo = rooms.m_strRoomNo;
+    dialog.m_strPrice = rooms.m_strPrice;
+    dialog.m_strIntro = rooms.m_strIntro;
+    dialog.m_nMode = 1;
+    if (dialog.ShowModal() == wxID_OK && !dialog.m_strRoomNo.empty()) {
+        rooms.ModifyRoom(row, dialog.m_strRoomNo, dialog.m_strPrice, dialog.m_strIntro);
+        LoadRooms();
+    }
+}
+
+void CQuillan2021View::OnDeleteRoom()
+{
+    const int row = GetSelectionMark();
+    if (row == -1) {
+        AfxMessageBox(wxString::FromUTF8("请选择一个房间！"));
+        return;
+    }
+    const CString room = GetItemText(row, 0);
+    const CString question = g_nLanguage == 2
+                                 ? wxString::Format("Do you sure to delete %s house?", room)
+                                 : wxString::Format(wxString::FromUTF8("您确认要删除 %s 房间吗？"), room);
+    if (AfxMessageBox(question, MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL)
+        return;
+    if (!OpenRooms())
+        return;
+    try {
+        if (m_pHouseset->FindRoom(room) == -1)
+            return;
+        m_pHouseset->Delete();
+    } catch (const CDBException& e) {
+        e.ReportError();
+        return;
+    }
+    LoadRooms();
+    MarkRow(row - 1);
 }
 
 void CQuillan2021View::OnLanguageChinese()
@@ -141,6 +304,8 @@ void CQuillan2021View::LoadRooms()
     DeleteAllItems();
     if (!OpenRooms())
         return;
+    // Rooms added since the recordset opened stand at its end: read them again in order.
+    m_pHouseset->Requery();
     wxBusyCursor wait;
     // Walk by position, not by number, so rooms that share a number are each listed once.
     std::vector<CString> rooms;

@@ -20,8 +20,21 @@ public:
     void OnLanguageChinese();
     void OnLanguageEnglish();
 
+    // Room maintenance, on the marked row.
+    void OnCleanRoom();
+    void OnRepairRoom();
+    void OnAddRoom();
+    void OnModifyRoom();
+    void OnDeleteRoom();
+    // The row holding the selection mark, -1 when none.
+    int GetSelectionMark() const;
+
 private:
     BOOL OpenRooms();
+    // Opens a rooms table of a handler's own, in the board's order.
+    static BOOL OpenRoomsInBoardOrder(CHouseset& rooms);
+    void MarkRow(int row);
+    void OnKeyDown(wxKeyEvent& event);
     void SetRowImageList(int size);
     // Rewrites menus, headings and toolbar in the language and stores the choice.
     void ApplyLanguage(int language);

@@ -1,0 +1,148 @@
+// Room maintenance from the board: cleaning, repair, add, modify, delete.
+#include <gtest/gtest.h>
+#include <wx/msgdlg.h>
+#include <wx/testing.h>
+#include "CAddHouse.h"
+#include "CHouseset.h"
+#include "CMainFrame.h"
+#include "CQuillan2021App.h"
+#include "CQuillan2021View.h"
+#include "GuiTestSupport.h"
+
+// Answers the add/modify dialog as a clerk who typed the given texts and pressed OK.
+template <>
+class wxExpectModal<CAddHouse> : public wxExpectModalBase<CAddHouse>
+{
+public:
+    wxExpectModal(const CString& roomNo, const CString& price, const CString& intro)
+        : m_roomNo(roomNo), m_price(price), m_intro(intro)
+    {
+    }
+
+protected:
+    int OnInvoked(CAddHouse* dlg) const override
+    {
+        m_seenRoomNo = dlg->m_strRoomNo;
+        dlg->m_strRoomNo = m_roomNo;
+        dlg->m_strPrice = m_price;
+        dlg->m_strIntro = m_intro;
+        return wxID_OK;
+    }
+
+public:
+    mutable CString m_seenRoomNo;
+
+private:
+    CString m_roomNo, m_price, m_intro;
+};
+
+namespace {
+
+CQuillan2021View* View()
+{
+    return wxDynamicCast(wxTheApp->GetTopWindow(), CMainFrame)->GetView();
+}
+
+// A fresh table of three rooms, 101 with two guests in it by the hour.
+void SeedRooms()
+{
+    CDatabase& db = GetTheApp().m_dbHotel;
+    db.ExecuteSQL("DELETE FROM [house]");
+    db.ExecuteSQL(wxString::FromUTF8(
+        "INSERT INTO [house]([房间号],[住房],[房价],[房间人数],[钟点房],[钟点开始],[钟点结束],[房间介绍]) VALUES "
+        "('101',1,'80',2,1,'2024-03-05 14:00:00','2024-03-05 16:00:00','南'),"
+        "('102',0,'90',0,0,NULL,NULL,'北'),('103',0,'100',0,0,NULL,NULL,'东')"));
+    View()->LoadRooms();
+}
+
+CHouseset& Room(CHouseset& rooms, const char* number)
+{
+    rooms.Open(CRecordset::dynaset);
+    EXPECT_NE(rooms.FindRoom(number), -1) << number;
+    return rooms;
+}
+
+void Select(int row)
+{
+    View()->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+}
+
+TEST(Rooms, CleaningTogglesTheFlagAndThePicture)
+{
+    SeedRooms();
+    Select(1);
+    ASSERT_EQ(View()->GetSelectionMark(), 1);
+    View()->OnCleanRoom();
+    EXPECT_EQ(View()->GetItemText(1, 0), "102");
+    {
+        CHouseset rooms(&GetTheApp().m_dbHotel);
+        EXPECT_TRUE(Room(rooms, "102").m_bCleaning);
+    }
+    View()->OnCleanRoom();
+    CHouseset rooms(&GetTheApp().m_dbHotel);
+    EXPECT_FALSE(Room(rooms, "102").m_bCleaning);
+}
+
+TEST(Rooms, CleaningWithoutAMarkedRowAsksForOne)
+{
+    SeedRooms();
+    GuiEnvironment().ClearMessages();
+    wxTEST_DIALOG(View()->OnCleanRoom(), wxExpectModal<wxMessageDialog>(wxID_OK));
+}
+
+TEST(Rooms, RepairFreesTheRoomButKeepsItsTimes)
+{
+    SeedRooms();
+    Select(0);
+    View()->OnRepairRoom();
+    CHouseset rooms(&GetTheApp().m_dbHotel);
+    Room(rooms, "101");
+    EXPECT_FALSE(rooms.m_bOccupied);
+    EXPECT_EQ(rooms.m_nPersons, 0);
+    EXPECT_FALSE(rooms.m_bHourly);
+    EXPECT_EQ(rooms.m_dtHourStart.GetHour(), 14);
+    EXPECT_EQ(View()->GetItemText(0, 5), wxString::FromUTF8("0人"));
+}
+
+TEST(Rooms, AddedRoomIsListedAndMarked)
+{
+    SeedRooms();
+    wxTEST_DIALOG(View()->OnAddRoom(), wxExpectModal<CAddHouse>("099", "10.0", wxString::FromUTF8("新房")));
+    ASSERT_EQ(View()->GetItemCount(), 4);
+    EXPECT_EQ(View()->GetItemText(0, 0), "099");
+    EXPECT_EQ(View()->GetSelectionMark(), 0);
+}
+
+TEST(Rooms, AddingAnEmptyRoomNumberChangesNothing)
+{
+    SeedRooms();
+    wxTEST_DIALOG(View()->OnAddRoom(), wxExpectModal<CAddHouse>("", "10.0", ""));
+    EXPECT_EQ(View()->GetItemCount(), 3);
+}
+
+TEST(Rooms, ModifyStartsFromTheMarkedRoomAndRewritesIt)
+{
+    SeedRooms();
+    Select(2);
+    wxExpectModal<CAddHouse> answer("203", "150", wxString::FromUTF8("西"));
+    wxTEST_DIALOG(View()->OnModifyRoom(), answer);
+    EXPECT_EQ(View()->FindRoomItem("103"), -1);
+    const int row = View()->FindRoomItem("203");
+    ASSERT_NE(row, -1);
+    EXPECT_EQ(View()->GetItemText(row, 2), "150");
+}
+
+TEST(Rooms, DeleteAsksFirstAndRemovesOnlyOnOk)
+{
+    SeedRooms();
+    Select(1);
+    wxTEST_DIALOG(View()->OnDeleteRoom(), wxExpectModal<wxMessageDialog>(wxID_CANCEL));
+    EXPECT_EQ(View()->GetItemCount(), 3);
+    Select(1);
+    wxTEST_DIALOG(View()->OnDeleteRoom(), wxExpectModal<wxMessageDialog>(wxID_OK));
+    ASSERT_EQ(View()->GetItemCount(), 2);
+    EXPECT_EQ(View()->FindRoomItem("102"), -1);
+    EXPECT_EQ(View()->GetSelectionMark(), 0);
+}
+
+}  // namespace
