@@ -22,10 +22,47 @@ const int kSetupWidths[] = {110, 50, 100, 50, 170, 80, 170, 170, 80, 300};
 
 const char* const kSortByRoom = "房间号 ASC";
 
+// The two timers that watch the rooms let by the hour.
+constexpr int kFillTimer = 1000;
+constexpr int kBlinkTimer = 1001;
+
 // Indexes of the row pictures in the image list.
 enum { kPictureRoom = 0, kPictureGuest = 1, kPictureClean = 2, kPictureNone = -1 };
 
 }  // namespace
+
+wxString FormatRoomStatusLine(int language, const CString& roomNo, int persons)
+{
+    if (language == 1)
+        return wxString::Format(wxString::FromUTF8("%s号房间有%d个人入住"), roomNo, persons);
+    if (language == 2)
+        return wxString::Format("%s number house have %d person move into", roomNo, persons);
+    return roomNo;
+}
+
+BOOL IsHourlyPeriodOverAt(COleDateTime start, COleDateTime end, COleDateTime now)
+{
+    constexpr int kDay = 24 * 3600;
+    auto secondsOfDay = [](const COleDateTime& t) {
+        return t.GetHour() * 3600 + t.GetMinute() * 60 + t.GetSecond();
+    };
+    int period = secondsOfDay(end) - secondsOfDay(start);
+    int elapsed = secondsOfDay(now) - secondsOfDay(start);
+    const bool bothValid = start.GetStatus() == COleDateTime::valid && end.GetStatus() == COleDateTime::valid;
+    // Across midnight the end's time of day is the smaller one: count it on the next day,
+    // and so the time after midnight that has passed since the start.
+    if (bothValid && period < 0) {
+        period += kDay;
+        if (elapsed < 0)
+            elapsed += kDay;
+    }
+    return period <= elapsed ? TRUE : FALSE;
+}
+
+BOOL IsHourlyPeriodOver(COleDateTime start, COleDateTime end)
+{
+    return IsHourlyPeriodOverAt(start, end, COleDateTime::GetCurrentTime());
+}
 
 RoomRowTexts FormatRoomRow(const CHouseset& room)
 {
@@ -64,6 +101,72 @@ CQuillan2021View::CQuillan2021View(wxWindow* parent)
         },
         ID_MODIFY_ROOM);
     Bind(wxEVT_KEY_DOWN, &CQuillan2021View::OnKeyDown, this);
+    Bind(wxEVT_LIST_ITEM_SELECTED, &CQuillan2021View::OnItemChanged, this);
+    Bind(wxEVT_LIST_ITEM_DESELECTED, &CQuillan2021View::OnItemChanged, this);
+    Bind(wxEVT_TIMER, &CQuillan2021View::OnTimer, this);
+    m_fillTimer.SetOwner(this, kFillTimer);
+    m_blinkTimer.SetOwner(this, kBlinkTimer);
+}
+
+CQuillan2021View::~CQuillan2021View()
+{
+    m_fillTimer.Stop();
+    m_blinkTimer.Stop();
+}
+
+void CQuillan2021View::OnItemChanged(wxListEvent& event)
+{
+    CHouseset rooms(&GetTheApp().m_dbHotel);
+    if (!OpenRoomsInBoardOrder(rooms)) {
+        wxTheApp->ExitMainLoop();
+        return;
+    }
+    const long row = event.GetIndex();
+    if (rooms.FindRoom(GetItemText(row, 0)) == -1)
+        return;
+    m_bCanCheckOut = m_bCanChangeRoom = rooms.m_nPersons != 0;
+    if (wxFrame* frame = wxDynamicCast(GetParent(), wxFrame)) {
+        frame->SetStatusText(FormatRoomStatusLine(g_nLanguage, rooms.m_strRoomNo, rooms.m_nPersons), 0);
+        if (frame->GetStatusBar())
+            frame->GetStatusBar()->Update();
+    }
+    if (g_nIconMode == 3)
+        g_nSelectedRoomIndex = int(row);
+}
+
+void CQuillan2021View::OnTimer(wxTimerEvent& event)
+{
+    CHouseset rooms(&GetTheApp().m_dbHotel);
+    if (!OpenRoomsInBoardOrder(rooms))
+        return;
+    if (event.GetId() == kFillTimer)
+        FillHourlyFlags(rooms);
+    else if (!g_vHourlyDue.empty())
+        BlinkOverdueRooms(rooms);
+}
+
+void CQuillan2021View::FillHourlyFlags(CHouseset& rooms)
+{
+    const size_t count = size_t(rooms.GetRecordCount());
+    size_t i = 0;
+    for (rooms.MoveFirst(); !rooms.IsEOF() && g_vHourlyDue.size() < count; rooms.MoveNext(), ++i) {
+        if (i < g_vHourlyDue.size())
+            continue;  // flags already there keep their blink phase
+        g_vHourlyDue.push_back(rooms.m_bHourly && IsHourlyPeriodOver(rooms.m_dtHourStart, rooms.m_dtHourEnd));
+    }
+}
+
+void CQuillan2021View::BlinkOverdueRooms(CHouseset& rooms)
+{
+    size_t i = 0;
+    for (rooms.MoveFirst(); !rooms.IsEOF(); rooms.MoveNext(), ++i) {
+        if (i >= g_vHourlyDue.size() || int(i) >= GetItemCount())
+            break;
+        if (!rooms.m_bHourly || !IsHourlyPeriodOver(rooms.m_dtHourStart, rooms.m_dtHourEnd))
+            continue;
+        SetItemColumnImage(long(i), 8, g_vHourlyDue[i] ? kPictureGuest : kPictureNone);
+        g_vHourlyDue[i] = !g_vHourlyDue[i];
+    }
 }
 
 int CQuillan2021View::GetSelectionMark() const
@@ -301,6 +404,8 @@ BOOL CQuillan2021View::OpenRooms()
 
 void CQuillan2021View::LoadRooms()
 {
+    m_fillTimer.Start(800);
+    m_blinkTimer.Start(800);
     DeleteAllItems();
     if (!OpenRooms())
         return;

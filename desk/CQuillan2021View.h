@@ -4,12 +4,14 @@
 #include <memory>
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
+#include <wx/timer.h>
 #include "CHouseset.h"
 
 class CQuillan2021View : public wxListCtrl
 {
 public:
     explicit CQuillan2021View(wxWindow* parent);
+    ~CQuillan2021View() override;
 
     void OnInitialUpdate();
     void LoadRooms();
@@ -26,6 +28,10 @@ public:
     void OnAddRoom();
     void OnModifyRoom();
     void OnDeleteRoom();
+    // Whether the selected room has guests: enables check-out and change room.
+    BOOL m_bCanCheckOut = TRUE;
+    BOOL m_bCanChangeRoom = FALSE;
+
     // The row holding the selection mark, -1 when none.
     int GetSelectionMark() const;
 
@@ -35,6 +41,13 @@ private:
     static BOOL OpenRoomsInBoardOrder(CHouseset& rooms);
     void MarkRow(int row);
     void OnKeyDown(wxKeyEvent& event);
+    void OnItemChanged(wxListEvent& event);
+    void OnTimer(wxTimerEvent& event);
+    void FillHourlyFlags(CHouseset& rooms);
+    void BlinkOverdueRooms(CHouseset& rooms);
+
+    wxTimer m_fillTimer;
+    wxTimer m_blinkTimer;
     void SetRowImageList(int size);
     // Rewrites menus, headings and toolbar in the language and stores the choice.
     void ApplyLanguage(int language);
@@ -43,6 +56,14 @@ private:
 
     std::unique_ptr<CHouseset> m_pHouseset;
 };
+
+// The status line for the selected room, by language.
+wxString FormatRoomStatusLine(int language, const CString& roomNo, int persons);
+
+// Whether an hourly stay's booked time has run out by 'now', comparing times of
+// day; a period whose end lies before its start passes midnight.
+BOOL IsHourlyPeriodOverAt(COleDateTime start, COleDateTime end, COleDateTime now);
+BOOL IsHourlyPeriodOver(COleDateTime start, COleDateTime end);
 
 // The texts of columns 1 to 9 of a room's row; pictures are not texts and read empty.
 struct RoomRowTexts

@@ -146,3 +146,18 @@ TEST(Rooms, DeleteAsksFirstAndRemovesOnlyOnOk)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Selection, StatusLineNamesTheRoomAndItsGuests)
+{
+    SeedRooms();
+    Select(0);
+    wxFrame* frame = wxDynamicCast(wxTheApp->GetTopWindow(), wxFrame);
+    EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), wxString::FromUTF8("101号房间有2个人入住"));
+    EXPECT_TRUE(View()->m_bCanCheckOut);
+    Select(1);
+    EXPECT_FALSE(View()->m_bCanChangeRoom);
+}
+
+}  // namespace
