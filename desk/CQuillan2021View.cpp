@@ -100,6 +100,12 @@ CQuillan2021View::CQuillan2021View(wxWindow* parent)
                 e.SetText(g_nLanguage == 1 ? wxString::FromUTF8("修改房间记录") : wxString("Modify house record set"));
         },
         ID_MODIFY_ROOM);
+    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnLargeIcons(); }, ID_LARGE_ICONS);
+    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnSmallIcons(); }, ID_SMALL_ICONS);
+    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnExtraLargeIcons(); }, ID_EXTRA_LARGE_ICONS);
+    const std::pair<int, int> modes[] = {{ID_LARGE_ICONS, 1000}, {ID_SMALL_ICONS, 1001}, {ID_EXTRA_LARGE_ICONS, 1002}};
+    for (const auto& [id, mode] : modes)
+        parent->Bind(wxEVT_UPDATE_UI, [this, mode = mode](wxUpdateUIEvent& e) { e.Check(m_nViewMode == mode); }, id);
     Bind(wxEVT_KEY_DOWN, &CQuillan2021View::OnKeyDown, this);
     Bind(wxEVT_LIST_ITEM_SELECTED, &CQuillan2021View::OnItemChanged, this);
     Bind(wxEVT_LIST_ITEM_DESELECTED, &CQuillan2021View::OnItemChanged, this);
@@ -365,10 +371,46 @@ void CQuillan2021View::ApplyLanguage(int language)
 
 void CQuillan2021View::SetRowImageList(int size)
 {
+    m_imageList.RemoveAll();
     m_imageList.Create(size, size, true, 4);
     for (int id : {IDI_ROOM, IDI_GUEST, IDI_CLEAN, IDI_APP})
         m_imageList.Add(LoadResourceBitmap(id, size));
     SetImageList(&m_imageList, wxIMAGE_LIST_SMALL);
+}
+
+void CQuillan2021View::SetViewMode(int nMode)
+{
+    if (nMode == 1002) {
+        SetSingleStyle(wxLC_ICON);
+        m_largeImageList.Create(128, 128, true, 1);
+        m_largeImageList.Add(LoadResourceBitmap(IDI_ROOM, 128));
+        SetImageList(&m_largeImageList, wxIMAGE_LIST_NORMAL);
+    } else {
+        SetSingleStyle(wxLC_REPORT);
+        SetRowImageList(nMode == 1000 ? 48 : 32);
+    }
+    Refresh();
+}
+
+void CQuillan2021View::OnLargeIcons()
+{
+    m_nViewMode = 1000;
+    SetViewMode(1000);
+    g_nIconMode = 2;
+}
+
+void CQuillan2021View::OnSmallIcons()
+{
+    m_nViewMode = 1001;
+    SetViewMode(1001);
+    g_nIconMode = 1;
+}
+
+void CQuillan2021View::OnExtraLargeIcons()
+{
+    m_nViewMode = 1002;
+    SetViewMode(1002);
+    g_nIconMode = 3;
 }
 
 void CQuillan2021View::OnInitialUpdate()

@@ -28,6 +28,13 @@ public:
     void OnAddRoom();
     void OnModifyRoom();
     void OnDeleteRoom();
+    // Display modes: 1000 large rows, 1001 small rows, 1002 extra-large icons.
+    void SetViewMode(int nMode);
+    void OnLargeIcons();
+    void OnSmallIcons();
+    void OnExtraLargeIcons();
+    int m_nViewMode = 1000;
+
     // Whether the selected room has guests: enables check-out and change room.
     BOOL m_bCanCheckOut = TRUE;
     BOOL m_bCanChangeRoom = FALSE;
@@ -53,6 +60,7 @@ private:
     void ApplyLanguage(int language);
 
     wxImageList m_imageList;
+    wxImageList m_largeImageList;
 
     std::unique_ptr<CHouseset> m_pHouseset;
 };

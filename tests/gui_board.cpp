@@ -95,3 +95,23 @@ TEST(Board, LanguageSwitchRewritesTextsAndIsStored)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Board, DisplayModesKeepTheRoomsAndSetTheIconMode)
+{
+    SeedRooms();
+    CQuillan2021View* view = Frame()->GetView();
+    view->OnExtraLargeIcons();
+    EXPECT_EQ(g_nIconMode, 3);
+    EXPECT_EQ(view->GetItemCount(), 2);
+    view->OnSmallIcons();
+    EXPECT_EQ(g_nIconMode, 1);
+    EXPECT_EQ(view->GetColumnCount(), 10);
+    EXPECT_EQ(view->GetItemText(1, 5), wxString::FromUTF8("3人"));
+    view->OnLargeIcons();
+    EXPECT_EQ(g_nIconMode, 2);
+    EXPECT_EQ(view->m_nViewMode, 1000);
+}
+
+}  // namespace
