@@ -5,6 +5,7 @@
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
 #include <cstdlib>
+#include "CAboutDlg.h"
 #include "CPasswordDlg.h"
 #include "CQuillan2021View.h"
 #include "CSplashWnd.h"
@@ -50,6 +51,8 @@ CMainFrame::CMainFrame()
     m_pView->OnInitialUpdate();
 
     Bind(wxEVT_TIMER, &CMainFrame::OnTimer, this, kClockTimerId);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnAppAbout(); }, ID_APP_ABOUT);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, ID_APP_EXIT);
     UpdateClock();
     m_clockTimer.Start(1000);
 }
@@ -70,6 +73,12 @@ void CMainFrame::CreateMainToolBar()
                          ToolTipFor(tools[i].id, 1));
     }
     bar->Realize();
+}
+
+void CMainFrame::OnAppAbout()
+{
+    CAboutDlg about(this);
+    about.ShowModal();
 }
 
 void CMainFrame::OnTimer(wxTimerEvent&)

@@ -12,6 +12,7 @@ public:
     CMainFrame();
 
     CQuillan2021View* GetView() const { return m_pView; }
+    void OnAppAbout();
 
 private:
     void CreateMainToolBar();

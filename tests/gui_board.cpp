@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
+#include <wx/testing.h>
+#include "CAboutDlg.h"
 #include "CHouseset.h"
 #include "CMainFrame.h"
 #include "CQuillan2021App.h"
@@ -112,6 +114,15 @@ TEST(Board, DisplayModesKeepTheRoomsAndSetTheIconMode)
     view->OnLargeIcons();
     EXPECT_EQ(g_nIconMode, 2);
     EXPECT_EQ(view->m_nViewMode, 1000);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Board, AboutBoxShowsTheVersion)
+{
+    wxTEST_DIALOG(Frame()->OnAppAbout(), wxExpectDismissableModal<CAboutDlg>(wxID_OK));
 }
 
 }  // namespace
