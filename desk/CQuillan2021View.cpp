@@ -7,6 +7,8 @@
 #include <wx/utils.h>
 #include <algorithm>
 #include "CAddHouse.h"
+#include "CRegEndDlg.h"
+#include "CRegisterDlg.h"
 #include "CQuillan2021App.h"
 #include "Globals.h"
 #include "LanguageTexts.h"
@@ -85,6 +87,10 @@ CQuillan2021View::CQuillan2021View(wxWindow* parent)
     // Menu commands reach the frame; the board's own are handled here.
     parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnLanguageChinese(); }, ID_LANGUAGE_CHINESE);
     parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnLanguageEnglish(); }, ID_LANGUAGE_ENGLISH);
+    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnRegister(); }, ID_REGISTER);
+    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnCheckOut(); }, ID_CHECKOUT);
+    parent->Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(m_bCanCheckOut != FALSE); }, ID_CHECKOUT);
+    Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) { OnRegister(); });
     parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnCleanRoom(); }, ID_CLEAN_ROOM);
     parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnRepairRoom(); }, ID_REPAIR);
     parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnAddRoom(); }, ID_ADD_ROOM);
@@ -205,6 +211,33 @@ BOOL CQuillan2021View::OpenRoomsInBoardOrder(CHouseset& rooms)
         return FALSE;
     }
     return TRUE;
+}
+
+void CQuillan2021View::OnRegister()
+{
+    const int row = GetSelectionMark();
+    if (row == -1)
+        return;
+    CRegisterDlg dialog(this);
+    dialog.m_nMode = 0;
+    dialog.m_nRoomIndex = row;
+    if (dialog.ShowModal() != wxID_OK || dialog.m_strRoom.empty())
+        return;
+    // The clerk may have picked another room in the dialog: refresh the room of the new stay.
+    UpdateRoomItem(row, dialog.m_strRoom, 0);
+    MarkRow(FindRoomItem(dialog.m_strRoom));
+    m_bCanCheckOut = m_bCanChangeRoom = TRUE;  // the room now has a guest
+}
+
+void CQuillan2021View::OnCheckOut()
+{
+    const int row = GetSelectionMark();
+    CRegEndDlg dialog(this);
+    if (row != -1)
+        dialog.m_strRoomNo = GetItemText(row, 0);
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    UpdateRoomItem(row, dialog.m_strRoomNo, 0);
 }
 
 void CQuillan2021View::OnCleanRoom()

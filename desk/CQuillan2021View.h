@@ -22,6 +22,10 @@ public:
     void OnLanguageChinese();
     void OnLanguageEnglish();
 
+    // Stays, on the marked row.
+    void OnRegister();
+    void OnCheckOut();
+
     // Room maintenance, on the marked row.
     void OnCleanRoom();
     void OnRepairRoom();

@@ -1,0 +1,389 @@
+#include "CRegEndDlg.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <wx/button.h>
+#include <wx/combobox.h>
+#include <wx/dcclient.h>
+#include <wx/settings.h>
+#include <wx/stattext.h>
+
+#include "CCashbookset.h"
+#include "CHouseset.h"
+#include "CQuillan2021App.h"
+#include "CRegisterset.h"
+#include "CodePage.h"
+#include "Globals.h"
+#include "MessageBox.h"
+#include "StayDays.h"
+
+double ParseMoney(const CString& text)
+{
+    // Amounts were typed by clerks and stored as text; atof takes the leading
+    // number and gives 0 for anything else, so a stray unit never breaks the bill.
+    const std::string bytes = ToCodePage(text, CP_OEMCP);
+    return std::atof(bytes.c_str());
+}
+
+double ComputeBillTotal(int days, const CString& price)
+{
+    return days * ParseMoney(price);
+}
+
+double ComputeRefund(double paid, double total)
+{
+    return paid - total;
+}
+
+std::vector<BillLine> GetBillLines(int language, double paid, double deposit, int days, double total,
+                                   double refund)
+{
+    const char* paidFmt;
+    const char* depositFmt;
+    const char* daysFmt;
+    const char* totalFmt;
+    const char* refundFmt;
+    if (language == 1) {
+        paidFmt = "交钱:￥ %.3f";
+        depositFmt = "押金:￥ %.3f";
+        daysFmt = "共住%d天";
+        totalFmt = "合计:￥ %.3f";
+        refundFmt = "退钱:￥ %.3f";
+    } else if (language == 2) {
+        // The paid line gets a label of its own: sharing "Total Money:" with the
+        // total would show two different amounts under one name.
+        paidFmt = "Paid Money:￥ %.3f";
+        depositFmt = "Deposit:￥ %.3f";
+        daysFmt = "Total Day%d";
+        totalFmt = "Total Money:￥ %.3f";
+        refundFmt = "Refund:￥ %.3f";
+    } else {
+        return {};
+    }
+    auto fmt = [](const char* utf8, auto value) { return wxString::Format(wxString::FromUTF8(utf8), value); };
+    return {
+        {fmt(paidFmt, paid), 0, 0},
+        {fmt(depositFmt, deposit), 0, 20},
+        {fmt(daysFmt, days), 125, 20},
+        {fmt(totalFmt, total), 0, 40},
+        {fmt(refundFmt, refund), 0, 65},
+    };
+}
+
+std::vector<CString> SortedEntries(std::vector<CString> entries)
+{
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const CString& a, const CString& b) { return a.compare(b) < 0; });
+    return entries;
+}
+
+RegEndTexts GetRegEndTexts(int language)
+{
+    RegEndTexts texts;
+    if (language == 2) {
+        texts.title = "Check Out";
+        texts.roomLabel = wxString::FromUTF8("House Number：");
+        texts.nameLabel = wxString::FromUTF8("Name：");
+        texts.ok = "OK";
+        texts.cancel = "Cancel";
+    } else {
+        texts.title = wxString::FromUTF8("退房");
+    }
+    return texts;
+}
+
+CString NoGuestChosenMessage()
+{
+    return wxString::FromUTF8("请选择姓名！");
+}
+
+namespace {
+
+CString OpenFailedMessage()
+{
+    return wxString::FromUTF8("打开数据库失败！");
+}
+
+// Whole table, the table's own order; a failure to open is reported by the caller.
+bool OpenWhole(CRecordset& set)
+{
+    try {
+        return set.Open(CRecordset::dynaset) && set.IsOpen();
+    } catch (const CDBException&) {
+        return false;
+    }
+}
+
+void CloseIfOpen(CRecordset& set)
+{
+    if (set.IsOpen())
+        set.Close();
+}
+
+bool IsOpenStay(const CRegisterset& stays)
+{
+    return stays.m_dtCheckOut.GetStatus() == COleDateTime::null;
+}
+
+void FillList(wxComboBox* combo, const std::vector<CString>& entries)
+{
+    combo->Clear();
+    for (const CString& entry : SortedEntries(entries))
+        combo->Append(entry);
+}
+
+}  // namespace
+
+CRegEndDlg::CRegEndDlg(wxWindow* parent)
+    : wxDialog(parent, wxID_ANY, wxString::FromUTF8("退房"), wxDefaultPosition, wxDefaultSize,
+               wxDEFAULT_DIALOG_STYLE)
+{
+    auto du = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
+    auto dus = [this](int w, int h) { return ConvertDialogToPixels(wxSize(w, h)); };
+
+    new wxStaticText(this, IDC_REGEND_ROOM_LABEL, wxString::FromUTF8("房间号："), du(30, 15), dus(55, 8),
+                     wxALIGN_RIGHT);
+    // Sorted by hand (see SortedEntries), so the toolkit's locale collation is not used.
+    m_comboRoom = new wxComboBox(this, IDC_REGEND_ROOM, wxEmptyString, du(92, 12), dus(60, 14), 0, nullptr,
+                                 wxCB_READONLY);
+    new wxStaticText(this, IDC_REGEND_NAME_LABEL, wxString::FromUTF8("姓名："), du(34, 32), dus(51, 8),
+                     wxALIGN_RIGHT);
+    m_comboName = new wxComboBox(this, IDC_REGEND_NAME, wxEmptyString, du(92, 30), dus(60, 14), 0, nullptr,
+                                 wxCB_READONLY);
+    auto* ok = new wxButton(this, IDC_REGEND_OK, wxString::FromUTF8("确定"), du(45, 105), dus(50, 14));
+    new wxButton(this, IDC_REGEND_CANCEL, wxString::FromUTF8("取消"), du(120, 105), dus(50, 14));
+    ok->SetDefault();
+    SetClientSize(dus(215, 126));
+
+    SetEscapeId(IDC_REGEND_CANCEL);
+    Bind(wxEVT_INIT_DIALOG, &CRegEndDlg::OnInitDialog, this);
+    Bind(wxEVT_PAINT, &CRegEndDlg::OnPaint, this);
+    Bind(wxEVT_BUTTON, &CRegEndDlg::OnOK, this, IDC_REGEND_OK);
+    Bind(wxEVT_BUTTON, &CRegEndDlg::OnCancel, this, IDC_REGEND_CANCEL);
+    Bind(wxEVT_COMBOBOX, &CRegEndDlg::OnSelchangeRoom, this, IDC_REGEND_ROOM);
+    Bind(wxEVT_COMBOBOX, &CRegEndDlg::OnSelchangeName, this, IDC_REGEND_NAME);
+    CentreOnParent();
+}
+
+// Runs when ShowModal starts, after the caller has set m_strRoomNo.
+void CRegEndDlg::OnInitDialog(wxInitDialogEvent&)
+{
+    SetTitle(wxString::FromUTF8("退房"));
+
+    CHouseset rooms(&GetTheApp().m_dbHotel);
+    if (!OpenWhole(rooms)) {
+        AfxMessageBox(OpenFailedMessage());
+        // Without the rooms table the program cannot work: it ends.
+        CallAfter([this] { EndModal(wxID_CANCEL); });
+        wxTheApp->ExitMainLoop();
+        return;
+    }
+
+    std::vector<CString> occupied;
+    try {
+        // Guests present is what counts; the occupied flag can lag behind.
+        for (; !rooms.IsEOF(); rooms.MoveNext())
+            if (rooms.m_nPersons > 0)
+                occupied.push_back(rooms.m_strRoomNo);
+    } catch (const CDBException& e) {
+        e.ReportError();
+    }
+    FillList(m_comboRoom, occupied);
+
+    if (m_comboRoom->GetCount() > 0) {
+        int sel = m_strRoomNo.empty() ? 0 : m_comboRoom->FindString(m_strRoomNo, true);
+        // A caller's room that has no guests any more falls back to the first
+        // listed room, so the guest list, the bill and OK all concern one room.
+        if (sel == wxNOT_FOUND)
+            sel = 0;
+        m_comboRoom->SetSelection(sel);
+    }
+
+    FillGuestNames();
+    ComputeBill();
+    CloseIfOpen(rooms);
+
+    const RegEndTexts texts = GetRegEndTexts(g_nLanguage);
+    if (!texts.title.empty())
+        SetTitle(texts.title);
+    auto setLabel = [this](int id, const CString& text) {
+        if (!text.empty())
+            if (wxWindow* w = FindWindow(id))
+                w->SetLabel(text);
+    };
+    setLabel(IDC_REGEND_ROOM_LABEL, texts.roomLabel);
+    setLabel(IDC_REGEND_NAME_LABEL, texts.nameLabel);
+    setLabel(IDC_REGEND_OK, texts.ok);
+    setLabel(IDC_REGEND_CANCEL, texts.cancel);
+}
+
+CString CRegEndDlg::CurrentRoom() const
+{
+    const int sel = m_comboRoom->GetSelection();
+    if (sel != wxNOT_FOUND)
+        return m_comboRoom->GetString(sel);
+    if (m_comboRoom->GetCount() > 0)
+        return m_comboRoom->GetString(0);
+    return CString();
+}
+
+BOOL CRegEndDlg::FillGuestNames()
+{
+    CRegisterset stays(&GetTheApp().m_dbRegister);
+    if (!OpenWhole(stays)) {
+        AfxMessageBox(OpenFailedMessage());
+        return FALSE;
+    }
+    m_comboName->Clear();
+    if (m_comboRoom->GetCount() > 0) {
+        const CString room = CurrentRoom();
+        std::vector<CString> names;
+        try {
+            for (; !stays.IsEOF(); stays.MoveNext())
+                if (IsOpenStay(stays) && stays.m_strRoomNo == room)
+                    names.push_back(stays.m_strName);
+        } catch (const CDBException& e) {
+            e.ReportError();
+        }
+        FillList(m_comboName, names);
+    }
+    if (m_comboName->GetCount() > 0)
+        m_comboName->SetSelection(0);
+    CloseIfOpen(stays);
+    return TRUE;
+}
+
+BOOL CRegEndDlg::ComputeBill()
+{
+    CHouseset rooms(&GetTheApp().m_dbHotel);
+    CRegisterset stays(&GetTheApp().m_dbRegister);
+    if (!OpenWhole(rooms) || !OpenWhole(stays)) {
+        AfxMessageBox(OpenFailedMessage());
+        return FALSE;
+    }
+    const CString name = m_comboName->GetValue();
+    m_strRoomNo = m_comboRoom->GetValue();
+
+    try {
+        // The stay is matched on room as well as name: two guests of the same
+        // name in different rooms must not be billed with each other's money,
+        // and OK closes the stay of this room.
+        bool found = false;
+        for (; !stays.IsEOF(); stays.MoveNext()) {
+            if (stays.m_strName == name && stays.m_strRoomNo == m_strRoomNo && IsOpenStay(stays)) {
+                found = true;
+                break;
+            }
+        }
+        if (!found)
+            return FALSE;
+
+        m_dDeposit = ParseMoney(stays.m_strDeposit);
+        m_dPaid = ParseMoney(stays.m_strPaid);
+        m_nDays = CountStayDays(stays.m_dtCheckIn, COleDateTime::GetCurrentTime());
+
+        if (rooms.FindRoom(m_strRoomNo) == -1)
+            return FALSE;
+        m_dTotal = ComputeBillTotal(m_nDays, rooms.m_strPrice);
+    } catch (const CDBException& e) {
+        e.ReportError();
+        return FALSE;
+    }
+    CloseIfOpen(rooms);
+    CloseIfOpen(stays);
+    return TRUE;
+}
+
+void CRegEndDlg::OnSelchangeRoom(wxCommandEvent&)
+{
+    FillGuestNames();
+    ComputeBill();
+    Refresh();
+}
+
+void CRegEndDlg::OnSelchangeName(wxCommandEvent&)
+{
+    ComputeBill();
+    Refresh();
+}
+
+void CRegEndDlg::OnPaint(wxPaintEvent&)
+{
+    // GTK only allows drawing inside the paint handler, so the bill goes on the paint DC.
+    wxPaintDC dc(this);
+    const std::vector<BillLine> lines = [this] {
+        if (g_nLanguage != 1 && g_nLanguage != 2)
+            return std::vector<BillLine>();
+        m_dRefund = ComputeRefund(m_dPaid, m_dTotal);
+        return GetBillLines(g_nLanguage, m_dPaid, m_dDeposit, m_nDays, m_dTotal, m_dRefund);
+    }();
+    if (lines.empty())
+        return;
+
+    dc.SetFont(wxFont(wxFontInfo(wxSize(0, 25)).Bold().FaceName("Arial")));
+    dc.SetTextForeground(wxColour(255, 0, 0));
+    dc.SetTextBackground(wxSystemSettings::GetColour(wxSYS_COLOUR_3DFACE));
+    dc.SetBackgroundMode(wxBRUSHSTYLE_SOLID);
+
+    const wxSize client = GetClientSize();
+    const int x0 = client.GetWidth() / 2 - 100;
+    const int y0 = client.GetHeight() / 2 - 30;
+    for (const BillLine& line : lines)
+        dc.DrawText(line.text, x0 + line.dx, y0 + line.dy);
+}
+
+void CRegEndDlg::OnOK(wxCommandEvent&)
+{
+    CHouseset rooms(&GetTheApp().m_dbHotel);
+    CRegisterset stays(&GetTheApp().m_dbRegister);
+    CCashbookset cashbook(&GetTheApp().m_dbCashbook);
+    if (!OpenWhole(rooms) || !OpenWhole(stays) || !OpenWhole(cashbook)) {
+        AfxMessageBox(OpenFailedMessage());
+        EndModal(wxID_CANCEL);
+        return;
+    }
+
+    const CString name = m_comboName->GetValue();
+    if (name.empty()) {
+        AfxMessageBox(NoGuestChosenMessage());
+        return;
+    }
+    m_strRoomNo = m_comboRoom->GetValue();
+
+    // The writes report their own database errors; the check-out goes on so the
+    // guest's stay and the cash book are recorded even when one of them fails.
+    try {
+        if (rooms.FindRoom(m_strRoomNo) != -1 && rooms.m_nPersons > 0) {
+            rooms.Edit();
+            rooms.m_nPersons = static_cast<BYTE>(rooms.m_nPersons - 1);
+            rooms.m_bHourly = FALSE;
+            rooms.m_bOccupied = rooms.m_nPersons != 0;
+            rooms.Update();
+        }
+    } catch (const CDBException& e) {
+        e.ReportError();
+    }
+    try {
+        stays.CloseStay(m_strRoomNo, name, COleDateTime::GetCurrentTime());
+    } catch (const CDBException& e) {
+        e.ReportError();
+    }
+    try {
+        // The amount booked is the bill total; the bill shown is the one last
+        // worked out, which is what the clerk saw.
+        cashbook.AppendRecord(m_strRoomNo, name, COleDateTime::GetCurrentTime(), m_dPaid, m_dDeposit, m_dTotal,
+                              TRUE);
+    } catch (const CDBException& e) {
+        e.ReportError();
+    }
+
+    CloseIfOpen(cashbook);
+    CloseIfOpen(rooms);
+    CloseIfOpen(stays);
+    EndModal(wxID_OK);
+}
+
+void CRegEndDlg::OnCancel(wxCommandEvent&)
+{
+    EndModal(wxID_CANCEL);
+}
