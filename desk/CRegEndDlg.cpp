@@ -320,7 +320,9 @@ void CRegEndDlg::OnPaint(wxPaintEvent&)
     if (lines.empty())
         return;
 
-    dc.SetFont(wxFont(wxFontInfo(wxSize(0, 25)).Bold().FaceName("Arial")));
+    // A cell 25 units high in the original layout holds characters about 16 pixels high here;
+    // the line spacing of 20 pixels needs that size.
+    dc.SetFont(wxFont(wxFontInfo(wxSize(0, 16)).Bold().FaceName("Arial")));
     dc.SetTextForeground(wxColour(255, 0, 0));
     dc.SetTextBackground(wxSystemSettings::GetColour(wxSYS_COLOUR_3DFACE));
     dc.SetBackgroundMode(wxBRUSHSTYLE_SOLID);
