@@ -1,3 +1,4 @@
+#include "DialogTexts.h"
 #include "CAddHouse.h"
 
 #include <algorithm>
@@ -99,16 +100,11 @@ void CAddHouse::OnInitDialog(wxInitDialogEvent&)
     AddHouseTexts texts = GetAddHouseTexts(g_nLanguage, m_nMode);
     if (!texts.title.empty())
         SetTitle(texts.title);
-    auto setLabel = [this](int id, const CString& text) {
-        if (!text.empty())
-            if (wxWindow* w = FindWindow(id))
-                w->SetLabel(text);
-    };
-    setLabel(IDC_ADDHOUSE_ROOMNO_LABEL, texts.roomNoLabel);
-    setLabel(IDC_ADDHOUSE_PRICE_LABEL, texts.priceLabel);
-    setLabel(IDC_ADDHOUSE_INTRO_LABEL, texts.introLabel);
-    setLabel(IDC_ADDHOUSE_OK, texts.ok);
-    setLabel(IDC_ADDHOUSE_CANCEL, texts.cancel);
+    SetControlLabel(this, IDC_ADDHOUSE_ROOMNO_LABEL, texts.roomNoLabel);
+    SetControlLabel(this, IDC_ADDHOUSE_PRICE_LABEL, texts.priceLabel);
+    SetControlLabel(this, IDC_ADDHOUSE_INTRO_LABEL, texts.introLabel);
+    SetControlLabel(this, IDC_ADDHOUSE_OK, texts.ok);
+    SetControlLabel(this, IDC_ADDHOUSE_CANCEL, texts.cancel);
 
     TransferDataToWindow();
     m_editRoomNo->SetFocus();

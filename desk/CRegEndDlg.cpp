@@ -1,3 +1,4 @@
+#include "DialogTexts.h"
 #include "CRegEndDlg.h"
 
 #include <algorithm>
@@ -206,15 +207,10 @@ void CRegEndDlg::OnInitDialog(wxInitDialogEvent&)
     const RegEndTexts texts = GetRegEndTexts(g_nLanguage);
     if (!texts.title.empty())
         SetTitle(texts.title);
-    auto setLabel = [this](int id, const CString& text) {
-        if (!text.empty())
-            if (wxWindow* w = FindWindow(id))
-                w->SetLabel(text);
-    };
-    setLabel(IDC_REGEND_ROOM_LABEL, texts.roomLabel);
-    setLabel(IDC_REGEND_NAME_LABEL, texts.nameLabel);
-    setLabel(IDC_REGEND_OK, texts.ok);
-    setLabel(IDC_REGEND_CANCEL, texts.cancel);
+    SetControlLabel(this, IDC_REGEND_ROOM_LABEL, texts.roomLabel);
+    SetControlLabel(this, IDC_REGEND_NAME_LABEL, texts.nameLabel);
+    SetControlLabel(this, IDC_REGEND_OK, texts.ok);
+    SetControlLabel(this, IDC_REGEND_CANCEL, texts.cancel);
 }
 
 CString CRegEndDlg::CurrentRoom() const
