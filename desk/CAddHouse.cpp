@@ -1,5 +1,5 @@
-#include "DialogTexts.h"
 #include "CAddHouse.h"
+#include "DialogTexts.h"
 
 #include <algorithm>
 #include <wx/button.h>

@@ -1,5 +1,5 @@
-#include "DialogTexts.h"
 #include "CRegEndDlg.h"
+#include "DialogTexts.h"
 
 #include <algorithm>
 #include <cstdlib>
