@@ -8,6 +8,7 @@
 #include <algorithm>
 #include "CAddHouse.h"
 #include "CRegEndDlg.h"
+#include "CReserveDlg.h"
 #include "CRegisterDlg.h"
 #include "CQuillan2021App.h"
 #include "Globals.h"
@@ -91,6 +92,17 @@ CQuillan2021View::CQuillan2021View(wxWindow* parent)
     parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnCheckOut(); }, ID_CHECKOUT);
     parent->Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(m_bCanCheckOut != FALSE); }, ID_CHECKOUT);
     Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) { OnRegister(); });
+    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnReserve(); }, ID_RESERVE);
+    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnCancelReservation(); }, ID_CANCEL_RESERVE);
+    parent->Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(GetSelectionMark() != -1); }, ID_RESERVE);
+    // The board shows a reservation date exactly while the room is reserved.
+    parent->Bind(
+        wxEVT_UPDATE_UI,
+        [this](wxUpdateUIEvent& e) {
+            const int row = GetSelectionMark();
+            e.Enable(row != -1 && !GetItemText(row, 4).empty());
+        },
+        ID_CANCEL_RESERVE);
     parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnCleanRoom(); }, ID_CLEAN_ROOM);
     parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnRepairRoom(); }, ID_REPAIR);
     parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnAddRoom(); }, ID_ADD_ROOM);
@@ -238,6 +250,27 @@ void CQuillan2021View::OnCheckOut()
     if (dialog.ShowModal() != wxID_OK)
         return;
     UpdateRoomItem(row, dialog.m_strRoomNo, 0);
+}
+
+void CQuillan2021View::OnReserve()
+{
+    g_nSelectedItem = GetSelectionMark();
+    if (g_nSelectedItem == -1)
+        return;
+    g_strSelectedRoom = GetItemText(g_nSelectedItem, 0);
+    CReserveDlg dialog(this);
+    dialog.ShowModal();
+    UpdateRoomItem(g_nSelectedItem, g_strSelectedRoom, 0);
+}
+
+void CQuillan2021View::OnCancelReservation()
+{
+    g_nSelectedItem = GetSelectionMark();
+    if (g_nSelectedItem == -1)
+        return;
+    g_strSelectedRoom = GetItemText(g_nSelectedItem, 0);
+    CancelReservation(g_strSelectedRoom);
+    UpdateRoomItem(g_nSelectedItem, g_strSelectedRoom, 0);
 }
 
 void CQuillan2021View::OnCleanRoom()

@@ -25,6 +25,8 @@ public:
     // Stays, on the marked row.
     void OnRegister();
     void OnCheckOut();
+    void OnReserve();
+    void OnCancelReservation();
 
     // Room maintenance, on the marked row.
     void OnCleanRoom();

@@ -7,6 +7,7 @@
 #include "CMainFrame.h"
 #include "CQuillan2021App.h"
 #include "CQuillan2021View.h"
+#include "CReserveDlg.h"
 #include "GuiTestSupport.h"
 
 // Answers the add/modify dialog as a clerk who typed the given texts and pressed OK.
@@ -158,6 +159,31 @@ TEST(Selection, StatusLineNamesTheRoomAndItsGuests)
     EXPECT_TRUE(View()->m_bCanCheckOut);
     Select(1);
     EXPECT_FALSE(View()->m_bCanChangeRoom);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Reservation, BookedThenCancelled)
+{
+    SeedRooms();
+    Select(1);
+    // Cancel in the dialog stores nothing.
+    wxTEST_DIALOG(View()->OnReserve(), wxExpectDismissableModal<CReserveDlg>(wxID_CANCEL));
+    EXPECT_EQ(View()->GetItemText(1, 4), "");
+
+    ASSERT_TRUE(ReserveRoom("102", COleDateTime(2024, 3, 5, 9, 30, 0)));
+    View()->UpdateRoomItem(1, "102", 0);
+    EXPECT_EQ(View()->GetItemText(1, 4), wxString::FromUTF8("2024年03月05日"));
+
+    View()->OnCancelReservation();
+    EXPECT_EQ(View()->GetItemText(1, 4), "");
+    CHouseset rooms(&GetTheApp().m_dbHotel);
+    Room(rooms, "102");
+    EXPECT_FALSE(rooms.m_bReserved);
+    EXPECT_EQ(rooms.m_dtReserveDate.Format("%Y-%m-%d %H:%M:%S"), "1900-12-01 00:00:00");
+    EXPECT_FALSE(ReserveRoom("999", COleDateTime(2024, 3, 5, 9, 30, 0)));
 }
 
 }  // namespace
