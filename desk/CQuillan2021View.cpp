@@ -7,6 +7,7 @@
 #include <wx/utils.h>
 #include <algorithm>
 #include "CAddHouse.h"
+#include "CExchangeHDlg.h"
 #include "CRegEndDlg.h"
 #include "CReserveDlg.h"
 #include "CRegisterDlg.h"
@@ -92,6 +93,8 @@ CQuillan2021View::CQuillan2021View(wxWindow* parent)
     parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnCheckOut(); }, ID_CHECKOUT);
     parent->Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(m_bCanCheckOut != FALSE); }, ID_CHECKOUT);
     Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) { OnRegister(); });
+    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnChangeRoom(); }, ID_CHANGE_ROOM);
+    parent->Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(m_bCanChangeRoom != FALSE); }, ID_CHANGE_ROOM);
     parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnReserve(); }, ID_RESERVE);
     parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnCancelReservation(); }, ID_CANCEL_RESERVE);
     parent->Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(GetSelectionMark() != -1); }, ID_RESERVE);
@@ -250,6 +253,20 @@ void CQuillan2021View::OnCheckOut()
     if (dialog.ShowModal() != wxID_OK)
         return;
     UpdateRoomItem(row, dialog.m_strRoomNo, 0);
+}
+
+void CQuillan2021View::OnChangeRoom()
+{
+    const int row = GetSelectionMark();
+    if (row == -1)
+        return;
+    CExchangeHDlg dialog(this);
+    dialog.m_strRoomNo = GetItemText(row, 0);
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    UpdateRoomItem(row, dialog.m_strRoomNo, 0);
+    UpdateRoomItem(0, dialog.m_strNewRoom, 0);
+    MarkRow(FindRoomItem(dialog.m_strNewRoom));
 }
 
 void CQuillan2021View::OnReserve()

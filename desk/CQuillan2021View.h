@@ -25,6 +25,7 @@ public:
     // Stays, on the marked row.
     void OnRegister();
     void OnCheckOut();
+    void OnChangeRoom();
     void OnReserve();
     void OnCancelReservation();
 

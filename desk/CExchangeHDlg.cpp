@@ -1,0 +1,283 @@
+#include "CExchangeHDlg.h"
+
+#include <wx/button.h>
+#include <wx/combobox.h>
+#include <wx/stattext.h>
+
+#include "CHouseset.h"
+#include "CQuillan2021App.h"
+#include "CRegEndDlg.h"
+#include "CRegisterset.h"
+#include "Globals.h"
+#include "MessageBox.h"
+
+namespace {
+
+bool IsOpenStay(const COleDateTime& checkOut)
+{
+    return checkOut.GetStatus() == COleDateTime::null;
+}
+
+CString OpenFailedMessage()
+{
+    return wxString::FromUTF8("打开数据库失败！");
+}
+
+CString MoveFailedMessage()
+{
+    return wxString::FromUTF8("换房失败！");
+}
+
+bool OpenWhole(CRecordset& set)
+{
+    try {
+        return set.Open(CRecordset::dynaset) && set.IsOpen();
+    } catch (const CDBException&) {
+        return false;
+    }
+}
+
+void CloseIfOpen(CRecordset& set)
+{
+    if (set.IsOpen())
+        set.Close();
+}
+
+GuestRecord CopyStay(const CRegisterset& s)
+{
+    GuestRecord rec;
+    rec.m_strRoomNo = s.m_strRoomNo;
+    rec.m_strName = s.m_strName;
+    rec.m_bSex = s.m_bSex;
+    rec.m_strNation = s.m_strNation;
+    rec.m_dtBirth = s.m_dtBirth;
+    rec.m_dtCheckIn = s.m_dtCheckIn;
+    rec.m_dtCheckOut = s.m_dtCheckOut;
+    rec.m_strIdNumber = s.m_strIdNumber;
+    rec.m_strNativePlace = s.m_strNativePlace;
+    rec.m_strRemarks = s.m_strRemarks;
+    rec.m_strPaid = s.m_strPaid;
+    rec.m_strDeposit = s.m_strDeposit;
+    return rec;
+}
+
+// The whole stays table in table order; false when it cannot be opened.
+bool ReadStays(std::vector<GuestRecord>& out)
+{
+    CRegisterset stays(&GetTheApp().m_dbRegister);
+    if (!OpenWhole(stays))
+        return false;
+    try {
+        for (; !stays.IsEOF(); stays.MoveNext())
+            out.push_back(CopyStay(stays));
+    } catch (const CDBException& e) {
+        e.ReportError();
+    }
+    CloseIfOpen(stays);
+    return true;
+}
+
+}  // namespace
+
+std::vector<CString> ExchangeOpenStayNames(const std::vector<GuestRecord>& stays, const CString& room)
+{
+    std::vector<CString> names;
+    for (const GuestRecord& s : stays)
+        if (s.m_strRoomNo == room && IsOpenStay(s.m_dtCheckOut))
+            names.push_back(s.m_strName);
+    return SortedEntries(names);
+}
+
+int ExchangeFindShownStay(const std::vector<GuestRecord>& stays, const CString& name, const CString& room)
+{
+    // Namesakes in one room are indistinguishable in the list; the later stay wins.
+    int found = -1;
+    for (size_t i = 0; i < stays.size(); ++i)
+        if (stays[i].m_strName == name && stays[i].m_strRoomNo == room && IsOpenStay(stays[i].m_dtCheckOut))
+            found = static_cast<int>(i);
+    return found;
+}
+
+CString ExchangeSexText(BOOL bSex)
+{
+    return wxString::FromUTF8(bSex ? "男" : "女");
+}
+
+CString ExchangeBirthText(const COleDateTime& dt)
+{
+    return dt.Format(wxString::FromUTF8("%Y年%m月%d日"));
+}
+
+CString ExchangeCheckInText(const COleDateTime& dt)
+{
+    return dt.Format(wxString::FromUTF8("%Y年%m月%d日%H时%M分"));
+}
+
+CExchangeHDlg::CExchangeHDlg(wxWindow* parent)
+    : wxDialog(parent, wxID_ANY, "Dialog", wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE)
+{
+    auto du = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
+    auto dus = [this](int w, int h) { return ConvertDialogToPixels(wxSize(w, h)); };
+    auto label = [&](const char* text, int x, int y, int w, int h) {
+        new wxStaticText(this, wxID_ANY, wxString::FromUTF8(text), du(x, y), dus(w, h));
+    };
+    auto value = [&](int id, int x, int y, int w, int h) {
+        new wxStaticText(this, id, "Static", du(x, y), dus(w, h));
+    };
+
+    label("姓名：", 52, 16, 25, 8);
+    // Sorted by hand (SortedEntries), so the order does not depend on the locale.
+    m_cbName = new wxComboBox(this, IDC_EXCHANGE_NAME, wxEmptyString, du(78, 13), dus(57, 14), 0, nullptr,
+                              wxCB_READONLY);
+    label("房间号：", 44, 31, 33, 8);
+    value(IDC_EXCHANGE_ROOMNO, 78, 31, 43, 8);
+    label("性别：", 51, 45, 25, 8);
+    value(IDC_EXCHANGE_SEX, 78, 44, 43, 8);
+    label("民族：", 51, 59, 25, 8);
+    value(IDC_EXCHANGE_NATION, 77, 59, 43, 8);
+    label("生日：", 50, 72, 25, 8);
+    value(IDC_EXCHANGE_BIRTH, 77, 73, 110, 8);
+    label("证件号：", 42, 86, 33, 8);
+    value(IDC_EXCHANGE_IDNUMBER, 77, 87, 43, 8);
+    label("籍贯：", 49, 101, 25, 8);
+    value(IDC_EXCHANGE_NATIVE, 78, 101, 43, 8);
+    label("备注：", 49, 117, 25, 8);
+    value(IDC_EXCHANGE_REMARKS, 78, 116, 43, 8);
+    label("交钱：", 49, 132, 25, 8);
+    value(IDC_EXCHANGE_PAID, 78, 132, 43, 8);
+    label("押金：", 48, 149, 25, 8);
+    value(IDC_EXCHANGE_DEPOSIT, 78, 148, 43, 8);
+    label("住房日期：", 32, 165, 41, 8);
+    value(IDC_EXCHANGE_CHECKIN, 78, 164, 115, 8);
+    label("要换的房间号：", 16, 181, 57, 8);
+    m_cbRoom = new wxComboBox(this, IDC_EXCHANGE_NEWROOM, wxEmptyString, du(76, 176), dus(57, 14), 0, nullptr,
+                              wxCB_READONLY);
+    auto* ok = new wxButton(this, IDC_EXCHANGE_OK, wxString::FromUTF8("确定"), du(53, 207), dus(50, 14));
+    new wxButton(this, IDC_EXCHANGE_CANCEL, wxString::FromUTF8("取消"), du(125, 207), dus(50, 14));
+    ok->SetDefault();
+    SetClientSize(dus(223, 228));
+
+    SetEscapeId(IDC_EXCHANGE_CANCEL);
+    Bind(wxEVT_INIT_DIALOG, &CExchangeHDlg::OnInitDialog, this);
+    Bind(wxEVT_BUTTON, &CExchangeHDlg::OnOK, this, IDC_EXCHANGE_OK);
+    Bind(wxEVT_BUTTON, &CExchangeHDlg::OnCancel, this, IDC_EXCHANGE_CANCEL);
+    Bind(wxEVT_COMBOBOX, &CExchangeHDlg::OnSelchange, this, IDC_EXCHANGE_NAME);
+    Bind(wxEVT_COMBOBOX, &CExchangeHDlg::OnSelchange, this, IDC_EXCHANGE_NEWROOM);
+    CentreOnParent();
+}
+
+void CExchangeHDlg::SetValue(int id, const CString& text)
+{
+    if (wxWindow* w = FindWindow(id))
+        w->SetLabel(text);
+}
+
+// Runs when ShowModal starts, after the caller has set m_strRoomNo.
+void CExchangeHDlg::OnInitDialog(wxInitDialogEvent&)
+{
+    CHouseset rooms(&GetTheApp().m_dbHotel);
+    rooms.m_strSort = wxString::FromUTF8("房间号 ASC");
+    if (!OpenWhole(rooms)) {
+        AfxMessageBox(OpenFailedMessage());
+        CallAfter([this] { EndModal(wxID_CANCEL); });
+        return;
+    }
+    std::vector<CString> roomNos;
+    try {
+        for (; !rooms.IsEOF(); rooms.MoveNext())
+            roomNos.push_back(rooms.m_strRoomNo);
+    } catch (const CDBException& e) {
+        e.ReportError();
+    }
+    CloseIfOpen(rooms);
+    m_cbRoom->Clear();
+    for (const CString& r : SortedEntries(roomNos))
+        m_cbRoom->Append(r);
+
+    std::vector<GuestRecord> stays;
+    if (!ReadStays(stays)) {
+        // Without the stays table the program cannot go on.
+        AfxMessageBox(OpenFailedMessage());
+        CallAfter([this] {
+            EndModal(wxID_CANCEL);
+            wxTheApp->ExitMainLoop();
+        });
+        return;
+    }
+    m_cbName->Clear();
+    for (const CString& n : ExchangeOpenStayNames(stays, m_strRoomNo))
+        m_cbName->Append(n);
+
+    if (m_cbName->GetCount() > 0)
+        m_cbName->SetSelection(0);
+    if (m_cbRoom->GetCount() > 0)
+        m_cbRoom->SetSelection(0);
+    OnCbnSelchangeRoom();
+    SetTitle(wxString::FromUTF8("更换换房间"));
+}
+
+void CExchangeHDlg::OnSelchange(wxCommandEvent&)
+{
+    OnCbnSelchangeRoom();
+}
+
+void CExchangeHDlg::OnCbnSelchangeRoom()
+{
+    std::vector<GuestRecord> stays;
+    if (!ReadStays(stays)) {
+        AfxMessageBox(OpenFailedMessage());
+        return;
+    }
+    const int i = ExchangeFindShownStay(stays, m_cbName->GetValue(), m_strRoomNo);
+    if (i < 0)
+        return;
+    m_guest = stays[i];
+    SetValue(IDC_EXCHANGE_ROOMNO, m_guest.m_strRoomNo);
+    SetValue(IDC_EXCHANGE_SEX, ExchangeSexText(m_guest.m_bSex));
+    SetValue(IDC_EXCHANGE_NATION, m_guest.m_strNation);
+    SetValue(IDC_EXCHANGE_BIRTH, ExchangeBirthText(m_guest.m_dtBirth));
+    SetValue(IDC_EXCHANGE_IDNUMBER, m_guest.m_strIdNumber);
+    SetValue(IDC_EXCHANGE_NATIVE, m_guest.m_strNativePlace);
+    SetValue(IDC_EXCHANGE_REMARKS, m_guest.m_strRemarks);
+    SetValue(IDC_EXCHANGE_PAID, m_guest.m_strPaid);
+    SetValue(IDC_EXCHANGE_DEPOSIT, m_guest.m_strDeposit);
+    SetValue(IDC_EXCHANGE_CHECKIN, ExchangeCheckInText(m_guest.m_dtCheckIn));
+}
+
+void CExchangeHDlg::OnOK(wxCommandEvent&)
+{
+    m_strNewRoom = m_cbRoom->GetValue();
+
+    CRegisterset stays(&GetTheApp().m_dbRegister);
+    CHouseset rooms(&GetTheApp().m_dbHotel);
+    if (!OpenWhole(stays) || !OpenWhole(rooms)) {
+        AfxMessageBox(OpenFailedMessage());
+        EndModal(wxID_CANCEL);
+        wxTheApp->ExitMainLoop();
+        return;
+    }
+    // No guest shown or no target chosen: nothing may be written.
+    if (m_guest.m_strName.empty() || m_strNewRoom.empty() || stays.FindRecord(m_guest) == -1) {
+        AfxMessageBox(MoveFailedMessage(), MB_OK);
+        CloseIfOpen(stays);
+        CloseIfOpen(rooms);
+        EndModal(wxID_CANCEL);
+        return;
+    }
+    try {
+        stays.Edit();
+        stays.m_strRoomNo = m_strNewRoom;
+        stays.Update();
+        rooms.MovePerson(m_guest.m_strRoomNo, m_strNewRoom);
+    } catch (const CDBException& e) {
+        e.ReportError();
+    }
+    CloseIfOpen(stays);
+    CloseIfOpen(rooms);
+    EndModal(wxID_OK);
+}
+
+void CExchangeHDlg::OnCancel(wxCommandEvent&)
+{
+    EndModal(wxID_CANCEL);
+}
