@@ -1,4 +1,5 @@
 #include "CExchangeHDlg.h"
+#include "RecordsetUse.h"
 
 #include <wx/button.h>
 #include <wx/combobox.h>
@@ -18,29 +19,9 @@ bool IsOpenStay(const COleDateTime& checkOut)
     return checkOut.GetStatus() == COleDateTime::null;
 }
 
-CString OpenFailedMessage()
-{
-    return wxString::FromUTF8("打开数据库失败！");
-}
-
 CString MoveFailedMessage()
 {
     return wxString::FromUTF8("换房失败！");
-}
-
-bool OpenWhole(CRecordset& set)
-{
-    try {
-        return set.Open(CRecordset::dynaset) && set.IsOpen();
-    } catch (const CDBException&) {
-        return false;
-    }
-}
-
-void CloseIfOpen(CRecordset& set)
-{
-    if (set.IsOpen())
-        set.Close();
 }
 
 GuestRecord CopyStay(const CRegisterset& s)
@@ -65,7 +46,7 @@ GuestRecord CopyStay(const CRegisterset& s)
 bool ReadStays(std::vector<GuestRecord>& out)
 {
     CRegisterset stays(&GetTheApp().m_dbRegister);
-    if (!OpenWhole(stays))
+    if (!TryOpen(stays))
         return false;
     try {
         for (; !stays.IsEOF(); stays.MoveNext())
@@ -177,7 +158,7 @@ void CExchangeHDlg::OnInitDialog(wxInitDialogEvent&)
 {
     CHouseset rooms(&GetTheApp().m_dbHotel);
     rooms.m_strSort = wxString::FromUTF8("房间号 ASC");
-    if (!OpenWhole(rooms)) {
+    if (!TryOpen(rooms)) {
         AfxMessageBox(OpenFailedMessage());
         CallAfter([this] { EndModal(wxID_CANCEL); });
         return;
@@ -250,7 +231,7 @@ void CExchangeHDlg::OnOK(wxCommandEvent&)
 
     CRegisterset stays(&GetTheApp().m_dbRegister);
     CHouseset rooms(&GetTheApp().m_dbHotel);
-    if (!OpenWhole(stays) || !OpenWhole(rooms)) {
+    if (!TryOpen(stays) || !TryOpen(rooms)) {
         AfxMessageBox(OpenFailedMessage());
         EndModal(wxID_CANCEL);
         wxTheApp->ExitMainLoop();

@@ -17,6 +17,7 @@
 #include "LockSettings.h"
 #include "MessageBox.h"
 #include "Profile.h"
+#include "RecordsetUse.h"
 #include "Resources.h"
 
 namespace {
@@ -219,13 +220,10 @@ void CQuillan2021View::OnKeyDown(wxKeyEvent& event)
 BOOL CQuillan2021View::OpenRoomsInBoardOrder(CHouseset& rooms)
 {
     rooms.m_strSort = wxString::FromUTF8(kSortByRoom);
-    try {
-        rooms.Open(CRecordset::dynaset);
-    } catch (const CDBException&) {
-        AfxMessageBox(wxString::FromUTF8("打开数据库失败！"));
-        return FALSE;
-    }
-    return TRUE;
+    if (TryOpen(rooms))
+        return TRUE;
+    AfxMessageBox(OpenFailedMessage());
+    return FALSE;
 }
 
 void CQuillan2021View::OnRegister()
@@ -517,14 +515,7 @@ BOOL CQuillan2021View::OpenRooms()
         m_pHouseset = std::make_unique<CHouseset>(&GetTheApp().m_dbHotel);
     if (m_pHouseset->IsOpen())
         return TRUE;
-    m_pHouseset->m_strSort = wxString::FromUTF8(kSortByRoom);
-    try {
-        m_pHouseset->Open(CRecordset::dynaset);
-    } catch (const CDBException&) {
-        AfxMessageBox(wxString::FromUTF8("打开数据库失败！"));
-        return FALSE;
-    }
-    return TRUE;
+    return OpenRoomsInBoardOrder(*m_pHouseset);
 }
 
 void CQuillan2021View::LoadRooms()

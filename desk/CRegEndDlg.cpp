@@ -1,4 +1,5 @@
 #include "CRegEndDlg.h"
+#include "RecordsetUse.h"
 #include "DialogTexts.h"
 
 #include <algorithm>
@@ -100,27 +101,6 @@ CString NoGuestChosenMessage()
 
 namespace {
 
-CString OpenFailedMessage()
-{
-    return wxString::FromUTF8("打开数据库失败！");
-}
-
-// Whole table, the table's own order; a failure to open is reported by the caller.
-bool OpenWhole(CRecordset& set)
-{
-    try {
-        return set.Open(CRecordset::dynaset) && set.IsOpen();
-    } catch (const CDBException&) {
-        return false;
-    }
-}
-
-void CloseIfOpen(CRecordset& set)
-{
-    if (set.IsOpen())
-        set.Close();
-}
-
 bool IsOpenStay(const CRegisterset& stays)
 {
     return stays.m_dtCheckOut.GetStatus() == COleDateTime::null;
@@ -172,7 +152,7 @@ void CRegEndDlg::OnInitDialog(wxInitDialogEvent&)
     SetTitle(wxString::FromUTF8("退房"));
 
     CHouseset rooms(&GetTheApp().m_dbHotel);
-    if (!OpenWhole(rooms)) {
+    if (!TryOpen(rooms)) {
         AfxMessageBox(OpenFailedMessage());
         // Without the rooms table the program cannot work: it ends.
         CallAfter([this] { EndModal(wxID_CANCEL); });
@@ -226,7 +206,7 @@ CString CRegEndDlg::CurrentRoom() const
 BOOL CRegEndDlg::FillGuestNames()
 {
     CRegisterset stays(&GetTheApp().m_dbRegister);
-    if (!OpenWhole(stays)) {
+    if (!TryOpen(stays)) {
         AfxMessageBox(OpenFailedMessage());
         return FALSE;
     }
@@ -253,7 +233,7 @@ BOOL CRegEndDlg::ComputeBill()
 {
     CHouseset rooms(&GetTheApp().m_dbHotel);
     CRegisterset stays(&GetTheApp().m_dbRegister);
-    if (!OpenWhole(rooms) || !OpenWhole(stays)) {
+    if (!TryOpen(rooms) || !TryOpen(stays)) {
         AfxMessageBox(OpenFailedMessage());
         return FALSE;
     }
@@ -335,7 +315,7 @@ void CRegEndDlg::OnOK(wxCommandEvent&)
     CHouseset rooms(&GetTheApp().m_dbHotel);
     CRegisterset stays(&GetTheApp().m_dbRegister);
     CCashbookset cashbook(&GetTheApp().m_dbCashbook);
-    if (!OpenWhole(rooms) || !OpenWhole(stays) || !OpenWhole(cashbook)) {
+    if (!TryOpen(rooms) || !TryOpen(stays) || !TryOpen(cashbook)) {
         AfxMessageBox(OpenFailedMessage());
         EndModal(wxID_CANCEL);
         return;

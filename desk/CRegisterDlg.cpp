@@ -1,4 +1,5 @@
 #include "CRegisterDlg.h"
+#include "RecordsetUse.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -44,15 +45,6 @@ long CountRows(CRecordset& rs)
         rs.MoveNext();
     }
     return rows;
-}
-
-bool OpenSet(CRecordset& rs)
-{
-    try {
-        return rs.IsOpen() || rs.Open(CRecordset::dynaset);
-    } catch (const CDBException&) {
-        return false;
-    }
 }
 
 wxDateTime ToWx(const COleDateTime& dt)
@@ -277,8 +269,8 @@ void CRegisterDlg::OnInitDialog(wxInitDialogEvent&)
 
     // The board lists the rooms by number, so a board row's index is a position in that order.
     rooms.m_strSort = U("房间号 ASC");
-    if (!OpenSet(rooms) || !OpenSet(stays)) {
-        AfxMessageBox(U("打开数据库失败！"));
+    if (!TryOpen(rooms) || !TryOpen(stays)) {
+        AfxMessageBox(OpenFailedMessage());
         // The program cannot work without its tables; the dialog ends and so does the run.
         CallAfter([this] {
             if (IsModal())
@@ -388,8 +380,8 @@ void CRegisterDlg::OnOK(wxCommandEvent&)
 
     CHouseset rooms(&GetTheApp().m_dbHotel);
     CRegisterset stays(&GetTheApp().m_dbRegister);
-    if (!OpenSet(rooms) || !OpenSet(stays)) {
-        AfxMessageBox(U("打开数据库失败！"));
+    if (!TryOpen(rooms) || !TryOpen(stays)) {
+        AfxMessageBox(OpenFailedMessage());
         StopReader();
         EndModal(wxID_CANCEL);
         return;

@@ -1,0 +1,21 @@
+#include "RecordsetUse.h"
+
+bool TryOpen(CRecordset& set)
+{
+    try {
+        return set.IsOpen() || set.Open(CRecordset::dynaset);
+    } catch (const CDBException&) {
+        return false;
+    }
+}
+
+void CloseIfOpen(CRecordset& set)
+{
+    if (set.IsOpen())
+        set.Close();
+}
+
+CString OpenFailedMessage()
+{
+    return wxString::FromUTF8("打开数据库失败！");
+}

@@ -1,0 +1,10 @@
+// How commands open and close their recordsets.
+#pragma once
+
+#include "Database.h"
+
+// Opens the recordset as a dynaset unless it is open; false when the database refused.
+bool TryOpen(CRecordset& set);
+void CloseIfOpen(CRecordset& set);
+// The message shown when a table cannot be opened.
+CString OpenFailedMessage();
