@@ -5,6 +5,7 @@
 #include <wx/combobox.h>
 #include <wx/stattext.h>
 
+#include "BoardOrder.h"
 #include "CHouseset.h"
 #include "CQuillan2021App.h"
 #include "CRegEndDlg.h"
@@ -157,7 +158,7 @@ void CExchangeHDlg::SetValue(int id, const CString& text)
 void CExchangeHDlg::OnInitDialog(wxInitDialogEvent&)
 {
     CHouseset rooms(&GetTheApp().m_dbHotel);
-    rooms.m_strSort = wxString::FromUTF8("房间号 ASC");
+    rooms.m_strSort = BoardSortText();
     if (!TryOpen(rooms)) {
         AfxMessageBox(OpenFailedMessage());
         CallAfter([this] { EndModal(wxID_CANCEL); });

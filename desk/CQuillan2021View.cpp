@@ -6,6 +6,7 @@
 #include <wx/toolbar.h>
 #include <wx/utils.h>
 #include <algorithm>
+#include "BoardOrder.h"
 #include "CAddHouse.h"
 #include "CExchangeHDlg.h"
 #include "CRegEndDlg.h"
@@ -24,8 +25,6 @@ namespace {
 
 // Widths at set-up; the language commands then set their own.
 const int kSetupWidths[] = {110, 50, 100, 50, 170, 80, 170, 170, 80, 300};
-
-const char* const kSortByRoom = "房间号 ASC";
 
 // The two timers that watch the rooms let by the hour.
 constexpr int kFillTimer = 1000;
@@ -215,15 +214,6 @@ void CQuillan2021View::OnKeyDown(wxKeyEvent& event)
         OnCleanRoom();
     else
         event.Skip();
-}
-
-BOOL CQuillan2021View::OpenRoomsInBoardOrder(CHouseset& rooms)
-{
-    rooms.m_strSort = wxString::FromUTF8(kSortByRoom);
-    if (TryOpen(rooms))
-        return TRUE;
-    AfxMessageBox(OpenFailedMessage());
-    return FALSE;
 }
 
 void CQuillan2021View::OnRegister()

@@ -51,8 +51,6 @@ public:
 
 private:
     BOOL OpenRooms();
-    // Opens a rooms table of a handler's own, in the board's order.
-    static BOOL OpenRoomsInBoardOrder(CHouseset& rooms);
     void MarkRow(int row);
     void OnKeyDown(wxKeyEvent& event);
     void OnItemChanged(wxListEvent& event);

@@ -13,6 +13,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "BoardOrder.h"
 #include "CHouseset.h"
 #include "CQuillan2021App.h"
 #include "CRegisterset.h"
@@ -268,7 +269,7 @@ void CRegisterDlg::OnInitDialog(wxInitDialogEvent&)
     }
 
     // The board lists the rooms by number, so a board row's index is a position in that order.
-    rooms.m_strSort = U("房间号 ASC");
+    rooms.m_strSort = BoardSortText();
     if (!TryOpen(rooms) || !TryOpen(stays)) {
         AfxMessageBox(OpenFailedMessage());
         // The program cannot work without its tables; the dialog ends and so does the run.
