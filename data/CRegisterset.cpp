@@ -14,6 +14,11 @@ bool SameStayDate(const COleDateTime& a, const COleDateTime& b)
     return a.GetStatus() == COleDateTime::null && b.GetStatus() == COleDateTime::null;
 }
 
+CString OpenStaysFilter()
+{
+    return wxString::FromUTF8("[退房日期] IS NULL");
+}
+
 CRegisterset::CRegisterset(CDatabase* pdb) : CRecordset(pdb)
 {
     m_nFields = 13;

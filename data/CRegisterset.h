@@ -36,5 +36,9 @@ public:
     BOOL CloseStay(CString strRoomNo, CString strName, COleDateTime dt);
 };
 
+// The filter that keeps only the stays still running (no check-out yet), so
+// that the front desk's dialogs need not read the whole history.
+CString OpenStaysFilter();
+
 // Two dates are the same when both are valid and less than half a second apart, or both null.
 bool SameStayDate(const COleDateTime& a, const COleDateTime& b);

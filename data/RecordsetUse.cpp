@@ -1,9 +1,9 @@
 #include "RecordsetUse.h"
 
-bool TryOpen(CRecordset& set)
+bool TryOpen(CRecordset& set, DWORD options)
 {
     try {
-        return set.IsOpen() || set.Open(CRecordset::dynaset);
+        return set.IsOpen() || set.Open(CRecordset::dynaset, CString(), options);
     } catch (const CDBException&) {
         return false;
     }

@@ -4,7 +4,7 @@
 #include "Database.h"
 
 // Opens the recordset as a dynaset unless it is open; false when the database refused.
-bool TryOpen(CRecordset& set);
+bool TryOpen(CRecordset& set, DWORD options = CRecordset::none);
 void CloseIfOpen(CRecordset& set);
 // The message shown when a table cannot be opened.
 CString OpenFailedMessage();

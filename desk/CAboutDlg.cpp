@@ -7,7 +7,7 @@
 #include "Resources.h"
 
 CAboutDlg::CAboutDlg(wxWindow* parent)
-    : wxDialog(parent, 100, wxString::FromUTF8("关于 青禾旅馆"), wxDefaultPosition,
+    : CDialogEx(parent, 100, wxString::FromUTF8("关于 青禾旅馆"), wxDefaultPosition,
                parent ? parent->ConvertDialogToPixels(wxSize(195, 199)) : wxDefaultSize)
 {
     auto* sizer = new wxBoxSizer(wxVERTICAL);

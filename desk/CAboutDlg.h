@@ -1,9 +1,9 @@
 // The about box: the program's pictures and its version line, the same in both languages.
 #pragma once
 
-#include <wx/dialog.h>
+#include "CDialogEx.h"
 
-class CAboutDlg : public wxDialog
+class CAboutDlg : public CDialogEx
 {
 public:
     explicit CAboutDlg(wxWindow* parent);

@@ -59,7 +59,7 @@ AddHouseTexts GetAddHouseTexts(int language, int mode)
 }
 
 CAddHouse::CAddHouse(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, "Dialog", wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE)
+    : CDialogEx(parent, wxID_ANY, "Dialog", wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE)
 {
     auto du = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
     auto dus = [this](int w, int h) { return ConvertDialogToPixels(wxSize(w, h)); };
@@ -114,14 +114,14 @@ bool CAddHouse::TransferDataToWindow()
 {
     m_editRoomNo->ChangeValue(m_strRoomNo);
     m_editIntro->ChangeValue(m_strIntro);
-    return wxDialog::TransferDataToWindow();
+    return CDialogEx::TransferDataToWindow();
 }
 
 bool CAddHouse::TransferDataFromWindow()
 {
     m_strRoomNo = m_editRoomNo->GetValue();
     m_strIntro = m_editIntro->GetValue();
-    return wxDialog::TransferDataFromWindow();
+    return CDialogEx::TransferDataFromWindow();
 }
 
 void CAddHouse::OnOK(wxCommandEvent&)
@@ -138,10 +138,10 @@ void CAddHouse::OnOK(wxCommandEvent&)
     }
     // Whatever was chosen or typed in the box, taken as it is.
     m_strPrice = m_comboPrice->GetValue();
-    EndModal(wxID_OK);
+    EndDialog(wxID_OK);
 }
 
 void CAddHouse::OnCancel(wxCommandEvent&)
 {
-    EndModal(wxID_CANCEL);
+    EndDialog(wxID_CANCEL);
 }

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <vector>
-#include <wx/dialog.h>
 
+#include "CDialogEx.h"
 #include "WinTypes.h"
 
 class wxComboBox;
@@ -39,7 +39,7 @@ struct AddHouseTexts
 };
 AddHouseTexts GetAddHouseTexts(int language, int mode);
 
-class CAddHouse : public wxDialog
+class CAddHouse : public CDialogEx
 {
 public:
     explicit CAddHouse(wxWindow* parent = nullptr);

@@ -43,10 +43,11 @@ GuestRecord CopyStay(const CRegisterset& s)
     return rec;
 }
 
-// The whole stays table in table order; false when it cannot be opened.
+// The running stays in table order; false when the table cannot be opened.
 bool ReadStays(std::vector<GuestRecord>& out)
 {
     CRegisterset stays(&GetTheApp().m_dbRegister);
+    stays.m_strFilter = OpenStaysFilter();
     if (!TryOpen(stays))
         return false;
     try {
@@ -96,7 +97,7 @@ CString ExchangeCheckInText(const COleDateTime& dt)
 }
 
 CExchangeHDlg::CExchangeHDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, "Dialog", wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE)
+    : CDialogEx(parent, wxID_ANY, "Dialog", wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE)
 {
     auto du = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
     auto dus = [this](int w, int h) { return ConvertDialogToPixels(wxSize(w, h)); };
@@ -161,7 +162,7 @@ void CExchangeHDlg::OnInitDialog(wxInitDialogEvent&)
     rooms.m_strSort = BoardSortText();
     if (!TryOpen(rooms)) {
         AfxMessageBox(OpenFailedMessage());
-        CallAfter([this] { EndModal(wxID_CANCEL); });
+        CallAfter([this] { EndDialog(wxID_CANCEL); });
         return;
     }
     std::vector<CString> roomNos;
@@ -181,7 +182,7 @@ void CExchangeHDlg::OnInitDialog(wxInitDialogEvent&)
         // Without the stays table the program cannot go on.
         AfxMessageBox(OpenFailedMessage());
         CallAfter([this] {
-            EndModal(wxID_CANCEL);
+            EndDialog(wxID_CANCEL);
             wxTheApp->ExitMainLoop();
         });
         return;
@@ -231,10 +232,11 @@ void CExchangeHDlg::OnOK(wxCommandEvent&)
     m_strNewRoom = m_cbRoom->GetValue();
 
     CRegisterset stays(&GetTheApp().m_dbRegister);
+    stays.m_strFilter = OpenStaysFilter();
     CHouseset rooms(&GetTheApp().m_dbHotel);
     if (!TryOpen(stays) || !TryOpen(rooms)) {
         AfxMessageBox(OpenFailedMessage());
-        EndModal(wxID_CANCEL);
+        EndDialog(wxID_CANCEL);
         wxTheApp->ExitMainLoop();
         return;
     }
@@ -243,7 +245,7 @@ void CExchangeHDlg::OnOK(wxCommandEvent&)
         AfxMessageBox(MoveFailedMessage(), MB_OK);
         CloseIfOpen(stays);
         CloseIfOpen(rooms);
-        EndModal(wxID_CANCEL);
+        EndDialog(wxID_CANCEL);
         return;
     }
     try {
@@ -256,10 +258,10 @@ void CExchangeHDlg::OnOK(wxCommandEvent&)
     }
     CloseIfOpen(stays);
     CloseIfOpen(rooms);
-    EndModal(wxID_OK);
+    EndDialog(wxID_OK);
 }
 
 void CExchangeHDlg::OnCancel(wxCommandEvent&)
 {
-    EndModal(wxID_CANCEL);
+    EndDialog(wxID_CANCEL);
 }

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <vector>
-#include <wx/dialog.h>
 
+#include "CDialogEx.h"
 #include "COleDateTime.h"
 #include "GuestRecord.h"
 #include "WinTypes.h"
@@ -42,7 +42,7 @@ CString ExchangeSexText(BOOL bSex);
 CString ExchangeBirthText(const COleDateTime& dt);    // to the day
 CString ExchangeCheckInText(const COleDateTime& dt);  // to the minute
 
-class CExchangeHDlg : public wxDialog
+class CExchangeHDlg : public CDialogEx
 {
 public:
     explicit CExchangeHDlg(wxWindow* parent = nullptr);

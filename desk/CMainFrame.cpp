@@ -1,13 +1,13 @@
 #include "CMainFrame.h"
 
+#include <cstdlib>
 #include <wx/datetime.h>
-#include <wx/sizer.h>
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
-#include <cstdlib>
 #include "CAboutDlg.h"
 #include "CPasswordDlg.h"
 #include "CQuillan2021View.h"
+#include "CRightView.h"
 #include "CSplashWnd.h"
 #include "Globals.h"
 #include "LanguageTexts.h"
@@ -17,8 +17,12 @@
 #include "Resources.h"
 
 namespace {
-constexpr int kClockTimerId = 1;
+
+constexpr int kClockTimerId = 1001;
 constexpr int kClockPane = 4;
+const char* const kBoardPane = "board";
+const char* const kPropertiesPane = "properties";
+
 }  // namespace
 
 wxString FormatClockText(int hour, int minute, int second)
@@ -26,9 +30,7 @@ wxString FormatClockText(int hour, int minute, int second)
     return wxString::Format(wxString::FromUTF8("当前时间：%02d:%02d:%02d"), hour, minute, second);
 }
 
-CMainFrame::CMainFrame()
-    : wxFrame(nullptr, wxID_ANY, wxString::FromUTF8("青禾旅馆"), wxDefaultPosition, wxSize(1280, 800)),
-      m_clockTimer(this, kClockTimerId)
+CMainFrame::CMainFrame(wxDocManager* manager) : m_clockTimer(this, kClockTimerId)
 {
     CSplashWnd::ShowSplash(2000);
     g_nLanguage = int(GetPrivateProfileIntW(L"LANGUAGE", L"Language", 0, kSettingsFile));
@@ -38,23 +40,44 @@ CMainFrame::CMainFrame()
         if (prompt.ShowModal() == wxID_CANCEL)
             std::exit(0);
     }
+    Create(manager, nullptr, wxID_ANY, wxString::FromUTF8("青禾旅馆"), wxDefaultPosition, wxSize(1440, 900));
+    SetIcon(LoadResourceIcon(IDI_APP, 48));
     SetMenuBar(CreateMainMenu());
     CreateMainToolBar();
     wxStatusBar* status = CreateStatusBar(5);
     const int widths[] = {-1, 60, 60, 60, 200};
     status->SetStatusWidths(5, widths);
-
-    m_pView = new CQuillan2021View(this);
-    auto* sizer = new wxBoxSizer(wxVERTICAL);
-    sizer->Add(m_pView, 1, wxEXPAND);
-    SetSizer(sizer);
-    m_pView->OnInitialUpdate();
-
-    Bind(wxEVT_TIMER, &CMainFrame::OnTimer, this, kClockTimerId);
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnAppAbout(); }, ID_APP_ABOUT);
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, ID_APP_EXIT);
+    m_mgr.SetManagedWindow(this);
+    CreateRightPane();
+    Centre();
+    BindCommands();
     UpdateClock();
     m_clockTimer.Start(1000);
+}
+
+CMainFrame::~CMainFrame()
+{
+    m_mgr.UnInit();
+}
+
+void CMainFrame::BindCommands()
+{
+    Bind(wxEVT_TIMER, &CMainFrame::OnTimer, this, kClockTimerId);
+    using Handler = void (CMainFrame::*)();
+    const std::pair<int, Handler> commands[] = {
+        {ID_APP_ABOUT, &CMainFrame::OnAppAbout},
+        {ID_VIEW_PROPERTIES, &CMainFrame::OnViewProperties},
+        {ID_VIEW_TOOLBAR, &CMainFrame::OnViewToolBar},
+        {ID_VIEW_STATUS_BAR, &CMainFrame::OnViewStatusBar},
+    };
+    for (const auto& [id, handler] : commands)
+        Bind(wxEVT_MENU, [this, handler = handler](wxCommandEvent&) { (this->*handler)(); }, id);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, ID_APP_EXIT);
+    Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Check(m_bPaneVisible != FALSE); }, ID_VIEW_PROPERTIES);
+    Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Check(GetToolBar() && GetToolBar()->IsShown()); },
+         ID_VIEW_TOOLBAR);
+    Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Check(GetStatusBar() && GetStatusBar()->IsShown()); },
+         ID_VIEW_STATUS_BAR);
 }
 
 void CMainFrame::CreateMainToolBar()
@@ -73,6 +96,68 @@ void CMainFrame::CreateMainToolBar()
                          ToolTipFor(tools[i].id, 1));
     }
     bar->Realize();
+}
+
+void CMainFrame::CreateRightPane()
+{
+    m_wndRightView = new CRightView(this);
+    const wxSize size(400, 240);
+    // The pane keeps its place and size: the clerk can only show or hide it.
+    m_mgr.AddPane(m_wndRightView, wxAuiPaneInfo()
+                                      .Name(kPropertiesPane)
+                                      .Caption(wxString::FromUTF8("属性"))
+                                      .Right()
+                                      .BestSize(size)
+                                      .MinSize(size)
+                                      .CloseButton(false)
+                                      .Floatable(false)
+                                      .Movable(false)
+                                      .Resizable(false));
+    m_mgr.Update();
+}
+
+void CMainFrame::SetViewWindow(wxWindow* window)
+{
+    if (m_pViewWindow)
+        m_mgr.DetachPane(m_pViewWindow);
+    m_pViewWindow = window;
+    if (window)
+        m_mgr.AddPane(window, wxAuiPaneInfo().Name(kBoardPane).CenterPane());
+    m_mgr.Update();
+}
+
+CQuillan2021View* CMainFrame::GetView() const
+{
+    wxDocManager* manager = GetDocumentManager();
+    return manager ? wxDynamicCast(manager->GetAnyUsableView(), CQuillan2021View) : nullptr;
+}
+
+void CMainFrame::ShowPane(bool show)
+{
+    m_bPaneVisible = show;
+    m_mgr.GetPane(kPropertiesPane).Show(show);
+    m_mgr.Update();
+}
+
+void CMainFrame::OnViewProperties()
+{
+    ShowPane(!m_bPaneVisible);
+}
+
+void CMainFrame::OnViewToolBar()
+{
+    if (wxToolBar* bar = GetToolBar()) {
+        bar->Show(!bar->IsShown());
+        SendSizeEvent();
+    }
+}
+
+void CMainFrame::OnViewStatusBar()
+{
+    if (wxStatusBar* bar = GetStatusBar()) {
+        bar->Show(!bar->IsShown());
+        SendSizeEvent();
+    }
 }
 
 void CMainFrame::OnAppAbout()

@@ -34,7 +34,7 @@ PasswordDlgTexts GetPasswordDlgTexts(int language)
 }
 
 CPasswordDlg::CPasswordDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, wxString::FromUTF8("输入密码"), wxDefaultPosition, wxDefaultSize,
+    : CDialogEx(parent, wxID_ANY, wxString::FromUTF8("输入密码"), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE)
 {
     // Laid out in dialog units so that the prompt scales with the system font.
@@ -80,10 +80,10 @@ void CPasswordDlg::OnOK(wxCommandEvent&)
 {
     // A wrong password is answered with silence: the prompt stays with the text typed.
     if (PasswordMatchesHeld(m_editPassword->GetValue()))
-        EndModal(wxID_OK);
+        EndDialog(wxID_OK);
 }
 
 void CPasswordDlg::OnCancel(wxCommandEvent&)
 {
-    EndModal(wxID_CANCEL);
+    EndDialog(wxID_CANCEL);
 }

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <string>
-#include <wx/dialog.h>
 
+#include "CDialogEx.h"
 #include "WinTypes.h"
 
 class wxTextCtrl;
@@ -30,7 +30,7 @@ struct PasswordDlgTexts
 };
 PasswordDlgTexts GetPasswordDlgTexts(int language);
 
-class CPasswordDlg : public wxDialog
+class CPasswordDlg : public CDialogEx
 {
 public:
     explicit CPasswordDlg(wxWindow* parent = nullptr);

@@ -1,7 +1,10 @@
 #include "CQuillan2021App.h"
 
+#include <wx/docview.h>
 #include <wx/msgdlg.h>
 #include "CMainFrame.h"
+#include "CQuillan2021Doc.h"
+#include "CQuillan2021View.h"
 #include "LockSettings.h"
 #include "MessageBox.h"
 
@@ -34,6 +37,7 @@ bool CQuillan2021App::OnInit()
 
 int CQuillan2021App::OnExit()
 {
+    delete wxDocManager::GetDocumentManager();
     return ExitInstance();
 }
 
@@ -77,11 +81,33 @@ BOOL CQuillan2021App::InitInstance()
         return FALSE;
     }
 
-    CMainFrame* frame = new CMainFrame();
-    SetTopWindow(frame);
-    frame->Show(true);
-    frame->SetTitle(wxString::FromUTF8("青禾旅馆"));
+    if (!CreateBoard()) {
+        ExitInstance();
+        return FALSE;
+    }
+    GetTopWindow()->Show(true);
+    GetTopWindow()->SetLabel(wxString::FromUTF8("青禾旅馆"));
     return TRUE;
+}
+
+// The single-document template: the main frame first (splash, language,
+// password), then the document with its recordsets and the board in the frame.
+bool CQuillan2021App::CreateBoard()
+{
+    // The program opens no files, so the manager keeps no recent-file list.
+    auto* manager = new wxDocManager;
+    manager->SetMaxDocsOpen(1);
+    new wxDocTemplate(manager, "Quillan2021", "", "", "", "Quillan2021.Document", "Quillan2021.Document",
+                      wxCLASSINFO(CQuillan2021Doc), wxCLASSINFO(CQuillan2021View));
+    CMainFrame* frame = new CMainFrame(manager);
+    SetTopWindow(frame);
+    wxDocument* doc = manager->CreateDocument(wxString(), wxDOC_NEW);
+    if (!doc) {
+        frame->Destroy();
+        return false;
+    }
+    wxStaticCast(doc->GetFirstView(), CQuillan2021View)->OnInitialUpdate();
+    return true;
 }
 
 int CQuillan2021App::ExitInstance()

@@ -28,6 +28,8 @@ public:
     BOOL OpenDataSources() { return ::OpenDataSources(*this); }
 
 private:
+    bool CreateBoard();
+
     std::unique_ptr<wxSingleInstanceChecker> m_instanceChecker;
     // Set once the settings were read, so that a copy that ended before that
     // never writes its defaults over the settings of the running copy.

@@ -1,18 +1,21 @@
 #include "CQuillan2021View.h"
 
+#include <algorithm>
 #include <string>
-#include <wx/frame.h>
 #include <wx/menu.h>
 #include <wx/toolbar.h>
 #include <wx/utils.h>
-#include <algorithm>
 #include "BoardOrder.h"
 #include "CAddHouse.h"
+#include "CDlgRightView.h"
 #include "CExchangeHDlg.h"
-#include "CRegEndDlg.h"
-#include "CReserveDlg.h"
-#include "CRegisterDlg.h"
+#include "CMainFrame.h"
 #include "CQuillan2021App.h"
+#include "CQuillan2021Doc.h"
+#include "CRegEndDlg.h"
+#include "CRegisterDlg.h"
+#include "CReserveDlg.h"
+#include "CRightView.h"
 #include "Globals.h"
 #include "LanguageTexts.h"
 #include "LockSettings.h"
@@ -83,37 +86,62 @@ RoomRowTexts FormatRoomRow(const CHouseset& room)
     return row;
 }
 
-CQuillan2021View::CQuillan2021View(wxWindow* parent)
-    : wxListCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_SINGLE_SEL | wxBORDER_SUNKEN)
+wxIMPLEMENT_DYNAMIC_CLASS(CQuillan2021View, wxView);
+
+CQuillan2021View::CQuillan2021View()
 {
-    // Menu commands reach the frame; the board's own are handled here.
-    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnLanguageChinese(); }, ID_LANGUAGE_CHINESE);
-    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnLanguageEnglish(); }, ID_LANGUAGE_ENGLISH);
-    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnRegister(); }, ID_REGISTER);
-    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnCheckOut(); }, ID_CHECKOUT);
-    parent->Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(m_bCanCheckOut != FALSE); }, ID_CHECKOUT);
-    Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) { OnRegister(); });
-    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnChangeRoom(); }, ID_CHANGE_ROOM);
-    parent->Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(m_bCanChangeRoom != FALSE); }, ID_CHANGE_ROOM);
-    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnReserve(); }, ID_RESERVE);
-    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnCancelReservation(); }, ID_CANCEL_RESERVE);
-    parent->Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(GetSelectionMark() != -1); }, ID_RESERVE);
-    // The board shows a reservation date exactly while the room is reserved.
-    parent->Bind(
+    m_fillTimer.SetOwner(this, kFillTimer);
+    m_blinkTimer.SetOwner(this, kBlinkTimer);
+    Bind(wxEVT_TIMER, &CQuillan2021View::OnTimerEvent, this);
+    BindCommands();
+}
+
+CQuillan2021Doc* CQuillan2021View::GetDocument() const
+{
+    return wxStaticCast(wxView::GetDocument(), CQuillan2021Doc);
+}
+
+// The view's message map: commands from the menu, the toolbar and the context
+// menu reach the view through the document manager.
+void CQuillan2021View::BindCommands()
+{
+    using Handler = void (CQuillan2021View::*)();
+    const std::pair<int, Handler> commands[] = {
+        {ID_LANGUAGE_CHINESE, &CQuillan2021View::OnLanguageChinese},
+        {ID_LANGUAGE_ENGLISH, &CQuillan2021View::OnLanguageEnglish},
+        {ID_REGISTER, &CQuillan2021View::OnRegister},
+        {ID_CHECKOUT, &CQuillan2021View::OnCheckOut},
+        {ID_CHANGE_ROOM, &CQuillan2021View::OnChangeRoom},
+        {ID_RESERVE, &CQuillan2021View::OnReserve},
+        {ID_CANCEL_RESERVE, &CQuillan2021View::OnCancelReservation},
+        {ID_CLEAN_ROOM, &CQuillan2021View::OnCleanRoom},
+        {ID_REPAIR, &CQuillan2021View::OnRepairRoom},
+        {ID_ADD_ROOM, &CQuillan2021View::OnAddRoom},
+        {ID_MODIFY_ROOM, &CQuillan2021View::OnModifyRoom},
+        {ID_DELETE_ROOM, &CQuillan2021View::OnDeleteRoom},
+        {ID_LARGE_ICONS, &CQuillan2021View::OnLargeIcons},
+        {ID_SMALL_ICONS, &CQuillan2021View::OnSmallIcons},
+        {ID_EXTRA_LARGE_ICONS, &CQuillan2021View::OnExtraLargeIcons},
+    };
+    for (const auto& [id, handler] : commands)
+        Bind(wxEVT_MENU, [this, handler = handler](wxCommandEvent&) { (this->*handler)(); }, id);
+
+    for (int id : {ID_REGISTER, ID_DELETE_ROOM, ID_REPAIR, ID_RESERVE})
+        Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(GetSelectionMark() != -1); }, id);
+    Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(m_bCanCheckOut && GetSelectionMark() != -1); },
+         ID_CHECKOUT);
+    Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(m_bCanChangeRoom && GetSelectionMark() != -1); },
+         ID_CHANGE_ROOM);
+    // The board shows a reservation date exactly while the room is reserved,
+    // so the row answers without opening the table at every update.
+    Bind(
         wxEVT_UPDATE_UI,
         [this](wxUpdateUIEvent& e) {
             const int row = GetSelectionMark();
-            e.Enable(row != -1 && !GetItemText(row, 4).empty());
+            e.Enable(row != -1 && !m_pList->GetItemText(row, 4).empty());
         },
         ID_CANCEL_RESERVE);
-    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnCleanRoom(); }, ID_CLEAN_ROOM);
-    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnRepairRoom(); }, ID_REPAIR);
-    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnAddRoom(); }, ID_ADD_ROOM);
-    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnModifyRoom(); }, ID_MODIFY_ROOM);
-    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnDeleteRoom(); }, ID_DELETE_ROOM);
-    for (int id : {ID_REGISTER, ID_DELETE_ROOM, ID_REPAIR})
-        parent->Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(GetSelectionMark() != -1); }, id);
-    parent->Bind(
+    Bind(
         wxEVT_UPDATE_UI,
         [this](wxUpdateUIEvent& e) {
             e.Enable(GetSelectionMark() != -1);
@@ -121,24 +149,58 @@ CQuillan2021View::CQuillan2021View(wxWindow* parent)
                 e.SetText(g_nLanguage == 1 ? wxString::FromUTF8("修改房间记录") : wxString("Modify house record set"));
         },
         ID_MODIFY_ROOM);
-    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnLargeIcons(); }, ID_LARGE_ICONS);
-    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnSmallIcons(); }, ID_SMALL_ICONS);
-    parent->Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnExtraLargeIcons(); }, ID_EXTRA_LARGE_ICONS);
     const std::pair<int, int> modes[] = {{ID_LARGE_ICONS, 1000}, {ID_SMALL_ICONS, 1001}, {ID_EXTRA_LARGE_ICONS, 1002}};
     for (const auto& [id, mode] : modes)
-        parent->Bind(wxEVT_UPDATE_UI, [this, mode = mode](wxUpdateUIEvent& e) { e.Check(m_nViewMode == mode); }, id);
-    Bind(wxEVT_KEY_DOWN, &CQuillan2021View::OnKeyDown, this);
-    Bind(wxEVT_LIST_ITEM_SELECTED, &CQuillan2021View::OnItemChanged, this);
-    Bind(wxEVT_LIST_ITEM_DESELECTED, &CQuillan2021View::OnItemChanged, this);
-    Bind(wxEVT_TIMER, &CQuillan2021View::OnTimer, this);
-    m_fillTimer.SetOwner(this, kFillTimer);
-    m_blinkTimer.SetOwner(this, kBlinkTimer);
+        Bind(wxEVT_UPDATE_UI, [this, mode = mode](wxUpdateUIEvent& e) { e.Check(m_nViewMode == mode); }, id);
 }
 
-CQuillan2021View::~CQuillan2021View()
+bool CQuillan2021View::OnCreate(wxDocument* doc, long flags)
 {
+    if (!wxView::OnCreate(doc, flags))
+        return false;
+    CMainFrame* frame = wxStaticCast(wxTheApp->GetTopWindow(), CMainFrame);
+    m_pList = new wxListCtrl(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                             wxLC_REPORT | wxLC_SINGLE_SEL | wxBORDER_SUNKEN);
+    SetFrame(frame);
+    frame->SetViewWindow(m_pList);
+    BindListEvents();
+    Activate(true);
+    return true;
+}
+
+bool CQuillan2021View::OnClose(bool deleteWindow)
+{
+    if (!wxView::OnClose(deleteWindow))
+        return false;
+    Activate(false);
     m_fillTimer.Stop();
     m_blinkTimer.Stop();
+    // The list's handlers belong to this view: the list goes with it.
+    if (CMainFrame* frame = wxDynamicCast(GetFrame(), CMainFrame))
+        frame->SetViewWindow(nullptr);
+    if (m_pList)
+        m_pList->Destroy();
+    m_pList = nullptr;
+    return true;
+}
+
+void CQuillan2021View::BindListEvents()
+{
+    m_pList->Bind(wxEVT_KEY_DOWN, &CQuillan2021View::OnKeyDown, this);
+    m_pList->Bind(wxEVT_LIST_ITEM_SELECTED, &CQuillan2021View::OnItemChanged, this);
+    m_pList->Bind(wxEVT_LIST_ITEM_DESELECTED, &CQuillan2021View::OnItemChanged, this);
+    // A double-click (or Enter) on a row checks a guest into the marked room.
+    m_pList->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) { OnRegister(); });
+    m_pList->Bind(wxEVT_CONTEXT_MENU, &CQuillan2021View::OnContextMenu, this);
+}
+
+void CQuillan2021View::SetStatusLine(const wxString& text)
+{
+    wxFrame* frame = wxDynamicCast(GetFrame(), wxFrame);
+    if (!frame || !frame->GetStatusBar())
+        return;
+    frame->SetStatusText(text, 0);
+    frame->GetStatusBar()->Update();
 }
 
 void CQuillan2021View::OnItemChanged(wxListEvent& event)
@@ -149,24 +211,34 @@ void CQuillan2021View::OnItemChanged(wxListEvent& event)
         return;
     }
     const long row = event.GetIndex();
-    if (rooms.FindRoom(GetItemText(row, 0)) == -1)
+    if (rooms.FindRoom(m_pList->GetItemText(row, 0)) == -1)
         return;
     m_bCanCheckOut = m_bCanChangeRoom = rooms.m_nPersons != 0;
-    if (wxFrame* frame = wxDynamicCast(GetParent(), wxFrame)) {
-        frame->SetStatusText(FormatRoomStatusLine(g_nLanguage, rooms.m_strRoomNo, rooms.m_nPersons), 0);
-        if (frame->GetStatusBar())
-            frame->GetStatusBar()->Update();
-    }
-    if (g_nIconMode == 3)
+    SetStatusLine(FormatRoomStatusLine(g_nLanguage, rooms.m_strRoomNo, rooms.m_nPersons));
+    rooms.Close();
+    if (g_nIconMode == 3) {
         g_nSelectedRoomIndex = int(row);
+        RefreshDetailPane(false);
+    }
 }
 
-void CQuillan2021View::OnTimer(wxTimerEvent& event)
+void CQuillan2021View::OnTimerEvent(wxTimerEvent& event)
+{
+    // The frame's clock timer shares an id with the blink timer, and the frame
+    // hands its events to the view first: let it pass on to the frame.
+    const wxTimer& timer = event.GetTimer();
+    if (&timer == &m_fillTimer || &timer == &m_blinkTimer)
+        OnTimer(UINT_PTR(event.GetId()));
+    else
+        event.Skip();
+}
+
+void CQuillan2021View::OnTimer(UINT_PTR nIDEvent)
 {
     CHouseset rooms(&GetTheApp().m_dbHotel);
     if (!OpenRoomsInBoardOrder(rooms))
         return;
-    if (event.GetId() == kFillTimer)
+    if (nIDEvent == kFillTimer)
         FillHourlyFlags(rooms);
     else if (!g_vHourlyDue.empty())
         BlinkOverdueRooms(rooms);
@@ -187,60 +259,111 @@ void CQuillan2021View::BlinkOverdueRooms(CHouseset& rooms)
 {
     size_t i = 0;
     for (rooms.MoveFirst(); !rooms.IsEOF(); rooms.MoveNext(), ++i) {
-        if (i >= g_vHourlyDue.size() || int(i) >= GetItemCount())
+        if (i >= g_vHourlyDue.size() || int(i) >= m_pList->GetItemCount())
             break;
         if (!rooms.m_bHourly || !IsHourlyPeriodOver(rooms.m_dtHourStart, rooms.m_dtHourEnd))
             continue;
-        SetItemColumnImage(long(i), 8, g_vHourlyDue[i] ? kPictureGuest : kPictureNone);
+        m_pList->SetItemColumnImage(long(i), 8, g_vHourlyDue[i] ? kPictureGuest : kPictureNone);
         g_vHourlyDue[i] = !g_vHourlyDue[i];
     }
 }
 
 int CQuillan2021View::GetSelectionMark() const
 {
-    return int(GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED));
+    return m_pList ? int(m_pList->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) : -1;
 }
 
 void CQuillan2021View::MarkRow(int row)
 {
-    if (row < 0 || row >= GetItemCount())
+    if (row < 0 || row >= m_pList->GetItemCount())
         return;
-    SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+    const long state = wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED;
+    m_pList->SetItemState(row, state, state);
+    m_pList->EnsureVisible(row);
 }
 
 void CQuillan2021View::OnKeyDown(wxKeyEvent& event)
 {
+    // The list itself would take the space bar as an activation, which checks a
+    // guest in; here it only toggles cleaning.
     if (event.GetKeyCode() == WXK_SPACE)
         OnCleanRoom();
     else
         event.Skip();
 }
 
-void CQuillan2021View::OnRegister()
+wxMenu* CQuillan2021View::BuildContextMenu()
 {
     const int row = GetSelectionMark();
     if (row == -1)
+        return nullptr;
+    CHouseset rooms(&GetTheApp().m_dbHotel);
+    if (!OpenRoomsInBoardOrder(rooms)) {
+        wxTheApp->ExitMainLoop();
+        return nullptr;
+    }
+    g_nSelectedItem = row;
+    g_strSelectedRoom = m_pList->GetItemText(row, 0);
+    if (rooms.FindRoom(g_strSelectedRoom) == -1)
+        return nullptr;
+    m_bCanCancelReserve = rooms.m_bReserved;
+    m_bCanChangeRoom = rooms.m_nPersons != 0;
+    auto* menu = new wxMenu;
+    for (const ContextMenuText& item : ContextMenuTexts())
+        menu->Append(item.id, item.text.For(g_nLanguage));
+    menu->Enable(ID_CHECKOUT, m_bCanCheckOut != FALSE);
+    menu->Enable(ID_CANCEL_RESERVE, m_bCanCancelReserve != FALSE);
+    menu->Enable(ID_CHANGE_ROOM, m_bCanChangeRoom != FALSE);
+    return menu;
+}
+
+void CQuillan2021View::OnContextMenu(wxContextMenuEvent& event)
+{
+    std::unique_ptr<wxMenu> menu(BuildContextMenu());
+    if (!menu)
         return;
-    CRegisterDlg dialog(this);
+    // Commands of the menu go to the list, then up to the frame and so to this view.
+    wxPoint at = event.GetPosition();
+    at = at == wxDefaultPosition ? wxDefaultPosition : m_pList->ScreenToClient(at);
+    m_pList->PopupMenu(menu.get(), at);
+}
+
+void CQuillan2021View::OnRegister()
+{
+    const int row = GetSelectionMark();
+    CRegisterDlg dialog(m_pList);
     dialog.m_nMode = 0;
-    dialog.m_nRoomIndex = row;
-    if (dialog.ShowModal() != wxID_OK || dialog.m_strRoom.empty())
-        return;
-    // The clerk may have picked another room in the dialog: refresh the room of the new stay.
-    UpdateRoomItem(row, dialog.m_strRoom, 0);
-    MarkRow(FindRoomItem(dialog.m_strRoom));
-    m_bCanCheckOut = m_bCanChangeRoom = TRUE;  // the room now has a guest
+    dialog.m_nRoomIndex = row == -1 ? -1 : FindRoomItem(m_pList->GetItemText(row, 0));
+    if (dialog.ShowModal() == wxID_OK && !dialog.m_strRoom.empty() && OpenRooms()) {
+        // The clerk may have picked another room in the dialog: flag and
+        // refresh the room of the new stay.
+        CHouseset& rooms = *GetDocument()->m_pHouseset;
+        if (rooms.FindRoom(dialog.m_strRoom) != -1) {
+            rooms.Edit();
+            rooms.m_bOccupied = TRUE;
+            rooms.Update();
+        }
+        UpdateRoomItem(row, dialog.m_strRoom, 0);
+        MarkRow(FindRoomItem(dialog.m_strRoom));
+        m_bCanCheckOut = m_bCanChangeRoom = TRUE;  // the room now has a guest
+    }
+    CloseIfOpen(*GetDocument()->m_pHouseset);
 }
 
 void CQuillan2021View::OnCheckOut()
 {
     const int row = GetSelectionMark();
-    CRegEndDlg dialog(this);
+    CRegEndDlg dialog(m_pList);
     if (row != -1)
-        dialog.m_strRoomNo = GetItemText(row, 0);
-    if (dialog.ShowModal() != wxID_OK)
-        return;
-    UpdateRoomItem(row, dialog.m_strRoomNo, 0);
+        dialog.m_strRoomNo = m_pList->GetItemText(row, 0);
+    if (dialog.ShowModal() == wxID_OK) {
+        UpdateRoomItem(row, dialog.m_strRoomNo, 0);
+        // The hourly picture goes with the stay: clear it on the room checked out of.
+        const int left = FindRoomItem(dialog.m_strRoomNo);
+        if (left != -1)
+            m_pList->SetItemColumnImage(left, 8, kPictureNone);
+    }
+    MarkRow(row);
 }
 
 void CQuillan2021View::OnChangeRoom()
@@ -248,13 +371,15 @@ void CQuillan2021View::OnChangeRoom()
     const int row = GetSelectionMark();
     if (row == -1)
         return;
-    CExchangeHDlg dialog(this);
-    dialog.m_strRoomNo = GetItemText(row, 0);
-    if (dialog.ShowModal() != wxID_OK)
-        return;
-    UpdateRoomItem(row, dialog.m_strRoomNo, 0);
-    UpdateRoomItem(0, dialog.m_strNewRoom, 0);
-    MarkRow(FindRoomItem(dialog.m_strNewRoom));
+    CExchangeHDlg dialog(m_pList);
+    dialog.m_strRoomNo = m_pList->GetItemText(row, 0);
+    int shown = row;
+    if (dialog.ShowModal() == wxID_OK) {
+        UpdateRoomItem(row, dialog.m_strRoomNo, 0);
+        UpdateRoomItem(0, dialog.m_strNewRoom, 0);
+        shown = FindRoomItem(dialog.m_strNewRoom);
+    }
+    MarkRow(shown);
 }
 
 void CQuillan2021View::OnReserve()
@@ -262,8 +387,8 @@ void CQuillan2021View::OnReserve()
     g_nSelectedItem = GetSelectionMark();
     if (g_nSelectedItem == -1)
         return;
-    g_strSelectedRoom = GetItemText(g_nSelectedItem, 0);
-    CReserveDlg dialog(this);
+    g_strSelectedRoom = m_pList->GetItemText(g_nSelectedItem, 0);
+    CReserveDlg dialog(m_pList);
     dialog.ShowModal();
     UpdateRoomItem(g_nSelectedItem, g_strSelectedRoom, 0);
 }
@@ -273,7 +398,7 @@ void CQuillan2021View::OnCancelReservation()
     g_nSelectedItem = GetSelectionMark();
     if (g_nSelectedItem == -1)
         return;
-    g_strSelectedRoom = GetItemText(g_nSelectedItem, 0);
+    g_strSelectedRoom = m_pList->GetItemText(g_nSelectedItem, 0);
     CancelReservation(g_strSelectedRoom);
     UpdateRoomItem(g_nSelectedItem, g_strSelectedRoom, 0);
 }
@@ -289,20 +414,21 @@ void CQuillan2021View::OnCleanRoom()
         AfxMessageBox(wxString::FromUTF8("请选择一个房间"));
         return;
     }
-    const CString room = GetItemText(row, 0);
+    const CString room = m_pList->GetItemText(row, 0);
+    CHouseset& rooms = *GetDocument()->m_pHouseset;
     try {
-        if (m_pHouseset->FindRoom(room) == -1)
+        if (rooms.FindRoom(room) == -1)
             return;
-        m_pHouseset->Edit();
-        m_pHouseset->m_bCleaning = !m_pHouseset->m_bCleaning;
-        m_pHouseset->Update();
+        rooms.Edit();
+        rooms.m_bCleaning = !rooms.m_bCleaning;
+        rooms.Update();
     } catch (const CDBException& e) {
         e.ReportError();
         return;
     }
     UpdateRoomItem(row, room, 0);
     MarkRow(row);
-    m_pHouseset->Close();
+    rooms.Close();
 }
 
 void CQuillan2021View::OnRepairRoom()
@@ -326,29 +452,26 @@ void CQuillan2021View::OnRepairRoom()
 
 void CQuillan2021View::OnAddRoom()
 {
-    CAddHouse dialog(this);
+    CAddHouse dialog(m_pList);
     dialog.m_nMode = 0;
     if (dialog.ShowModal() != wxID_OK)
         return;
-    if (m_pHouseset && m_pHouseset->IsOpen())
-        m_pHouseset->Close();
+    CHouseset& rooms = *GetDocument()->m_pHouseset;
+    CloseIfOpen(rooms);
     if (!OpenRooms())
         return;
     if (dialog.m_strRoomNo.empty()) {
-        m_pHouseset->Close();
+        rooms.Close();
         return;
     }
-    m_pHouseset->AddRoom(dialog.m_strRoomNo, dialog.m_strPrice, dialog.m_strIntro);
+    rooms.AddRoom(dialog.m_strRoomNo, dialog.m_strPrice, dialog.m_strIntro);
     LoadRooms();
-    const int row = FindRoomItem(dialog.m_strRoomNo);
-    MarkRow(row);
-    if (row != -1)
-        EnsureVisible(row);
+    MarkRow(FindRoomItem(dialog.m_strRoomNo));
 }
 
 void CQuillan2021View::OnModifyRoom()
 {
-    CAddHouse dialog(this);
+    CAddHouse dialog(m_pList);
     const int row = GetSelectionMark();
     CHouseset rooms(&GetTheApp().m_dbHotel);
     if (!OpenRoomsInBoardOrder(rooms))
@@ -371,7 +494,7 @@ void CQuillan2021View::OnDeleteRoom()
         AfxMessageBox(wxString::FromUTF8("请选择一个房间！"));
         return;
     }
-    const CString room = GetItemText(row, 0);
+    const CString room = m_pList->GetItemText(row, 0);
     const CString question = g_nLanguage == 2
                                  ? wxString::Format("Do you sure to delete %s house?", room)
                                  : wxString::Format(wxString::FromUTF8("您确认要删除 %s 房间吗？"), room);
@@ -380,9 +503,10 @@ void CQuillan2021View::OnDeleteRoom()
     if (!OpenRooms())
         return;
     try {
-        if (m_pHouseset->FindRoom(room) == -1)
+        CHouseset& rooms = *GetDocument()->m_pHouseset;
+        if (rooms.FindRoom(room) == -1)
             return;
-        m_pHouseset->Delete();
+        rooms.Delete();
     } catch (const CDBException& e) {
         e.ReportError();
         return;
@@ -403,7 +527,7 @@ void CQuillan2021View::OnLanguageEnglish()
 
 void CQuillan2021View::ApplyLanguage(int language)
 {
-    wxFrame* frame = wxDynamicCast(GetParent(), wxFrame);
+    wxFrame* frame = wxDynamicCast(GetFrame(), wxFrame);
     if (wxMenuBar* bar = frame ? frame->GetMenuBar() : nullptr) {
         const auto& top = TopMenuTexts();
         for (size_t i = 0; i < top.size() && i < bar->GetMenuCount(); ++i)
@@ -417,12 +541,12 @@ void CQuillan2021View::ApplyLanguage(int language)
         }
     }
     const auto& columns = BoardColumnTexts();
-    for (size_t i = 0; i < columns.size() && int(i) < GetColumnCount(); ++i) {
+    for (size_t i = 0; i < columns.size() && int(i) < m_pList->GetColumnCount(); ++i) {
         wxListItem column;
         column.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH);
         column.SetText(columns[i].text.For(language));
         column.SetWidth(columns[i].WidthFor(language));
-        SetColumn(long(i), column);
+        m_pList->SetColumn(long(i), column);
     }
     if (wxToolBar* tools = frame ? frame->GetToolBar() : nullptr) {
         for (const ToolText& tool : ToolbarTexts()) {
@@ -446,21 +570,34 @@ void CQuillan2021View::SetRowImageList(int size)
     m_imageList.Create(size, size, true, 4);
     for (int id : {IDI_ROOM, IDI_GUEST, IDI_CLEAN, IDI_APP})
         m_imageList.Add(LoadResourceBitmap(id, size));
-    SetImageList(&m_imageList, wxIMAGE_LIST_SMALL);
+    m_pList->SetImageList(&m_imageList, wxIMAGE_LIST_SMALL);
 }
 
 void CQuillan2021View::SetViewMode(int nMode)
 {
     if (nMode == 1002) {
-        SetSingleStyle(wxLC_ICON);
+        m_pList->SetSingleStyle(wxLC_ICON);
+        m_largeImageList.RemoveAll();
         m_largeImageList.Create(128, 128, true, 1);
         m_largeImageList.Add(LoadResourceBitmap(IDI_ROOM, 128));
-        SetImageList(&m_largeImageList, wxIMAGE_LIST_NORMAL);
+        m_pList->SetImageList(&m_largeImageList, wxIMAGE_LIST_NORMAL);
     } else {
-        SetSingleStyle(wxLC_REPORT);
+        m_pList->SetSingleStyle(wxLC_REPORT);
         SetRowImageList(nMode == 1000 ? 48 : 32);
     }
-    Refresh();
+    m_pList->Refresh();
+}
+
+void CQuillan2021View::RefreshDetailPane(bool showPane)
+{
+    CMainFrame* frame = wxDynamicCast(GetFrame(), CMainFrame);
+    if (!frame)
+        return;
+    if (showPane)
+        frame->ShowPane(true);
+    if (CRightView* pane = frame->GetRightView())
+        pane->GetPanel()->RedrawNow();
+    frame->SendSizeEvent();
 }
 
 void CQuillan2021View::OnLargeIcons()
@@ -468,6 +605,7 @@ void CQuillan2021View::OnLargeIcons()
     m_nViewMode = 1000;
     SetViewMode(1000);
     g_nIconMode = 2;
+    RefreshDetailPane(true);
 }
 
 void CQuillan2021View::OnSmallIcons()
@@ -475,6 +613,7 @@ void CQuillan2021View::OnSmallIcons()
     m_nViewMode = 1001;
     SetViewMode(1001);
     g_nIconMode = 1;
+    RefreshDetailPane(false);
 }
 
 void CQuillan2021View::OnExtraLargeIcons()
@@ -482,6 +621,7 @@ void CQuillan2021View::OnExtraLargeIcons()
     m_nViewMode = 1002;
     SetViewMode(1002);
     g_nIconMode = 3;
+    RefreshDetailPane(false);
 }
 
 void CQuillan2021View::OnInitialUpdate()
@@ -489,76 +629,78 @@ void CQuillan2021View::OnInitialUpdate()
     SetRowImageList(48);
     const auto& columns = BoardColumnTexts();
     for (size_t i = 0; i < columns.size(); ++i)
-        InsertColumn(long(i), columns[i].text.For(1), wxLIST_FORMAT_CENTRE, kSetupWidths[i]);
+        m_pList->InsertColumn(long(i), columns[i].text.For(1), wxLIST_FORMAT_CENTRE, kSetupWidths[i]);
     if (g_nLanguage == 0 || g_nLanguage == 1) {
         g_nLanguage = 1;
         OnLanguageChinese();
     } else if (g_nLanguage == 2) {
         OnLanguageEnglish();
     }
+    g_nIconMode = 2;
     LoadRooms();
 }
 
+// The document's rooms recordset, opened in the board's order when it is closed.
 BOOL CQuillan2021View::OpenRooms()
 {
-    if (!m_pHouseset)
-        m_pHouseset = std::make_unique<CHouseset>(&GetTheApp().m_dbHotel);
-    if (m_pHouseset->IsOpen())
-        return TRUE;
-    return OpenRoomsInBoardOrder(*m_pHouseset);
+    CHouseset& rooms = *GetDocument()->m_pHouseset;
+    return rooms.IsOpen() || OpenRoomsInBoardOrder(rooms);
 }
 
 void CQuillan2021View::LoadRooms()
 {
     m_fillTimer.Start(800);
     m_blinkTimer.Start(800);
-    DeleteAllItems();
-    if (!OpenRooms())
-        return;
+    m_pList->DeleteAllItems();
+    CHouseset& rooms = *GetDocument()->m_pHouseset;
     // Rooms added since the recordset opened stand at its end: read them again in order.
-    m_pHouseset->Requery();
+    if (rooms.IsOpen())
+        rooms.Requery();
+    else if (!OpenRoomsInBoardOrder(rooms))
+        return;
     wxBusyCursor wait;
     // Walk by position, not by number, so rooms that share a number are each listed once.
-    std::vector<CString> rooms;
-    for (m_pHouseset->MoveFirst(); !m_pHouseset->IsEOF(); m_pHouseset->MoveNext())
-        rooms.push_back(m_pHouseset->m_strRoomNo);
-    for (size_t i = 0; i < rooms.size(); ++i)
-        UpdateRoomItem(int(i), rooms[i], 1);
-    m_pHouseset->Close();
+    std::vector<CString> numbers;
+    for (rooms.MoveFirst(); !rooms.IsEOF(); rooms.MoveNext())
+        numbers.push_back(rooms.m_strRoomNo);
+    for (size_t i = 0; i < numbers.size(); ++i)
+        UpdateRoomItem(int(i), numbers[i], 1);
+    rooms.Close();
 }
 
 BOOL CQuillan2021View::UpdateRoomItem(int nItem, CString strRoomNo, int nMode)
 {
     if (!OpenRooms())
         return FALSE;
-    if (m_pHouseset->FindRoom(strRoomNo) == -1)
+    CHouseset& rooms = *GetDocument()->m_pHouseset;
+    if (rooms.FindRoom(strRoomNo) == -1)
         return FALSE;
     if (nMode == 0) {
         nItem = FindRoomItem(strRoomNo);
         if (nItem == -1)
             return FALSE;
-        SetItem(nItem, 0, strRoomNo, kPictureRoom);
+        m_pList->SetItem(nItem, 0, strRoomNo, kPictureRoom);
     } else {
-        InsertItem(nItem, m_pHouseset->m_strRoomNo, kPictureRoom);
+        m_pList->InsertItem(nItem, rooms.m_strRoomNo, kPictureRoom);
     }
-    SetItemColumnImage(nItem, 1, m_pHouseset->m_nPersons > 0 ? kPictureGuest : kPictureNone);
-    SetItemColumnImage(nItem, 3, m_pHouseset->m_bCleaning ? kPictureClean : kPictureNone);
-    SetItemColumnImage(nItem, 8, m_pHouseset->m_bHourly ? kPictureGuest : kPictureNone);
-    const RoomRowTexts row = FormatRoomRow(*m_pHouseset);
-    SetItem(nItem, 2, row.price);
-    SetItem(nItem, 4, row.reserveDate);
-    SetItem(nItem, 5, row.persons);
-    SetItem(nItem, 6, row.hourStart);
-    SetItem(nItem, 7, row.hourEnd);
-    SetItem(nItem, 9, row.intro);
+    m_pList->SetItemColumnImage(nItem, 1, rooms.m_nPersons > 0 ? kPictureGuest : kPictureNone);
+    m_pList->SetItemColumnImage(nItem, 3, rooms.m_bCleaning ? kPictureClean : kPictureNone);
+    m_pList->SetItemColumnImage(nItem, 8, rooms.m_bHourly ? kPictureGuest : kPictureNone);
+    const RoomRowTexts row = FormatRoomRow(rooms);
+    m_pList->SetItem(nItem, 2, row.price);
+    m_pList->SetItem(nItem, 4, row.reserveDate);
+    m_pList->SetItem(nItem, 5, row.persons);
+    m_pList->SetItem(nItem, 6, row.hourStart);
+    m_pList->SetItem(nItem, 7, row.hourEnd);
+    m_pList->SetItem(nItem, 9, row.intro);
     return TRUE;
 }
 
 int CQuillan2021View::FindRoomItem(CString strRoomNo)
 {
-    const int count = GetItemCount();
+    const int count = m_pList->GetItemCount();
     for (int i = 0; i < count; ++i)
-        if (GetItemText(i, 0) == strRoomNo)
+        if (m_pList->GetItemText(i, 0) == strRoomNo)
             return i;
     return -1;
 }

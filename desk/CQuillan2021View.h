@@ -1,17 +1,30 @@
-// The room board: one row per room of the rooms table, ten columns.
+// The room board: the document's one view, a list control in the main frame
+// with one row per room of the rooms table and ten columns. Every room command
+// acts on the marked row.
 #pragma once
 
-#include <memory>
+#include <wx/docview.h>
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
 #include <wx/timer.h>
 #include "CHouseset.h"
 
-class CQuillan2021View : public wxListCtrl
+class CQuillan2021Doc;
+class wxMenu;
+
+class CQuillan2021View : public wxView
 {
 public:
-    explicit CQuillan2021View(wxWindow* parent);
-    ~CQuillan2021View() override;
+    CQuillan2021View();
+
+    // Builds the list control inside the main frame.
+    bool OnCreate(wxDocument* doc, long flags) override;
+    // Stops the timers and takes the list control away with the view.
+    bool OnClose(bool deleteWindow) override;
+    void OnDraw(wxDC*) override {}
+
+    CQuillan2021Doc* GetDocument() const;
+    wxListCtrl& GetListCtrl() const { return *m_pList; }
 
     void OnInitialUpdate();
     void LoadRooms();
@@ -35,6 +48,7 @@ public:
     void OnAddRoom();
     void OnModifyRoom();
     void OnDeleteRoom();
+
     // Display modes: 1000 large rows, 1001 small rows, 1002 extra-large icons.
     void SetViewMode(int nMode);
     void OnLargeIcons();
@@ -42,32 +56,48 @@ public:
     void OnExtraLargeIcons();
     int m_nViewMode = 1000;
 
+    // The right-click menu of the marked row, texts and grayed items set;
+    // nullptr when no row is marked or its room is not in the table.
+    wxMenu* BuildContextMenu();
+
+    // One tick of the hourly-room timers: 1000 counts the rooms' flags, 1001 blinks.
+    void OnTimer(UINT_PTR nIDEvent);
+
     // Whether the selected room has guests: enables check-out and change room.
     BOOL m_bCanCheckOut = TRUE;
+    // Whether the room under the context menu is reserved.
+    BOOL m_bCanCancelReserve = FALSE;
     BOOL m_bCanChangeRoom = FALSE;
 
     // The row holding the selection mark, -1 when none.
     int GetSelectionMark() const;
 
 private:
+    void BindCommands();
+    void BindListEvents();
     BOOL OpenRooms();
+    // Selects a row, puts the mark on it and scrolls it into view.
     void MarkRow(int row);
     void OnKeyDown(wxKeyEvent& event);
+    void OnContextMenu(wxContextMenuEvent& event);
     void OnItemChanged(wxListEvent& event);
-    void OnTimer(wxTimerEvent& event);
+    void OnTimerEvent(wxTimerEvent& event);
     void FillHourlyFlags(CHouseset& rooms);
     void BlinkOverdueRooms(CHouseset& rooms);
-
-    wxTimer m_fillTimer;
-    wxTimer m_blinkTimer;
     void SetRowImageList(int size);
     // Rewrites menus, headings and toolbar in the language and stores the choice.
     void ApplyLanguage(int language);
+    // Shows the detail pane's picture for the current display mode.
+    void RefreshDetailPane(bool showPane);
+    void SetStatusLine(const wxString& text);
 
+    wxListCtrl* m_pList = nullptr;
+    wxTimer m_fillTimer;
+    wxTimer m_blinkTimer;
     wxImageList m_imageList;
     wxImageList m_largeImageList;
 
-    std::unique_ptr<CHouseset> m_pHouseset;
+    wxDECLARE_DYNAMIC_CLASS(CQuillan2021View);
 };
 
 // The status line for the selected room, by language.

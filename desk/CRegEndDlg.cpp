@@ -116,7 +116,7 @@ void FillList(wxComboBox* combo, const std::vector<CString>& entries)
 }  // namespace
 
 CRegEndDlg::CRegEndDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, wxString::FromUTF8("退房"), wxDefaultPosition, wxDefaultSize,
+    : CDialogEx(parent, wxID_ANY, wxString::FromUTF8("退房"), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE)
 {
     auto du = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
@@ -155,7 +155,7 @@ void CRegEndDlg::OnInitDialog(wxInitDialogEvent&)
     if (!TryOpen(rooms)) {
         AfxMessageBox(OpenFailedMessage());
         // Without the rooms table the program cannot work: it ends.
-        CallAfter([this] { EndModal(wxID_CANCEL); });
+        CallAfter([this] { EndDialog(wxID_CANCEL); });
         wxTheApp->ExitMainLoop();
         return;
     }
@@ -206,6 +206,7 @@ CString CRegEndDlg::CurrentRoom() const
 BOOL CRegEndDlg::FillGuestNames()
 {
     CRegisterset stays(&GetTheApp().m_dbRegister);
+    stays.m_strFilter = OpenStaysFilter();
     if (!TryOpen(stays)) {
         AfxMessageBox(OpenFailedMessage());
         return FALSE;
@@ -233,6 +234,7 @@ BOOL CRegEndDlg::ComputeBill()
 {
     CHouseset rooms(&GetTheApp().m_dbHotel);
     CRegisterset stays(&GetTheApp().m_dbRegister);
+    stays.m_strFilter = OpenStaysFilter();
     if (!TryOpen(rooms) || !TryOpen(stays)) {
         AfxMessageBox(OpenFailedMessage());
         return FALSE;
@@ -314,10 +316,11 @@ void CRegEndDlg::OnOK(wxCommandEvent&)
 {
     CHouseset rooms(&GetTheApp().m_dbHotel);
     CRegisterset stays(&GetTheApp().m_dbRegister);
+    stays.m_strFilter = OpenStaysFilter();
     CCashbookset cashbook(&GetTheApp().m_dbCashbook);
-    if (!TryOpen(rooms) || !TryOpen(stays) || !TryOpen(cashbook)) {
+    if (!TryOpen(rooms) || !TryOpen(stays) || !TryOpen(cashbook, CRecordset::appendOnly)) {
         AfxMessageBox(OpenFailedMessage());
-        EndModal(wxID_CANCEL);
+        EndDialog(wxID_CANCEL);
         return;
     }
 
@@ -358,10 +361,10 @@ void CRegEndDlg::OnOK(wxCommandEvent&)
     CloseIfOpen(cashbook);
     CloseIfOpen(rooms);
     CloseIfOpen(stays);
-    EndModal(wxID_OK);
+    EndDialog(wxID_OK);
 }
 
 void CRegEndDlg::OnCancel(wxCommandEvent&)
 {
-    EndModal(wxID_CANCEL);
+    EndDialog(wxID_CANCEL);
 }

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <vector>
-#include <wx/dialog.h>
 
+#include "CDialogEx.h"
 #include "COleDateTime.h"
 #include "WinTypes.h"
 
@@ -60,7 +60,7 @@ RegEndTexts GetRegEndTexts(int language);
 // The message shown when OK is pressed with no guest chosen (both languages).
 CString NoGuestChosenMessage();
 
-class CRegEndDlg : public wxDialog
+class CRegEndDlg : public CDialogEx
 {
 public:
     explicit CRegEndDlg(wxWindow* parent = nullptr);

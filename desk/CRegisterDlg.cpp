@@ -36,18 +36,6 @@ const char* const kNations[56] = {
     "鄂伦春族", "赫哲族", "基诺族", "珞巴族", "门巴族", "塔塔尔族",
 };
 
-// Counts the rows by walking them; an empty table simply gives 0.
-long CountRows(CRecordset& rs)
-{
-    long rows = 0;
-    rs.MoveFirst();
-    while (!rs.IsEOF()) {
-        ++rows;
-        rs.MoveNext();
-    }
-    return rows;
-}
-
 wxDateTime ToWx(const COleDateTime& dt)
 {
     int y, mo, d, h, mi, s, ms;
@@ -167,7 +155,7 @@ BOOL CRegisterDlg::CheckIdNumber(const CString& idNumber)
 }
 
 CRegisterDlg::CRegisterDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, "Dialog", wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE),
+    : CDialogEx(parent, wxID_ANY, "Dialog", wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE),
       m_dtBirthday(COleDateTime::GetCurrentTime()), m_timer(this)
 {
     auto du = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
@@ -274,8 +262,7 @@ void CRegisterDlg::OnInitDialog(wxInitDialogEvent&)
         AfxMessageBox(OpenFailedMessage());
         // The program cannot work without its tables; the dialog ends and so does the run.
         CallAfter([this] {
-            if (IsModal())
-                EndModal(wxID_CANCEL);
+            EndDialog(wxID_CANCEL);
             if (wxTheApp)
                 wxTheApp->ExitMainLoop();
         });
@@ -303,7 +290,8 @@ void CRegisterDlg::OnInitDialog(wxInitDialogEvent&)
                 w->Disable();
     }
 
-    m_editName->SetHint(RegisterDefaultName(CountRows(stays)));
+    m_nStayRows = stays.GetRecordCount();
+    m_editName->SetHint(RegisterDefaultName(m_nStayRows));
 
     m_comboSex->Clear();
     if (g_nLanguage == 2) {
@@ -357,7 +345,7 @@ bool CRegisterDlg::TransferDataToWindow()
     SetComboValue(m_comboNation, m_strNation);
     SetComboValue(m_comboRoom, m_strRoom);
     m_textValidity->SetLabel(m_strValidity);
-    return wxDialog::TransferDataToWindow();
+    return CDialogEx::TransferDataToWindow();
 }
 
 bool CRegisterDlg::TransferDataFromWindow()
@@ -372,7 +360,7 @@ bool CRegisterDlg::TransferDataFromWindow()
     m_strNation = m_comboNation->GetValue();
     m_strRoom = m_comboRoom->GetValue();
     m_strValidity = m_textValidity->GetLabel();
-    return wxDialog::TransferDataFromWindow();
+    return CDialogEx::TransferDataFromWindow();
 }
 
 void CRegisterDlg::OnOK(wxCommandEvent&)
@@ -381,16 +369,18 @@ void CRegisterDlg::OnOK(wxCommandEvent&)
 
     CHouseset rooms(&GetTheApp().m_dbHotel);
     CRegisterset stays(&GetTheApp().m_dbRegister);
-    if (!TryOpen(rooms) || !TryOpen(stays)) {
+    // A check-in only appends its stay: the history need not be read for it.
+    const DWORD stayOptions = m_nMode == 0 ? CRecordset::appendOnly : CRecordset::none;
+    if (!TryOpen(rooms) || !TryOpen(stays, stayOptions)) {
         AfxMessageBox(OpenFailedMessage());
         StopReader();
-        EndModal(wxID_CANCEL);
+        EndDialog(wxID_CANCEL);
         return;
     }
 
-    long rows = CountRows(stays);
+    // The stays counted when the dialog opened: nothing else writes stays while it is up.
     if (m_strName.empty())
-        m_strName = RegisterDefaultName(rows);
+        m_strName = RegisterDefaultName(m_nStayRows);
 
     if (CheckIdNumber(m_strIdNumber)) {
         AfxMessageBox(RegisterIdRejectMessage(g_nLanguage));
@@ -456,7 +446,7 @@ void CRegisterDlg::OnOK(wxCommandEvent&)
     stays.Close();
     StopReader();
     TransferDataFromWindow();
-    EndModal(wxID_OK);
+    EndDialog(wxID_OK);
 }
 
 void CRegisterDlg::OnTimer(wxTimerEvent&)
@@ -496,8 +486,5 @@ void CRegisterDlg::OnTimer(wxTimerEvent&)
 void CRegisterDlg::OnClose(wxCloseEvent&)
 {
     StopReader();
-    if (IsModal())
-        EndModal(wxID_CANCEL);
-    else
-        Hide();
+    EndDialog(wxID_CANCEL);
 }

@@ -4,9 +4,9 @@
 
 #include <memory>
 #include <vector>
-#include <wx/dialog.h>
 #include <wx/timer.h>
 
+#include "CDialogEx.h"
 #include "COleDateTime.h"
 #include "GuestRecord.h"
 #include "WinTypes.h"
@@ -80,7 +80,7 @@ CString RegisterTitle(int language, int mode);
 // edit part only when no entry matches. Returns the entry selected or -1.
 int FindComboPrefix(const std::vector<CString>& entries, const CString& value);
 
-class CRegisterDlg : public wxDialog
+class CRegisterDlg : public CDialogEx
 {
 public:
     explicit CRegisterDlg(wxWindow* parent = nullptr);
@@ -102,6 +102,8 @@ public:
     CString m_strNation;
     CString m_strRoom;
     CString m_strValidity;
+    // The rows of the stays table when the dialog opened.
+    long m_nStayRows = 0;
 
     // TRUE when the ID number is to be refused (empty, Chinese character or letter).
     static BOOL CheckIdNumber(const CString& idNumber);

@@ -52,7 +52,7 @@ BOOL CancelReservation(const CString& roomNo)
 }
 
 CReserveDlg::CReserveDlg(wxWindow* parent)
-    : wxDialog(parent, 367, g_nLanguage == 2 ? wxString("Reservation") : U("订房")),
+    : CDialogEx(parent, 367, g_nLanguage == 2 ? wxString("Reservation") : U("订房")),
       m_dtOpened(COleDateTime::GetCurrentTime())
 {
     const bool english = g_nLanguage == 2;
@@ -98,5 +98,5 @@ void CReserveDlg::OnOK(wxCommandEvent&)
 {
     if (!ReserveRoom(g_strSelectedRoom, GetChosenDate()))
         AfxMessageBox(g_nLanguage == 2 ? wxString("Setup Reservation date failed!") : U("设置订房日期失败！"));
-    EndModal(wxID_OK);
+    EndDialog(wxID_OK);
 }

@@ -1,12 +1,12 @@
 // Books a room for a date: the room is the one in g_strSelectedRoom.
 #pragma once
 
-#include <wx/dialog.h>
+#include "CDialogEx.h"
 #include "COleDateTime.h"
 
 class wxDatePickerCtrl;
 
-class CReserveDlg : public wxDialog
+class CReserveDlg : public CDialogEx
 {
 public:
     explicit CReserveDlg(wxWindow* parent);

@@ -59,6 +59,19 @@ const std::vector<ColumnText>& BoardColumnTexts()
     return texts;
 }
 
+const std::vector<ContextMenuText>& ContextMenuTexts()
+{
+    static const std::vector<ContextMenuText> texts = {
+        {ID_REGISTER, {"登记(&R)", "Register(&R)"}},
+        {ID_CHECKOUT, {"退房(&C)", "Check out(&C)"}},
+        {ID_CHANGE_ROOM, {"换房(&E)", "Change Room(&E)"}},
+        {ID_RESERVE, {"订房(&R)", "Reservations(&R)"}},
+        {ID_CANCEL_RESERVE, {"退订房间(&I)", "Reservations Exit(&I)"}},
+        {ID_CLEAN_ROOM, {"房间打扫(&C)", "Clear Room(&C)"}},
+    };
+    return texts;
+}
+
 const std::vector<ToolText>& ToolbarTexts()
 {
     static const std::vector<ToolText> texts = {

@@ -70,6 +70,14 @@ struct ToolText
 const std::vector<LocalText>& TopMenuTexts();
 const std::vector<MenuItemText>& MenuItemTexts();
 const std::vector<ColumnText>& BoardColumnTexts();
+// The board's right-click menu, in its order.
+struct ContextMenuText
+{
+    int id;
+    LocalText text;
+};
+const std::vector<ContextMenuText>& ContextMenuTexts();
+
 // The nine toolbar positions; id 0 marks the separator.
 const std::vector<ToolText>& ToolbarTexts();
 // The tooltip of a button, by language: only 1 and 2 have one.

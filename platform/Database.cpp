@@ -569,7 +569,7 @@ void WriteMember(const CFieldExchange::Field& f, const Value& v)
 
 }  // namespace
 
-BOOL CRecordset::Open(UINT, const CString&, DWORD)
+BOOL CRecordset::Open(UINT, const CString&, DWORD options)
 {
     if (!m_pDatabase || !m_pDatabase->IsOpen())
         throw CDBException("The database is not open");
@@ -583,6 +583,11 @@ BOOL CRecordset::Open(UINT, const CString&, DWORD)
     for (const auto& f : d.fields)
         d.columnList += ", " + ToUtf8(f.column);
     d.open = true;
+    if (options & appendOnly) {
+        d.rows.clear();
+        MoveFirst();
+        return TRUE;
+    }
     try {
         Requery();
     } catch (...) {

@@ -77,6 +77,8 @@ class CRecordset
 {
 public:
     enum OpenType { dynaset = 0, snapshot = 1, forwardOnly = 3, AFX_DB_USE_DEFAULT_TYPE = 0xFFFFFFFF };
+    // Open options. An append-only recordset reads no rows: it only adds them.
+    enum OpenOptions : DWORD { none = 0, appendOnly = 0x8 };
 
     explicit CRecordset(CDatabase* pDatabase);
     virtual ~CRecordset();
@@ -84,7 +86,8 @@ public:
     CRecordset& operator=(const CRecordset&) = delete;
 
     // Reads the keys of all rows of GetDefaultSQL's table, filtered by m_strFilter
-    // and ordered by m_strSort, and moves to the first row.
+    // and ordered by m_strSort, and moves to the first row; with appendOnly it
+    // reads none and stands at the end.
     virtual BOOL Open(UINT openType = AFX_DB_USE_DEFAULT_TYPE, const CString& sql = CString(), DWORD options = 0);
     void Close();
     BOOL IsOpen() const;

@@ -12,6 +12,7 @@ typedef unsigned short WORD;
 typedef unsigned int UINT;
 typedef unsigned int DWORD;
 typedef std::uintptr_t ULONG_PTR;
+typedef std::uintptr_t UINT_PTR;
 
 #ifndef TRUE
 #define TRUE 1

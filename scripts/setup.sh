@@ -9,6 +9,7 @@ packages=(
   unixodbc-dev odbcinst libsqliteodbc sqlite3 libsqlite3-dev
   googletest libgtest-dev libgmock-dev
   xvfb xauth fonts-wqy-microhei imagemagick
+  libcairo2-dev
 )
 
 missing=()

@@ -1,7 +1,22 @@
 // Shared pieces of the GUI tests.
 #pragma once
 
+#include <wx/listctrl.h>
 #include "TestEnvironment.h"
+
+class CMainFrame;
+class CQuillan2021View;
 
 // The sandbox the application was started in.
 TestEnvironment& GuiEnvironment();
+
+// The running program's main frame, its board view and the board's rows.
+CMainFrame* MainFrame();
+CQuillan2021View* View();
+wxListCtrl& Board();
+
+// Replaces the rooms table with the given rows (an SQL VALUES list for the
+// named columns) and reloads the board.
+void SeedRooms(const char* columns, const char* values);
+// Gives a board row the selection mark, as a click would.
+void Select(int row);

@@ -13,26 +13,18 @@
 
 namespace {
 
-CMainFrame* Frame()
+// Two rooms stored out of order: 102 reserved with three guests, 101 let by the hour.
+void SeedBoardRooms()
 {
-    return wxDynamicCast(wxTheApp->GetTopWindow(), CMainFrame);
-}
-
-void SeedRooms()
-{
-    CDatabase& db = GetTheApp().m_dbHotel;
-    db.ExecuteSQL("DELETE FROM [house]");
-    db.ExecuteSQL(wxString::FromUTF8(
-        "INSERT INTO [house]([房间号],[住房],[房价],[打扫],[定房],[定房日期],[房间人数],[钟点房],[钟点开始],[钟点结束],[房间介绍]) VALUES "
-        "('102',1,'80',1,1,'2024-03-05 00:00:00',3,0,'2024-03-05 14:00:00','2024-03-05 16:00:00','南'),"
-        "('101',0,'60',0,0,'2024-03-09 00:00:00',0,1,'2024-03-05 14:00:00','2024-03-05 16:30:00','')"));
-    Frame()->GetView()->LoadRooms();
+    SeedRooms("[房间号],[住房],[房价],[打扫],[定房],[定房日期],[房间人数],[钟点房],[钟点开始],[钟点结束],[房间介绍]",
+              "('102',1,'80',1,1,'2024-03-05 00:00:00',3,0,'2024-03-05 14:00:00','2024-03-05 16:00:00','南'),"
+              "('101',0,'60',0,0,'2024-03-09 00:00:00',0,1,'2024-03-05 14:00:00','2024-03-05 16:30:00','')");
 }
 
 TEST(Board, StartsInChineseAndTitledWithTheProgramName)
 {
-    ASSERT_NE(Frame(), nullptr);
-    EXPECT_EQ(Frame()->GetTitle(), wxString::FromUTF8("青禾旅馆"));
+    ASSERT_NE(MainFrame(), nullptr);
+    EXPECT_EQ(MainFrame()->GetTitle(), wxString::FromUTF8("青禾旅馆"));
     EXPECT_EQ(g_nLanguage, 1);
     const std::string ini = ReadFileText(GuiEnvironment().Folder() + "/Quillan.INI");
     EXPECT_NE(ini.find("[LANGUAGE]"), std::string::npos);
@@ -42,18 +34,18 @@ TEST(Board, StartsInChineseAndTitledWithTheProgramName)
 
 TEST(Board, RowsShowEachRoomInRoomNumberOrder)
 {
-    SeedRooms();
-    CQuillan2021View* view = Frame()->GetView();
-    ASSERT_EQ(view->GetItemCount(), 2);
-    EXPECT_EQ(view->GetItemText(0, 0), "101");
-    EXPECT_EQ(view->GetItemText(1, 0), "102");
-    EXPECT_EQ(view->GetItemText(1, 4), wxString::FromUTF8("2024年03月05日"));
-    EXPECT_EQ(view->GetItemText(1, 5), wxString::FromUTF8("3人"));
-    EXPECT_EQ(view->GetItemText(1, 6), "") << "a room not let by the hour shows no hours";
-    EXPECT_EQ(view->GetItemText(0, 4), "") << "a room not reserved shows no date";
-    EXPECT_EQ(view->GetItemText(0, 5), wxString::FromUTF8("0人"));
-    EXPECT_EQ(view->GetItemText(0, 6), "14:00");
-    EXPECT_EQ(view->GetItemText(0, 7), "16:30");
+    SeedBoardRooms();
+    CQuillan2021View* view = MainFrame()->GetView();
+    ASSERT_EQ(Board().GetItemCount(), 2);
+    EXPECT_EQ(Board().GetItemText(0, 0), "101");
+    EXPECT_EQ(Board().GetItemText(1, 0), "102");
+    EXPECT_EQ(Board().GetItemText(1, 4), wxString::FromUTF8("2024年03月05日"));
+    EXPECT_EQ(Board().GetItemText(1, 5), wxString::FromUTF8("3人"));
+    EXPECT_EQ(Board().GetItemText(1, 6), "") << "a room not let by the hour shows no hours";
+    EXPECT_EQ(Board().GetItemText(0, 4), "") << "a room not reserved shows no date";
+    EXPECT_EQ(Board().GetItemText(0, 5), wxString::FromUTF8("0人"));
+    EXPECT_EQ(Board().GetItemText(0, 6), "14:00");
+    EXPECT_EQ(Board().GetItemText(0, 7), "16:30");
     EXPECT_EQ(view->FindRoomItem("102"), 1);
     EXPECT_EQ(view->FindRoomItem("102 "), -1);
     EXPECT_EQ(view->FindRoomItem("0102"), -1);
@@ -61,8 +53,8 @@ TEST(Board, RowsShowEachRoomInRoomNumberOrder)
 
 TEST(Board, RowIsRefreshedFromTheTableAfterAnotherRecordsetChangedIt)
 {
-    SeedRooms();
-    CQuillan2021View* view = Frame()->GetView();
+    SeedBoardRooms();
+    CQuillan2021View* view = MainFrame()->GetView();
     CHouseset rooms(&GetTheApp().m_dbHotel);
     rooms.Open(CRecordset::dynaset);
     ASSERT_NE(rooms.FindRoom("101"), -1);
@@ -70,18 +62,18 @@ TEST(Board, RowIsRefreshedFromTheTableAfterAnotherRecordsetChangedIt)
     rooms.m_nPersons = 2;
     rooms.Update();
     EXPECT_TRUE(view->UpdateRoomItem(0, "101", 0));
-    EXPECT_EQ(view->GetItemText(0, 5), wxString::FromUTF8("2人"));
+    EXPECT_EQ(Board().GetItemText(0, 5), wxString::FromUTF8("2人"));
     EXPECT_FALSE(view->UpdateRoomItem(0, "999", 0));
 }
 
 TEST(Board, LanguageSwitchRewritesTextsAndIsStored)
 {
-    CMainFrame* frame = Frame();
+    CMainFrame* frame = MainFrame();
     CQuillan2021View* view = frame->GetView();
     view->OnLanguageEnglish();
     wxListItem heading;
     heading.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH);
-    view->GetColumn(0, heading);
+    Board().GetColumn(0, heading);
     EXPECT_EQ(heading.GetText(), "HouseNumber");
     EXPECT_EQ(heading.GetWidth(), 140);
     EXPECT_EQ(frame->GetMenuBar()->GetMenuLabel(0), "GuestRoom(&G)");
@@ -90,7 +82,7 @@ TEST(Board, LanguageSwitchRewritesTextsAndIsStored)
     EXPECT_NE(ReadFileText(GuiEnvironment().Folder() + "/Quillan.INI").find("Language=2"), std::string::npos);
 
     view->OnLanguageChinese();
-    view->GetColumn(0, heading);
+    Board().GetColumn(0, heading);
     EXPECT_EQ(heading.GetText(), wxString::FromUTF8("房间号"));
     EXPECT_EQ(frame->GetMenuBar()->GetMenuLabel(5), wxString::FromUTF8("设置(&S)"));
     EXPECT_NE(ReadFileText(GuiEnvironment().Folder() + "/Quillan.INI").find("Language=1"), std::string::npos);
@@ -102,15 +94,15 @@ namespace {
 
 TEST(Board, DisplayModesKeepTheRoomsAndSetTheIconMode)
 {
-    SeedRooms();
-    CQuillan2021View* view = Frame()->GetView();
+    SeedBoardRooms();
+    CQuillan2021View* view = MainFrame()->GetView();
     view->OnExtraLargeIcons();
     EXPECT_EQ(g_nIconMode, 3);
-    EXPECT_EQ(view->GetItemCount(), 2);
+    EXPECT_EQ(Board().GetItemCount(), 2);
     view->OnSmallIcons();
     EXPECT_EQ(g_nIconMode, 1);
-    EXPECT_EQ(view->GetColumnCount(), 10);
-    EXPECT_EQ(view->GetItemText(1, 5), wxString::FromUTF8("3人"));
+    EXPECT_EQ(Board().GetColumnCount(), 10);
+    EXPECT_EQ(Board().GetItemText(1, 5), wxString::FromUTF8("3人"));
     view->OnLargeIcons();
     EXPECT_EQ(g_nIconMode, 2);
     EXPECT_EQ(view->m_nViewMode, 1000);
@@ -122,7 +114,7 @@ namespace {
 
 TEST(Board, AboutBoxShowsTheVersion)
 {
-    wxTEST_DIALOG(Frame()->OnAppAbout(), wxExpectDismissableModal<CAboutDlg>(wxID_OK));
+    wxTEST_DIALOG(MainFrame()->OnAppAbout(), wxExpectDismissableModal<CAboutDlg>(wxID_OK));
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/testing.h>
+#include "CMainFrame.h"
 #include "CQuillan2021App.h"
+#include "CQuillan2021View.h"
 #include "GuiTestSupport.h"
 #include "TestEnvironment.h"
 
@@ -48,6 +50,35 @@ public:
 TestEnvironment& GuiEnvironment()
 {
     return *g_environment;
+}
+
+CMainFrame* MainFrame()
+{
+    return wxDynamicCast(wxTheApp->GetTopWindow(), CMainFrame);
+}
+
+CQuillan2021View* View()
+{
+    return MainFrame()->GetView();
+}
+
+wxListCtrl& Board()
+{
+    return View()->GetListCtrl();
+}
+
+void SeedRooms(const char* columns, const char* values)
+{
+    CDatabase& db = GetTheApp().m_dbHotel;
+    db.ExecuteSQL("DELETE FROM [house]");
+    db.ExecuteSQL(wxString::FromUTF8("INSERT INTO [house](") + wxString::FromUTF8(columns) + ") VALUES " +
+                  wxString::FromUTF8(values));
+    View()->LoadRooms();
+}
+
+void Select(int row)
+{
+    Board().SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
 }
 
 wxIMPLEMENT_APP_NO_MAIN(TestApp);

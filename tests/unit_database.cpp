@@ -109,3 +109,23 @@ TEST_F(DynasetTest, ErrorsCarryTheDriversText)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DynasetTest, AppendOnlyRecordsetReadsNoRowsButAddsThem)
+{
+    AddRooms(3);
+    CHouseset append(&m_db);
+    append.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly);
+    EXPECT_TRUE(append.IsEOF());
+    EXPECT_EQ(append.GetRecordCount(), 0);
+    ASSERT_TRUE(append.AddRoom("201", "90", "north"));
+
+    CHouseset all(&m_db);
+    all.Open(CRecordset::dynaset);
+    EXPECT_EQ(all.GetRecordCount(), 4);
+    EXPECT_EQ(all.FindRoom("201"), 3);
+    EXPECT_EQ(all.m_strIntro, "north");
+}
+
+}  // namespace

@@ -1,0 +1,18 @@
+// The base of the program's dialogs. EndDialog records the result and ends the
+// dialog whether it runs modally or was driven without being shown (as the
+// tests and the benchmark do), so the caller reads the same result either way.
+#pragma once
+
+#include <wx/dialog.h>
+
+class CDialogEx : public wxDialog
+{
+public:
+    using wxDialog::wxDialog;
+
+    void EndDialog(int nResult)
+    {
+        SetReturnCode(nResult);
+        wxDialog::EndDialog(nResult);
+    }
+};

@@ -1,0 +1,305 @@
+#include "CDlgRightView.h"
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <wx/dcbuffer.h>
+#include <wx/dcmemory.h>
+#include <wx/graphics.h>
+#include <wx/image.h>
+#include "BoardOrder.h"
+#include "CHouseset.h"
+#include "CQuillan2021App.h"
+#include "Globals.h"
+#include "Resources.h"
+
+namespace {
+
+constexpr uint32_t kGradientTop = 0xFF000000;
+constexpr uint32_t kGradientBottoms[] = {0xFFC0C0C0, 0xFF8B0000, 0xFF006400, 0xFF00008B, 0xFFBC8F8F, 0xFFFAF0E6};
+constexpr uint32_t kClockFace = 0xFF000000;
+constexpr uint32_t kSecondHand = 0xFFFF0000;
+
+constexpr uint32_t kCaptionColour = 0xDCFFFF00;
+constexpr int kCaptionSize = 36;
+const char* const kCaptionFont = "WenQuanYi Micro Hei";
+const char* const kCaption = "欢迎光临本旅馆";
+
+constexpr uint32_t kCardBackground = 0xFFFEF8E6;
+constexpr int kCardIconSize = 32;
+constexpr int kCardLeft = 80;
+constexpr int kCardIconTop = 50;
+
+uint32_t OpaqueArgb(unsigned red, unsigned green, unsigned blue)
+{
+    return 0xFF000000u | (red << 16) | (green << 8) | blue;
+}
+
+unsigned Channel(uint32_t argb, int shift)
+{
+    return (argb >> shift) & 0xFF;
+}
+
+wxColour ColourFromArgb(uint32_t argb)
+{
+    return wxColour(Channel(argb, 16), Channel(argb, 8), Channel(argb, 0), Channel(argb, 24));
+}
+
+// The top colour blending row by row into the bottom one.
+wxImage GradientImage(wxSize size, uint32_t top, uint32_t bottom)
+{
+    wxImage image(size);
+    unsigned char* data = image.GetData();
+    for (int y = 0; y < size.y; ++y) {
+        const double t = double(y) / size.y;
+        unsigned char rgb[3];
+        for (int c = 0; c < 3; ++c) {
+            const int shift = 16 - 8 * c;
+            rgb[c] = (unsigned char)(int(Channel(bottom, shift) * t + Channel(top, shift) * (1 - t)) & 0xFF);
+        }
+        for (int x = 0; x < size.x; ++x, data += 3)
+            std::memcpy(data, rgb, 3);
+    }
+    return image;
+}
+
+// The clock hands over premultiplied pixels; an image keeps them straight.
+wxImage ImageFromFrame(const ClockFrame& frame)
+{
+    wxImage image(frame.width, frame.height);
+    image.InitAlpha();
+    unsigned char* rgb = image.GetData();
+    unsigned char* alpha = image.GetAlpha();
+    for (uint32_t pixel : frame.pixels) {
+        const unsigned a = pixel >> 24;
+        for (int shift = 16; shift >= 0; shift -= 8)
+            *rgb++ = (unsigned char)(a == 0 ? 0 : Channel(pixel, shift) * 255 / a);
+        *alpha++ = (unsigned char)a;
+    }
+    return image;
+}
+
+void DrawCentredPicture(wxGraphicsContext& gc, const wxBitmap& picture, int cx, int top)
+{
+    gc.DrawBitmap(picture, cx - picture.GetWidth() / 2, top, picture.GetWidth(), picture.GetHeight());
+}
+
+// Moves to the 0-based row; false when the table ends before it.
+bool MoveToRow(CRecordset& set, int row)
+{
+    set.MoveFirst();
+    for (int i = 0; i < row && !set.IsEOF(); ++i)
+        set.MoveNext();
+    return row >= 0 && !set.IsEOF();
+}
+
+CString YesNo(const char* label, BOOL flag)
+{
+    return wxString::FromUTF8(label) + wxString::FromUTF8(flag ? "是" : "否");
+}
+
+}  // namespace
+
+RoomCard FormatRoomCard(const CHouseset& room)
+{
+    RoomCard card;
+    card.icon = room.m_nPersons > 0 ? IDI_GUEST : IDI_ROOM;
+    auto add = [&card](int y, const CString& text) { card.lines.push_back({y, text}); };
+    add(110, wxString::Format(wxString::FromUTF8("房间号:%s"), room.m_strRoomNo));
+    add(135, wxString::Format(wxString::FromUTF8("房间人数:%d"), int(room.m_nPersons)));
+    add(160, wxString::Format(wxString::FromUTF8("房价:%s"), room.m_strPrice));
+    add(185, YesNo("打扫:", room.m_bCleaning));
+    add(210, YesNo("订房:", room.m_bReserved));
+    if (room.m_bReserved)
+        add(235, wxString::FromUTF8("订房时间:") + room.m_dtReserveDate.Format("%Y.%m.%d"));
+    add(260, YesNo("钟点房:", room.m_bHourly));
+    if (room.m_bHourly) {
+        add(285, wxString::FromUTF8("钟点开始:") + room.m_dtHourStart.Format("%H:%M"));
+        add(310, wxString::FromUTF8("钟点结束:") + room.m_dtHourEnd.Format("%H:%M"));
+    }
+    add(335, wxString::FromUTF8("房间介绍:"));
+    add(360, room.m_strIntro);
+    return card;
+}
+
+IdleColours PickIdleColours(std::time_t seconds)
+{
+    std::minstd_rand random(static_cast<std::minstd_rand::result_type>(seconds));
+    IdleColours colours;
+    colours.gradientBottom = kGradientBottoms[random() % 6];
+    unsigned r[6];
+    for (unsigned& value : r)
+        value = random() % 255;
+    colours.hourHand = OpaqueArgb(r[0], r[1], r[2]);
+    colours.minuteHand = OpaqueArgb(r[3], r[4], r[5]);
+    return colours;
+}
+
+CDlgRightView::CDlgRightView(wxWindow* parent) : wxPanel(parent, IDD)
+{
+    // Every pixel is painted by OnPaint, which the toolkit double-buffers.
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    Bind(wxEVT_PAINT, &CDlgRightView::OnPaint, this);
+    Bind(wxEVT_SIZE, &CDlgRightView::OnSize, this);
+    m_clock.SetFrameSink([this](ClockFrame frame) { ReceiveFrame(std::move(frame)); });
+    LoadPicture();
+}
+
+CDlgRightView::~CDlgRightView()
+{
+    // The worker draws for this window: it must be gone before anything else.
+    m_clock.Stop();
+}
+
+void CDlgRightView::RedrawNow()
+{
+    LoadPicture();
+    Refresh();
+    Update();
+}
+
+void CDlgRightView::LoadPicture()
+{
+    if (g_nIconMode == 1 || g_nIconMode == 2) {
+        ShowIdlePicture();
+        return;
+    }
+    // No clock over the card, nor over an empty panel.
+    if (m_clock.IsRunning())
+        m_clock.Stop();
+    if (g_nIconMode == 3)
+        LoadRoomCard();
+    else
+        m_picture = Picture::None;
+}
+
+void CDlgRightView::ShowIdlePicture()
+{
+    const IdleColours colours = PickIdleColours(std::time(nullptr));
+    BuildIdleBackground(colours.gradientBottom);
+    m_picture = Picture::Idle;
+    m_clock.SetColours(kClockFace, colours.minuteHand, kSecondHand, colours.hourHand);
+    m_clock.Start(GetClientSize().x / 2 - CClockPainter::kFaceSize / 2);
+    // Start drew a frame on this thread: show it in this paint rather than the
+    // one left from an earlier picture.
+    ShowLatestFrame();
+}
+
+void CDlgRightView::LoadRoomCard()
+{
+    CHouseset rooms(&GetTheApp().m_dbHotel);
+    if (!OpenRoomsInBoardOrder(rooms))
+        return;  // the refusal was reported; the previous picture stays
+    // A row beyond the last room leaves a card without a room.
+    m_card = MoveToRow(rooms, g_nSelectedRoomIndex) ? FormatRoomCard(rooms) : RoomCard();
+    m_picture = Picture::Card;
+}
+
+void CDlgRightView::BuildIdleBackground(uint32_t gradientBottom)
+{
+    const wxSize size = GetClientSize();
+    if (size.x <= 0 || size.y <= 0) {
+        m_idleBackground = wxNullBitmap;
+        return;
+    }
+    m_idleBackground = wxBitmap(GradientImage(size, kGradientTop, gradientBottom));
+    wxMemoryDC dc(m_idleBackground);
+    std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(dc));
+    const int cx = size.x / 2;
+
+    const wxBitmap logo = LoadResourceBitmap(IDB_ABOUT_LOGO);
+    const wxBitmap banner = LoadResourceBitmap(IDB_ABOUT_BANNER);
+    if (logo.IsOk())
+        DrawCentredPicture(*gc, logo, cx, 600 - logo.GetHeight() / 2);
+    if (banner.IsOk())
+        DrawCentredPicture(*gc, banner, cx, 615 + banner.GetHeight() / 2);
+
+    const wxString caption = wxString::FromUTF8(kCaption);
+    gc->SetFont(wxFont(wxFontInfo(wxSize(0, kCaptionSize)).Bold().FaceName(kCaptionFont)),
+                ColourFromArgb(kCaptionColour));
+    double width = 0, height = 0;
+    gc->GetTextExtent(caption, &width, &height);
+    gc->DrawText(caption, cx - width / 2, height + 930);
+}
+
+void CDlgRightView::OnPaint(wxPaintEvent&)
+{
+    wxAutoBufferedPaintDC dc(this);
+    dc.SetBackground(wxBrush(GetBackgroundColour()));
+    dc.Clear();
+    if (m_picture == Picture::Idle)
+        PaintIdlePicture(dc);
+    else if (m_picture == Picture::Card)
+        PaintRoomCard(dc);
+}
+
+void CDlgRightView::OnSize(wxSizeEvent& event)
+{
+    event.Skip();
+    // The idle picture is laid out on the panel's width; the card is drawn at
+    // fixed places and only needs its background to cover the new size.
+    if (m_picture == Picture::Idle)
+        ShowIdlePicture();
+    Refresh();
+}
+
+void CDlgRightView::PaintIdlePicture(wxDC& dc) const
+{
+    if (m_idleBackground.IsOk())
+        dc.DrawBitmap(m_idleBackground, 0, 0);
+    if (m_clockFace.IsOk())
+        dc.DrawBitmap(m_clockFace, m_clockRect.GetTopLeft());
+}
+
+void CDlgRightView::PaintRoomCard(wxDC& dc) const
+{
+    dc.SetBackground(wxBrush(ColourFromArgb(kCardBackground)));
+    dc.Clear();
+    if (m_card.icon != 0)
+        dc.DrawIcon(LoadResourceIcon(m_card.icon, kCardIconSize), kCardLeft, kCardIconTop);
+    dc.SetFont(GetFont());
+    dc.SetTextForeground(*wxBLACK);
+    for (const RoomCardLine& line : m_card.lines)
+        dc.DrawText(line.text, kCardLeft, line.y);
+}
+
+// Runs on whichever thread drew the frame, mostly the clock's own: keeps only
+// the newest frame and asks the user-interface thread to show it, once for any
+// number of frames.
+void CDlgRightView::ReceiveFrame(ClockFrame frame)
+{
+    std::lock_guard<std::mutex> lock(m_frameMutex);
+    m_latestFrame = std::move(frame);
+    m_bFrameReady = true;
+    if (!m_bDeliveryQueued) {
+        m_bDeliveryQueued = true;
+        CallAfter([this] {
+            {
+                std::lock_guard<std::mutex> lock(m_frameMutex);
+                m_bDeliveryQueued = false;
+            }
+            ShowLatestFrame();
+        });
+    }
+}
+
+void CDlgRightView::ShowLatestFrame()
+{
+    ClockFrame frame;
+    {
+        std::lock_guard<std::mutex> lock(m_frameMutex);
+        if (!m_bFrameReady)
+            return;
+        frame = std::move(m_latestFrame);
+        m_bFrameReady = false;
+    }
+    // A frame drawn just before the clock stopped has no place on a card.
+    if (m_picture != Picture::Idle)
+        return;
+    const wxRect previous = m_clockRect;
+    m_clockFace = wxBitmap(ImageFromFrame(frame));
+    m_clockRect = wxRect(frame.left, frame.top, frame.width, frame.height);
+    RefreshRect(m_clockRect, false);
+    if (previous != m_clockRect)
+        RefreshRect(previous, false);
+}

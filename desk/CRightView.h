@@ -1,0 +1,23 @@
+// The right-hand docking pane of the main window: it holds the room detail
+// panel and keeps it at the pane's size.
+#pragma once
+
+#include <wx/panel.h>
+
+class CDlgRightView;
+
+enum { kRightViewId = 0x1010 };
+
+class CRightView : public wxPanel
+{
+public:
+    explicit CRightView(wxWindow* parent);
+
+    CDlgRightView* GetPanel() const { return m_pPanel; }
+
+    // The size the pane's panel is laid out for, in pixels of `window`'s font.
+    static wxSize GetPanelSize(wxWindow* window);
+
+private:
+    CDlgRightView* m_pPanel;
+};
