@@ -55,6 +55,10 @@ public:
     // and repaints the panel at once.
     void RedrawNow();
 
+    bool IsClockRunning() const { return m_clock.IsRunning(); }
+    // The room card on show, or nullptr while the panel shows something else.
+    const RoomCard* GetShownCard() const { return m_picture == Picture::Card ? &m_card : nullptr; }
+
 private:
     enum class Picture { None, Idle, Card };
 
