@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 #include <sqlite3.h>
+#include "BenchFill.h"
 #include "CHouseset.h"
 #include "CRegisterset.h"
 #include "TestEnvironment.h"
@@ -14,69 +15,6 @@ using Clock = std::chrono::steady_clock;
 double Seconds(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-bool Exec(sqlite3* db, const char* sql)
-{
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "sqlite: %s\n", error ? error : "?");
-        sqlite3_free(error);
-        return false;
-    }
-    return true;
-}
-
-// Fills the tables in one transaction each; the recordsets are not the thing measured here.
-bool Fill(const std::string& folder, int rooms, int stays)
-{
-    sqlite3* db = nullptr;
-    if (sqlite3_open((folder + "Hotel.db").c_str(), &db) != SQLITE_OK)
-        return false;
-    Exec(db, "BEGIN");
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO [house] ([房间号],[房价],[房间介绍]) VALUES (?,'120','标准间')", -1, &st,
-                       nullptr);
-    for (int i = 0; i < rooms; ++i) {
-        std::string no = std::to_string(1000 + i);
-        sqlite3_bind_text(st, 1, no.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(st);
-        sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-    bool ok = Exec(db, "COMMIT");
-    sqlite3_close(db);
-    if (!ok || sqlite3_open((folder + "Register.db").c_str(), &db) != SQLITE_OK)
-        return false;
-
-    Exec(db, "BEGIN");
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO [register] ([房间号],[姓名],[性别],[民族],[出生年月],[住房日期],[退房日期],"
-                       "[证件号],[籍贯],[本人职务备注],[交钱],[押金]) VALUES "
-                       "(?,?,1,'汉','1980-01-02 00:00:00',?,?,?,'北京','教师','150','100')",
-                       -1, &st, nullptr);
-    for (int i = 0; i < stays; ++i) {
-        std::string room = std::to_string(1000 + i % rooms);
-        std::string name = "客人" + std::to_string(i);
-        char checkIn[32], checkOut[32];
-        std::snprintf(checkIn, sizeof checkIn, "2023-%02d-%02d 14:00:00", 1 + i % 12, 1 + i % 28);
-        std::snprintf(checkOut, sizeof checkOut, "2023-%02d-%02d 12:00:00", 1 + i % 12, 1 + i % 28);
-        std::string id = "ID" + std::to_string(i);
-        sqlite3_bind_text(st, 1, room.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 3, checkIn, -1, SQLITE_TRANSIENT);
-        if (i == stays - 1)
-            sqlite3_bind_null(st, 4);  // the last guest is still in
-        else
-            sqlite3_bind_text(st, 4, checkOut, -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 5, id.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(st);
-        sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-    ok = Exec(db, "COMMIT");
-    sqlite3_close(db);
-    return ok;
 }
 
 double RawWalk(const std::string& path, long& rows)
@@ -109,7 +47,7 @@ int main()
     const int kRooms = 1000, kStays = 100000;
     TestEnvironment env;
     auto start = Clock::now();
-    if (!Fill(env.DataSaveFolder(), kRooms, kStays)) {
+    if (!FillDatabases(env.DataSaveFolder(), kRooms, kStays)) {
         std::fprintf(stderr, "filling the databases failed\n");
         return 1;
     }

@@ -29,7 +29,9 @@ bool CQuillan2021Doc::OnNewDocument()
     m_pRegisterset = std::make_unique<CRegisterset>(&app.m_dbRegister);
     // The board lists the rooms in its own order; the document's rooms follow it.
     m_pHouseset->m_strSort = BoardSortText();
-    if (TryOpen(*m_pHouseset) && TryOpen(*m_pRegisterset))
+    // Nothing reads the document's stays: opening them only proves the table is
+    // there, without reading the whole history at every start.
+    if (TryOpen(*m_pHouseset) && TryOpen(*m_pRegisterset, CRecordset::appendOnly))
         return true;
     AfxMessageBox(OpenFailedMessage());
     return false;

@@ -5,6 +5,7 @@
 #include <wx/menu.h>
 #include <wx/toolbar.h>
 #include <wx/utils.h>
+#include <wx/wupdlock.h>
 #include "BoardOrder.h"
 #include "CAddHouse.h"
 #include "CDlgRightView.h"
@@ -205,19 +206,25 @@ void CQuillan2021View::SetStatusLine(const wxString& text)
 
 void CQuillan2021View::OnItemChanged(wxListEvent& event)
 {
+    ReadRoomOfRow(int(event.GetIndex()));
+}
+
+void CQuillan2021View::ReadRoomOfRow(int row)
+{
+    if (row < 0 || row >= m_pList->GetItemCount())
+        return;
     CHouseset rooms(&GetTheApp().m_dbHotel);
     if (!OpenRoomsInBoardOrder(rooms)) {
         wxTheApp->ExitMainLoop();
         return;
     }
-    const long row = event.GetIndex();
     if (rooms.FindRoom(m_pList->GetItemText(row, 0)) == -1)
         return;
     m_bCanCheckOut = m_bCanChangeRoom = rooms.m_nPersons != 0;
     SetStatusLine(FormatRoomStatusLine(g_nLanguage, rooms.m_strRoomNo, rooms.m_nPersons));
     rooms.Close();
     if (g_nIconMode == 3) {
-        g_nSelectedRoomIndex = int(row);
+        g_nSelectedRoomIndex = row;
         RefreshDetailPane(false);
     }
 }
@@ -344,8 +351,9 @@ void CQuillan2021View::OnRegister()
             rooms.Update();
         }
         UpdateRoomItem(row, dialog.m_strRoom, 0);
-        MarkRow(FindRoomItem(dialog.m_strRoom));
-        m_bCanCheckOut = m_bCanChangeRoom = TRUE;  // the room now has a guest
+        const int stayRow = FindRoomItem(dialog.m_strRoom);
+        MarkRow(stayRow);
+        ReadRoomOfRow(stayRow);
     }
     CloseIfOpen(*GetDocument()->m_pHouseset);
 }
@@ -364,6 +372,9 @@ void CQuillan2021View::OnCheckOut()
             m_pList->SetItemColumnImage(left, 8, kPictureNone);
     }
     MarkRow(row);
+    // Marking a row that is already selected tells nobody: read whether the
+    // room still has guests, or check-out stays enabled on an empty room.
+    ReadRoomOfRow(row);
 }
 
 void CQuillan2021View::OnChangeRoom()
@@ -659,12 +670,12 @@ void CQuillan2021View::LoadRooms()
     else if (!OpenRoomsInBoardOrder(rooms))
         return;
     wxBusyCursor wait;
-    // Walk by position, not by number, so rooms that share a number are each listed once.
-    std::vector<CString> numbers;
+    wxWindowUpdateLocker noRedrawUntilDone(m_pList);
+    // Each row is written from the room the walk stands on, so rooms that share
+    // a number are each listed once, with their own values.
+    int row = 0;
     for (rooms.MoveFirst(); !rooms.IsEOF(); rooms.MoveNext())
-        numbers.push_back(rooms.m_strRoomNo);
-    for (size_t i = 0; i < numbers.size(); ++i)
-        UpdateRoomItem(int(i), numbers[i], 1);
+        UpdateRoomItem(row++, rooms.m_strRoomNo, 1);
     rooms.Close();
 }
 
@@ -673,7 +684,10 @@ BOOL CQuillan2021View::UpdateRoomItem(int nItem, CString strRoomNo, int nMode)
     if (!OpenRooms())
         return FALSE;
     CHouseset& rooms = *GetDocument()->m_pHouseset;
-    if (rooms.FindRoom(strRoomNo) == -1)
+    // Inserting, the walk of LoadRooms has just moved onto the room: its values
+    // are fresh and searching again would make loading the board quadratic.
+    const bool onRoom = nMode == 1 && !rooms.IsEOF() && rooms.m_strRoomNo == strRoomNo;
+    if (!onRoom && rooms.FindRoom(strRoomNo) == -1)
         return FALSE;
     if (nMode == 0) {
         nItem = FindRoomItem(strRoomNo);

@@ -81,6 +81,9 @@ private:
     void OnKeyDown(wxKeyEvent& event);
     void OnContextMenu(wxContextMenuEvent& event);
     void OnItemChanged(wxListEvent& event);
+    // What selecting a row does: the guests flags, the status line and, with
+    // extra-large icons, the room's card.
+    void ReadRoomOfRow(int row);
     void OnTimerEvent(wxTimerEvent& event);
     void FillHourlyFlags(CHouseset& rooms);
     void BlinkOverdueRooms(CHouseset& rooms);

@@ -105,6 +105,36 @@ struct CDatabase::Impl
     // the rows they read may have changed.
     unsigned long writeSerial = 1;
 
+    // The latest writes, so that a recordset brings up to date only the rows
+    // that were written since it read them. An empty table stands for any row
+    // of any table (SQL run through ExecuteSQL).
+    struct Write
+    {
+        unsigned long serial;
+        std::string table;
+        long long key;
+    };
+    static constexpr size_t kWritesKept = 256;
+    std::deque<Write> writes;
+
+    void NoteWrite(const std::string& table, long long key)
+    {
+        writes.push_back({++writeSerial, table, key});
+        if (writes.size() > kWritesKept)
+            writes.pop_front();
+    }
+
+    // Whether a row read at `serial` still holds what the table holds.
+    bool Unchanged(const std::string& table, long long key, unsigned long serial) const
+    {
+        if (serial == 0 || (!writes.empty() && writes.front().serial > serial + 1))
+            return false;  // never read, or read before the writes kept here
+        for (auto it = writes.rbegin(); it != writes.rend() && it->serial > serial; ++it)
+            if (it->table.empty() || (it->key == key && it->table == table))
+                return false;
+        return true;
+    }
+
     ~Impl()
     {
         if (dbc) {
@@ -198,7 +228,7 @@ void CDatabase::ExecuteSQL(const CString& sql)
         throw CDBException("The database is not open");
     Statement stmt(m_impl->dbc);
     stmt.Execute(ToUtf8(sql));
-    ++m_impl->writeSerial;
+    m_impl->NoteWrite(std::string(), 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -583,18 +613,27 @@ BOOL CRecordset::Open(UINT, const CString&, DWORD options)
     for (const auto& f : d.fields)
         d.columnList += ", " + ToUtf8(f.column);
     d.open = true;
-    if (options & appendOnly) {
-        d.rows.clear();
-        MoveFirst();
-        return TRUE;
-    }
     try {
-        Requery();
+        if (options & appendOnly)
+            CheckTable();
+        else
+            Requery();
     } catch (...) {
         d.open = false;
         throw;
     }
     return TRUE;
+}
+
+// Runs the recordset's query for no rows: the open fails as it would with
+// rows when the table or a column is missing.
+void CRecordset::CheckTable()
+{
+    Impl& d = *m_impl;
+    Statement stmt(m_pDatabase->GetImpl()->dbc);
+    stmt.Execute("SELECT " + d.columnList + " FROM " + d.table + " WHERE 0");
+    d.rows.clear();
+    MoveFirst();
 }
 
 BOOL CRecordset::Requery()
@@ -652,6 +691,8 @@ static bool LoadRow(CDatabase* database, CRecordset::Impl& d, long index)
     if (!db)
         throw CDBException("The database is not open");
     Row& row = d.rows[size_t(index)];
+    if (row.serial != db->writeSerial && db->Unchanged(d.table, row.key, row.serial))
+        row.serial = db->writeSerial;
     if (row.serial != db->writeSerial)
         RefreshBlock(db, d, size_t(index));
     if (row.deleted)
@@ -665,9 +706,15 @@ namespace {
 void RefreshBlock(CDatabase::Impl* db, CRecordset::Impl& d, size_t first)
 {
     std::vector<size_t> indexes;
-    for (size_t i = first; i < d.rows.size() && indexes.size() < kBlockRows; ++i)
-        if (!d.rows[i].deleted && d.rows[i].serial != db->writeSerial)
+    for (size_t i = first; i < d.rows.size() && indexes.size() < kBlockRows; ++i) {
+        Row& row = d.rows[i];
+        if (row.deleted || row.serial == db->writeSerial)
+            continue;
+        if (db->Unchanged(d.table, row.key, row.serial))
+            row.serial = db->writeSerial;
+        else
             indexes.push_back(i);
+    }
     if (indexes.empty())
         return;
 
@@ -870,14 +917,16 @@ BOOL CRecordset::Update()
         sql = "INSERT INTO " + d.table + " (" + names + ") VALUES (" + marks + ")";
     }
     stmt.Execute(sql);
-    ++db->writeSerial;
 
-    if (mode == Impl::Mode::addNew) {
+    if (mode == Impl::Mode::edit) {
+        db->NoteWrite(d.table, d.rows[size_t(d.pos)].key);
+    } else {
         Statement last(db->dbc);
         last.Execute("SELECT last_insert_rowid()");
         Row row;
         if (SQL_SUCCEEDED(SQLFetch(last.Get())))
             last.Check(SQLGetData(last.Get(), 1, SQL_C_SBIGINT, &row.key, 0, nullptr), "read the new key");
+        db->NoteWrite(d.table, row.key);
         d.rows.push_back(std::move(row));
         // Back on the row that was current before AddNew.
         if (!d.eof && !d.bof)
@@ -899,6 +948,6 @@ void CRecordset::Delete()
     key.number = d.rows[size_t(d.pos)].key;
     binder.Bind(key, CFieldExchange::Long);
     stmt.Execute("DELETE FROM " + d.table + " WHERE rowid = ?");
-    ++db->writeSerial;
+    db->NoteWrite(d.table, key.number);
     d.rows[size_t(d.pos)].deleted = true;
 }

@@ -128,5 +128,7 @@ protected:
     CDatabase* m_pDatabase;
 
 private:
+    void CheckTable();
+
     std::unique_ptr<Impl> m_impl;
 };

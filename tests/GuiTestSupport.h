@@ -1,8 +1,15 @@
 // Shared pieces of the GUI tests.
 #pragma once
 
+#include <ostream>
 #include <wx/listctrl.h>
 #include "TestEnvironment.h"
+
+// Failures show texts as text rather than as lists of code points.
+inline void PrintTo(const wxString& text, std::ostream* os)
+{
+    *os << '"' << text.utf8_str() << '"';
+}
 
 class CMainFrame;
 class CQuillan2021View;

@@ -50,6 +50,31 @@ TEST_F(DynasetTest, RowsReachedAfterAnotherRecordsetWroteShowTheNewValues)
     EXPECT_EQ(board.GetRecordCount(), 299);
 }
 
+TEST_F(DynasetTest, RowsWrittenMoreTimesThanTheWriteLogKeepsAreStillReadAgain)
+{
+    AddRooms(300);
+    CHouseset board(&m_db);
+    board.Open(CRecordset::dynaset);
+    CHouseset command(&m_db);
+    command.Open(CRecordset::dynaset);
+    for (command.MoveFirst(); !command.IsEOF(); command.MoveNext()) {
+        command.Edit();
+        command.m_nPersons = 2;
+        command.Update();
+    }
+    int withGuests = 0;
+    for (board.MoveFirst(); !board.IsEOF(); board.MoveNext())
+        withGuests += board.m_nPersons == 2;
+    EXPECT_EQ(withGuests, 300);
+
+    // SQL of the program's own may touch any row.
+    m_db.ExecuteSQL(wxString::FromUTF8("UPDATE [house] SET [房间人数] = 5 WHERE [房间号] = '0007'"));
+    ASSERT_EQ(board.FindRoom("0007"), 7);
+    EXPECT_EQ(board.m_nPersons, 5);
+    EXPECT_EQ(board.FindRoom("0008"), 8);
+    EXPECT_EQ(board.m_nPersons, 2);
+}
+
 TEST_F(DynasetTest, AddNewLeavesUnsetColumnsAtTheirDefaultsAndAppendsTheRow)
 {
     CHouseset rooms(&m_db);
@@ -126,6 +151,13 @@ TEST_F(DynasetTest, AppendOnlyRecordsetReadsNoRowsButAddsThem)
     EXPECT_EQ(all.GetRecordCount(), 4);
     EXPECT_EQ(all.FindRoom("201"), 3);
     EXPECT_EQ(all.m_strIntro, "north");
+
+    // Reading no rows still finds out that the table is not there.
+    CDatabase stays;
+    stays.OpenEx(wxString::FromUTF8("Driver=SQLite3;Database=" + m_env.DataSaveFolder() + "Register.db"));
+    CHouseset wrongTable(&stays);
+    EXPECT_THROW(wrongTable.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly), CDBException);
+    EXPECT_FALSE(wrongTable.IsOpen());
 }
 
 }  // namespace
