@@ -127,12 +127,24 @@ struct CDatabase::Impl
     // Whether a row read at `serial` still holds what the table holds.
     bool Unchanged(const std::string& table, long long key, unsigned long serial) const
     {
+        return !ChangedSince(table, &key, serial);
+    }
+
+    // Whether any row of the table may have been written since `serial`.
+    bool TableChangedSince(const std::string& table, unsigned long serial) const
+    {
+        return ChangedSince(table, nullptr, serial);
+    }
+
+    // Writes since `serial` that touch the table, or the row `key` of it when one is given.
+    bool ChangedSince(const std::string& table, const long long* key, unsigned long serial) const
+    {
         if (serial == 0 || (!writes.empty() && writes.front().serial > serial + 1))
-            return false;  // never read, or read before the writes kept here
+            return true;  // never read, or read before the writes kept here
         for (auto it = writes.rbegin(); it != writes.rend() && it->serial > serial; ++it)
-            if (it->table.empty() || (it->key == key && it->table == table))
-                return false;
-        return true;
+            if (it->table.empty() || (it->table == table && (!key || it->key == *key)))
+                return true;
+        return false;
     }
 
     ~Impl()
@@ -547,6 +559,9 @@ struct CRecordset::Impl
     std::vector<CFieldExchange::Field> fields;
     std::string table;
     std::string columnList;  // "rowid, [a], [b], ..."
+    std::string query;       // the SELECT of the open, all columns, in its order
+    unsigned long openSerial = 0;
+    size_t readInOrder = 0;  // leading rows whose values the query has given
     std::vector<Row> rows;
     long pos = 0;
     bool bof = true, eof = true;
@@ -641,22 +656,24 @@ BOOL CRecordset::Requery()
     Impl& d = *m_impl;
     if (!d.open)
         throw CDBException("The recordset is not open");
-    std::string sql = "SELECT " + d.columnList + " FROM " + d.table;
+    // Only the keys are read here: values come when the cursor reaches their
+    // rows, so opening a large table to count or to append costs little.
+    std::string clauses = " FROM " + d.table;
     if (!m_strFilter.empty())
-        sql += " WHERE " + ToUtf8(m_strFilter);
+        clauses += " WHERE " + ToUtf8(m_strFilter);
     if (!m_strSort.empty())
-        sql += " ORDER BY " + ToUtf8(m_strSort);
+        clauses += " ORDER BY " + ToUtf8(m_strSort);
+    d.query = "SELECT " + d.columnList + clauses;
 
     CDatabase::Impl* db = m_pDatabase->GetImpl();
     Statement stmt(db->dbc);
-    BlockReader reader(stmt, d.fields);
-    stmt.Execute(sql);
+    static const std::vector<CFieldExchange::Field> kKeysOnly;
+    BlockReader reader(stmt, kKeysOnly);
+    stmt.Execute("SELECT rowid" + clauses);
     d.rows.clear();
-    const unsigned long serial = db->writeSerial;
-    reader.ReadAll([&](Row&& row) {
-        row.serial = serial;
-        d.rows.push_back(std::move(row));
-    });
+    reader.ReadAll([&](Row&& row) { d.rows.push_back(std::move(row)); });
+    d.openSerial = db->writeSerial;
+    d.readInOrder = 0;
     d.mode = Impl::Mode::none;
     MoveFirst();
     return TRUE;
@@ -681,6 +698,8 @@ namespace {
 
 // Reads again the block of rows from 'first' on whose values may be stale.
 void RefreshBlock(CDatabase::Impl* db, CRecordset::Impl& d, size_t first);
+// Reads values of rows never read, from 'index' on, with the open's own query.
+void ReadInOrder(CDatabase::Impl* db, CRecordset::Impl& d, size_t index);
 
 }  // namespace
 
@@ -691,6 +710,8 @@ static bool LoadRow(CDatabase* database, CRecordset::Impl& d, long index)
     if (!db)
         throw CDBException("The database is not open");
     Row& row = d.rows[size_t(index)];
+    if (row.serial == 0)
+        ReadInOrder(db, d, size_t(index));
     if (row.serial != db->writeSerial && db->Unchanged(d.table, row.key, row.serial))
         row.serial = db->writeSerial;
     if (row.serial != db->writeSerial)
@@ -702,6 +723,31 @@ static bool LoadRow(CDatabase* database, CRecordset::Impl& d, long index)
 }
 
 namespace {
+
+void ReadInOrder(CDatabase::Impl* db, CRecordset::Impl& d, size_t index)
+{
+    // The query gives the rows in the order of the keys only while the table
+    // is as it was at the open, and only a walk from the start continues it;
+    // anything else is read by key.
+    if (index != d.readInOrder || db->TableChangedSince(d.table, d.openSerial))
+        return;
+    // A first block answers an open that only looks at its first rows; a walk
+    // that goes on past it takes all the rest in one pass.
+    const std::string limit = index == 0 ? std::to_string(kBlockRows) : std::string("-1");
+    Statement stmt(db->dbc);
+    BlockReader reader(stmt, d.fields);
+    stmt.Execute(d.query + " LIMIT " + limit + " OFFSET " + std::to_string(index));
+    bool inStep = true;
+    reader.ReadAll([&](Row&& fresh) {
+        if (!inStep || d.readInOrder >= d.rows.size() || d.rows[d.readInOrder].key != fresh.key) {
+            inStep = false;
+            return;
+        }
+        Row& row = d.rows[d.readInOrder++];
+        row.packed = std::move(fresh.packed);
+        row.serial = db->writeSerial;
+    });
+}
 
 void RefreshBlock(CDatabase::Impl* db, CRecordset::Impl& d, size_t first)
 {
