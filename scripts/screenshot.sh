@@ -18,10 +18,11 @@ INSERT INTO house([房间号],[住房],[房价],[打扫],[定房],[定房日期]
  ('301',0,'200',0,0,NULL,0,0,NULL,NULL,'套房，带阳台');
 SQL
 cd "$work"
-HOME="$work" ODBCINI="$work/.odbc.ini" xvfb-run -a -s "-screen 0 1300x500x24" bash -c '
+# The main window opens centred at 1440 by 900 on this 1600 by 1000 screen.
+HOME="$work" ODBCINI="$work/.odbc.ini" xvfb-run -a -s "-screen 0 1600x1000x24" bash -c '
   ./prog/Quillan2021 & pid=$!
   sleep 5
-  import -window root shot.png
+  import -window root -crop 1440x900+80+50 +repage shot.png
   kill $pid'
 cp shot.png "$OLDPWD/docs/board.png"
 echo "wrote docs/board.png"
