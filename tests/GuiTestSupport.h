@@ -2,6 +2,7 @@
 #pragma once
 
 #include <ostream>
+#include <wx/event.h>
 #include <wx/listctrl.h>
 #include "TestEnvironment.h"
 
@@ -27,3 +28,7 @@ wxListCtrl& Board();
 void SeedRooms(const char* columns, const char* values);
 // Gives a board row the selection mark, as a click would.
 void Select(int row);
+// What the frame's menus and toolbar would show for a command right now.
+wxUpdateUIEvent UpdateOf(int id);
+// The picture a board cell shows, -1 for none.
+int ColumnImage(long row, int column);

@@ -18,25 +18,6 @@ CDlgRightView* Panel()
     return MainFrame()->GetRightView()->GetPanel();
 }
 
-// What the menu and toolbar would show for a command right now.
-wxUpdateUIEvent UpdateOf(int id)
-{
-    wxUpdateUIEvent update(id);
-    update.SetEventObject(MainFrame());
-    MainFrame()->ProcessWindowEvent(update);
-    return update;
-}
-
-int ColumnImage(long row, int column)
-{
-    wxListItem item;
-    item.SetId(row);
-    item.SetColumn(column);
-    item.SetMask(wxLIST_MASK_IMAGE);
-    Board().GetItem(item);
-    return item.GetImage();
-}
-
 // 101 plain, 102 reserved on 2021-03-05 with a guest, 103 let by the hour
 // from midnight for one second, so its time is up whenever the test runs.
 void SeedPaneRooms()

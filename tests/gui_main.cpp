@@ -81,6 +81,24 @@ void Select(int row)
     Board().SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
 }
 
+wxUpdateUIEvent UpdateOf(int id)
+{
+    wxUpdateUIEvent update(id);
+    update.SetEventObject(MainFrame());
+    MainFrame()->ProcessWindowEvent(update);
+    return update;
+}
+
+int ColumnImage(long row, int column)
+{
+    wxListItem item;
+    item.SetId(row);
+    item.SetColumn(column);
+    item.SetMask(wxLIST_MASK_IMAGE);
+    Board().GetItem(item);
+    return item.GetImage();
+}
+
 wxIMPLEMENT_APP_NO_MAIN(TestApp);
 
 int main(int argc, char** argv)

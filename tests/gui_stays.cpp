@@ -168,16 +168,6 @@ wxString StayValues(const char* room, const char* name, const COleDateTime& in, 
 
 // ------------------------------------------------------------- board
 
-int ColumnImage(long row, int column)
-{
-    wxListItem item;
-    item.SetId(row);
-    item.SetColumn(column);
-    item.SetMask(wxLIST_MASK_IMAGE);
-    Board().GetItem(item);
-    return item.GetImage();
-}
-
 constexpr int kGuestPicture = 1;
 constexpr int kNoPicture = -1;
 
@@ -635,9 +625,7 @@ TEST_F(Stays, ContextMenuGraysWhatTheMarkedRoomCannotDo)
 // The enabled state that the frame's menus and toolbar would get for a command.
 bool Enabled(int id)
 {
-    wxUpdateUIEvent update(id);
-    update.SetEventObject(MainFrame());
-    MainFrame()->ProcessWindowEvent(update);
+    const wxUpdateUIEvent update = UpdateOf(id);
     EXPECT_TRUE(update.GetSetEnabled()) << "nothing answered the update of command " << id;
     return update.GetEnabled();
 }
