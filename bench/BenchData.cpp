@@ -53,7 +53,8 @@ int main()
     }
     double fill = Seconds(start);
 
-    CString connect = CString(wxT("Driver=SQLite3;Database=")) + wxString::FromUTF8(env.DataSaveFolder());
+    // The settings the program registers its data sources with.
+    CString connect = CString(wxT("Driver=SQLite3;StepAPI=1;Database=")) + wxString::FromUTF8(env.DataSaveFolder());
     CDatabase hotel, reg;
     try {
         hotel.OpenEx(connect + wxT("Hotel.db"), CDatabase::useCursorLib);

@@ -349,6 +349,7 @@ TEST_F(TempFolder, InstallerAddsAndRemovesUserDsn)
     EXPECT_NE(text.find("Database=" + db), std::string::npos);
     EXPECT_NE(text.find("NoCreat=1"), std::string::npos);
     EXPECT_NE(text.find("JournalMode=WAL"), std::string::npos);
+    EXPECT_NE(text.find("StepAPI=1"), std::string::npos);
     EXPECT_NE(text.find("Description=Guests"), std::string::npos);
     EXPECT_EQ(text.find("DEFAULTDIR"), std::string::npos);
     EXPECT_EQ(text.find("Microsoft Access"), std::string::npos);
