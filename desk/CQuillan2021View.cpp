@@ -16,7 +16,9 @@
 #include "CRegEndDlg.h"
 #include "CRegisterDlg.h"
 #include "CReserveDlg.h"
+#include "CRewardDlg.h"
 #include "CRightView.h"
+#include "CSetupPS.h"
 #include "Globals.h"
 #include "LanguageTexts.h"
 #include "LockSettings.h"
@@ -24,6 +26,8 @@
 #include "Profile.h"
 #include "RecordsetUse.h"
 #include "Resources.h"
+#include "Shell.h"
+#include "StoreLink.h"
 
 namespace {
 
@@ -123,6 +127,10 @@ void CQuillan2021View::BindCommands()
         {ID_LARGE_ICONS, &CQuillan2021View::OnLargeIcons},
         {ID_SMALL_ICONS, &CQuillan2021View::OnSmallIcons},
         {ID_EXTRA_LARGE_ICONS, &CQuillan2021View::OnExtraLargeIcons},
+        {ID_SETUP_PASSWORD, &CQuillan2021View::OnPassword},
+        {ID_REWARD, &CQuillan2021View::OnReward},
+        {ID_CALCULATOR, &CQuillan2021View::OnCalculator},
+        {ID_COMMENT, &CQuillan2021View::OnComment},
     };
     for (const auto& [id, handler] : commands)
         Bind(wxEVT_MENU, [this, handler = handler](wxCommandEvent&) { (this->*handler)(); }, id);
@@ -524,6 +532,31 @@ void CQuillan2021View::OnDeleteRoom()
     }
     LoadRooms();
     MarkRow(row - 1);
+}
+
+void CQuillan2021View::OnPassword()
+{
+    CSetupPS dialog(m_pList);
+    dialog.ShowModal();
+}
+
+void CQuillan2021View::OnReward()
+{
+    CRewardDlg dialog(m_pList);
+    dialog.ShowModal();
+}
+
+void CQuillan2021View::OnCalculator()
+{
+    ShellOpen("calc.exe");
+}
+
+void CQuillan2021View::OnComment()
+{
+    if (IsStoreVersionSupported())
+        ShellOpen(StoreLaunchLink());
+    else
+        AfxMessageBox(StoreTooOldMessage(g_nLanguage), MB_OK);
 }
 
 void CQuillan2021View::OnLanguageChinese()

@@ -49,6 +49,13 @@ public:
     void OnModifyRoom();
     void OnDeleteRoom();
 
+    // Windows opened from the board.
+    void OnPassword();
+    void OnReward();
+    void OnCalculator();
+    // The app store's review page, when the store is recent enough.
+    void OnComment();
+
     // Display modes: 1000 large rows, 1001 small rows, 1002 extra-large icons.
     void SetViewMode(int nMode);
     void OnLargeIcons();

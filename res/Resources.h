@@ -21,6 +21,7 @@ enum ResourceId {
   IDI_TB_ABOUT = 463,
   IDB_ABOUT_BANNER = 469, // about box banner
   IDB_SPLASH = 310,       // start-up picture, 640x480
+  IDB_REWARD = 409,       // reward box picture, 300x408
 };
 
 // The picture at its own size; wxNullBitmap when the id is unknown.

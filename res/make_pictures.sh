@@ -118,3 +118,16 @@ $IM -size 240x60 gradient:'#5FA67A'-'#2E8B57' \
   \( app_128.png -resize 48x48 \) -geometry +6+6 -composite \
   -font "$FONT" -fill '#FFFFFF' -pointsize 30 -gravity NorthWest -annotate +62+10 '青禾旅馆' \
   PNG24:about_469.png
+
+# Reward box: a cup of tea with a heart, 300x408
+$IM -size 300x408 gradient:'#FFF8E7'-'#F6D9A8' \
+  -fill '#FFFFFF' -stroke '#8B5A2B' -strokewidth 4 -draw "roundrectangle 70,170 210,300 18,18" \
+  -fill none -stroke '#8B5A2B' -strokewidth 8 -draw "arc 196,200 250,260 -90,90" \
+  -fill '#C8E6C9' -stroke none -draw "rectangle 80,182 200,196" \
+  -fill '#8B5A2B' -draw "roundrectangle 50,300 230,316 8,8" \
+  -fill none -stroke '#B0B0B0' -strokewidth 4 -draw "arc 100,110 130,160 200,340" -draw "arc 140,100 170,160 200,340" \
+  -fill '#E0524F' -stroke none -draw "circle 128,236 128,222" -draw "circle 152,236 152,222" \
+  -draw "polygon 116,242 164,242 140,272" \
+  -font "$FONT" -pointsize 30 -fill '#8B4513' -gravity north -annotate +0+36 '谢谢支持' \
+  -pointsize 18 -fill '#A0522D' -gravity south -annotate +0+40 '青禾旅馆' \
+  PNG24:reward_409.png

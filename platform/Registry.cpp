@@ -1,0 +1,6 @@
+#include "Registry.h"
+
+BOOL ReadRegistryText(const wchar_t*, const wchar_t*, CString&)
+{
+    return FALSE;
+}

@@ -1,0 +1,111 @@
+// The windows of the board's settings and help menus: password settings,
+// the reward box and the review link.
+#include <gtest/gtest.h>
+#include <wx/checkbox.h>
+#include <wx/msgdlg.h>
+#include <wx/stattext.h>
+#include <wx/testing.h>
+#include <wx/textctrl.h>
+#include "CMainFrame.h"
+#include "CPasswordDlg.h"
+#include "CQuillan2021View.h"
+#include "CRewardDlg.h"
+#include "CSetupPS.h"
+#include "DialogDrivers.h"
+#include "Globals.h"
+#include "GuiTestSupport.h"
+#include "LockSettings.h"
+#include "Profile.h"
+
+// The clerk types the three passwords, ticks the boxes and presses OK; a
+// refused OK leaves the dialog open and the clerk then cancels.
+struct PasswordForm
+{
+    wxString oldPassword, newPassword, confirmation;
+    bool bootLock = false, cashBookLock = false;
+};
+
+template <>
+class wxExpectModal<CSetupPS> : public wxExpectModalBase<CSetupPS>
+{
+public:
+    explicit wxExpectModal(const PasswordForm& form) : m_form(form) {}
+
+protected:
+    int OnInvoked(CSetupPS* dlg) const override
+    {
+        using namespace DialogDriving;
+        dlg->InitDialog();
+        EnterText(dlg, IDC_SETUPPS_OLD, m_form.oldPassword);
+        EnterText(dlg, IDC_SETUPPS_NEW, m_form.newPassword);
+        EnterText(dlg, IDC_SETUPPS_CONFIRM, m_form.confirmation);
+        wxStaticCast(dlg->FindWindow(IDC_SETUPPS_BOOTLOCK), wxCheckBox)->SetValue(m_form.bootLock);
+        wxStaticCast(dlg->FindWindow(IDC_SETUPPS_CASHBOOKLOCK), wxCheckBox)->SetValue(m_form.cashBookLock);
+        dlg->SetReturnCode(0);
+        PressButton(dlg, IDC_SETUPPS_OK);
+        return ResultOf(dlg);
+    }
+
+private:
+    PasswordForm m_form;
+};
+
+namespace {
+
+class Setup : public ::testing::Test
+{
+protected:
+    void SetUp() override { m_saved = g_lockSettings; }
+    void TearDown() override
+    {
+        g_lockSettings = m_saved;
+        SaveLockSettings();
+        g_nLanguage = 1;
+    }
+
+    LockSettings m_saved;
+};
+
+TEST_F(Setup, NewPasswordAndLocksAreStoredOnlyWhenTheOldOneAndTheConfirmationAgree)
+{
+    WritePrivateProfileStringW(L"PASSWORD", L"Password", L"abc", kSettingsFile);
+    g_lockSettings.m_bBootLock = true;
+
+    // A wrong old password is refused without a word.
+    wxTEST_DIALOG(View()->OnPassword(), wxExpectModal<CSetupPS>({"ABC", "new", "new", false, true}));
+    EXPECT_TRUE(g_lockSettings.m_bBootLock);
+
+    ExpectMessageBox differ;
+    wxTEST_DIALOG(View()->OnPassword(), wxExpectModal<CSetupPS>({"abc", "new", "neW", false, true}), differ);
+    EXPECT_EQ(differ.Shown(), wxString::FromUTF8("两个密码不一样，请确认密码相同"));
+    EXPECT_TRUE(g_lockSettings.m_bBootLock);
+
+    wxTEST_DIALOG(View()->OnPassword(), wxExpectModal<CSetupPS>({"abc", wxString::FromUTF8("新密码"), wxString::FromUTF8("新密码"), false, true}));
+    EXPECT_FALSE(g_lockSettings.m_bBootLock) << "an unticked box turns its lock off";
+    EXPECT_TRUE(g_lockSettings.m_bCashBookLock);
+    EXPECT_EQ(ReadStoredPassword(), wxString::FromUTF8("新密码"));
+    EXPECT_TRUE(PasswordMatchesHeld(wxString::FromUTF8("新密码"))) << "the prompt takes the new password";
+    const std::string ini = ReadFileText(GuiEnvironment().Folder() + "/Quillan.INI");
+    EXPECT_NE(ini.find("CashBookLock=1"), std::string::npos);
+    EXPECT_NE(ini.find("BOOTPSLock=0"), std::string::npos);
+}
+
+TEST_F(Setup, EnglishWindowsSpeakEnglish)
+{
+    g_nLanguage = 2;
+    WritePrivateProfileStringW(L"PASSWORD", L"Password", L"", kSettingsFile);
+    ExpectMessageBox differ;
+    wxTEST_DIALOG(View()->OnPassword(), wxExpectModal<CSetupPS>({"", "a", "b", false, false}), differ);
+    EXPECT_EQ(differ.Shown(), "The both password not same,please input same password!");
+
+    CRewardDlg reward(MainFrame());
+    EXPECT_EQ(reward.GetTitle(), "Reward");
+    EXPECT_EQ(reward.FindWindow(IDC_REWARD_TEXT)->GetLabel().Left(15), "if you support ");
+
+    // Without the store the clerk is told it is missing or too old.
+    ExpectMessageBox tooOld;
+    wxTEST_DIALOG(View()->OnComment(), tooOld);
+    EXPECT_EQ(tooOld.Shown(), "Lenove store version less 8.7,can't open store.");
+}
+
+}  // namespace
