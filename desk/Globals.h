@@ -10,3 +10,4 @@ extern int g_nSelectedRoomIndex; // board row drawn by the detail pane (also a c
 extern int g_nSelectedItem;      // marked board row for the reservation commands, -1 when none
 extern CString g_strSelectedRoom; // room number of that row
 extern std::vector<bool> g_vHourlyDue; // per board row: the blink phase of an overdue hourly room
+extern std::vector<double> g_vMonthSums; // the revenue chart's twelve month sums, filled by each paint

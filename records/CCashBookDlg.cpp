@@ -1,0 +1,244 @@
+#include "CCashBookDlg.h"
+
+#include <algorithm>
+#include <memory>
+
+#include <wx/app.h>
+#include <wx/brush.h>
+#include <wx/button.h>
+#include <wx/graphics.h>
+#include <wx/image.h>
+#include <wx/listctrl.h>
+#include <wx/pen.h>
+#include <wx/toolbar.h>
+
+#include "CCashbookset.h"
+#include "CQuillan2021App.h"
+#include "CashBookFigures.h"
+#include "DialogTexts.h"
+#include "Globals.h"
+#include "MessageBox.h"
+#include "RecordsetUse.h"
+
+namespace {
+
+constexpr int kTimeColumn = 2;
+constexpr int kAmountColumn = 5;
+constexpr int kStatusColumn = 6;
+
+// The two toolbar pictures, 16 x 15: a tick and a cross for the status, three bars for the chart.
+wxBitmap ToolPicture(int button)
+{
+    wxImage image(16, 15);
+    image.InitAlpha();
+    std::fill_n(image.GetAlpha(), 16 * 15, static_cast<unsigned char>(0));
+    {
+        std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(image));
+        if (button == 0) {
+            gc->SetPen(wxPen(wxColour(30, 150, 60), 2));
+            gc->StrokeLine(1.5, 6.5, 4.5, 10.5);
+            gc->StrokeLine(4.5, 10.5, 9.5, 2.5);
+            gc->SetPen(wxPen(wxColour(200, 50, 40), 2));
+            gc->StrokeLine(9.5, 8.5, 14.5, 13.5);
+            gc->StrokeLine(14.5, 8.5, 9.5, 13.5);
+        } else {
+            gc->SetPen(*wxTRANSPARENT_PEN);
+            gc->SetBrush(wxBrush(wxColour(60, 120, 210)));
+            gc->DrawRectangle(2, 7, 3, 7);
+            gc->SetBrush(wxBrush(wxColour(240, 160, 40)));
+            gc->DrawRectangle(7, 2, 3, 12);
+            gc->SetBrush(wxBrush(wxColour(40, 160, 90)));
+            gc->DrawRectangle(12, 5, 3, 9);
+            gc->SetPen(wxPen(wxColour(60, 60, 60), 1));
+            gc->StrokeLine(0.5, 14.5, 15.5, 14.5);
+        }
+    }
+    return wxBitmap(image);
+}
+
+}  // namespace
+
+CCashBookDlg::CCashBookDlg(wxWindow* parent)
+    : CDialogEx(parent, wxID_ANY, "Dialog", wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE)
+{
+    auto du = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
+    auto dus = [this](int w, int h) { return ConvertDialogToPixels(wxSize(w, h)); };
+    const wxSize client = dus(355, 212);
+
+    m_wndToolBar = new wxToolBar(this, wxID_ANY, wxPoint(0, 0), wxDefaultSize,
+                                 wxTB_FLAT | wxTB_HORIZONTAL | wxTB_NODIVIDER);
+    m_wndToolBar->SetToolBitmapSize(wxSize(16, 15));
+    m_wndToolBar->AddTool(ID_CASHBOOK_MODIFYSTATUS, wxString(), ToolPicture(0));
+    m_wndToolBar->AddTool(ID_CASHBOOK_STAT, wxString(), ToolPicture(1));
+    m_wndToolBar->Realize();
+    m_wndToolBar->SetSize(0, 0, client.x, m_wndToolBar->GetBestSize().y);
+
+    // The list leaves the top strip to the toolbar, however tall the toolkit draws it.
+    wxPoint listAt = du(7, 16);
+    listAt.y = std::max(listAt.y, m_wndToolBar->GetSize().y + 2);
+    const wxSize listSize(dus(341, 171).x, du(7, 187).y - listAt.y);
+    m_listCashBook = new wxListCtrl(this, IDC_CASHBOOK_LIST, listAt, listSize,
+                                    wxLC_REPORT | wxLC_SINGLE_SEL | wxBORDER_SUNKEN);
+    auto* update = new wxButton(this, IDC_CASHBOOK_UPDATE, wxString::FromUTF8("更新"), du(151, 191), dus(50, 14));
+    // Enter reads the table again instead of closing the window.
+    update->SetDefault();
+    SetClientSize(client);
+
+    // Only the close command closes: no button of the dialog stands for Esc.
+    SetEscapeId(wxID_NONE);
+    Bind(wxEVT_INIT_DIALOG, &CCashBookDlg::OnInitDialog, this);
+    Bind(wxEVT_TOOL, &CCashBookDlg::OnModifyStatus, this, ID_CASHBOOK_MODIFYSTATUS);
+    Bind(wxEVT_TOOL, &CCashBookDlg::OnStat, this, ID_CASHBOOK_STAT);
+    Bind(wxEVT_BUTTON, &CCashBookDlg::OnBnClickedOk, this, IDC_CASHBOOK_UPDATE);
+    Bind(wxEVT_BUTTON, &CCashBookDlg::OnBnClickedCancel, this, IDC_CASHBOOK_CLOSE);
+    Bind(wxEVT_CLOSE_WINDOW, &CCashBookDlg::OnClose, this);
+    Bind(wxEVT_CHAR_HOOK, &CCashBookDlg::OnCharHook, this);
+    CentreOnParent();
+}
+
+CCashBookDlg::~CCashBookDlg()
+{
+    // The charts are windows of their own on the screen; none outlives this window.
+    for (CDrawCount& chart : m_drawCount)
+        chart.DestroyWindow();
+}
+
+void CCashBookDlg::OnInitDialog(wxInitDialogEvent&)
+{
+    const CString title = GetCashBookTitle(g_nLanguage);
+    if (!title.empty())
+        SetTitle(title);
+    for (int button = 0; button < 2; ++button)
+        m_wndToolBar->SetToolShortHelp(button == 0 ? ID_CASHBOOK_MODIFYSTATUS : ID_CASHBOOK_STAT,
+                                       GetCashBookToolTip(g_nLanguage, button));
+
+    m_listCashBook->DeleteAllColumns();
+    m_listCashBook->DeleteAllItems();
+    const std::vector<CashBookColumn> columns = GetCashBookColumns(g_nLanguage);
+    for (size_t i = 0; i < columns.size(); ++i)
+        m_listCashBook->InsertColumn(long(i), columns[i].header, wxLIST_FORMAT_CENTRE, columns[i].width);
+    SetControlLabel(this, IDC_CASHBOOK_UPDATE, GetCashBookUpdateLabel(g_nLanguage));
+
+    FillList();
+}
+
+void CCashBookDlg::ReportOpenFailure()
+{
+    AfxMessageBox(OpenFailedMessage());
+    // Without the cash book the program cannot go on: it ends, and this window with it.
+    CallAfter([this] { CloseWindow(); });
+    wxTheApp->ExitMainLoop();
+}
+
+void CCashBookDlg::FillList()
+{
+    CCashbookset cashbook(&GetTheApp().m_dbCashbook);
+    if (!TryOpen(cashbook)) {
+        ReportOpenFailure();
+        return;
+    }
+
+    double sum = 0.0;
+    long row = m_listCashBook->GetItemCount();
+    m_listCashBook->Freeze();
+    try {
+        for (; !cashbook.IsEOF(); cashbook.MoveNext(), ++row) {
+            m_listCashBook->InsertItem(row, cashbook.m_strRoomNo);
+            // The key finds the record again when its status is changed.
+            m_listCashBook->SetItemData(row, cashbook.m_nID);
+            m_listCashBook->SetItem(row, 1, cashbook.m_strName);
+            m_listCashBook->SetItem(row, kTimeColumn, FormatCashBookTime(cashbook.m_dtTime));
+            m_listCashBook->SetItem(row, 3, cashbook.m_strPaid);
+            m_listCashBook->SetItem(row, 4, cashbook.m_strDeposit);
+            m_listCashBook->SetItem(row, kAmountColumn, cashbook.m_strAmount);
+            m_listCashBook->SetItem(row, kStatusColumn, CashBookStatusText(cashbook.m_bStatus));
+            sum += CountedAmount(cashbook.m_bStatus, cashbook.m_strAmount);
+        }
+    } catch (const CDBException& e) {
+        e.ReportError();
+    }
+    m_listCashBook->InsertItem(row, wxString::FromUTF8("合计"));
+    m_listCashBook->SetItem(row, kAmountColumn, FormatCashBookTotal(sum));
+    m_listCashBook->Thaw();
+    CloseIfOpen(cashbook);
+}
+
+void CCashBookDlg::OnModifyStatus(wxCommandEvent&)
+{
+    CCashbookset cashbook(&GetTheApp().m_dbCashbook);
+    if (!TryOpen(cashbook)) {
+        ReportOpenFailure();
+        return;
+    }
+    const long sel = m_listCashBook->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    const long totalRow = m_listCashBook->GetItemCount() - 1;
+    if (sel == -1 || sel >= totalRow) {
+        CloseIfOpen(cashbook);
+        return;
+    }
+
+    const long id = long(m_listCashBook->GetItemData(sel));
+    try {
+        bool found = false;
+        for (; !cashbook.IsEOF(); cashbook.MoveNext())
+            if (cashbook.m_nID == id) {
+                found = true;
+                break;
+            }
+        // A record that is gone changes nothing.
+        if (found) {
+            cashbook.Edit();
+            cashbook.m_bStatus = cashbook.m_bStatus ? FALSE : TRUE;
+            // The list shows only what was stored.
+            if (cashbook.Update()) {
+                m_listCashBook->SetItem(sel, kStatusColumn, CashBookStatusText(cashbook.m_bStatus));
+                // The total row follows at once, so it never disagrees with the rows above it.
+                m_listCashBook->SetItem(totalRow, kAmountColumn, FormatCashBookTotal(SumCountedAmounts(cashbook)));
+            }
+        }
+    } catch (const CDBException& e) {
+        e.ReportError();
+    }
+    CloseIfOpen(cashbook);
+}
+
+void CCashBookDlg::OnBnClickedOk(wxCommandEvent&)
+{
+    m_listCashBook->DeleteAllItems();
+    FillList();
+}
+
+void CCashBookDlg::OnStat(wxCommandEvent&)
+{
+    // The lowest free slot; with all five charts open the command does nothing.
+    for (CDrawCount& chart : m_drawCount)
+        if (!chart.IsWindowOpen()) {
+            chart.CreateChartWindow();
+            return;
+        }
+}
+
+void CCashBookDlg::CloseWindow()
+{
+    for (CDrawCount& chart : m_drawCount)
+        chart.DestroyWindow();
+    EndDialog(0);
+}
+
+void CCashBookDlg::OnBnClickedCancel(wxCommandEvent&)
+{
+    CloseWindow();
+}
+
+void CCashBookDlg::OnClose(wxCloseEvent&)
+{
+    CloseWindow();
+}
+
+void CCashBookDlg::OnCharHook(wxKeyEvent& event)
+{
+    if (event.GetKeyCode() == WXK_ESCAPE)
+        CloseWindow();
+    else
+        event.Skip();
+}

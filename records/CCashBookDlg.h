@@ -1,0 +1,53 @@
+// The cash-book window: every row of the cash book with a closing total of the
+// rows that count, a toolbar to flip a row between 成功 and 失败 and to open a
+// yearly revenue chart (up to five at once), and "更新" to read the table again.
+// It keeps no recordset open: each command opens the table and closes it again.
+#pragma once
+
+#include "CDialogEx.h"
+#include "CDrawCount.h"
+#include "WinTypes.h"
+
+class wxCloseEvent;
+class wxInitDialogEvent;
+class wxKeyEvent;
+class wxListCtrl;
+class wxToolBar;
+
+enum : int {
+    IDC_CASHBOOK_LIST = 1030,
+    IDC_CASHBOOK_UPDATE = 1,  // IDOK: refills the list, the window stays open
+    IDC_CASHBOOK_CLOSE = 2,   // IDCANCEL: the close box and Esc
+    ID_CASHBOOK_MODIFYSTATUS = 32844,
+    ID_CASHBOOK_STAT = 32880,
+};
+
+class CCashBookDlg : public CDialogEx
+{
+public:
+    static constexpr int kChartSlots = 5;
+
+    explicit CCashBookDlg(wxWindow* parent = nullptr);
+    ~CCashBookDlg() override;
+
+    // Appends one row per cash-book record and the total row "合计" (does not clear the list first).
+    void FillList();
+
+    wxToolBar* m_wndToolBar = nullptr;
+    // The chart of each slot; a slot is free while its window is not open.
+    CDrawCount m_drawCount[kChartSlots];
+    wxListCtrl* m_listCashBook = nullptr;
+
+private:
+    void OnInitDialog(wxInitDialogEvent& event);
+    void OnModifyStatus(wxCommandEvent& event);
+    void OnBnClickedOk(wxCommandEvent& event);
+    void OnStat(wxCommandEvent& event);
+    void OnBnClickedCancel(wxCommandEvent& event);
+    void OnClose(wxCloseEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+
+    void CloseWindow();
+    // The table cannot be opened: the clerk is told, and the program ends.
+    void ReportOpenFailure();
+};

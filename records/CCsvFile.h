@@ -1,0 +1,57 @@
+// Reads a comma-separated file of 8-bit text into rows of fields, and writes
+// lines of one. It knows no columns, no header and no quoting: the import and
+// export pages build every line themselves (ended by a CR) and give the fields
+// their meaning. Its few diagnostics go to standard output; the pages report
+// to the clerk themselves.
+#pragma once
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+// The name the file system knows a path by (its bytes on Linux), which is what
+// ReadAll takes; empty when the path cannot be expressed.
+std::string CsvFileSystemName(const std::wstring& path);
+
+class CCsvFile
+{
+public:
+    typedef std::vector<std::string> Row;
+
+    // Modes of Open.
+    enum : int {
+        modeRead = 0x10,    // read only; the file must exist
+        modeWrite = 0x11,   // write only; created, or emptied when it exists
+        modeAppend = 0x12,  // read and append; created when missing, every write lands at the end
+    };
+
+    CCsvFile();
+    ~CCsvFile();
+    CCsvFile(const CCsvFile&) = delete;
+    CCsvFile& operator=(const CCsvFile&) = delete;
+
+    // Opens the file for the later WriteLine calls. Fails (and says so on
+    // standard output) when the file cannot be opened in that mode, when the
+    // mode is none of the three, or when this object already holds an open file.
+    bool Open(std::wstring path, int nMode);
+    // Writes exactly the bytes of the line; the caller ends it. False when the
+    // file cannot be opened or the bytes could not be handed to it.
+    bool WriteLine(std::string line);
+    // Flushes and closes the file; false when anything written since Open
+    // failed to reach it (a full disk, a lost device). Closing a closed file is true.
+    bool Close();
+
+    // Reads the whole file at `path` (a file-system name) and appends its rows
+    // to the ones read before by this object; the caller's vector receives
+    // them all. A line ends at CR, CR LF or LF; a line that is empty or blank
+    // is passed over; a last line without its line end counts. A comma
+    // separates fields, nothing is quoted, and NUL bytes are dropped. False
+    // (nothing changed) when the file cannot be opened.
+    bool ReadAll(std::string path, std::vector<Row>& rows);
+
+private:
+    std::vector<Row> m_rows;
+    std::fstream m_file;
+    std::string m_strFileName;  // the file-system name of the last successful Open
+    bool m_bWriteFailed = false;
+};

@@ -1,0 +1,177 @@
+#include "CCsvPage.h"
+
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/gauge.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "Database.h"
+#include "DialogTexts.h"
+#include "Globals.h"
+#include "MessageBox.h"
+#include "RecordsetUse.h"
+
+namespace {
+
+const char* const kCsvFilter = "CSV File(*.csv)|*.csv";
+
+CString Trimmed(CString text)
+{
+    return text.Trim(true).Trim(false);
+}
+
+}  // namespace
+
+CString CantOpenFileMessage(const CString& path)
+{
+    return "Can't open file " + path;
+}
+
+CString CantWriteFileMessage(const CString& path)
+{
+    return "Can't write file " + path;
+}
+
+CString ReplaceFileQuestion(const CString& path, int language)
+{
+    if (language == 2)
+        return path + " already exists.\nDo you want to replace it?";
+    return path + wxString::FromUTF8(" 已存在。\n要替换它吗？");
+}
+
+CCsvPage::CCsvPage(wxWindow* parent) : wxPanel(parent, wxID_ANY)
+{
+    // The same controls and places on both pages, in dialog units.
+    auto du = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
+    auto dus = [this](int w, int h) { return ConvertDialogToPixels(wxSize(w, h)); };
+
+    new wxStaticText(this, IDC_IE_IMPORT_LABEL, wxString::FromUTF8("导入："), du(22, 16), dus(29, 8));
+    new wxTextCtrl(this, IDC_IE_IMPORT_PATH, wxEmptyString, du(53, 14), dus(142, 14));
+    new wxButton(this, IDC_IE_IMPORT, wxString::FromUTF8("打开"), du(207, 13), dus(50, 14));
+    new wxStaticText(this, IDC_IE_EXPORT_LABEL, wxString::FromUTF8("导出："), du(22, 42), dus(28, 8));
+    new wxTextCtrl(this, IDC_IE_EXPORT_PATH, wxEmptyString, du(53, 39), dus(142, 14));
+    new wxButton(this, IDC_IE_EXPORT, wxString::FromUTF8("保存"), du(207, 40), dus(50, 14));
+    m_progress = new wxGauge(this, IDC_IE_PROGRESS, 100, du(23, 77), dus(235, 14));
+    // Room below and beside the bar, as the page's template has.
+    SetMinSize(dus(284, 100));
+
+    if (g_nLanguage == 2) {
+        SetControlLabel(this, IDC_IE_IMPORT_LABEL, "Import:");
+        SetControlLabel(this, IDC_IE_EXPORT_LABEL, "Export:");
+        SetControlLabel(this, IDC_IE_IMPORT, "Open");
+        SetControlLabel(this, IDC_IE_EXPORT, "Save");
+    }
+
+    Bind(wxEVT_BUTTON, &CCsvPage::OnImportButton, this, IDC_IE_IMPORT);
+    Bind(wxEVT_BUTTON, &CCsvPage::OnExportButton, this, IDC_IE_EXPORT);
+}
+
+void CCsvPage::UpdateData(bool bSaveAndValidate)
+{
+    auto* importEdit = wxDynamicCast(FindWindow(IDC_IE_IMPORT_PATH), wxTextCtrl);
+    auto* exportEdit = wxDynamicCast(FindWindow(IDC_IE_EXPORT_PATH), wxTextCtrl);
+    if (bSaveAndValidate) {
+        m_strImportPath = importEdit->GetValue();
+        m_strExportPath = exportEdit->GetValue();
+    } else {
+        importEdit->ChangeValue(m_strImportPath);
+        exportEdit->ChangeValue(m_strExportPath);
+    }
+}
+
+void CCsvPage::OnImportButton(wxCommandEvent&)
+{
+    OnImport();
+}
+
+void CCsvPage::OnExportButton(wxCommandEvent&)
+{
+    OnExport();
+}
+
+CString CCsvPage::AskPath(bool save, const CString& current, bool* replaceAsked)
+{
+    wxString folder, file;
+    if (!current.empty()) {
+        const wxFileName name(current);
+        folder = name.GetPath();
+        file = name.GetFullName();
+    }
+    const bool english = g_nLanguage == 2;
+    const wxString title = save ? (english ? wxString("Save As") : wxString::FromUTF8("另存为"))
+                                : (english ? wxString("Open") : wxString::FromUTF8("打开"));
+    const long style = save ? (wxFD_SAVE | wxFD_OVERWRITE_PROMPT) : (wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    wxFileDialog dialog(this, title, folder, file, kCsvFilter, style);
+    if (dialog.ShowModal() != wxID_OK)
+        return CString();
+    CString path = dialog.GetPath();
+    bool asked = save;
+    if (save && wxFileName(path).GetExt().empty()) {
+        // A name typed without its extension gets the filter's, so that the
+        // open dialog lists the file later; the dialog asked about the other name.
+        path += ".csv";
+        asked = false;
+    }
+    if (replaceAsked)
+        *replaceAsked = asked;
+    return path;
+}
+
+void CCsvPage::OnImport()
+{
+    if (!MayImport())
+        return;
+    UpdateData(true);
+    CString path = Trimmed(m_strImportPath);
+    if (path.empty() || path == m_strImported) {
+        path = AskPath(false, path);
+        if (path.empty())
+            return;
+    }
+    m_strImportPath = path;
+    UpdateData(false);
+    if (ImportFrom(path))
+        m_strImported = path;
+}
+
+void CCsvPage::OnExport()
+{
+    UpdateData(true);
+    CString path = Trimmed(m_strExportPath);
+    bool replaceAsked = false;
+    if (path.empty() || path == m_strExported) {
+        path = AskPath(true, path, &replaceAsked);
+        if (path.empty())
+            return;
+    }
+    if (!replaceAsked && wxFileName::FileExists(path) &&
+        AfxMessageBox(ReplaceFileQuestion(path, g_nLanguage), MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    m_strExportPath = path;
+    UpdateData(false);
+    if (ExportTo(path))
+        m_strExported = path;
+}
+
+bool CCsvPage::OpenTable(CRecordset& set)
+{
+    if (TryOpen(set))
+        return true;
+    AfxMessageBox(OpenFailedMessage());
+    wxTheApp->ExitMainLoop();
+    return false;
+}
+
+void CCsvPage::StartProgress()
+{
+    m_progress->SetRange(100);
+    m_progress->SetValue(0);
+}
+
+void CCsvPage::SetProgress(long done, long total)
+{
+    m_progress->SetValue(total > 0 ? int(100 * done / total) : 100);
+}

@@ -1,0 +1,79 @@
+// What the two pages of the import/export dialog share: an import path with
+// its "打开" (Open) button, an export path with its "保存" (Save) button and a
+// progress bar. A button transfers the file named in its edit when the clerk
+// put a new path there; otherwise (an empty edit, or the file the page just
+// transferred) it first asks for the file with a file dialog, so that pressing
+// Open twice never imports the same file twice by accident.
+#pragma once
+
+#include <wx/panel.h>
+
+#include "WinTypes.h"
+
+class wxGauge;
+class CRecordset;
+
+enum : int {
+    IDC_IE_TAB = 1048,
+    IDC_IE_IMPORT_LABEL = 1052,
+    IDC_IE_IMPORT_PATH = 1029,
+    IDC_IE_IMPORT = 1032,
+    IDC_IE_EXPORT_LABEL = 1051,
+    IDC_IE_EXPORT_PATH = 1030,
+    IDC_IE_EXPORT = 1033,
+    IDC_IE_PROGRESS = 1034,
+};
+
+// "Can't open file " and the path, in both languages.
+CString CantOpenFileMessage(const CString& path);
+// The export could not be written in full (a full disk, a lost device).
+CString CantWriteFileMessage(const CString& path);
+// Asked before a path typed in the export edit replaces an existing file.
+CString ReplaceFileQuestion(const CString& path, int language);
+
+class CCsvPage : public wxPanel
+{
+public:
+    explicit CCsvPage(wxWindow* parent);
+
+    CString m_strExportPath;  // shown in edit 1030
+    CString m_strImportPath;  // shown in edit 1029
+    wxGauge* m_progress = nullptr;
+
+    // Button 1032: asks what MayImport asks, takes the file and imports it.
+    void OnImport();
+    // Button 1033: takes the file (confirming the replacement of an existing
+    // one) and exports to it.
+    void OnExport();
+
+    // The transfers themselves, between the page's table and the file at
+    // `path`, without any dialog of their own but their messages. True when
+    // the command ran to its end.
+    virtual bool ImportFrom(const CString& path) = 0;
+    virtual bool ExportTo(const CString& path) = 0;
+
+    // true: the edits into the two paths; false: the paths into the edits.
+    void UpdateData(bool bSaveAndValidate = true);
+
+protected:
+    // Runs before the import chooses its file; false ends the import.
+    virtual bool MayImport() { return true; }
+
+    // Opens the table for a command unless it is open. When the database
+    // refuses, the clerk is told and the program ends once control returns to
+    // the event loop; false then.
+    static bool OpenTable(CRecordset& set);
+    void StartProgress();
+    void SetProgress(long done, long total);
+
+private:
+    void OnImportButton(wxCommandEvent& event);
+    void OnExportButton(wxCommandEvent& event);
+    // The file dialog; empty when cancelled. `replaceAsked` tells whether the
+    // save dialog itself asked about replacing the returned file.
+    CString AskPath(bool save, const CString& current, bool* replaceAsked = nullptr);
+
+    // The files the last finished import and export used.
+    CString m_strImported;
+    CString m_strExported;
+};

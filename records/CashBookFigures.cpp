@@ -1,0 +1,160 @@
+#include "CashBookFigures.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "CCashbookset.h"
+#include "CRegEndDlg.h"  // ParseMoney: amounts read the same way as at check-out
+
+namespace {
+
+wxString U(const char* utf8)
+{
+    return wxString::FromUTF8(utf8);
+}
+
+// Money shown with two decimals and a '.', whatever locale the interface runs in.
+wxString Money2(double value)
+{
+    return wxString::FromCDouble(value, 2);
+}
+
+}  // namespace
+
+CString FormatCashBookTime(const COleDateTime& time)
+{
+    return time.Format(U("%Y年%m月%d日%H时%M分"));
+}
+
+CString CashBookStatusText(BOOL status)
+{
+    return status ? U("成功") : U("失败");
+}
+
+double CountedAmount(BOOL status, const CString& amount)
+{
+    if (!status)
+        return 0.0;
+    const double value = ParseMoney(amount);
+    // "nan" or "inf" typed or imported as an amount would spoil every total after it.
+    return std::isfinite(value) ? value : 0.0;
+}
+
+CString FormatCashBookTotal(double sum)
+{
+    return wxString::FromCDouble(sum, 6);
+}
+
+double SumCountedAmounts(CCashbookset& cashbook)
+{
+    double sum = 0.0;
+    if (cashbook.GetRecordCount() == 0)
+        return sum;
+    for (cashbook.MoveFirst(); !cashbook.IsEOF(); cashbook.MoveNext())
+        sum += CountedAmount(cashbook.m_bStatus, cashbook.m_strAmount);
+    return sum;
+}
+
+void AddToMonthSums(std::vector<double>& sums, int year, BOOL status, const COleDateTime& time,
+                    const CString& amount)
+{
+    if (sums.size() < 12)
+        sums.resize(12, 0.0);
+    if (!status || time.GetStatus() != COleDateTime::valid || time.GetYear() != year)
+        return;
+    const int month = time.GetMonth();
+    if (month >= 1 && month <= 12)
+        sums[month - 1] += CountedAmount(status, amount);
+}
+
+std::vector<double> SumMonths(CCashbookset& cashbook, int year)
+{
+    std::vector<double> sums(12, 0.0);
+    if (cashbook.GetRecordCount() == 0)
+        return sums;
+    for (cashbook.MoveFirst(); !cashbook.IsEOF(); cashbook.MoveNext())
+        AddToMonthSums(sums, year, cashbook.m_bStatus, cashbook.m_dtTime, cashbook.m_strAmount);
+    return sums;
+}
+
+double ChartScale(const std::vector<double>& sums, int plotHeight)
+{
+    // Only positive months have bars: a month of refunds must not turn the
+    // scale round or push a bar out of the window.
+    double largest = 0.0;
+    for (double sum : sums)
+        largest = std::max(largest, sum);
+    return largest > 0.0 ? plotHeight / largest : 0.0;
+}
+
+int ChartBarHeight(double sum, double scale, int plotHeight)
+{
+    if (!(sum > 0.0) || !(scale > 0.0))
+        return 0;
+    const double height = sum * scale;
+    return height >= plotHeight ? plotHeight : int(height);
+}
+
+CString ChartMonthLabel(int language, int month)
+{
+    if (language == 2)
+        return wxString::Format("%d", month);
+    if (language == 1)
+        return wxString::Format(U("%d月"), month);
+    return CString();
+}
+
+CString ChartValueLabel(double sum)
+{
+    return U("￥") + Money2(sum);
+}
+
+ChartTitle GetChartTitle(int language, int year, double total)
+{
+    ChartTitle title;
+    if (language == 1) {
+        title.text = wxString::Format(U("%d年总收入￥"), year) + Money2(total);
+        title.x = 225;
+    } else if (language == 2) {
+        title.text = wxString::Format(U("Total revenues in %dYear of ￥"), year) + Money2(total) + " money";
+        title.x = 125;
+    }
+    return title;
+}
+
+std::vector<CashBookColumn> GetCashBookColumns(int language)
+{
+    if (language == 2)
+        return {{"House", 60}, {"Name", 70}, {"Time", 200}, {"Money", 100},
+                {"Deposit", 100}, {"TotalMoney", 100}, {"Status", 80}};
+    return {{U("房间号"), 60}, {U("姓名"), 70}, {U("时间"), 200}, {U("交钱"), 100},
+            {U("押金"), 100}, {U("金额"), 100}, {U("状态"), 50}};
+}
+
+CString GetCashBookTitle(int language)
+{
+    if (language == 1)
+        return U("小账本");
+    if (language == 2)
+        return "CashBook";
+    return CString();
+}
+
+CString GetCashBookUpdateLabel(int language)
+{
+    return language == 2 ? CString("Update") : CString();
+}
+
+CString GetCashBookToolTip(int language, int button)
+{
+    if (language == 1)
+        return button == 0 ? U("修改记录状态") : U("统计");
+    if (language == 2)
+        return button == 0 ? CString("Modify record status") : CString("Stat Draw");
+    return CString();
+}
+
+CString GetChartWindowTitle(int language)
+{
+    return language == 2 ? CString("Statistics") : U("统计");
+}

@@ -1,0 +1,422 @@
+// The import/export dialog with its two pages: an export and an import of the
+// same file on each page (exact bytes, rows read back), the password in front
+// of the cash-book import, files of the wrong kind, and exports that fail.
+// Paths are typed into the pages' edits and the real buttons pressed, so no
+// file dialog opens unless a test expects one.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <wx/filedlg.h>
+#include <wx/gauge.h>
+#include <wx/msgdlg.h>
+#include <wx/notebook.h>
+#include <wx/testing.h>
+#include <wx/textctrl.h>
+
+#include "CAccountBookDlg.h"
+#include "CCashbookset.h"
+#include "CCustomerDlg.h"
+#include "CIEDlg.h"
+#include "CMainFrame.h"
+#include "CPasswordDlg.h"
+#include "CQuillan2021App.h"
+#include "CQuillan2021View.h"
+#include "CRegisterset.h"
+#include "CodePage.h"
+#include "DialogDrivers.h"
+#include "Globals.h"
+#include "GuiTestSupport.h"
+#include "LockSettings.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+wxString U(const char* utf8)
+{
+    return wxString::FromUTF8(utf8);
+}
+
+std::string Gbk(const char* utf8)
+{
+    return ToCodePage(U(utf8), CP_OEMCP);
+}
+
+CString Seconds(const COleDateTime& t)
+{
+    return t.Format("%Y-%m-%d %H:%M:%S");
+}
+
+// ------------------------------------------------------------- tables
+
+struct CashRow
+{
+    CString room, name, time, paid, deposit, amount;
+    BOOL status = FALSE;
+    bool operator==(const CashRow& o) const
+    {
+        return room == o.room && name == o.name && time == o.time && paid == o.paid && deposit == o.deposit &&
+               amount == o.amount && status == o.status;
+    }
+};
+
+void PrintTo(const CashRow& r, std::ostream* os)
+{
+    *os << r.room.utf8_str() << "," << r.name.utf8_str() << "," << r.time.utf8_str() << "," << r.paid.utf8_str()
+        << "," << r.deposit.utf8_str() << "," << r.amount.utf8_str() << "," << r.status;
+}
+
+std::vector<CashRow> ReadCashBook()
+{
+    CCashbookset rs(&GetTheApp().m_dbCashbook);
+    rs.Open(CRecordset::dynaset);
+    std::vector<CashRow> rows;
+    for (; !rs.IsEOF(); rs.MoveNext())
+        rows.push_back({rs.m_strRoomNo, rs.m_strName, Seconds(rs.m_dtTime), rs.m_strPaid, rs.m_strDeposit,
+                        rs.m_strAmount, rs.m_bStatus});
+    return rows;
+}
+
+struct Stay
+{
+    CString room, name, nation, birth, checkIn, checkOut, idNumber, nativePlace, remarks, paid, deposit;
+    BOOL man = FALSE;
+    bool running = false;
+};
+
+std::vector<Stay> ReadStays()
+{
+    CRegisterset rs(&GetTheApp().m_dbRegister);
+    rs.Open(CRecordset::dynaset);
+    std::vector<Stay> stays;
+    for (; !rs.IsEOF(); rs.MoveNext())
+        stays.push_back({rs.m_strRoomNo, rs.m_strName, rs.m_strNation, Seconds(rs.m_dtBirth),
+                         Seconds(rs.m_dtCheckIn), Seconds(rs.m_dtCheckOut), rs.m_strIdNumber, rs.m_strNativePlace,
+                         rs.m_strRemarks, rs.m_strPaid, rs.m_strDeposit, rs.m_bSex,
+                         rs.m_dtCheckOut.GetStatus() == COleDateTime::null});
+    return stays;
+}
+
+void ExpectSameStay(const Stay& copy, const Stay& original)
+{
+    EXPECT_EQ(copy.room, original.room);
+    EXPECT_EQ(copy.name, original.name);
+    EXPECT_EQ(copy.man, original.man);
+    EXPECT_EQ(copy.nation, original.nation);
+    EXPECT_EQ(copy.birth, original.birth);
+    EXPECT_EQ(copy.checkIn, original.checkIn);
+    EXPECT_EQ(copy.checkOut, original.checkOut);
+    EXPECT_EQ(copy.running, original.running);
+    EXPECT_EQ(copy.idNumber, original.idNumber);
+    EXPECT_EQ(copy.nativePlace, original.nativePlace);
+    EXPECT_EQ(copy.paid, original.paid);
+    EXPECT_EQ(copy.deposit, original.deposit);
+}
+
+// ------------------------------------------------------------- the pages
+
+wxString EditText(wxWindow* page, int id)
+{
+    return DialogDriving::TextOf(page, id);
+}
+
+void TypePath(wxWindow* page, int id, const std::string& path)
+{
+    auto* edit = wxDynamicCast(page->FindWindow(id), wxTextCtrl);
+    ASSERT_NE(edit, nullptr) << "edit " << id;
+    edit->ChangeValue(wxString::FromUTF8(path));
+}
+
+void Press(wxWindow* page, int id)
+{
+    EXPECT_TRUE(DialogDriving::PressButton(page, id)) << "button " << id;
+}
+
+int Progress(wxWindow* page)
+{
+    auto* bar = wxDynamicCast(page->FindWindow(IDC_IE_PROGRESS), wxGauge);
+    return bar ? bar->GetValue() : -1;
+}
+
+// Answers the password prompt: types the text and presses OK, or presses
+// Cancel. A refused password leaves the prompt open; the clerk then cancels.
+class AnswerPassword : public wxExpectModalBase<CPasswordDlg, AnswerPassword>
+{
+public:
+    static AnswerPassword Typing(const wxString& typed) { return AnswerPassword(typed, false); }
+    static AnswerPassword Cancelling() { return AnswerPassword(wxString(), true); }
+
+protected:
+    int OnInvoked(CPasswordDlg* dlg) const override
+    {
+        using namespace DialogDriving;
+        dlg->SetReturnCode(0);
+        if (!m_cancel) {
+            EnterText(dlg, IDC_PASSWORD_EDIT, m_typed);
+            PressButton(dlg, IDC_PASSWORD_OK);
+        }
+        if (dlg->GetReturnCode() == 0)
+            PressButton(dlg, IDC_PASSWORD_CANCEL);
+        return ResultOf(dlg);
+    }
+    wxString GetDefaultDescription() const override { return "the password prompt"; }
+
+private:
+    AnswerPassword(const wxString& typed, bool cancel) : m_typed(typed), m_cancel(cancel) {}
+    wxString m_typed;
+    bool m_cancel;
+};
+
+// Every test starts in Chinese with empty stays and cash book, no lock, and a
+// folder of its own for the files.
+class ImportExport : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (g_nLanguage != 1)
+            View()->OnLanguageChinese();
+        GetTheApp().m_dbCashbook.ExecuteSQL("DELETE FROM [cashbook]");
+        GetTheApp().m_dbRegister.ExecuteSQL("DELETE FROM [register]");
+        m_savedLocks = g_lockSettings;
+        g_lockSettings.m_bCashBookLock = false;
+        m_folder = GuiEnvironment().Folder() + "/csv";
+        fs::create_directories(m_folder);
+    }
+    void TearDown() override
+    {
+        g_lockSettings = m_savedLocks;
+        if (g_nLanguage != 1)
+            View()->OnLanguageChinese();
+        std::error_code ignored;
+        fs::remove_all(m_folder, ignored);
+    }
+
+    std::string PathOf(const char* name) const { return m_folder + "/" + name; }
+    std::string Write(const char* name, const std::string& bytes) const
+    {
+        std::ofstream(PathOf(name), std::ios::binary) << bytes;
+        return PathOf(name);
+    }
+
+    void SeedCashBook(const char* values)
+    {
+        GetTheApp().m_dbCashbook.ExecuteSQL(
+            U("INSERT INTO [cashbook]([房间号],[姓名],[时间],[交钱],[押金],[交易金额],[状态]) VALUES ") + U(values));
+    }
+
+    LockSettings m_savedLocks;
+    std::string m_folder;
+};
+
+const char* const kCashHeader = "房间号,姓名,时间,交钱,押金,金额,状态\r";
+const char* const kGuestHeader = "房间号,姓名,性别,民族,生日,入住时间,退房时间,证件号,地址,职务备注,交钱,押金\r";
+
+}  // namespace
+
+TEST_F(ImportExport, OpensOnTheGuestRecordsTabInTheUiLanguage)
+{
+    {
+        CIEDlg dialog(MainFrame());
+        EXPECT_EQ(dialog.GetTitle(), U("导入导出"));
+        ASSERT_EQ(dialog.m_tab->GetPageCount(), 2u);
+        EXPECT_EQ(dialog.m_tab->GetSelection(), 0);
+        EXPECT_EQ(dialog.m_tab->GetPage(0), dialog.m_dlgCustomer);
+        EXPECT_EQ(dialog.m_tab->GetPageText(1), U("账本记录"));
+        EXPECT_EQ(dialog.m_dlgAccountBook->FindWindow(IDC_IE_IMPORT)->GetLabel(), U("打开"));
+    }
+    View()->OnLanguageEnglish();
+    CIEDlg dialog(MainFrame());
+    EXPECT_EQ(dialog.GetTitle(), "ImportExport");
+    EXPECT_EQ(dialog.m_tab->GetPageText(0), "Customer Record");
+    EXPECT_EQ(dialog.m_tab->GetPageText(1), "CashBook Record");
+    for (wxWindow* page : {static_cast<wxWindow*>(dialog.m_dlgCustomer), static_cast<wxWindow*>(dialog.m_dlgAccountBook)}) {
+        EXPECT_EQ(page->FindWindow(IDC_IE_IMPORT_LABEL)->GetLabel(), "Import:");
+        EXPECT_EQ(page->FindWindow(IDC_IE_EXPORT_LABEL)->GetLabel(), "Export:");
+        EXPECT_EQ(page->FindWindow(IDC_IE_IMPORT)->GetLabel(), "Open");
+        EXPECT_EQ(page->FindWindow(IDC_IE_EXPORT)->GetLabel(), "Save");
+    }
+}
+
+// ------------------------------------------------------------- cash book
+
+TEST_F(ImportExport, CashBookExportWritesTheFileAndItsImportAppendsACopyOfEveryRow)
+{
+    SeedCashBook(
+        "('101','GuestA','2021-03-05 14:07:09','300','100','200',1),"
+        "('102','张三','2021-12-31 23:59:58','150.000000','0','150.000000',0)");
+    const std::vector<CashRow> before = ReadCashBook();
+    ASSERT_EQ(before.size(), 2u);
+    const std::string file = PathOf("账本.csv");
+
+    CIEDlg dialog(MainFrame());
+    CAccountBookDlg* page = dialog.m_dlgAccountBook;
+    TypePath(page, IDC_IE_EXPORT_PATH, file);
+    Press(page, IDC_IE_EXPORT);
+    EXPECT_EQ(ReadFileText(file), Gbk(kCashHeader) + "101,GuestA,2021-03-05 14:07:09,300,100,200,1\r" +
+                                      Gbk("102,张三,2021-12-31 23:59:58,150.000000,0,150.000000,0\r"));
+    EXPECT_EQ(Progress(page), 100);
+    EXPECT_EQ(ReadCashBook(), before) << "an export changes nothing";
+
+    TypePath(page, IDC_IE_IMPORT_PATH, file);
+    Press(page, IDC_IE_IMPORT);
+    std::vector<CashRow> expected = before;
+    expected.insert(expected.end(), before.begin(), before.end());
+    EXPECT_EQ(ReadCashBook(), expected) << "the header is never stored";
+    EXPECT_EQ(Progress(page), 100);
+
+    // Open again on the file just imported asks for the file instead of
+    // importing it a second time; cancelling that changes nothing.
+    wxTEST_DIALOG(Press(page, IDC_IE_IMPORT),
+                  wxExpectModal<wxFileDialog>(wxString::FromUTF8(file), wxID_CANCEL).Describe("the open dialog"));
+    EXPECT_EQ(ReadCashBook().size(), 4u);
+    EXPECT_EQ(EditText(page, IDC_IE_IMPORT_PATH), wxString::FromUTF8(file));
+}
+
+TEST_F(ImportExport, CashBookImportAsksForThePasswordWhileTheLockIsOn)
+{
+    g_lockSettings.m_bCashBookLock = true;
+    g_lockSettings.m_strPassword = "abc";
+    const std::string file = Write("in.csv", Gbk(kCashHeader) + "101,GuestA,2021-03-05 14:07:09,300,100,200,10\r");
+
+    CIEDlg dialog(MainFrame());
+    CAccountBookDlg* page = dialog.m_dlgAccountBook;
+    TypePath(page, IDC_IE_IMPORT_PATH, file);
+    wxTEST_DIALOG(Press(page, IDC_IE_IMPORT), AnswerPassword::Cancelling());
+    EXPECT_TRUE(ReadCashBook().empty());
+    wxTEST_DIALOG(Press(page, IDC_IE_IMPORT), AnswerPassword::Typing("ABC"));
+    EXPECT_TRUE(ReadCashBook().empty()) << "a wrong password imports nothing";
+
+    wxTEST_DIALOG(Press(page, IDC_IE_IMPORT), AnswerPassword::Typing("abc"));
+    const std::vector<CashRow> rows = ReadCashBook();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], (CashRow{"101", "GuestA", "2021-03-05 14:07:09", "300", "100", "200", TRUE}));
+
+    // The export is not guarded: any prompt here would fail the test.
+    TypePath(page, IDC_IE_EXPORT_PATH, PathOf("out.csv"));
+    Press(page, IDC_IE_EXPORT);
+    EXPECT_TRUE(fs::exists(PathOf("out.csv")));
+}
+
+// ------------------------------------------------------------- guest records
+
+TEST_F(ImportExport, GuestRecordsExportWritesTheFileAndItsImportAppendsACopyOfEveryStay)
+{
+    GetTheApp().m_dbRegister.ExecuteSQL(
+        U("INSERT INTO [register]([房间号],[姓名],[性别],[民族],[出生年月],[住房日期],[退房日期],[证件号],[籍贯],"
+          "[本人职务备注],[交钱],[押金]) VALUES "
+          "('101','张三',1,'汉族','1980-01-01 00:00:00','2021-03-05 08:07:09','2021-03-07 11:30:00',"
+          "'110101198001010011','北京市','','160','0'),"
+          "('203','李梅',0,'回族','1990-05-17 00:00:00','2021-03-06 21:00:05',NULL,"
+          "'320102199005170026','江苏省南京市','教师,班主任','120','20.000')"));
+    const std::vector<Stay> before = ReadStays();
+    ASSERT_EQ(before.size(), 2u);
+    const std::string file = PathOf("guests.csv");
+
+    CIEDlg dialog(MainFrame());
+    CCustomerDlg* page = dialog.m_dlgCustomer;
+    TypePath(page, IDC_IE_EXPORT_PATH, file);
+    Press(page, IDC_IE_EXPORT);
+    const std::string written = ReadFileText(file);
+    EXPECT_EQ(written.substr(0, 76), Gbk(kGuestHeader));
+    EXPECT_EQ(FromCodePage(written.substr(76), CP_OEMCP),
+              U("101,张三,男,汉族,1980-01-01 00:00:00,2021-03-05 08:07:09,2021-03-07 11:30:00,"
+                "110101198001010011,北京市,,160,0\r"
+                "203,李梅,女,回族,1990-05-17 00:00:00,2021-03-06 21:00:05,-1--1--1 -1:-1:-1,"
+                "320102199005170026,江苏省南京市,教师，班主任,120,20.000\r"))
+        << "the comma of a remark must not split it";
+    EXPECT_EQ(Progress(page), 100);
+
+    TypePath(page, IDC_IE_IMPORT_PATH, file);
+    Press(page, IDC_IE_IMPORT);
+    const std::vector<Stay> after = ReadStays();
+    ASSERT_EQ(after.size(), 4u);
+    for (size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        ExpectSameStay(after[i + 2], before[i]);
+    }
+    EXPECT_TRUE(after[3].running) << "a stay exported while running comes back running";
+    EXPECT_EQ(after[3].remarks, U("教师，班主任"));
+}
+
+// ------------------------------------------------------------- refusals
+
+TEST_F(ImportExport, FilesOfTheWrongKindAreRefusedInTheUiLanguageAndAddNothing)
+{
+    SeedCashBook("('101','GuestA','2021-03-05 14:07:09','300','100','200',1)");
+    const std::string sixFields = Write("six.csv", "a,b,c,d,e,f\r101,GuestA,2021-03-05 14:07:09,300,100,200,1\r");
+    const std::string shortRow =
+        Write("short.csv", Gbk(kCashHeader) + "101,GuestA,2021-03-05 14:07:09,300,100,200,1\r102,GuestB,x\r");
+    const std::string cashBook = Write("cash.csv", Gbk(kCashHeader) + "101,GuestA,2021-03-05 14:07:09,300,100,200,1\r");
+
+    auto refused = [](wxWindow* page, const std::string& file) {
+        TypePath(page, IDC_IE_IMPORT_PATH, file);
+        ExpectMessageBox box;
+        wxTEST_DIALOG(Press(page, IDC_IE_IMPORT), box);
+        return box.Shown();
+    };
+    {
+        CIEDlg dialog(MainFrame());
+        const wxString notCash = U("打开的不是账本文件，请重新选择文件。");
+        EXPECT_EQ(refused(dialog.m_dlgAccountBook, sixFields), notCash);
+        EXPECT_EQ(refused(dialog.m_dlgAccountBook, shortRow), notCash) << "no row is stored from a damaged file";
+        EXPECT_EQ(refused(dialog.m_dlgAccountBook, PathOf("missing.csv")), notCash);
+        EXPECT_EQ(refused(dialog.m_dlgCustomer, cashBook), U("打开的不是客户记录文件，请重新选择文件。"));
+    }
+    View()->OnLanguageEnglish();
+    CIEDlg dialog(MainFrame());
+    EXPECT_EQ(refused(dialog.m_dlgAccountBook, sixFields), "Can't open cashbook file,please retry.");
+    EXPECT_EQ(refused(dialog.m_dlgCustomer, cashBook), "Can't open Customerbook file,please retry.");
+
+    EXPECT_EQ(ReadCashBook().size(), 1u);
+    EXPECT_TRUE(ReadStays().empty());
+}
+
+TEST_F(ImportExport, ExportsThatCannotBeWrittenAreReported)
+{
+    SeedCashBook("('101','GuestA','2021-03-05 14:07:09','300','100','200',1)");
+    CIEDlg dialog(MainFrame());
+    CAccountBookDlg* page = dialog.m_dlgAccountBook;
+
+    const std::string noFolder = PathOf("no-such-folder/out.csv");
+    TypePath(page, IDC_IE_EXPORT_PATH, noFolder);
+    ExpectMessageBox cannotOpen;
+    wxTEST_DIALOG(Press(page, IDC_IE_EXPORT), cannotOpen);
+    EXPECT_EQ(cannotOpen.Shown(), "Can't open file " + wxString::FromUTF8(noFolder));
+
+    if (fs::exists("/dev/full")) {
+        TypePath(page, IDC_IE_EXPORT_PATH, "/dev/full");
+        ExpectMessageBox cannotWrite;
+        wxTEST_DIALOG(Press(page, IDC_IE_EXPORT), cannotWrite);
+        EXPECT_EQ(cannotWrite.Shown(), "Can't write file /dev/full");
+    }
+}
+
+TEST_F(ImportExport, ATypedPathOfAnExistingFileIsReplacedOnlyAfterAsking)
+{
+    const std::string file = Write("keep.csv", "precious");
+    CIEDlg dialog(MainFrame());
+    CCustomerDlg* page = dialog.m_dlgCustomer;
+    TypePath(page, IDC_IE_EXPORT_PATH, file);
+
+    ExpectMessageBox no(wxID_NO);
+    wxTEST_DIALOG(Press(page, IDC_IE_EXPORT), no);
+    EXPECT_EQ(no.Shown(), wxString::FromUTF8(file) + U(" 已存在。\n要替换它吗？"));
+    EXPECT_EQ(ReadFileText(file), "precious");
+
+    wxTEST_DIALOG(Press(page, IDC_IE_EXPORT), ExpectMessageBox(wxID_YES));
+    EXPECT_EQ(ReadFileText(file), Gbk(kGuestHeader)) << "an empty table exports the header alone";
+
+    // Save again on the file just written goes through the save dialog, which
+    // asks about replacing it itself; cancelled, the file stays as it is.
+    GetTheApp().m_dbRegister.ExecuteSQL(
+        U("INSERT INTO [register]([房间号],[姓名],[性别],[住房日期]) VALUES ('101','张三',1,'2021-03-05 08:07:09')"));
+    wxTEST_DIALOG(Press(page, IDC_IE_EXPORT),
+                  wxExpectModal<wxFileDialog>(wxString::FromUTF8(file), wxID_CANCEL).Describe("the save dialog"));
+    EXPECT_EQ(ReadFileText(file), Gbk(kGuestHeader));
+}

@@ -1,0 +1,601 @@
+// The guest-records window end to end: the list, the search dialog, modify
+// through the check-in dialog, delete, clear behind the password prompt and
+// the detail pop-ups of closed stays. The window is driven without being shown
+// (as the board's ShowModal would run it); its modeless search dialog and
+// pop-ups are real windows. The tables are read back afterwards.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <wx/app.h>
+#include <wx/dcmemory.h>
+#include <wx/listctrl.h>
+#include <wx/msgdlg.h>
+#include <wx/testing.h>
+#include <wx/toolbar.h>
+
+#include "CCashbookset.h"
+#include "CMainFrame.h"
+#include "CNoticeDlg.h"
+#include "CPasswordDlg.h"
+#include "CQuillan2021App.h"
+#include "CRegisterset.h"
+#include "CUserRWnd.h"
+#include "CUserSearchDlg.h"
+#include "DialogDrivers.h"
+#include "Globals.h"
+#include "GuiTestSupport.h"
+#include "LockSettings.h"
+
+namespace {
+
+wxString U(const char* utf8)
+{
+    return wxString::FromUTF8(utf8);
+}
+
+// ------------------------------------------------------------- tables
+
+struct StaySeed
+{
+    const char* room;
+    const char* name;
+    const char* checkIn;
+    const char* checkOut;  // nullptr: the guest is still in
+    const char* idNumber = "110101198001010011";
+    const char* paid = "100";
+    const char* deposit = "0";
+    const char* nation = "汉族";
+    int sex = 1;
+};
+
+wxString Quoted(const char* text)
+{
+    wxString s = U(text);
+    s.Replace("'", "''");
+    return "'" + s + "'";
+}
+
+void SeedStays(const std::vector<StaySeed>& rows)
+{
+    CDatabase& db = GetTheApp().m_dbRegister;
+    db.ExecuteSQL("DELETE FROM [register]");
+    for (const StaySeed& s : rows)
+        db.ExecuteSQL(U("INSERT INTO [register]([房间号],[姓名],[性别],[民族],[出生年月],[住房日期],[退房日期],"
+                        "[证件号],[籍贯],[本人职务备注],[交钱],[押金]) VALUES (") +
+                      Quoted(s.room) + "," + Quoted(s.name) + wxString::Format(",%d,", s.sex) + Quoted(s.nation) +
+                      ",'1980-01-01 00:00:00'," + Quoted(s.checkIn) + "," +
+                      (s.checkOut ? Quoted(s.checkOut) : wxString("NULL")) + "," + Quoted(s.idNumber) + "," +
+                      Quoted("北京") + "," + Quoted("") + "," + Quoted(s.paid) + "," + Quoted(s.deposit) + ")");
+}
+
+void SeedCashRow(const char* room, const char* name, const char* time, const char* amount)
+{
+    GetTheApp().m_dbCashbook.ExecuteSQL(U("INSERT INTO [cashbook]([房间号],[姓名],[时间],[交钱],[押金],[交易金额],"
+                                          "[状态]) VALUES (") +
+                                        Quoted(room) + "," + Quoted(name) + "," + Quoted(time) + ",'100','0'," +
+                                        Quoted(amount) + ",1)");
+}
+
+struct StoredStay
+{
+    CString room, name, paid, deposit;
+    bool open = false;
+};
+
+std::vector<StoredStay> ReadStays()
+{
+    CRegisterset rs(&GetTheApp().m_dbRegister);
+    rs.Open(CRecordset::dynaset);
+    std::vector<StoredStay> stays;
+    for (; !rs.IsEOF(); rs.MoveNext())
+        stays.push_back({rs.m_strRoomNo, rs.m_strName, rs.m_strPaid, rs.m_strDeposit,
+                         rs.m_dtCheckOut.GetStatus() == COleDateTime::null});
+    return stays;
+}
+
+std::vector<CString> StoredNames()
+{
+    std::vector<CString> names;
+    for (const StoredStay& s : ReadStays())
+        names.push_back(s.name);
+    return names;
+}
+
+// ------------------------------------------------------------- the window
+
+std::vector<CString> ListedNames(const CUserRWnd& w)
+{
+    std::vector<CString> names;
+    for (long row = 0; row < w.m_listRecords->GetItemCount(); ++row)
+        names.push_back(w.m_listRecords->GetItemText(row, 1));
+    return names;
+}
+
+// Rows and entries must tell the same stays, row for row.
+void ExpectListInStep(const CUserRWnd& w)
+{
+    ASSERT_EQ(size_t(w.m_listRecords->GetItemCount()), w.m_vRecords.size());
+    for (size_t i = 0; i < w.m_vRecords.size(); ++i)
+        EXPECT_EQ(w.m_listRecords->GetItemText(long(i), 1), w.m_vRecords[i].m_strName) << "row " << i;
+}
+
+void SendListEvent(CUserRWnd& w, wxEventType type, long row)
+{
+    wxListEvent event(type, IDC_RECORDS_LIST);
+    event.SetEventObject(w.m_listRecords);
+    event.m_itemIndex = row;
+    w.m_listRecords->GetEventHandler()->ProcessEvent(event);
+}
+
+// A click on a row: the row takes the selection and the window hears of it.
+void ClickRow(CUserRWnd& w, long row)
+{
+    if (row >= 0)
+        w.m_listRecords->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    SendListEvent(w, wxEVT_LIST_ITEM_SELECTED, row);
+}
+
+void DoubleClickRow(CUserRWnd& w, long row)
+{
+    ClickRow(w, row);
+    SendListEvent(w, wxEVT_LIST_ITEM_ACTIVATED, row);
+}
+
+void Command(CUserRWnd& w, int id)
+{
+    wxCommandEvent event(wxEVT_TOOL, id);
+    event.SetEventObject(w.m_wndToolBar);
+    w.m_wndToolBar->GetEventHandler()->ProcessEvent(event);
+}
+
+bool ModifyEnabled(const CUserRWnd& w)
+{
+    return w.m_wndToolBar->GetToolEnabled(ID_RECORDS_MODIFY);
+}
+
+// Opens the window as the board does, without showing it.
+std::unique_ptr<CUserRWnd> OpenRecords()
+{
+    auto window = std::make_unique<CUserRWnd>(MainFrame());
+    window->InitDialog();
+    return window;
+}
+
+// Types into the search dialog and presses its search button; the posted
+// message is handled before this returns.
+void SearchFor(CUserRWnd& w, int key, const wxString& text)
+{
+    CUserSearchDlg* dlg = w.m_pSearchDlg.get();
+    ASSERT_NE(dlg, nullptr);
+    dlg->m_comboKey->SetSelection(key);
+    DialogDriving::EnterText(dlg, IDC_SEARCH_TEXT, text);
+    ASSERT_TRUE(DialogDriving::PressButton(dlg, IDC_SEARCH_OK));
+    wxTheApp->ProcessPendingEvents();
+}
+
+// Answers the password prompt with a typed text; a refused one leaves the
+// prompt open and the clerk then cancels.
+class ExpectPasswordPrompt : public wxExpectModalBase<CPasswordDlg, ExpectPasswordPrompt>
+{
+public:
+    explicit ExpectPasswordPrompt(const wxString& typed, bool cancel = false) : m_typed(typed), m_cancel(cancel) {}
+
+protected:
+    int OnInvoked(CPasswordDlg* dlg) const override
+    {
+        using namespace DialogDriving;
+        dlg->SetReturnCode(0);
+        if (!m_cancel) {
+            EnterText(dlg, IDC_PASSWORD_EDIT, m_typed);
+            PressButton(dlg, IDC_PASSWORD_OK);
+        }
+        if (dlg->GetReturnCode() == 0)
+            PressButton(dlg, IDC_PASSWORD_CANCEL);
+        return ResultOf(dlg);
+    }
+    wxString GetDefaultDescription() const override { return "the password prompt"; }
+
+private:
+    wxString m_typed;
+    bool m_cancel;
+};
+
+// Every test starts in Chinese from the same four stays, two of them closed,
+// and a cash book holding the check-out of the first closed one.
+class Records : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_language = g_nLanguage;
+        m_password = g_lockSettings.m_strPassword;
+        g_nLanguage = 1;
+        SeedStays({
+            {"101", "张三", "2021-03-01 09:05:00", "2021-03-04 14:05:30", "110101198001010011", "100", "0"},
+            {"102", "李梅", "2021-03-02 10:00:00", nullptr, "320102199005170026", "120", "20", "回族", 0},
+            {"103", "王五", "2021-03-03 11:00:00", "2021-03-05 08:00:00", "110101198001010022", "80", "0"},
+            {"101", "张三", "2021-04-01 12:00:00", nullptr, "110101198001010011", "90", "10"},
+        });
+        GetTheApp().m_dbCashbook.ExecuteSQL("DELETE FROM [cashbook]");
+        SeedCashRow("103", "王五", "2021-03-05 08:00:00", "999");  // another stay's check-out
+        SeedCashRow("101", "张三", "2021-03-04 14:05:30", "300.000000");
+    }
+    void TearDown() override
+    {
+        g_nLanguage = m_language;
+        g_lockSettings.m_strPassword = m_password;
+    }
+
+    int m_language = 1;
+    std::string m_password;
+};
+
+}  // namespace
+
+// ------------------------------------------------------------- the list
+
+TEST_F(Records, ListsEveryStayInTableOrder)
+{
+    auto w = OpenRecords();
+    EXPECT_EQ(w->GetTitle(), U("客户记录"));
+    EXPECT_EQ(ListedNames(*w), (std::vector<CString>{U("张三"), U("李梅"), U("王五"), U("张三")}));
+    ExpectListInStep(*w);
+    wxListCtrl& list = *w->m_listRecords;
+    EXPECT_EQ(list.GetColumnCount(), 12);
+    EXPECT_EQ(list.GetItemText(0, 6), U("2021年03月04日14时05分"));
+    EXPECT_EQ(list.GetItemText(1, 6), "") << "a running stay has no check-out";
+    EXPECT_EQ(list.GetItemText(1, 2), U("女"));
+    EXPECT_EQ(list.GetItemText(1, 3), U("回族"));
+    EXPECT_EQ(list.GetItemText(1, 10), "120");
+    EXPECT_FALSE(ModifyEnabled(*w)) << "nothing is selected yet";
+    EXPECT_FALSE(w->m_pRegisterset->IsOpen()) << "the recordset is closed between commands";
+}
+
+TEST_F(Records, EnglishChangesTheHeadersButNotTheCells)
+{
+    g_nLanguage = 2;
+    auto w = OpenRecords();
+    EXPECT_EQ(w->GetTitle(), "User Record");
+    wxListItem header;
+    header.SetMask(wxLIST_MASK_TEXT);
+    w->m_listRecords->GetColumn(5, header);
+    EXPECT_EQ(header.GetText(), "HouseingDate");
+    EXPECT_EQ(w->m_listRecords->GetItemText(1, 2), U("女"));
+    EXPECT_EQ(w->m_listRecords->GetItemText(0, 5), U("2021年03月01日09时05分"));
+}
+
+TEST_F(Records, AStayWithoutNationDoesNotHideTheOthers)
+{
+    SeedStays({{"101", "张三", "2021-03-01 09:05:00", nullptr, "1", "100", "0", ""},
+               {"102", "李梅", "2021-03-02 10:00:00", nullptr}});
+    auto w = OpenRecords();
+    EXPECT_EQ(ListedNames(*w), (std::vector<CString>{U("张三"), U("李梅")}));
+
+    SeedStays({});
+    auto empty = OpenRecords();
+    EXPECT_EQ(empty->m_listRecords->GetItemCount(), 0);
+    EXPECT_TRUE(empty->m_vRecords.empty());
+}
+
+TEST_F(Records, ModifyButtonFollowsTheSelectedRow)
+{
+    auto w = OpenRecords();
+    ClickRow(*w, 1);
+    EXPECT_TRUE(ModifyEnabled(*w)) << "an open stay";
+    ClickRow(*w, 2);
+    EXPECT_FALSE(ModifyEnabled(*w)) << "a closed stay";
+    ClickRow(*w, 3);
+    EXPECT_TRUE(ModifyEnabled(*w));
+    ClickRow(*w, -1);
+    EXPECT_FALSE(ModifyEnabled(*w)) << "a click beside the rows";
+}
+
+// ------------------------------------------------------------- search
+
+TEST_F(Records, SearchListsOnlyExactMatchesAndKeepsTheResult)
+{
+    auto w = OpenRecords();
+    Command(*w, ID_RECORDS_SEARCH);
+    CUserSearchDlg* dlg = w->m_pSearchDlg.get();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_TRUE(dlg->IsShown());
+    EXPECT_EQ(dlg->GetTitle(), U("客户记录搜索"));
+    EXPECT_EQ(DialogDriving::Entries(dlg, IDC_SEARCH_KEY), (std::vector<wxString>{U("姓名"), U("证件号")}));
+    EXPECT_EQ(w->m_bSearchMode, 1);
+
+    SearchFor(*w, SEARCH_BY_NAME, U("张三"));
+    EXPECT_EQ(ListedNames(*w), (std::vector<CString>{U("张三"), U("张三")}));
+    ExpectListInStep(*w);
+    EXPECT_EQ(w->m_listRecords->GetItemText(1, 10), "90") << "the second stay of the same guest";
+
+    SearchFor(*w, SEARCH_BY_NAME, U(""));
+    EXPECT_EQ(w->m_listRecords->GetItemCount(), 2) << "an empty search text changes nothing";
+
+    SearchFor(*w, SEARCH_BY_NAME, U("张三 "));
+    EXPECT_EQ(w->m_listRecords->GetItemCount(), 0);
+    SearchFor(*w, SEARCH_BY_NAME, U("张"));
+    EXPECT_EQ(w->m_listRecords->GetItemCount(), 0);
+
+    SearchFor(*w, SEARCH_BY_ID_NUMBER, "320102199005170026");
+    EXPECT_EQ(ListedNames(*w), (std::vector<CString>{U("李梅")}));
+    EXPECT_EQ(DialogDriving::TextOf(dlg, IDC_SEARCH_TEXT), "320102199005170026") << "the dialog stays with its text";
+
+    // Enter in the text field searches as the button does.
+    DialogDriving::EnterText(dlg, IDC_SEARCH_TEXT, U("王五"));
+    dlg->m_comboKey->SetSelection(SEARCH_BY_NAME);
+    wxCommandEvent enter(wxEVT_TEXT_ENTER, IDC_SEARCH_TEXT);
+    enter.SetEventObject(dlg->FindWindow(IDC_SEARCH_TEXT));
+    dlg->FindWindow(IDC_SEARCH_TEXT)->GetEventHandler()->ProcessEvent(enter);
+    wxTheApp->ProcessPendingEvents();
+    EXPECT_EQ(ListedNames(*w), (std::vector<CString>{U("王五")}));
+
+    // Closing the dialog ends search mode but keeps the result listed.
+    dlg->Close();
+    wxTheApp->ProcessPendingEvents();
+    EXPECT_EQ(w->m_bSearchMode, 0);
+    EXPECT_EQ(ListedNames(*w), (std::vector<CString>{U("王五")}));
+    EXPECT_TRUE(DialogDriving::PumpUntil([&] { return w->m_pSearchDlg.get() == nullptr; }, 5000))
+        << "the closed dialog goes";
+}
+
+TEST_F(Records, SearchDialogPostsTheKeyAndClosesOnce)
+{
+    // A stand-in records window that counts what the dialog posts.
+    wxFrame receiver(nullptr, wxID_ANY, "receiver");
+    std::vector<std::pair<int, int>> posted;
+    receiver.Bind(EVT_RECORD_MESSAGE, [&](wxCommandEvent& e) { posted.push_back({e.GetId(), e.GetInt()}); });
+
+    g_nLanguage = 2;
+    auto* dlg = new CUserSearchDlg(&receiver);
+    dlg->Show();
+    EXPECT_EQ(dlg->GetTitle(), "Search record");
+    EXPECT_EQ(DialogDriving::TextOf(dlg, IDC_SEARCH_OK), "Search");
+    DialogDriving::PickEntry(dlg, IDC_SEARCH_KEY, "IDNumber");
+    DialogDriving::PressButton(dlg, IDC_SEARCH_OK);
+    EXPECT_TRUE(posted.empty()) << "posted, not sent";
+    wxTheApp->ProcessPendingEvents();
+    dlg->Close();
+    dlg->Close();  // a second close of a window on its way out
+    wxTheApp->ProcessPendingEvents();
+    EXPECT_EQ(posted, (std::vector<std::pair<int, int>>{{WM_SEARCH_RECORD, 1}, {WM_SEARCH_CLOSED, 1}}));
+    wxTheApp->ProcessIdle();
+}
+
+// ------------------------------------------------------------- modify
+
+TEST_F(Records, ModifyWritesTheStayAndMoneyInItsNormalForm)
+{
+    auto w = OpenRecords();
+    ClickRow(*w, 1);
+    CheckInForm form;
+    form.name = U("李梅梅");
+    form.paid = "88.5";
+    form.deposit = "abc";
+    wxExpectModal<CRegisterDlg> clerk(form);
+    wxTEST_DIALOG(Command(*w, ID_RECORDS_MODIFY), clerk);
+    for (const std::string& p : clerk.Seen().problems)
+        ADD_FAILURE() << "dialog driver: " << p;
+    EXPECT_EQ(clerk.Seen().roomOffered, "102");
+
+    const std::vector<StoredStay> stays = ReadStays();
+    ASSERT_EQ(stays.size(), 4u);
+    EXPECT_EQ(stays[1].name, U("李梅梅"));
+    EXPECT_EQ(stays[1].paid, "88.5000");
+    EXPECT_EQ(stays[1].deposit, ".0000");
+    EXPECT_TRUE(stays[1].open) << "modifying keeps the stay running";
+    EXPECT_EQ(stays[0].name, U("张三")) << "no other stay changes";
+
+    EXPECT_EQ(w->m_listRecords->GetItemText(1, 1), U("李梅梅"));
+    EXPECT_EQ(w->m_listRecords->GetItemText(1, 10), "88.5000");
+    EXPECT_EQ(w->m_listRecords->GetItemText(1, 11), ".0000");
+    EXPECT_EQ(w->m_vRecords[1].m_strPaid, "88.5000");
+
+    // The same row can be modified again: the entry still finds its stay.
+    CheckInForm again;
+    again.remarks = U("回头客");
+    wxExpectModal<CRegisterDlg> second(again);
+    wxTEST_DIALOG(Command(*w, ID_RECORDS_MODIFY), second);
+    EXPECT_EQ(w->m_listRecords->GetItemText(1, 9), U("回头客"));
+    EXPECT_EQ(w->m_listRecords->GetItemText(1, 10), "88.5000");
+}
+
+TEST_F(Records, ModifyAsksForARowAndLeavesADeletedStayAlone)
+{
+    auto w = OpenRecords();
+    ExpectMessageBox ask;
+    wxTEST_DIALOG(Command(*w, ID_RECORDS_MODIFY), ask);
+    EXPECT_EQ(ask.Shown(), U("请选择一条记录！"));
+
+    ClickRow(*w, 1);
+    GetTheApp().m_dbRegister.ExecuteSQL(U("DELETE FROM [register] WHERE [姓名]='李梅'"));
+    Command(*w, ID_RECORDS_MODIFY);  // no dialog, no message
+    EXPECT_EQ(w->m_listRecords->GetItemText(1, 1), U("李梅"));
+}
+
+TEST_F(Records, DoubleClickOnAnOpenStayModifiesItInEitherMode)
+{
+    auto w = OpenRecords();
+    CheckInForm form;
+    form.paid = "0";
+    wxExpectModal<CRegisterDlg> clerk(form);
+    wxTEST_DIALOG(DoubleClickRow(*w, 3), clerk);
+    EXPECT_EQ(ReadStays()[3].paid, ".0000");
+
+    Command(*w, ID_RECORDS_SEARCH);
+    CheckInForm inSearch;
+    inSearch.paid = "15";
+    wxExpectModal<CRegisterDlg> searching(inSearch);
+    wxTEST_DIALOG(DoubleClickRow(*w, 1), searching);
+    EXPECT_EQ(ReadStays()[1].paid, "15.0000");
+}
+
+// ------------------------------------------------------------- delete
+
+TEST_F(Records, DeleteInAFilteredListRemovesThatStayOnly)
+{
+    auto w = OpenRecords();
+    Command(*w, ID_RECORDS_SEARCH);
+    SearchFor(*w, SEARCH_BY_NAME, U("张三"));
+    ASSERT_EQ(w->m_listRecords->GetItemCount(), 2);
+
+    ClickRow(*w, 1);
+    wxTEST_DIALOG(Command(*w, ID_RECORDS_DELETE), wxExpectModal<wxMessageDialog>(wxID_NO));
+    EXPECT_EQ(ReadStays().size(), 4u) << "No keeps the stay";
+
+    wxTEST_DIALOG(Command(*w, ID_RECORDS_DELETE), wxExpectModal<wxMessageDialog>(wxID_YES));
+    const std::vector<StoredStay> stays = ReadStays();
+    ASSERT_EQ(stays.size(), 3u);
+    EXPECT_EQ(stays[0].paid, "100") << "the other stay of the same guest stays";
+    EXPECT_EQ(StoredNames(), (std::vector<CString>{U("张三"), U("李梅"), U("王五")}));
+    ExpectListInStep(*w);
+    EXPECT_EQ(w->GetSelectionMark(), 0) << "the row above takes the selection";
+
+    // Deleting the first and then the last remaining row.
+    ClickRow(*w, 0);
+    wxTEST_DIALOG(Command(*w, ID_RECORDS_DELETE), wxExpectModal<wxMessageDialog>(wxID_YES));
+    EXPECT_EQ(w->m_listRecords->GetItemCount(), 0);
+    EXPECT_TRUE(w->m_vRecords.empty());
+    EXPECT_EQ(ReadStays().size(), 2u);
+
+    ExpectMessageBox ask;
+    wxTEST_DIALOG(Command(*w, ID_RECORDS_DELETE), ask);
+    EXPECT_EQ(ask.Shown(), U("请选择一条记录！"));
+}
+
+TEST_F(Records, DeletingTheFirstRowSelectsTheNewFirstRow)
+{
+    auto w = OpenRecords();
+    ClickRow(*w, 0);
+    wxTEST_DIALOG(Command(*w, ID_RECORDS_DELETE), wxExpectModal<wxMessageDialog>(wxID_YES));
+    EXPECT_EQ(ListedNames(*w), (std::vector<CString>{U("李梅"), U("王五"), U("张三")}));
+    EXPECT_EQ(w->GetSelectionMark(), 0);
+    EXPECT_TRUE(ModifyEnabled(*w)) << "the new first row is an open stay";
+}
+
+// ------------------------------------------------------------- clear
+
+TEST_F(Records, ClearDeletesClosedStaysBehindThePassword)
+{
+    g_lockSettings.m_strPassword = "abc";
+    auto w = OpenRecords();
+
+    wxTEST_DIALOG(Command(*w, ID_RECORDS_CLEAR), ExpectPasswordPrompt("", true));
+    EXPECT_EQ(ReadStays().size(), 4u);
+    wxTEST_DIALOG(Command(*w, ID_RECORDS_CLEAR), ExpectPasswordPrompt("ABC"));
+    EXPECT_EQ(ReadStays().size(), 4u) << "a wrong password clears nothing";
+    EXPECT_EQ(w->m_listRecords->GetItemCount(), 4);
+
+    wxTEST_DIALOG(Command(*w, ID_RECORDS_CLEAR), ExpectPasswordPrompt("abc"));
+    const std::vector<StoredStay> stays = ReadStays();
+    ASSERT_EQ(stays.size(), 2u);
+    EXPECT_TRUE(stays[0].open && stays[1].open);
+    EXPECT_EQ(ListedNames(*w), (std::vector<CString>{U("李梅"), U("张三")}));
+    ExpectListInStep(*w);
+    CCashbookset cash(&GetTheApp().m_dbCashbook);
+    cash.Open(CRecordset::dynaset);
+    EXPECT_EQ(cash.GetRecordCount(), 2) << "the cash book is not touched";
+
+    // Row 1 is now the second open stay, not the second stay listed before.
+    CheckInForm form;
+    form.remarks = U("续住");
+    wxExpectModal<CRegisterDlg> clerk(form);
+    wxTEST_DIALOG(DoubleClickRow(*w, 1), clerk);
+    EXPECT_EQ(clerk.Seen().roomOffered, "101");
+    EXPECT_EQ(w->m_listRecords->GetItemText(1, 9), U("续住"));
+}
+
+// ------------------------------------------------------------- detail pop-ups
+
+TEST_F(Records, DoubleClickOnAClosedStayShowsItsDetailsAndConsumption)
+{
+    auto w = OpenRecords();
+    DoubleClickRow(*w, 0);
+    CNoticeDlg* popup = w->m_dlgNotice[0].get();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_TRUE(popup->IsShown());
+    EXPECT_EQ(popup->m_nMode, 1);
+    EXPECT_EQ(popup->GetTitle(), U("查看"));
+    EXPECT_EQ(w->m_nNoticeSlot, 0x10100);
+    EXPECT_TRUE(popup->m_strText1.StartsWith(U("房间号:101 \n姓名:张三 \n性别:男 ")));
+    EXPECT_NE(popup->m_strText1.Find(U("退房时间:2021年3月4日14:5 ")), wxNOT_FOUND);
+    EXPECT_EQ(popup->m_strText2, U("消费:￥ 300.000000")) << "the cash-book row written at its check-out";
+    EXPECT_FALSE(w->m_pCashbookset->IsOpen());
+
+    // A closed stay without a cash-book row of its check-out time.
+    GetTheApp().m_dbCashbook.ExecuteSQL("DELETE FROM [cashbook]");
+    DoubleClickRow(*w, 2);
+    CNoticeDlg* second = w->m_dlgNotice[1].get();
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->m_strText2, U("消费:￥ 0.00f"));
+
+    DoubleClickRow(*w, -1);  // beside the rows: nothing
+    EXPECT_EQ(w->FreeNoticeSlot(), 2);
+}
+
+TEST_F(Records, FivePopUpsAtMostAndAClosedOneFreesItsSlot)
+{
+    auto w = OpenRecords();
+    for (int i = 0; i < CUserRWnd::kNoticeSlots; ++i)
+        DoubleClickRow(*w, i % 2 == 0 ? 0 : 2);
+    EXPECT_EQ(w->FreeNoticeSlot(), -1);
+    CNoticeDlg* third = w->m_dlgNotice[2].get();
+
+    DoubleClickRow(*w, 0);  // a sixth: nothing happens
+    EXPECT_EQ(w->m_dlgNotice[2].get(), third);
+    EXPECT_EQ(w->m_nNoticeSlot, 0x10104);
+
+    third->Close();
+    EXPECT_EQ(w->FreeNoticeSlot(), 2);
+    DoubleClickRow(*w, 2);
+    EXPECT_EQ(w->m_nNoticeSlot, 0x10102);
+    ASSERT_NE(w->m_dlgNotice[2].get(), nullptr);
+    EXPECT_TRUE(w->m_dlgNotice[2]->m_strText1.Contains(U("王五")));
+}
+
+TEST_F(Records, NoPopUpWhileSearching)
+{
+    auto w = OpenRecords();
+    Command(*w, ID_RECORDS_SEARCH);
+    DoubleClickRow(*w, 0);
+    EXPECT_EQ(w->FreeNoticeSlot(), 0);
+
+    w->m_pSearchDlg->Close();
+    wxTheApp->ProcessPendingEvents();
+    DoubleClickRow(*w, 0);
+    EXPECT_NE(w->m_dlgNotice[0].get(), nullptr) << "search mode ended with the dialog";
+}
+
+TEST_F(Records, PopUpPaintsDetailsOnCreamAndConsumptionInRedBelow)
+{
+    CNoticeDlg popup(MainFrame());
+    popup.m_nMode = 1;
+    FormatStayDetail(GuestRecord(), 1, true, "120.0000", popup.m_strText1, popup.m_strText2);
+    const wxSize client(420, 460);
+    wxBitmap picture(client);
+    {
+        wxMemoryDC dc(picture);
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        popup.Draw(dc, client);
+    }
+    const wxImage image = picture.ConvertToImage();
+    auto isCream = [&](int x, int y) {
+        return image.GetRed(x, y) == 254 && image.GetGreen(x, y) == 248 && image.GetBlue(x, y) == 230;
+    };
+    auto isRed = [&](int x, int y) { return image.GetRed(x, y) > 200 && image.GetGreen(x, y) < 80; };
+    EXPECT_TRUE(isCream(15, 15)) << "inside the frame";
+    EXPECT_FALSE(isCream(5, 5)) << "outside the frame";
+    int firstRed = -1, darkAbove = 0;
+    for (int y = 0; y < client.y; ++y)
+        for (int x = 0; x < client.x; ++x) {
+            if (firstRed < 0 && isRed(x, y))
+                firstRed = y;
+            if (y > 11 && y < 355 && x > 11 && x < client.x - 11 && image.GetRed(x, y) < 60)
+                ++darkAbove;
+        }
+    EXPECT_GE(firstRed, 355) << "the consumption line starts 355 pixels down";
+    EXPECT_GT(darkAbove, 0) << "the detail text is drawn in black";
+}
