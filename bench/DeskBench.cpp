@@ -14,7 +14,9 @@
 #include "CMainFrame.h"
 #include "CQuillan2021App.h"
 #include "CQuillan2021View.h"
+#include "CPasswordDlg.h"
 #include "CSplashWnd.h"
+#include "CUserRWnd.h"
 #include "DialogDrivers.h"
 #include "Globals.h"
 #include "TestEnvironment.h"
@@ -120,6 +122,17 @@ void MeasureStays()
     Report("check-out: OK to the refreshed row", Median(checkOuts), 50);
 }
 
+// Last: clearing empties the history the other measures read.
+void MeasureRecords()
+{
+    Report("guest-records window filled (100,000 stays)", MedianOf(3, [] { TimeToOpen<CUserRWnd>(); }));
+    CUserRWnd window(&Board()->GetListCtrl());
+    window.InitDialog();
+    const auto start = Clock::now();
+    wxTEST_DIALOG(window.OnClearRecords(), wxExpectDismissableModal<CPasswordDlg>(wxID_OK));
+    Report("guest records: clear the checked-out stays", Milliseconds(start));
+}
+
 void MeasureBoard()
 {
     CQuillan2021View* board = Board();
@@ -158,6 +171,7 @@ private:
             Report("start-up to the board drawn, without the splash", Milliseconds(m_start) - m_splashMs, 500);
             MeasureBoard();
             MeasureStays();
+            MeasureRecords();
             g_result = 0;
         } catch (const std::exception& e) {
             std::fprintf(stderr, "bench_desk: %s\n", e.what());

@@ -8,9 +8,12 @@
 #include <wx/wupdlock.h>
 #include "BoardOrder.h"
 #include "CAddHouse.h"
+#include "CCashBookDlg.h"
 #include "CDlgRightView.h"
 #include "CExchangeHDlg.h"
+#include "CIEDlg.h"
 #include "CMainFrame.h"
+#include "CPasswordDlg.h"
 #include "CQuillan2021App.h"
 #include "CQuillan2021Doc.h"
 #include "CRegEndDlg.h"
@@ -19,6 +22,7 @@
 #include "CRewardDlg.h"
 #include "CRightView.h"
 #include "CSetupPS.h"
+#include "CUserRWnd.h"
 #include "Globals.h"
 #include "LanguageTexts.h"
 #include "LockSettings.h"
@@ -127,6 +131,9 @@ void CQuillan2021View::BindCommands()
         {ID_LARGE_ICONS, &CQuillan2021View::OnLargeIcons},
         {ID_SMALL_ICONS, &CQuillan2021View::OnSmallIcons},
         {ID_EXTRA_LARGE_ICONS, &CQuillan2021View::OnExtraLargeIcons},
+        {ID_VIEW_RECORDS, &CQuillan2021View::OnViewRecords},
+        {ID_CASHBOOK, &CQuillan2021View::OnCashBook},
+        {ID_EXPORT_IMPORT, &CQuillan2021View::OnImportExport},
         {ID_SETUP_PASSWORD, &CQuillan2021View::OnPassword},
         {ID_REWARD, &CQuillan2021View::OnReward},
         {ID_CALCULATOR, &CQuillan2021View::OnCalculator},
@@ -532,6 +539,29 @@ void CQuillan2021View::OnDeleteRoom()
     }
     LoadRooms();
     MarkRow(row - 1);
+}
+
+void CQuillan2021View::OnViewRecords()
+{
+    CUserRWnd window(m_pList);
+    window.ShowModal();
+}
+
+void CQuillan2021View::OnCashBook()
+{
+    CCashBookDlg dialog(m_pList);
+    if (g_lockSettings.m_bCashBookLock) {
+        CPasswordDlg prompt(m_pList);
+        if (prompt.ShowModal() == wxID_CANCEL)
+            return;
+    }
+    dialog.ShowModal();
+}
+
+void CQuillan2021View::OnImportExport()
+{
+    CIEDlg dialog(m_pList);
+    dialog.ShowModal();
 }
 
 void CQuillan2021View::OnPassword()

@@ -50,6 +50,10 @@ public:
     void OnDeleteRoom();
 
     // Windows opened from the board.
+    void OnViewRecords();
+    // The cash book, behind the password when its lock is on.
+    void OnCashBook();
+    void OnImportExport();
     void OnPassword();
     void OnReward();
     void OnCalculator();

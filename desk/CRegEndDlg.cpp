@@ -3,7 +3,6 @@
 #include "DialogTexts.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <wx/button.h>
 #include <wx/combobox.h>
 #include <wx/dcclient.h>
@@ -14,18 +13,9 @@
 #include "CHouseset.h"
 #include "CQuillan2021App.h"
 #include "CRegisterset.h"
-#include "CodePage.h"
 #include "Globals.h"
 #include "MessageBox.h"
 #include "StayDays.h"
-
-double ParseMoney(const CString& text)
-{
-    // Amounts were typed by clerks and stored as text; atof takes the leading
-    // number and gives 0 for anything else, so a stray unit never breaks the bill.
-    const std::string bytes = ToCodePage(text, CP_OEMCP);
-    return std::atof(bytes.c_str());
-}
 
 double ComputeBillTotal(int days, const CString& price)
 {

@@ -7,6 +7,7 @@
 
 #include "CDialogEx.h"
 #include "COleDateTime.h"
+#include "Money.h"
 #include "WinTypes.h"
 
 class wxComboBox;
@@ -22,10 +23,6 @@ enum : int {
     IDC_REGEND_OK = 1,
     IDC_REGEND_CANCEL = 2,
 };
-
-// An amount stored as text, read as the leading decimal number of its OEM
-// form; text that is no number counts 0.
-double ParseMoney(const CString& text);
 
 // The bill total: days stayed times the room's price text.
 double ComputeBillTotal(int days, const CString& price);

@@ -6,7 +6,7 @@
 
 extern int g_nLanguage;          // 1 Chinese, 2 English; 0 until the settings file is read
 extern int g_nIconMode;          // 1 small rows, 2 large rows, 3 extra-large icons
-extern int g_nSelectedRoomIndex; // board row drawn by the detail pane (also a chart counter)
+extern int g_nSelectedRoomIndex; // board row drawn by the detail pane
 extern int g_nSelectedItem;      // marked board row for the reservation commands, -1 when none
 extern CString g_strSelectedRoom; // room number of that row
 extern std::vector<bool> g_vHourlyDue; // per board row: the blink phase of an overdue hourly room

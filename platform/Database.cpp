@@ -243,6 +243,41 @@ void CDatabase::ExecuteSQL(const CString& sql)
     m_impl->NoteWrite(std::string(), 0);
 }
 
+BOOL CDatabase::BeginTrans()
+{
+    if (!m_impl)
+        throw CDBException("The database is not open");
+    Check(SQLSetConnectAttr(m_impl->dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0), SQL_HANDLE_DBC,
+          m_impl->dbc, "cannot begin a transaction");
+    return TRUE;
+}
+
+// Ends the transaction and goes back to a commit per write.
+static void EndTransaction(SQLHDBC dbc, SQLSMALLINT completion)
+{
+    const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc, completion);
+    SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0);
+    Check(rc, SQL_HANDLE_DBC, dbc, "cannot end the transaction");
+}
+
+BOOL CDatabase::CommitTrans()
+{
+    if (!m_impl)
+        throw CDBException("The database is not open");
+    EndTransaction(m_impl->dbc, SQL_COMMIT);
+    return TRUE;
+}
+
+BOOL CDatabase::Rollback()
+{
+    if (!m_impl)
+        throw CDBException("The database is not open");
+    EndTransaction(m_impl->dbc, SQL_ROLLBACK);
+    // Any row may hold its old values again.
+    m_impl->NoteWrite(std::string(), 0);
+    return TRUE;
+}
+
 // ---------------------------------------------------------------------------
 // Field exchange
 

@@ -43,6 +43,12 @@ public:
     // Runs a statement that returns no rows; the SQL text is the program's own.
     void ExecuteSQL(const CString& sql);
 
+    // Writes between BeginTrans and CommitTrans reach the file together, in
+    // one commit; Rollback undoes them. Without BeginTrans each write commits.
+    BOOL BeginTrans();
+    BOOL CommitTrans();
+    BOOL Rollback();
+
     struct Impl;
     Impl* GetImpl() const { return m_impl.get(); }
 

@@ -10,16 +10,12 @@
 #include <wx/graphics.h>
 #include <wx/pen.h>
 #include <wx/settings.h>
-
-#ifdef __WXGTK__
-#include <dlfcn.h>
-#endif
-
 #include "CCashbookset.h"
 #include "CQuillan2021App.h"
 #include "CashBookFigures.h"
 #include "Globals.h"
 #include "MessageBox.h"
+#include "ModelessInput.h"
 #include "RecordsetUse.h"
 
 namespace {
@@ -39,26 +35,6 @@ int CurrentYear()
     return local.tm_year + 1900;
 }
 
-#ifdef __WXGTK__
-// The cash-book window that opens the charts is modal, and GTK hands every key
-// pressed in a window of the modal window's group to the modal window. A group
-// of its own lets the chart take its arrow keys. The program does not compile
-// against GTK's headers, so the three functions are looked up in the loaded toolkit.
-void GiveOwnWindowGroup(wxFrame* frame)
-{
-    using NewGroup = void* (*)();
-    using AddWindow = void (*)(void*, void*);
-    using Unref = void (*)(void*);
-    static const auto newGroup = reinterpret_cast<NewGroup>(dlsym(RTLD_DEFAULT, "gtk_window_group_new"));
-    static const auto addWindow = reinterpret_cast<AddWindow>(dlsym(RTLD_DEFAULT, "gtk_window_group_add_window"));
-    static const auto unref = reinterpret_cast<Unref>(dlsym(RTLD_DEFAULT, "g_object_unref"));
-    if (!newGroup || !addWindow || !unref || !frame->GetHandle())
-        return;
-    void* group = newGroup();
-    addWindow(group, frame->GetHandle());
-    unref(group);  // the window keeps its own reference
-}
-#endif
 
 }  // namespace
 
@@ -96,7 +72,8 @@ bool CDrawCount::CreateChartWindow()
     m_pCanvas->Bind(wxEVT_KEY_DOWN, &CDrawCount::OnKeyDown, this);
     m_pFrame = frame;
 #ifdef __WXGTK__
-    GiveOwnWindowGroup(frame);
+    // Opened from the modal cash book, the chart would otherwise never get its arrow keys.
+    AllowInputBesideModal(frame);
 #endif
     frame->Show();
     m_pCanvas->SetFocus();

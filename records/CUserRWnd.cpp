@@ -1,7 +1,6 @@
 #include "CUserRWnd.h"
 
 #include <algorithm>
-#include <cmath>
 #include <wx/app.h>
 #include <wx/artprov.h>
 #include <wx/image.h>
@@ -12,11 +11,11 @@
 #include "CCashbookset.h"
 #include "CPasswordDlg.h"
 #include "CQuillan2021App.h"
-#include "CRegEndDlg.h"
 #include "CRegisterDlg.h"
 #include "CRegisterset.h"
 #include "Globals.h"
 #include "MessageBox.h"
+#include "Money.h"
 #include "ModelessInput.h"
 #include "RecordsetUse.h"
 #include "Resources.h"
@@ -154,10 +153,7 @@ bool RecordMatchesSearch(const GuestRecord& rec, int key, const CString& text)
 
 CString NormaliseMoney(const CString& text)
 {
-    double value = ParseMoney(text);
-    // "nan" and "inf" are numbers to the C library but not amounts of money.
-    if (!std::isfinite(value))
-        value = 0;
+    const double value = ParseMoney(text);
     // The form the stays table has always given amounts back in: four
     // decimals, and no digit before the point for zero.
     if (value == 0)
@@ -383,12 +379,23 @@ void CUserRWnd::OnClearRecords()
     m_listRecords->DeleteAllItems();
     m_vRecords.clear();
     CRegisterset& set = *m_pRegisterset;
-    // Closed stays leave the table; guests still in stay and are listed again.
-    for (set.MoveFirst(); !set.IsEOF(); set.MoveNext()) {
-        if (set.m_dtCheckOut.GetStatus() == COleDateTime::null)
-            m_vRecords.push_back(RecordFromSet(set));
-        else
-            set.Delete();
+    // One commit for the whole clear: a commit per stay would take minutes on
+    // a long history, and a failure half-way deletes nothing.
+    CDatabase& db = GetTheApp().m_dbRegister;
+    db.BeginTrans();
+    try {
+        // Closed stays leave the table; guests still in stay and are listed again.
+        for (set.MoveFirst(); !set.IsEOF(); set.MoveNext()) {
+            if (set.m_dtCheckOut.GetStatus() == COleDateTime::null)
+                m_vRecords.push_back(RecordFromSet(set));
+            else
+                set.Delete();
+        }
+        db.CommitTrans();
+    } catch (const CDBException&) {
+        db.Rollback();
+        LoadRecords();
+        throw;
     }
     m_listRecords->SyncRows();
     EnableModify(false);

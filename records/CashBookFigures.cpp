@@ -1,10 +1,9 @@
 #include "CashBookFigures.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "CCashbookset.h"
-#include "CRegEndDlg.h"  // ParseMoney: amounts read the same way as at check-out
+#include "Money.h"
 
 namespace {
 
@@ -35,9 +34,7 @@ double CountedAmount(BOOL status, const CString& amount)
 {
     if (!status)
         return 0.0;
-    const double value = ParseMoney(amount);
-    // "nan" or "inf" typed or imported as an amount would spoil every total after it.
-    return std::isfinite(value) ? value : 0.0;
+    return ParseMoney(amount);
 }
 
 CString FormatCashBookTotal(double sum)

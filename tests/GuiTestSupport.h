@@ -2,6 +2,7 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 #include <wx/event.h>
 #include <wx/listctrl.h>
 #include "TestEnvironment.h"
@@ -17,6 +18,14 @@ class CQuillan2021View;
 
 // The sandbox the application was started in.
 TestEnvironment& GuiEnvironment();
+
+// What start-up left, before any test ran.
+struct StartState
+{
+    int language = 0;
+    std::string settings;  // the settings file's text
+};
+const StartState& StateAtStart();
 
 // The running program's main frame, its board view and the board's rows.
 CMainFrame* MainFrame();

@@ -25,8 +25,8 @@ TEST(Board, StartsInChineseAndTitledWithTheProgramName)
 {
     ASSERT_NE(MainFrame(), nullptr);
     EXPECT_EQ(MainFrame()->GetTitle(), wxString::FromUTF8("青禾旅馆"));
-    EXPECT_EQ(g_nLanguage, 1);
-    const std::string ini = ReadFileText(GuiEnvironment().Folder() + "/Quillan.INI");
+    EXPECT_EQ(StateAtStart().language, 1);
+    const std::string& ini = StateAtStart().settings;
     EXPECT_NE(ini.find("[LANGUAGE]"), std::string::npos);
     EXPECT_NE(ini.find("Language=1"), std::string::npos);
     EXPECT_EQ(ini.find("[PASSWORD]"), std::string::npos) << "the lock settings are written only at exit";

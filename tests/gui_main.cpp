@@ -6,6 +6,7 @@
 #include "CMainFrame.h"
 #include "CQuillan2021App.h"
 #include "CQuillan2021View.h"
+#include "Globals.h"
 #include "GuiTestSupport.h"
 #include "TestEnvironment.h"
 
@@ -20,6 +21,7 @@ protected:
 
 TestEnvironment* g_environment = nullptr;
 int g_result = 1;
+StartState g_startState;
 
 }  // namespace
 
@@ -30,6 +32,8 @@ public:
     {
         if (!CQuillan2021App::OnInit())
             return false;
+        g_startState.language = g_nLanguage;
+        g_startState.settings = ReadFileText(g_environment->Folder() + "/Quillan.INI");
         CallAfter([this] {
             g_result = RUN_ALL_TESTS();
             ExitMainLoop();
@@ -50,6 +54,11 @@ public:
 TestEnvironment& GuiEnvironment()
 {
     return *g_environment;
+}
+
+const StartState& StateAtStart()
+{
+    return g_startState;
 }
 
 CMainFrame* MainFrame()

@@ -1,16 +1,19 @@
-// The windows of the board's settings and help menus: password settings,
-// the reward box and the review link.
+// The windows the board opens: the records windows, password settings, the
+// reward box and the review link.
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
 #include <wx/msgdlg.h>
 #include <wx/stattext.h>
 #include <wx/testing.h>
 #include <wx/textctrl.h>
+#include "CCashBookDlg.h"
+#include "CIEDlg.h"
 #include "CMainFrame.h"
 #include "CPasswordDlg.h"
 #include "CQuillan2021View.h"
 #include "CRewardDlg.h"
 #include "CSetupPS.h"
+#include "CUserRWnd.h"
 #include "DialogDrivers.h"
 #include "Globals.h"
 #include "GuiTestSupport.h"
@@ -106,6 +109,20 @@ TEST_F(Setup, EnglishWindowsSpeakEnglish)
     ExpectMessageBox tooOld;
     wxTEST_DIALOG(View()->OnComment(), tooOld);
     EXPECT_EQ(tooOld.Shown(), "Lenove store version less 8.7,can't open store.");
+}
+
+TEST_F(Setup, WindowCommandsOpenTheirWindowsTheCashBookBehindItsLock)
+{
+    wxTEST_DIALOG(View()->OnViewRecords(), wxExpectDismissableModal<CUserRWnd>(wxID_CANCEL));
+    wxTEST_DIALOG(View()->OnImportExport(), wxExpectDismissableModal<CIEDlg>(wxID_CANCEL));
+
+    g_lockSettings.m_bCashBookLock = false;
+    wxTEST_DIALOG(View()->OnCashBook(), wxExpectDismissableModal<CCashBookDlg>(wxID_CANCEL));
+    g_lockSettings.m_bCashBookLock = true;
+    // Cancel at the prompt: the cash book does not open (an unexpected one would fail the test).
+    wxTEST_DIALOG(View()->OnCashBook(), wxExpectDismissableModal<CPasswordDlg>(wxID_CANCEL));
+    wxTEST_DIALOG(View()->OnCashBook(), wxExpectDismissableModal<CPasswordDlg>(wxID_OK),
+                  wxExpectDismissableModal<CCashBookDlg>(wxID_CANCEL));
 }
 
 }  // namespace

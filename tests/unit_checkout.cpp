@@ -31,6 +31,8 @@ TEST(CheckOutMoney, NonNumbersCountZero)
     EXPECT_DOUBLE_EQ(ParseMoney(""), 0.0);
     EXPECT_DOUBLE_EQ(ParseMoney("abc"), 0.0);
     EXPECT_DOUBLE_EQ(ParseMoney(wxString::FromUTF8("八十")), 0.0);
+    EXPECT_DOUBLE_EQ(ParseMoney("nan"), 0.0);
+    EXPECT_DOUBLE_EQ(ParseMoney("-inf"), 0.0);
 }
 
 TEST(CheckOutBill, YesterdayMorningToTodayMorningBillsTwoDays)

@@ -161,3 +161,34 @@ TEST_F(DynasetTest, AppendOnlyRecordsetReadsNoRowsButAddsThem)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DynasetTest, WritesOfATransactionStayOnlyWhenCommitted)
+{
+    AddRooms(3);
+    CHouseset rooms(&m_db);
+    rooms.Open(CRecordset::dynaset);
+    m_db.BeginTrans();
+    rooms.Delete();
+    ASSERT_NE(rooms.FindRoom("0001"), -1);
+    rooms.Edit();
+    rooms.m_nPersons = 4;
+    rooms.Update();
+    m_db.Rollback();
+    rooms.Requery();
+    EXPECT_EQ(rooms.GetRecordCount(), 3) << "the delete was undone";
+    ASSERT_EQ(rooms.FindRoom("0001"), 1);
+    EXPECT_EQ(rooms.m_nPersons, 0) << "and so was the edit";
+
+    m_db.BeginTrans();
+    rooms.MoveFirst();
+    rooms.Delete();
+    m_db.CommitTrans();
+    CHouseset again(&m_db);
+    again.Open(CRecordset::dynaset);
+    EXPECT_EQ(again.GetRecordCount(), 2);
+    EXPECT_EQ(again.m_strRoomNo, "0001");
+}
+
+}  // namespace
