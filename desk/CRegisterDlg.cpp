@@ -336,7 +336,8 @@ void CRegisterDlg::OnInitDialog(wxInitDialogEvent&)
 bool CRegisterDlg::TransferDataToWindow()
 {
     m_editName->ChangeValue(m_strName);
-    m_pickBirthday->SetValue(ToWx(m_dtBirthday));
+    m_shownBirthday = ToWx(m_dtBirthday);
+    m_pickBirthday->SetValue(m_shownBirthday);
     m_editNativePlace->ChangeValue(m_strNativePlace);
     m_editIdNumber->ChangeValue(m_strIdNumber);
     m_editRemarks->ChangeValue(m_strRemarks);
@@ -351,7 +352,11 @@ bool CRegisterDlg::TransferDataToWindow()
 bool CRegisterDlg::TransferDataFromWindow()
 {
     m_strName = m_editName->GetValue();
-    m_dtBirthday = FromWx(m_pickBirthday->GetValue(), m_dtBirthday);
+    // A stay stored without a birthday shows today in the picker; unless the
+    // clerk picked a day, it keeps having none rather than today's date.
+    const wxDateTime picked = m_pickBirthday->GetValue();
+    if (m_dtBirthday.GetStatus() == COleDateTime::valid || !picked.IsSameDate(m_shownBirthday))
+        m_dtBirthday = FromWx(picked, m_dtBirthday);
     m_strNativePlace = m_editNativePlace->GetValue();
     m_strIdNumber = m_editIdNumber->GetValue();
     m_strRemarks = m_editRemarks->GetValue();

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <vector>
+#include <wx/datetime.h>
 #include <wx/timer.h>
 
 #include "CDialogEx.h"
@@ -132,6 +133,7 @@ private:
     wxDatePickerCtrl* m_pickBirthday = nullptr;
     wxStaticText* m_textValidity = nullptr;
     wxStaticBitmap* m_photo = nullptr;
+    wxDateTime m_shownBirthday;  // what the picker was given
 
     std::unique_ptr<CardReader> m_reader;
     wxTimer m_timer;

@@ -49,6 +49,7 @@ struct StaySeed
     const char* deposit = "0";
     const char* nation = "汉族";
     int sex = 1;
+    const char* birth = "1980-01-01 00:00:00";  // nullptr: none stored
 };
 
 wxString Quoted(const char* text)
@@ -66,7 +67,7 @@ void SeedStays(const std::vector<StaySeed>& rows)
         db.ExecuteSQL(U("INSERT INTO [register]([房间号],[姓名],[性别],[民族],[出生年月],[住房日期],[退房日期],"
                         "[证件号],[籍贯],[本人职务备注],[交钱],[押金]) VALUES (") +
                       Quoted(s.room) + "," + Quoted(s.name) + wxString::Format(",%d,", s.sex) + Quoted(s.nation) +
-                      ",'1980-01-01 00:00:00'," + Quoted(s.checkIn) + "," +
+                      "," + (s.birth ? Quoted(s.birth) : wxString("NULL")) + "," + Quoted(s.checkIn) + "," +
                       (s.checkOut ? Quoted(s.checkOut) : wxString("NULL")) + "," + Quoted(s.idNumber) + "," +
                       Quoted("北京") + "," + Quoted("") + "," + Quoted(s.paid) + "," + Quoted(s.deposit) + ")");
 }
@@ -83,6 +84,7 @@ struct StoredStay
 {
     CString room, name, paid, deposit;
     bool open = false;
+    bool hasBirthday = true;
 };
 
 std::vector<StoredStay> ReadStays()
@@ -92,7 +94,8 @@ std::vector<StoredStay> ReadStays()
     std::vector<StoredStay> stays;
     for (; !rs.IsEOF(); rs.MoveNext())
         stays.push_back({rs.m_strRoomNo, rs.m_strName, rs.m_strPaid, rs.m_strDeposit,
-                         rs.m_dtCheckOut.GetStatus() == COleDateTime::null});
+                         rs.m_dtCheckOut.GetStatus() == COleDateTime::null,
+                         rs.m_dtBirth.GetStatus() == COleDateTime::valid});
     return stays;
 }
 
@@ -400,6 +403,20 @@ TEST_F(Records, ModifyWritesTheStayAndMoneyInItsNormalForm)
     wxTEST_DIALOG(Command(*w, ID_RECORDS_MODIFY), second);
     EXPECT_EQ(w->m_listRecords->GetItemText(1, 9), U("回头客"));
     EXPECT_EQ(w->m_listRecords->GetItemText(1, 10), "88.5000");
+}
+
+TEST_F(Records, ModifyLeavesAMissingBirthdayMissing)
+{
+    SeedStays({{"102", "李梅", "2021-03-02 10:00:00", nullptr, "320102199005170026", "120", "20", "回族", 0, nullptr}});
+    auto w = OpenRecords();
+    ClickRow(*w, 0);
+    CheckInForm form;
+    form.remarks = U("改过");
+    wxExpectModal<CRegisterDlg> clerk(form);
+    wxTEST_DIALOG(Command(*w, ID_RECORDS_MODIFY), clerk);
+    const std::vector<StoredStay> stays = ReadStays();
+    ASSERT_EQ(stays.size(), 1u);
+    EXPECT_FALSE(stays[0].hasBirthday) << "the picker's today was stored as the birthday";
 }
 
 TEST_F(Records, ModifyAsksForARowAndLeavesADeletedStayAlone)
