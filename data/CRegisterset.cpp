@@ -52,6 +52,40 @@ void CRegisterset::DoFieldExchange(CFieldExchange* pFX)
     RFX_Text(pFX, wxString::FromUTF8("[押金]"), m_strDeposit);
 }
 
+GuestRecord CRegisterset::GetGuestRecord() const
+{
+    GuestRecord rec;
+    rec.m_strRoomNo = m_strRoomNo;
+    rec.m_strName = m_strName;
+    rec.m_bSex = m_bSex;
+    rec.m_strNation = m_strNation;
+    rec.m_dtBirth = m_dtBirth;
+    rec.m_dtCheckIn = m_dtCheckIn;
+    rec.m_dtCheckOut = m_dtCheckOut;
+    rec.m_strIdNumber = m_strIdNumber;
+    rec.m_strNativePlace = m_strNativePlace;
+    rec.m_strRemarks = m_strRemarks;
+    rec.m_strPaid = m_strPaid;
+    rec.m_strDeposit = m_strDeposit;
+    return rec;
+}
+
+void CRegisterset::SetGuestRecord(const GuestRecord& rec)
+{
+    m_strRoomNo = rec.m_strRoomNo;
+    m_strName = rec.m_strName;
+    m_bSex = rec.m_bSex;
+    m_strNation = rec.m_strNation;
+    m_dtBirth = rec.m_dtBirth;
+    m_dtCheckIn = rec.m_dtCheckIn;
+    m_dtCheckOut = rec.m_dtCheckOut;
+    m_strIdNumber = rec.m_strIdNumber;
+    m_strNativePlace = rec.m_strNativePlace;
+    m_strRemarks = rec.m_strRemarks;
+    m_strPaid = rec.m_strPaid;
+    m_strDeposit = rec.m_strDeposit;
+}
+
 int CRegisterset::FindRecord(GuestRecord rec)
 {
     MoveFirst();

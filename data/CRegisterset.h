@@ -32,6 +32,11 @@ public:
     BOOL AddRecord(CString strRoomNo, CString strName, BOOL bSex, CString strNation, COleDateTime dtBirth,
                    COleDateTime dtCheckIn, CString strIdNumber, CString strNativePlace, CString strRemarks,
                    CString strPaid, CString strDeposit);
+    // The current row as the user interface passes it around.
+    GuestRecord GetGuestRecord() const;
+    // Every column but [ID] from a record, after AddNew or Edit.
+    void SetGuestRecord(const GuestRecord& rec);
+
     // Writes now as the check-out of the open stay of that room and guest.
     BOOL CloseStay(CString strRoomNo, CString strName, COleDateTime dt);
 };

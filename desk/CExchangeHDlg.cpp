@@ -25,24 +25,6 @@ CString MoveFailedMessage()
     return wxString::FromUTF8("换房失败！");
 }
 
-GuestRecord CopyStay(const CRegisterset& s)
-{
-    GuestRecord rec;
-    rec.m_strRoomNo = s.m_strRoomNo;
-    rec.m_strName = s.m_strName;
-    rec.m_bSex = s.m_bSex;
-    rec.m_strNation = s.m_strNation;
-    rec.m_dtBirth = s.m_dtBirth;
-    rec.m_dtCheckIn = s.m_dtCheckIn;
-    rec.m_dtCheckOut = s.m_dtCheckOut;
-    rec.m_strIdNumber = s.m_strIdNumber;
-    rec.m_strNativePlace = s.m_strNativePlace;
-    rec.m_strRemarks = s.m_strRemarks;
-    rec.m_strPaid = s.m_strPaid;
-    rec.m_strDeposit = s.m_strDeposit;
-    return rec;
-}
-
 // The running stays in table order; false when the table cannot be opened.
 bool ReadStays(std::vector<GuestRecord>& out)
 {
@@ -52,7 +34,7 @@ bool ReadStays(std::vector<GuestRecord>& out)
         return false;
     try {
         for (; !stays.IsEOF(); stays.MoveNext())
-            out.push_back(CopyStay(stays));
+            out.push_back(stays.GetGuestRecord());
     } catch (const CDBException& e) {
         e.ReportError();
     }

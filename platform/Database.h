@@ -130,7 +130,7 @@ public:
 
     struct Impl;
 
-protected:
+    // The connection the recordset reads and writes through.
     CDatabase* m_pDatabase;
 
 private:

@@ -20,10 +20,14 @@ public:
 
     std::unique_ptr<CCashbookset> m_pCashbookset;
 
-    bool ImportFrom(const CString& path) override;
-    bool ExportTo(const CString& path) override;
-
 protected:
+    CRecordset& Table() override;
+    std::string CsvHeader() const override;
+    std::string CsvLine() override;
+    size_t CsvFields() const override;
+    void SetFromCsv(const std::vector<std::string>& fields) override;
+    CString WrongFileMessage() const override;
+
     // With the cash-book lock on, the password must be given first.
     bool MayImport() override;
 };

@@ -8,6 +8,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "CCsvFile.h"
+#include "CsvRecords.h"
 #include "Database.h"
 #include "DialogTexts.h"
 #include "Globals.h"
@@ -174,4 +176,79 @@ void CCsvPage::StartProgress()
 void CCsvPage::SetProgress(long done, long total)
 {
     m_progress->SetValue(total > 0 ? int(100 * done / total) : 100);
+}
+
+bool CCsvPage::ExportTo(const CString& path)
+{
+    CCsvFile file;
+    if (!file.Open(path.ToStdWstring(), CCsvFile::modeWrite)) {
+        AfxMessageBox(CantOpenFileMessage(path), MB_OK);
+        return false;
+    }
+    CRecordset& set = Table();
+    if (!OpenTable(set))
+        return false;
+
+    StartProgress();
+    bool written = file.WriteLine(CsvHeader());
+    try {
+        const long total = set.GetRecordCount();
+        long done = 0;
+        for (set.MoveFirst(); written && !set.IsEOF(); set.MoveNext()) {
+            written = file.WriteLine(CsvLine());
+            // Full once the last row is written: no message says that the export is done.
+            SetProgress(++done, total);
+        }
+    } catch (const CDBException& e) {
+        e.ReportError();
+        CloseIfOpen(set);
+        return false;
+    }
+    CloseIfOpen(set);
+    if (!file.Close() || !written) {
+        AfxMessageBox(CantWriteFileMessage(path), MB_OK);
+        return false;
+    }
+    SetProgress(1, 1);
+    return true;
+}
+
+bool CCsvPage::ImportFrom(const CString& path)
+{
+    CRecordset& set = Table();
+    if (!OpenTable(set))
+        return false;
+    // A file that cannot be read gives no rows, and is refused as of the wrong kind.
+    std::vector<CsvRow> rows;
+    CCsvFile file;
+    file.ReadAll(CsvFileSystemName(path.ToStdWstring()), rows);
+    if (!CsvRowsFit(rows, CsvFields())) {
+        CloseIfOpen(set);
+        AfxMessageBox(WrongFileMessage(), MB_OK);
+        return false;
+    }
+
+    StartProgress();
+    const long count = long(rows.size());
+    // The rows go into the file together, in one commit; those stored before
+    // an error are kept, as they would be one by one.
+    CDatabase& db = *set.m_pDatabase;
+    db.BeginTrans();
+    try {
+        for (long k = 1; k < count; ++k) {  // row 0 is the header
+            set.AddNew();
+            SetFromCsv(rows[k]);
+            set.Update();
+            SetProgress(k + 1, count);
+        }
+        db.CommitTrans();
+    } catch (const CDBException& e) {
+        db.CommitTrans();
+        e.ReportError();
+        CloseIfOpen(set);
+        return false;
+    }
+    CloseIfOpen(set);
+    SetProgress(1, 1);
+    return true;
 }

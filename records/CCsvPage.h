@@ -6,6 +6,8 @@
 // Open twice never imports the same file twice by accident.
 #pragma once
 
+#include <string>
+#include <vector>
 #include <wx/panel.h>
 
 #include "WinTypes.h"
@@ -48,9 +50,11 @@ public:
 
     // The transfers themselves, between the page's table and the file at
     // `path`, without any dialog of their own but their messages. True when
-    // the command ran to its end.
-    virtual bool ImportFrom(const CString& path) = 0;
-    virtual bool ExportTo(const CString& path) = 0;
+    // the command ran to its end. An import checks every row before it stores
+    // the first, so a damaged file adds nothing; each row is a new one,
+    // compared with nothing already stored.
+    bool ImportFrom(const CString& path);
+    bool ExportTo(const CString& path);
 
     // true: the edits into the two paths; false: the paths into the edits.
     void UpdateData(bool bSaveAndValidate = true);
@@ -58,6 +62,17 @@ public:
 protected:
     // Runs before the import chooses its file; false ends the import.
     virtual bool MayImport() { return true; }
+
+    // What sets the pages apart: their table, their file's form and message.
+    virtual CRecordset& Table() = 0;
+    virtual std::string CsvHeader() const = 0;
+    // The line of the table's current row.
+    virtual std::string CsvLine() = 0;
+    virtual size_t CsvFields() const = 0;
+    // Sets the members of the table's new row from a row of the file.
+    virtual void SetFromCsv(const std::vector<std::string>& fields) = 0;
+    // The file is not of this page's kind.
+    virtual CString WrongFileMessage() const = 0;
 
     // Opens the table for a command unless it is open. When the database
     // refuses, the clerk is told and the program ends once control returns to

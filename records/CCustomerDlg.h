@@ -19,6 +19,11 @@ public:
 
     std::unique_ptr<CRegisterset> m_pRegisterset;
 
-    bool ImportFrom(const CString& path) override;
-    bool ExportTo(const CString& path) override;
+protected:
+    CRecordset& Table() override;
+    std::string CsvHeader() const override;
+    std::string CsvLine() override;
+    size_t CsvFields() const override;
+    void SetFromCsv(const std::vector<std::string>& fields) override;
+    CString WrongFileMessage() const override;
 };

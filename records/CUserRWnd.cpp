@@ -95,24 +95,6 @@ struct CloseOnExit
 
 }  // namespace
 
-GuestRecord RecordFromSet(const CRegisterset& set)
-{
-    GuestRecord rec;
-    rec.m_strRoomNo = set.m_strRoomNo;
-    rec.m_strName = set.m_strName;
-    rec.m_bSex = set.m_bSex;
-    rec.m_strNation = set.m_strNation;
-    rec.m_dtBirth = set.m_dtBirth;
-    rec.m_dtCheckIn = set.m_dtCheckIn;
-    rec.m_dtCheckOut = set.m_dtCheckOut;
-    rec.m_strIdNumber = set.m_strIdNumber;
-    rec.m_strNativePlace = set.m_strNativePlace;
-    rec.m_strRemarks = set.m_strRemarks;
-    rec.m_strPaid = set.m_strPaid;
-    rec.m_strDeposit = set.m_strDeposit;
-    return rec;
-}
-
 CString RecordCellText(const GuestRecord& rec, int column)
 {
     static const CString dayFormat = U("%Y年%m月%d日");
@@ -332,7 +314,7 @@ void CUserRWnd::LoadRecords()
     wxBusyCursor wait;
     CRegisterset& set = *m_pRegisterset;
     for (set.MoveFirst(); !set.IsEOF(); set.MoveNext())
-        m_vRecords.push_back(RecordFromSet(set));
+        m_vRecords.push_back(set.GetGuestRecord());
     m_listRecords->SyncRows();
 }
 
@@ -351,7 +333,7 @@ BOOL CUserRWnd::AddRecordRow(int nItem, int nMode)
             return FALSE;
         }
         // The row shows the stay as the table holds it.
-        m_vRecords[size_t(nItem)] = RecordFromSet(set);
+        m_vRecords[size_t(nItem)] = set.GetGuestRecord();
         m_listRecords->RefreshItem(nItem);
         return TRUE;
     }
@@ -387,7 +369,7 @@ void CUserRWnd::OnClearRecords()
         // Closed stays leave the table; guests still in stay and are listed again.
         for (set.MoveFirst(); !set.IsEOF(); set.MoveNext()) {
             if (set.m_dtCheckOut.GetStatus() == COleDateTime::null)
-                m_vRecords.push_back(RecordFromSet(set));
+                m_vRecords.push_back(set.GetGuestRecord());
             else
                 set.Delete();
         }
@@ -467,7 +449,7 @@ void CUserRWnd::Search(int key)
     wxBusyCursor wait;
     CRegisterset& set = *m_pRegisterset;
     for (set.MoveFirst(); !set.IsEOF(); set.MoveNext()) {
-        GuestRecord rec = RecordFromSet(set);
+        GuestRecord rec = set.GetGuestRecord();
         if (RecordMatchesSearch(rec, key, text))
             m_vRecords.push_back(std::move(rec));
     }

@@ -34,9 +34,6 @@ enum : int {
 // The search keys of the search dialog, as its list offers them.
 enum : int { SEARCH_BY_NAME = 0, SEARCH_BY_ID_NUMBER = 1 };
 
-// The stay the recordset stands on, without its key.
-GuestRecord RecordFromSet(const CRegisterset& set);
-
 // The twelve cell texts of a stay's row: room, name, sex, nation, birth date,
 // check-in, check-out (empty while the stay is open), ID number, native place,
 // remarks, paid, deposit. Sex and dates read in Chinese in both languages.

@@ -35,6 +35,7 @@
 #include <wx/utils.h>
 
 #include "CExchangeHDlg.h"
+#include "CPasswordDlg.h"
 #include "CRegEndDlg.h"
 #include "CRegisterDlg.h"
 
@@ -157,6 +158,35 @@ protected:
 private:
     int m_answer;
     std::shared_ptr<wxString> m_shown;
+};
+
+// ---------------------------------------------------------------- password prompt
+
+// Answers the password prompt with a typed text; a refused one leaves the
+// prompt open and the clerk then cancels.
+class ExpectPasswordPrompt : public wxExpectModalBase<CPasswordDlg, ExpectPasswordPrompt>
+{
+public:
+    explicit ExpectPasswordPrompt(const wxString& typed, bool cancel = false) : m_typed(typed), m_cancel(cancel) {}
+
+protected:
+    int OnInvoked(CPasswordDlg* dlg) const override
+    {
+        using namespace DialogDriving;
+        dlg->SetReturnCode(0);
+        if (!m_cancel) {
+            EnterText(dlg, IDC_PASSWORD_EDIT, m_typed);
+            PressButton(dlg, IDC_PASSWORD_OK);
+        }
+        if (dlg->GetReturnCode() == 0)
+            PressButton(dlg, IDC_PASSWORD_CANCEL);
+        return ResultOf(dlg);
+    }
+    wxString GetDefaultDescription() const override { return "the password prompt"; }
+
+private:
+    wxString m_typed;
+    bool m_cancel;
 };
 
 // ---------------------------------------------------------------- check-in

@@ -143,35 +143,6 @@ int Progress(wxWindow* page)
     return bar ? bar->GetValue() : -1;
 }
 
-// Answers the password prompt: types the text and presses OK, or presses
-// Cancel. A refused password leaves the prompt open; the clerk then cancels.
-class AnswerPassword : public wxExpectModalBase<CPasswordDlg, AnswerPassword>
-{
-public:
-    static AnswerPassword Typing(const wxString& typed) { return AnswerPassword(typed, false); }
-    static AnswerPassword Cancelling() { return AnswerPassword(wxString(), true); }
-
-protected:
-    int OnInvoked(CPasswordDlg* dlg) const override
-    {
-        using namespace DialogDriving;
-        dlg->SetReturnCode(0);
-        if (!m_cancel) {
-            EnterText(dlg, IDC_PASSWORD_EDIT, m_typed);
-            PressButton(dlg, IDC_PASSWORD_OK);
-        }
-        if (dlg->GetReturnCode() == 0)
-            PressButton(dlg, IDC_PASSWORD_CANCEL);
-        return ResultOf(dlg);
-    }
-    wxString GetDefaultDescription() const override { return "the password prompt"; }
-
-private:
-    AnswerPassword(const wxString& typed, bool cancel) : m_typed(typed), m_cancel(cancel) {}
-    wxString m_typed;
-    bool m_cancel;
-};
-
 // Every test starts in Chinese with empty stays and cash book, no lock, and a
 // folder of its own for the files.
 class ImportExport : public testing::Test
@@ -287,12 +258,12 @@ TEST_F(ImportExport, CashBookImportAsksForThePasswordWhileTheLockIsOn)
     CIEDlg dialog(MainFrame());
     CAccountBookDlg* page = dialog.m_dlgAccountBook;
     TypePath(page, IDC_IE_IMPORT_PATH, file);
-    wxTEST_DIALOG(Press(page, IDC_IE_IMPORT), AnswerPassword::Cancelling());
+    wxTEST_DIALOG(Press(page, IDC_IE_IMPORT), ExpectPasswordPrompt(wxString(), true));
     EXPECT_TRUE(ReadCashBook().empty());
-    wxTEST_DIALOG(Press(page, IDC_IE_IMPORT), AnswerPassword::Typing("ABC"));
+    wxTEST_DIALOG(Press(page, IDC_IE_IMPORT), ExpectPasswordPrompt("ABC"));
     EXPECT_TRUE(ReadCashBook().empty()) << "a wrong password imports nothing";
 
-    wxTEST_DIALOG(Press(page, IDC_IE_IMPORT), AnswerPassword::Typing("abc"));
+    wxTEST_DIALOG(Press(page, IDC_IE_IMPORT), ExpectPasswordPrompt("abc"));
     const std::vector<CashRow> rows = ReadCashBook();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], (CashRow{"101", "GuestA", "2021-03-05 14:07:09", "300", "100", "200", TRUE}));

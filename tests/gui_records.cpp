@@ -179,33 +179,6 @@ void SearchFor(CUserRWnd& w, int key, const wxString& text)
     wxTheApp->ProcessPendingEvents();
 }
 
-// Answers the password prompt with a typed text; a refused one leaves the
-// prompt open and the clerk then cancels.
-class ExpectPasswordPrompt : public wxExpectModalBase<CPasswordDlg, ExpectPasswordPrompt>
-{
-public:
-    explicit ExpectPasswordPrompt(const wxString& typed, bool cancel = false) : m_typed(typed), m_cancel(cancel) {}
-
-protected:
-    int OnInvoked(CPasswordDlg* dlg) const override
-    {
-        using namespace DialogDriving;
-        dlg->SetReturnCode(0);
-        if (!m_cancel) {
-            EnterText(dlg, IDC_PASSWORD_EDIT, m_typed);
-            PressButton(dlg, IDC_PASSWORD_OK);
-        }
-        if (dlg->GetReturnCode() == 0)
-            PressButton(dlg, IDC_PASSWORD_CANCEL);
-        return ResultOf(dlg);
-    }
-    wxString GetDefaultDescription() const override { return "the password prompt"; }
-
-private:
-    wxString m_typed;
-    bool m_cancel;
-};
-
 // Every test starts in Chinese from the same four stays, two of them closed,
 // and a cash book holding the check-out of the first closed one.
 class Records : public testing::Test
