@@ -191,6 +191,8 @@ void CExchangeHDlg::OnCbnSelchangeRoom()
     std::vector<GuestRecord> stays;
     if (!ReadStays(stays)) {
         AfxMessageBox(OpenFailedMessage());
+        CallAfter([this] { EndDialog(wxID_CANCEL); });
+        wxTheApp->ExitMainLoop();
         return;
     }
     const int i = ExchangeFindShownStay(stays, m_cbName->GetValue(), m_strRoomNo);

@@ -4,6 +4,7 @@
 #include <wx/datetime.h>
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
+#include <wx/utils.h>
 #include "CAboutDlg.h"
 #include "CPasswordDlg.h"
 #include "CQuillan2021View.h"
@@ -93,7 +94,7 @@ void CMainFrame::CreateMainToolBar()
             bar->AddSeparator();
         else
             bar->AddTool(tools[i].id, tools[i].label.For(1), LoadResourceBitmap(kImages[i], 48),
-                         ToolTipFor(tools[i].id, 1));
+                         ToolTipFor(tools[i].id, g_nLanguage));
     }
     bar->Realize();
 }
@@ -175,4 +176,8 @@ void CMainFrame::UpdateClock()
 {
     const wxDateTime now = wxDateTime::Now();
     SetStatusText(FormatClockText(now.GetHour(), now.GetMinute(), now.GetSecond()), kClockPane);
+    // The lock keys' panes show their indicator while the lock is on.
+    const std::pair<wxKeyCode, const char*> locks[] = {{WXK_CAPITAL, "CAP"}, {WXK_NUMLOCK, "NUM"}, {WXK_SCROLL, "SCRL"}};
+    for (int pane = 1; pane <= 3; ++pane)
+        SetStatusText(wxGetKeyState(locks[pane - 1].first) ? locks[pane - 1].second : "", pane);
 }

@@ -466,6 +466,9 @@ void CRegisterDlg::OnTimer(wxTimerEvent&)
     case CardReader::PollResult::ReadFailed:
         m_photo->SetBitmap(wxNullBitmap);
         return;
+    case CardReader::PollResult::PhotoOnly:
+        ShowCardPhoto(data.photoPath);
+        return;
     case CardReader::PollResult::CardRead:
         break;
     }
@@ -481,11 +484,16 @@ void CRegisterDlg::OnTimer(wxTimerEvent&)
     m_strRemarks = data.authority.Strip(wxString::both);
     m_strValidity = data.validityLine;
     TransferDataToWindow();
-    if (wxFileName::FileExists(data.photoPath)) {
-        wxBitmap bmp(data.photoPath, wxBITMAP_TYPE_BMP);
-        if (bmp.IsOk())
-            m_photo->SetBitmap(bmp);
-    }
+    ShowCardPhoto(data.photoPath);
+}
+
+void CRegisterDlg::ShowCardPhoto(const CString& path)
+{
+    if (!wxFileName::FileExists(path))
+        return;
+    wxBitmap bmp(path, wxBITMAP_TYPE_BMP);
+    if (bmp.IsOk())
+        m_photo->SetBitmap(bmp);
 }
 
 void CRegisterDlg::OnClose(wxCloseEvent&)

@@ -116,6 +116,7 @@ private:
     void OnInitDialog(wxInitDialogEvent& event);
     void OnOK(wxCommandEvent& event);
     void OnTimer(wxTimerEvent& event);
+    void ShowCardPhoto(const CString& path);
     void OnClose(wxCloseEvent& event);
     void StopReader();
     void SetComboValue(wxComboBox* combo, const CString& value);

@@ -9,6 +9,7 @@
 #include "DialogTexts.h"
 #include "Globals.h"
 #include "MessageBox.h"
+#include "RecordsetUse.h"
 
 namespace {
 
@@ -20,11 +21,16 @@ wxString U(const char* utf8)
 }
 
 // Runs `change` on the room's row; FALSE when the room is not in the table.
+// A rooms table that cannot be opened is reported, and the program ends.
 template <typename Change>
 BOOL ChangeRoom(const CString& roomNo, Change change)
 {
     CHouseset rooms(&GetTheApp().m_dbHotel);
-    rooms.Open(CRecordset::dynaset);
+    if (!TryOpen(rooms)) {
+        AfxMessageBox(OpenFailedMessage());
+        wxTheApp->ExitMainLoop();
+        return FALSE;
+    }
     if (rooms.FindRoom(roomNo) == -1)
         return FALSE;
     rooms.Edit();

@@ -84,6 +84,8 @@ void CSplashWnd::OnPaint(wxPaintEvent&)
         dc.DrawBitmap(m_image, 0, 0, false);
     else
         dc.Clear();
+    // The version stands over the picture, whatever the picture shows there.
+    dc.DrawText(wxString::FromUTF8("版本:2.6.1.137"), 54, 340);
 }
 
 // A press anywhere acts like a press on a caption: the window follows the pointer.

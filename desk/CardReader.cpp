@@ -183,9 +183,9 @@ CardReader::PollResult CardReader::Poll(IdCardData& data)
         return PollResult::NoCard;
     if (m_readContent(1) != 1)
         return PollResult::ReadFailed;
-    // A vanished wz.txt still leaves the photo to show, as the reader reported a read.
-    ReadCardData(m_folder, data);
-    return PollResult::CardRead;
+    // A vanished wz.txt still leaves the photo to show, as the reader reported a read;
+    // what the clerk typed stays.
+    return ReadCardData(m_folder, data) ? PollResult::CardRead : PollResult::PhotoOnly;
 }
 
 void CardReader::Close()

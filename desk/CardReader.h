@@ -60,6 +60,7 @@ public:
         NoPort,      // no reader answered: the photo should no longer be shown
         NoCard,      // nothing on the reader: leave everything as it is
         ReadFailed,  // a card was there but could not be read: stop showing the photo
+        PhotoOnly,   // the card's text could not be taken: keep the form, show the photo
         CardRead     // `data` holds the card; show it and its photo
     };
     // One poll: authenticate, and on a card read it and take wz.txt.

@@ -20,11 +20,6 @@ namespace {
 
 const char* const kCsvFilter = "CSV File(*.csv)|*.csv";
 
-CString Trimmed(CString text)
-{
-    return text.Trim(true).Trim(false);
-}
-
 }  // namespace
 
 CString CantOpenFileMessage(const CString& path)
@@ -94,68 +89,51 @@ void CCsvPage::OnExportButton(wxCommandEvent&)
     OnExport();
 }
 
-CString CCsvPage::AskPath(bool save, const CString& current, bool* replaceAsked)
+CString CCsvPage::AskPath(bool save)
 {
-    wxString folder, file;
-    if (!current.empty()) {
-        const wxFileName name(current);
-        folder = name.GetPath();
-        file = name.GetFullName();
-    }
     const bool english = g_nLanguage == 2;
     const wxString title = save ? (english ? wxString("Save As") : wxString::FromUTF8("另存为"))
                                 : (english ? wxString("Open") : wxString::FromUTF8("打开"));
     const long style = save ? (wxFD_SAVE | wxFD_OVERWRITE_PROMPT) : (wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-    wxFileDialog dialog(this, title, folder, file, kCsvFilter, style);
+    wxFileDialog dialog(this, title, wxString(), wxString(), kCsvFilter, style);
     if (dialog.ShowModal() != wxID_OK)
         return CString();
-    CString path = dialog.GetPath();
-    bool asked = save;
+    // The folder and the name make the same path as GetPath once the dialog
+    // was shown, and also when it was answered without being shown.
+    CString path = wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath();
     if (save && wxFileName(path).GetExt().empty()) {
         // A name typed without its extension gets the filter's, so that the
-        // open dialog lists the file later; the dialog asked about the other name.
+        // open dialog lists the file later. The dialog asked about replacing
+        // the name as typed, so a file of the new name is asked about here.
         path += ".csv";
-        asked = false;
+        if (wxFileName::FileExists(path) &&
+            AfxMessageBox(ReplaceFileQuestion(path, g_nLanguage), MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return CString();
     }
-    if (replaceAsked)
-        *replaceAsked = asked;
     return path;
 }
 
+// The edits only show the paths: every command asks for its file.
 void CCsvPage::OnImport()
 {
     if (!MayImport())
         return;
-    UpdateData(true);
-    CString path = Trimmed(m_strImportPath);
-    if (path.empty() || path == m_strImported) {
-        path = AskPath(false, path);
-        if (path.empty())
-            return;
-    }
+    const CString path = AskPath(false);
+    if (path.empty())
+        return;
     m_strImportPath = path;
     UpdateData(false);
-    if (ImportFrom(path))
-        m_strImported = path;
+    ImportFrom(path);
 }
 
 void CCsvPage::OnExport()
 {
-    UpdateData(true);
-    CString path = Trimmed(m_strExportPath);
-    bool replaceAsked = false;
-    if (path.empty() || path == m_strExported) {
-        path = AskPath(true, path, &replaceAsked);
-        if (path.empty())
-            return;
-    }
-    if (!replaceAsked && wxFileName::FileExists(path) &&
-        AfxMessageBox(ReplaceFileQuestion(path, g_nLanguage), MB_YESNO | MB_ICONQUESTION) != IDYES)
+    const CString path = AskPath(true);
+    if (path.empty())
         return;
     m_strExportPath = path;
     UpdateData(false);
-    if (ExportTo(path))
-        m_strExported = path;
+    ExportTo(path);
 }
 
 bool CCsvPage::OpenTable(CRecordset& set)

@@ -1,9 +1,7 @@
 // What the two pages of the import/export dialog share: an import path with
 // its "打开" (Open) button, an export path with its "保存" (Save) button and a
-// progress bar. A button transfers the file named in its edit when the clerk
-// put a new path there; otherwise (an empty edit, or the file the page just
-// transferred) it first asks for the file with a file dialog, so that pressing
-// Open twice never imports the same file twice by accident.
+// progress bar. Each button asks for its file with a file dialog; the edits
+// show the path last chosen.
 #pragma once
 
 #include <string>
@@ -30,7 +28,8 @@ enum : int {
 CString CantOpenFileMessage(const CString& path);
 // The export could not be written in full (a full disk, a lost device).
 CString CantWriteFileMessage(const CString& path);
-// Asked before a path typed in the export edit replaces an existing file.
+// Asked before an export replaces an existing file the save dialog did not
+// ask about (a name typed without its extension gets ".csv").
 CString ReplaceFileQuestion(const CString& path, int language);
 
 class CCsvPage : public wxPanel
@@ -42,10 +41,9 @@ public:
     CString m_strImportPath;  // shown in edit 1029
     wxGauge* m_progress = nullptr;
 
-    // Button 1032: asks what MayImport asks, takes the file and imports it.
+    // Button 1032: asks what MayImport asks, then for the file, and imports it.
     void OnImport();
-    // Button 1033: takes the file (confirming the replacement of an existing
-    // one) and exports to it.
+    // Button 1033: asks for the file and exports to it.
     void OnExport();
 
     // The transfers themselves, between the page's table and the file at
@@ -84,11 +82,6 @@ protected:
 private:
     void OnImportButton(wxCommandEvent& event);
     void OnExportButton(wxCommandEvent& event);
-    // The file dialog; empty when cancelled. `replaceAsked` tells whether the
-    // save dialog itself asked about replacing the returned file.
-    CString AskPath(bool save, const CString& current, bool* replaceAsked = nullptr);
-
-    // The files the last finished import and export used.
-    CString m_strImported;
-    CString m_strExported;
+    // The file dialog; empty when cancelled.
+    CString AskPath(bool save);
 };

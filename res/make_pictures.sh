@@ -109,7 +109,6 @@ $IM -size 640x480 gradient:'#E6F4EA'-'#5FA67A' \
   -font "$FONT" -fill '#1E5E3A' -stroke '#FFFFFF' -strokewidth 1 -pointsize 96 \
   -annotate +54+270 '青禾旅馆' \
   -stroke none -fill '#2B4A36' -pointsize 26 -annotate +58+310 '前台管理' \
-  -fill '#203828' -pointsize 20 -gravity NorthWest -annotate +54+340 '版本:2.6.1.137' \
   PNG24:splash.png
 
 # About box: 96x96 logo and a 240x60 banner
