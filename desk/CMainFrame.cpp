@@ -102,7 +102,7 @@ void CMainFrame::CreateMainToolBar()
 void CMainFrame::CreateRightPane()
 {
     m_wndRightView = new CRightView(this);
-    const wxSize size(400, 240);
+    const wxSize size = CRightView::GetPanelSize();
     // The pane keeps its place and size: the clerk can only show or hide it.
     m_mgr.AddPane(m_wndRightView, wxAuiPaneInfo()
                                       .Name(kPropertiesPane)

@@ -4,14 +4,15 @@
 #include "CDlgRightView.h"
 
 CRightView::CRightView(wxWindow* parent)
-    : wxPanel(parent, kRightViewId, wxDefaultPosition, GetPanelSize(parent)), m_pPanel(new CDlgRightView(this))
+    : wxPanel(parent, kRightViewId, wxDefaultPosition, GetPanelSize()), m_pPanel(new CDlgRightView(this))
 {
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(m_pPanel, 1, wxEXPAND);
     SetSizer(sizer);
 }
 
-wxSize CRightView::GetPanelSize(wxWindow* window)
+wxSize CRightView::GetPanelSize()
 {
-    return window->ConvertDialogToPixels(wxSize(310, 175));
+    // Wide enough for the 350-pixel clock with a margin on either side.
+    return wxSize(400, 240);
 }

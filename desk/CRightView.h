@@ -15,8 +15,8 @@ public:
 
     CDlgRightView* GetPanel() const { return m_pPanel; }
 
-    // The size the pane's panel is laid out for, in pixels of `window`'s font.
-    static wxSize GetPanelSize(wxWindow* window);
+    // The pane's size as it is created; its height follows the frame.
+    static wxSize GetPanelSize();
 
 private:
     CDlgRightView* m_pPanel;
