@@ -1,7 +1,9 @@
 #include "CMainFrame.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <wx/datetime.h>
+#include <wx/display.h>
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
 #include <wx/utils.h>
@@ -41,7 +43,10 @@ CMainFrame::CMainFrame(wxDocManager* manager) : m_clockTimer(this, kClockTimerId
         if (prompt.ShowModal() == wxID_CANCEL)
             std::exit(0);
     }
-    Create(manager, nullptr, wxID_ANY, wxString::FromUTF8("青禾旅馆"), wxDefaultPosition, wxSize(1440, 900));
+    // 1440 by 900, or the whole work area of a smaller screen.
+    const wxRect workArea = wxDisplay().GetClientArea();
+    const wxSize size(std::min(1440, workArea.width), std::min(900, workArea.height));
+    Create(manager, nullptr, wxID_ANY, wxString::FromUTF8("青禾旅馆"), wxDefaultPosition, size);
     SetIcon(LoadResourceIcon(IDI_APP, 48));
     SetMenuBar(CreateMainMenu());
     CreateMainToolBar();
