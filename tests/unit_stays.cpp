@@ -15,6 +15,7 @@
 #include "IdNumber.h"
 #include "ProgramFolder.h"
 #include "StayDays.h"
+#include "CardText.h"
 #include "TestEnvironment.h"
 
 namespace {
@@ -128,35 +129,16 @@ TEST(IdNumber, RefusesEmptyLettersAndChineseCharacters)
 
 // ---------------------------------------------------------------- card text
 
-struct CardFields {
-    std::wstring name = L"张三", sex = L"1", nation = L"01", birth = L"19800229",
-                 address = L"北京市东城区景山前街4号", id = L"110101198002290011",
-                 authority = L"北京市公安局东城分局", validity = L"2015010120350101";
-};
-
-// wz.txt as a reader writes it: 128 UTF-16LE units, fields padded with spaces.
-std::string MakeCardText(const CardFields& f)
+// A card with every field filled, as a reader would leave it.
+IdCard SampleCard()
 {
-    std::u16string units;
-    auto put = [&units](const std::wstring& text, size_t len) {
-        for (size_t i = 0; i < len; ++i)
-            units += i < text.size() ? static_cast<char16_t>(text[i]) : u' ';
-    };
-    put(f.name, 15);
-    put(f.sex, 1);
-    put(f.nation, 2);
-    put(f.birth, 8);
-    put(f.address, 35);
-    put(f.id, 18);
-    put(f.authority, 15);
-    put(f.validity, 16);
-    put(L"", 18);
-    std::string bytes;
-    for (char16_t u : units) {
-        bytes += static_cast<char>(u & 0xFF);
-        bytes += static_cast<char>(u >> 8);
-    }
-    return bytes;
+    IdCard card;
+    card.name = L"张三";
+    card.birth = L"19800229";
+    card.address = L"北京市东城区景山前街4号";
+    card.idNumber = L"110101198002290011";
+    card.authority = L"北京市公安局东城分局";
+    return card;
 }
 
 IdCardData Parse(const std::string& bytes)
@@ -191,7 +173,7 @@ TEST(CardText, NationNamesFollowTheStandardTable)
 
 TEST(CardText, FieldsAreTakenWholeFromTheirPositions)
 {
-    const IdCardData d = Parse(MakeCardText(CardFields()));
+    const IdCardData d = Parse(IdCardText(SampleCard()));
     EXPECT_EQ(d.name, Padded(L"张三", 15));
     EXPECT_TRUE(d.man);
     EXPECT_EQ(d.nation, 1);
@@ -207,16 +189,16 @@ TEST(CardText, FieldsAreTakenWholeFromTheirPositions)
 
 TEST(CardText, SexAndNationCodes)
 {
-    CardFields f;
+    IdCard f = SampleCard();
     f.sex = L"2";
     f.nation = L"97";
-    IdCardData d = Parse(MakeCardText(f));
+    IdCardData d = Parse(IdCardText(f));
     EXPECT_FALSE(d.man);
     EXPECT_EQ(d.nationText, CString(L"其他族"));
 
     f.sex = L"0";
     f.nation = L"00";
-    d = Parse(MakeCardText(f));
+    d = Parse(IdCardText(f));
     EXPECT_FALSE(d.man);
     EXPECT_EQ(d.nationText, CString(L"族"));
 }
@@ -224,7 +206,7 @@ TEST(CardText, SexAndNationCodes)
 TEST(CardText, ShortOrBrokenFileGivesEmptyFieldsAndNoDate)
 {
     // Only the name and sex are there; the rest reads as zeros.
-    const std::string full = MakeCardText(CardFields());
+    const std::string full = IdCardText(SampleCard());
     const IdCardData d = Parse(full.substr(0, 32));
     EXPECT_EQ(d.name, Padded(L"张三", 15));
     EXPECT_TRUE(d.man);
@@ -233,9 +215,9 @@ TEST(CardText, ShortOrBrokenFileGivesEmptyFieldsAndNoDate)
     EXPECT_TRUE(d.idNumber.empty());
     EXPECT_EQ(d.idNumber.find(wxUniChar(0)), CString::npos);
 
-    CardFields f;
+    IdCard f = SampleCard();
     f.birth = L"19801340";  // month 13
-    EXPECT_NE(Parse(MakeCardText(f)).birthday.GetStatus(), COleDateTime::valid);
+    EXPECT_NE(Parse(IdCardText(f)).birthday.GetStatus(), COleDateTime::valid);
 
     const IdCardData none = Parse(std::string());
     EXPECT_TRUE(none.name.empty());
@@ -279,11 +261,11 @@ protected:
         std::remove((m_program + "wz.txt").c_str());
         std::remove((m_program + "zp.bmp").c_str());
     }
-    void PutCard(const CardFields& f, bool withPhoto = true)
+    void PutCard(const IdCard& f, bool withPhoto = true)
     {
-        WriteFile(m_cards + "/wz.txt", MakeCardText(f));
+        WriteFile(m_cards + "/wz.txt", IdCardText(f));
         if (withPhoto)
-            WriteFile(m_cards + "/zp.bmp", "BM photo of " + std::to_string(f.id.size()));
+            WriteFile(m_cards + "/zp.bmp", "BM photo of " + std::to_string(f.idNumber.size()));
         else
             std::remove((m_cards + "/zp.bmp").c_str());
     }
@@ -302,7 +284,7 @@ TEST_F(Reader, ReadsEachPresentedCardOnce)
     IdCardData data;
     EXPECT_EQ(reader.Poll(data), CardReader::PollResult::NoCard);
 
-    PutCard(CardFields());
+    PutCard(SampleCard());
     ASSERT_EQ(reader.Poll(data), CardReader::PollResult::CardRead);
     EXPECT_EQ(data.name, Padded(L"张三", 15));
     EXPECT_EQ(data.nationText, CString(L"汉族"));
@@ -318,11 +300,11 @@ TEST_F(Reader, ReadsEachPresentedCardOnce)
     EXPECT_TRUE(data.name.empty());
 
     // ...but a different one is, and an old photo does not stay behind.
-    CardFields other;
+    IdCard other = SampleCard();
     other.name = L"李四";
     other.sex = L"2";
     other.nation = L"03";
-    other.id = L"11010119900101002";
+    other.idNumber = L"11010119900101002";
     PutCard(other, false);
     ASSERT_EQ(reader.Poll(data), CardReader::PollResult::CardRead);
     EXPECT_EQ(data.name, Padded(L"李四", 15));
@@ -356,7 +338,7 @@ TEST_F(Reader, PortSearchStopsAtTheFirstAnsweringPort)
     EXPECT_FALSE(none.FindPort());
     EXPECT_FALSE(none.HasPort());
     EXPECT_EQ(none.Port(), 16);  // the last port tried
-    PutCard(CardFields());
+    PutCard(SampleCard());
     IdCardData data;
     EXPECT_EQ(none.Poll(data), CardReader::PollResult::NoPort);
 }
