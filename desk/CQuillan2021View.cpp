@@ -299,9 +299,14 @@ void CQuillan2021View::MarkRow(int row)
 {
     if (row < 0 || row >= m_pList->GetItemCount())
         return;
+    // Selecting a row that is already selected tells nobody: read its room
+    // here, so the guests flags and the status line follow what the command did.
+    const bool alreadySelected = m_pList->GetItemState(row, wxLIST_STATE_SELECTED) != 0;
     const long state = wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED;
     m_pList->SetItemState(row, state, state);
     m_pList->EnsureVisible(row);
+    if (alreadySelected)
+        ReadRoomOfRow(row);
 }
 
 void CQuillan2021View::OnKeyDown(wxKeyEvent& event)
@@ -368,7 +373,6 @@ void CQuillan2021View::OnRegister()
         UpdateRoomItem(row, dialog.m_strRoom, 0);
         const int stayRow = FindRoomItem(dialog.m_strRoom);
         MarkRow(stayRow);
-        ReadRoomOfRow(stayRow);
     }
     CloseIfOpen(*GetDocument()->m_pHouseset);
 }
@@ -387,9 +391,6 @@ void CQuillan2021View::OnCheckOut()
             m_pList->SetItemColumnImage(left, 8, kPictureNone);
     }
     MarkRow(row);
-    // Marking a row that is already selected tells nobody: read whether the
-    // room still has guests, or check-out stays enabled on an empty room.
-    ReadRoomOfRow(row);
 }
 
 void CQuillan2021View::OnChangeRoom()
