@@ -21,5 +21,7 @@ done
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 echo "Installing: ${missing[*]}"
-"${sudo_cmd[@]}" apt-get update -q
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+# Waits for another apt or dpkg run (an update in the background, a second build) instead of failing.
+lock=(-o DPkg::Lock::Timeout=600)
+"${sudo_cmd[@]}" apt-get "${lock[@]}" update -q
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get "${lock[@]}" install -y -q --no-install-recommends "${missing[@]}"
