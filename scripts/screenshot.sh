@@ -8,7 +8,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/prog"
 cp build/bin/Quillan2021 "$work/prog/"
-cp -r build/bin/DataSave "$work/prog/"
+cp -r build/empty-databases "$work/prog/DataSave"
 sqlite3 "$work/prog/DataSave/Hotel.db" <<'SQL'
 INSERT INTO house([房间号],[住房],[房价],[打扫],[定房],[定房日期],[房间人数],[钟点房],[钟点开始],[钟点结束],[房间介绍]) VALUES
  ('101',1,'80',0,0,NULL,2,0,NULL,NULL,'标准间，朝南'),
