@@ -81,6 +81,12 @@ BOOL ConfigDataSource(WORD fRequest, CString strDbPath, CString strDsn, CString 
                                                                                                       : FALSE;
 }
 
+void ReportDataSourceFailure(const CString& name, const CDBException& e)
+{
+    AfxMessageBox(CString(L"打开") + name + L"数据库失败！", MB_OK);
+    e.ReportError();
+}
+
 void CloseDataSources(DataConnections& db)
 {
     for (CDatabase* connection : {&db.m_dbHotel, &db.m_dbRegister, &db.m_dbCashbook})
@@ -113,8 +119,7 @@ BOOL OpenDataSources(DataConnections& db)
         try {
             connections[i]->OpenEx(infos[i]->connect, CDatabase::useCursorLib);
         } catch (const CDBException& e) {
-            AfxMessageBox(CString(L"打开") + infos[i]->name + L"数据库失败！", MB_OK);
-            e.ReportError();
+            ReportDataSourceFailure(infos[i]->name, e);
             return FALSE;
         }
     }

@@ -25,6 +25,8 @@ BOOL ProbeDataSources(DataConnections& db);
 void CreateDataSources(DataConnections& db);
 // Opens the three and leaves them open; on a failure shows which one and the driver's text.
 BOOL OpenDataSources(DataConnections& db);
+// Shows "打开<name>数据库失败！", then the driver's text of e.
+void ReportDataSourceFailure(const CString& name, const CDBException& e);
 // Closes whichever of the three is open.
 void CloseDataSources(DataConnections& db);
 

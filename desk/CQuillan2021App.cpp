@@ -7,6 +7,7 @@
 #include "CQuillan2021View.h"
 #include "LockSettings.h"
 #include "MessageBox.h"
+#include "SchemaUpgrade.h"
 
 void BindMessageBoxesToWx()
 {
@@ -76,7 +77,7 @@ BOOL CQuillan2021App::InitInstance()
 
     if (!ProbeDataSources())
         CreateDataSources();
-    if (!OpenDataSources()) {
+    if (!OpenDataSources() || !UpgradeSchema(*this)) {
         ExitInstance();
         return FALSE;
     }

@@ -1,0 +1,80 @@
+#include "SchemaUpgrade.h"
+
+namespace {
+
+struct UpgradedSource
+{
+    CDatabase DataConnections::*connection;
+    const wchar_t* name;
+};
+
+const UpgradedSource kSources[] = {
+    {&DataConnections::m_dbHotel, L"Hotel"},
+    {&DataConnections::m_dbRegister, L"Register"},
+    {&DataConnections::m_dbCashbook, L"Cashbook"},
+};
+
+// Each data source runs on a connection of its own, where its file is the main schema.
+CString SchemaOnConnection(const CDatabase&)
+{
+    return "main";
+}
+
+std::vector<CString> StatementsFor(const std::vector<SchemaUpgrade>& upgrades,
+                                   CDatabase DataConnections::*connection)
+{
+    std::vector<CString> statements;
+    for (const SchemaUpgrade& upgrade : upgrades)
+        if (upgrade.connection == connection)
+            statements.emplace_back(upgrade.statement);
+    return statements;
+}
+
+// After a failed statement: the rollback's own failure must not hide the first one.
+void RollbackAfterFailure(CDatabase& db)
+{
+    try {
+        db.Rollback();
+    } catch (const CDBException&) {
+    }
+}
+
+}  // namespace
+
+const std::vector<SchemaUpgrade>& GetSchemaUpgrades()
+{
+    static const std::vector<SchemaUpgrade> upgrades = {
+    };
+    return upgrades;
+}
+
+void UpgradeDatabase(CDatabase& db, const CString& schema, const std::vector<CString>& statements)
+{
+    if (statements.empty())
+        return;
+    db.BeginTrans();
+    try {
+        for (CString sql : statements) {
+            sql.Replace("{schema}", schema);
+            db.ExecuteSQL(sql);
+        }
+        db.CommitTrans();
+    } catch (const CDBException&) {
+        RollbackAfterFailure(db);
+        throw;
+    }
+}
+
+BOOL UpgradeSchema(DataConnections& db, const std::vector<SchemaUpgrade>& upgrades)
+{
+    for (const UpgradedSource& source : kSources) {
+        try {
+            UpgradeDatabase(db.*source.connection, SchemaOnConnection(db.*source.connection),
+                            StatementsFor(upgrades, source.connection));
+        } catch (const CDBException& e) {
+            ReportDataSourceFailure(source.name, e);
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
