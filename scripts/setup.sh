@@ -10,6 +10,8 @@ packages=(
   googletest libgtest-dev libgmock-dev
   xvfb xauth fonts-wqy-microhei imagemagick
   libcairo2-dev
+  # the sanitizer build and the fuzz targets: clang with its runtimes (libFuzzer) and symbolizer
+  clang libclang-rt-14-dev llvm
 )
 
 missing=()

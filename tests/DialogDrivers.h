@@ -46,7 +46,7 @@ namespace DialogDriving {
 inline std::vector<wxString> Entries(wxWindow* dlg, int id)
 {
     std::vector<wxString> entries;
-    if (auto* combo = wxDynamicCast(dlg->FindWindow(id), wxComboBox))
+    if (auto* combo = dynamic_cast<wxComboBox*>(dlg->FindWindow(id)))
         for (unsigned i = 0; i < combo->GetCount(); ++i)
             entries.push_back(combo->GetString(i));
     return entries;
@@ -56,9 +56,9 @@ inline std::vector<wxString> Entries(wxWindow* dlg, int id)
 inline wxString TextOf(wxWindow* dlg, int id)
 {
     wxWindow* w = dlg->FindWindow(id);
-    if (auto* combo = wxDynamicCast(w, wxComboBox))
+    if (auto* combo = dynamic_cast<wxComboBox*>(w))
         return combo->GetValue();
-    if (auto* edit = wxDynamicCast(w, wxTextCtrl))
+    if (auto* edit = dynamic_cast<wxTextCtrl*>(w))
         return edit->GetValue();
     return w ? w->GetLabel() : wxString();
 }
@@ -67,7 +67,7 @@ inline wxString TextOf(wxWindow* dlg, int id)
 // selection event that a click sends. False when the combo has no such entry.
 inline bool PickEntry(wxWindow* dlg, int id, const wxString& text)
 {
-    auto* combo = wxDynamicCast(dlg->FindWindow(id), wxComboBox);
+    auto* combo = dynamic_cast<wxComboBox*>(dlg->FindWindow(id));
     if (!combo)
         return false;
     const int at = combo->FindString(text, true);
@@ -87,11 +87,11 @@ inline bool PickEntry(wxWindow* dlg, int id, const wxString& text)
 inline bool EnterText(wxWindow* dlg, int id, const wxString& text)
 {
     wxWindow* w = dlg->FindWindow(id);
-    if (auto* edit = wxDynamicCast(w, wxTextCtrl)) {
+    if (auto* edit = dynamic_cast<wxTextCtrl*>(w)) {
         edit->SetValue(text);
         return true;
     }
-    if (auto* combo = wxDynamicCast(w, wxComboBox)) {
+    if (auto* combo = dynamic_cast<wxComboBox*>(w)) {
         if (PickEntry(dlg, id, text))
             return true;
         if (combo->HasFlag(wxCB_READONLY))
@@ -106,7 +106,7 @@ inline bool EnterText(wxWindow* dlg, int id, const wxString& text)
 // the dialog's handlers as a real click's does.
 inline bool PressButton(wxWindow* dlg, int id)
 {
-    auto* button = wxDynamicCast(dlg->FindWindow(id), wxButton);
+    auto* button = dynamic_cast<wxButton*>(dlg->FindWindow(id));
     if (!button)
         return false;
     wxCommandEvent click(wxEVT_BUTTON, id);
@@ -240,7 +240,7 @@ protected:
         dlg->InitDialog();
         seen.roomOffered = TextOf(dlg, IDC_REG_ROOM);
         seen.rooms = Entries(dlg, IDC_REG_ROOM);
-        if (auto* name = wxDynamicCast(dlg->FindWindow(IDC_REG_NAME), wxTextCtrl))
+        if (auto* name = dynamic_cast<wxTextCtrl*>(dlg->FindWindow(IDC_REG_NAME)))
             seen.nameHint = name->GetHint();
 
         if (m_form.waitForCard) {
@@ -262,7 +262,7 @@ protected:
             if (!text->empty() && !EnterText(dlg, id, *text))
                 seen.problems.push_back("control " + std::to_string(id) + " does not take \"" +
                                         std::string(text->utf8_str()) + "\"");
-        auto* birthday = wxDynamicCast(dlg->FindWindow(IDC_REG_BIRTHDAY), wxDatePickerCtrl);
+        auto* birthday = dynamic_cast<wxDatePickerCtrl*>(dlg->FindWindow(IDC_REG_BIRTHDAY));
         if (m_form.birthday.IsValid() && birthday)
             birthday->SetValue(m_form.birthday);
         if (!seen.problems.empty())
@@ -280,7 +280,7 @@ protected:
         seen.validity = TextOf(dlg, IDC_REG_VALIDITY);
         if (birthday)
             seen.birthday = birthday->GetValue();
-        if (auto* photo = wxDynamicCast(dlg->FindWindow(IDC_REG_PHOTO), wxStaticBitmap))
+        if (auto* photo = dynamic_cast<wxStaticBitmap*>(dlg->FindWindow(IDC_REG_PHOTO)))
             seen.photoShown = photo->GetBitmap().IsOk();
 
         dlg->SetReturnCode(0);

@@ -112,7 +112,7 @@ public:
     int FilterEvent(wxEvent& event) override
     {
         const wxEventType type = event.GetEventType();
-        if (type == wxEVT_CREATE && wxDynamicCast(event.GetEventObject(), wxTopLevelWindow))
+        if (type == wxEVT_CREATE && dynamic_cast<wxTopLevelWindow*>(event.GetEventObject()))
             ++m_count;
         return Event_Skip;
     }
@@ -178,7 +178,7 @@ private:
     void Click(int id)
     {
         wxWindow* button = m_prompt->FindWindow(id);
-        if (!wxDynamicCast(button, wxButton)) {
+        if (!dynamic_cast<wxButton*>(button)) {
             Fact("prompt_error", wxString::Format("no button %d", id));
             std::_Exit(kExitPromptBroken);
         }
@@ -198,7 +198,7 @@ private:
         const PromptAction& action = g_actions[m_next++];
         switch (action.kind) {
         case PromptAction::Type: {
-            auto* edit = wxDynamicCast(m_prompt->FindWindow(IDC_PASSWORD_EDIT), wxTextCtrl);
+            auto* edit = dynamic_cast<wxTextCtrl*>(m_prompt->FindWindow(IDC_PASSWORD_EDIT));
             if (!edit) {
                 Fact("prompt_error", "no password field");
                 std::_Exit(kExitPromptBroken);
@@ -231,10 +231,10 @@ private:
 
 wxTopLevelWindow* MainWindow()
 {
-    if (auto* top = wxDynamicCast(wxTheApp->GetTopWindow(), wxTopLevelWindow))
+    if (auto* top = dynamic_cast<wxTopLevelWindow*>(wxTheApp->GetTopWindow()))
         return top;
     for (wxWindow* window : wxTopLevelWindows)
-        if (window->IsShown() && wxDynamicCast(window, wxFrame))
+        if (window->IsShown() && dynamic_cast<wxFrame*>(window))
             return static_cast<wxTopLevelWindow*>(window);
     return nullptr;
 }
@@ -242,7 +242,7 @@ wxTopLevelWindow* MainWindow()
 // The room board is the list with the most columns among the main window's descendants.
 wxListCtrl* FindBoard(wxWindow* window, wxListCtrl* best = nullptr)
 {
-    if (auto* list = wxDynamicCast(window, wxListCtrl))
+    if (auto* list = dynamic_cast<wxListCtrl*>(window))
         if (!best || list->GetColumnCount() > best->GetColumnCount())
             best = list;
     for (wxWindow* child : window->GetChildren())
@@ -320,7 +320,7 @@ private:
         Fact("shown", top && top->IsShown() ? 1 : 0);
         Fact("title", top ? top->GetTitle() : wxString());
         Fact("language", g_nLanguage);
-        auto* frame = wxDynamicCast(top, wxFrame);
+        auto* frame = dynamic_cast<wxFrame*>(top);
         wxMenuBar* menus = frame ? frame->GetMenuBar() : nullptr;
         Fact("menu0", menus && menus->GetMenuCount() > 0 ? menus->GetMenuLabel(0) : wxString());
         wxString heading;
