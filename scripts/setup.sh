@@ -12,6 +12,8 @@ packages=(
   libcairo2-dev
   # the sanitizer build and the fuzz targets: clang with its runtimes (libFuzzer) and symbolizer
   clang libclang-rt-14-dev llvm
+  # the tests check the install's menu entry with desktop-file-validate
+  desktop-file-utils
 )
 
 missing=()

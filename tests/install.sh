@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# The install: the program folder, the launcher and the desktop entry, and a
+# hotel's data that survives installing again. In a temporary HOME, so no
+# user's data or settings are touched.
+#   install.sh files BUILD_DIR CMAKE SQLITE3   what an install puts where
+#   install.sh start BUILD_DIR CMAKE SQLITE3   the menu entry starts the program (needs Xvfb)
+set -euo pipefail
+mode=$1 build=$2 cmake=$3 sqlite=$4
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME="$work/home" ODBCINI="$work/home/.odbc.ini"
+unset XDG_CONFIG_HOME DESTDIR
+mkdir -p "$HOME"
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+install_into() { "$cmake" --install "$build" --prefix "$1" >"$work/install.log" || { cat "$work/install.log"; exit 1; }; }
+fingerprint() { (cd "$1" && find . -type f -print0 | sort -z | xargs -0 sha256sum); }
+entry_value() { sed -n "s/^$1=//p" "$2"; }  # KEY FILE
+
+# A user's install into a folder of the home; a blank in the path on purpose.
+prefix="$HOME/my programs"
+program="$prefix/lib/quillan2021"
+entry="$prefix/share/applications/quillan2021.desktop"
+settings="$HOME/.config/quillan2021"
+
+if [ "$mode" = start ]; then
+  install_into "$prefix"
+  exec_value=$(entry_value Exec "$entry")
+  [ "$exec_value" = "\"$prefix/bin/quillan2021\"" ] || { echo "FAIL: unexpected Exec=$exec_value"; exit 1; }
+  cd "$(entry_value Path "$entry")"
+  # Started as the menu starts it; up once the board has written the language to
+  # the settings file in its working folder, with its databases open.
+  timeout 120 xvfb-run -a -s "-screen 0 1600x1200x24" bash -c '
+    NO_AT_BRIDGE=1 "$1" & pid=$!
+    for _ in $(seq 600); do
+      grep -qs "Language" Quillan.INI && break
+      kill -0 $pid 2>/dev/null || break
+      sleep 0.1
+    done
+    open=$(ls -l /proc/$pid/fd 2>/dev/null | grep -c "$2/DataSave/[A-Za-z]*\.db$" || true)
+    kill $pid 2>/dev/null || true
+    wait $pid 2>/dev/null || true
+    grep -qs "Language" Quillan.INI || { echo "FAIL: the program did not reach its board in $PWD"; exit 1; }
+    [ "$open" = 3 ] || { echo "FAIL: $open of the three installed databases open"; exit 1; }' \
+    _ "$prefix/bin/quillan2021" "$program"
+  echo "install start: passed"
+  exit 0
+fi
+
+install_into "$prefix"
+for file in "$program/Quillan2021" "$program/termb.so" "$prefix/bin/quillan2021" \
+            "$prefix/share/icons/hicolor/128x128/apps/quillan2021.png" "$entry"; do
+  [ -f "$file" ] || fail "not installed: $file"
+done
+for db in Hotel Register Cashbook; do
+  [ -f "$program/DataSave/$db.db" ] || fail "no empty $db.db installed"
+done
+[ -x "$prefix/bin/quillan2021" ] || fail "the launcher cannot be run"
+desktop-file-validate "$entry" || fail "desktop-file-validate rejects $entry"
+[ "$(entry_value Exec "$entry")" = "\"$prefix/bin/quillan2021\"" ] || fail "Exec=$(entry_value Exec "$entry")"
+[ "$(entry_value Icon "$entry")" = quillan2021 ] || fail "Icon=$(entry_value Icon "$entry")"
+[ "$(entry_value Path "$entry")" = "$settings" ] || fail "Path=$(entry_value Path "$entry"), not $settings"
+[ -d "$settings" ] || fail "the entry's working folder $settings does not exist"
+
+# The clerk's data, then the same install again and a newer one after a rebuild.
+"$sqlite" "$program/DataSave/Hotel.db" "INSERT INTO house([房间号],[房价]) VALUES ('101','80'),('102','95');"
+"$sqlite" "$program/DataSave/Register.db" "INSERT INTO register([房间号],[姓名]) VALUES ('101','张三');"
+"$sqlite" "$program/DataSave/Cashbook.db" "INSERT INTO cashbook([房间号],[交易金额]) VALUES ('101','80');"
+before=$(fingerprint "$program/DataSave")
+install_into "$prefix"
+[ "$(fingerprint "$program/DataSave")" = "$before" ] || fail "installing again changed the data"
+[ "$("$sqlite" "$program/DataSave/Hotel.db" "SELECT group_concat([房间号]||'='||[房价]) FROM house;")" = "101=80,102=95" ] ||
+  fail "installing again lost rooms"
+grep -q "DataSave" "$work/install.log" && fail "installing again wrote to DataSave: $(grep DataSave "$work/install.log")"
+
+# The launcher, reached through a link on the PATH: the program beside it, run in
+# the settings folder (XDG_CONFIG_HOME when set), with the arguments as given.
+printf '#!/bin/sh\necho "$PWD|$*"\n' > "$program/Quillan2021"
+mkdir "$work/path"
+ln -s "$prefix/bin/quillan2021" "$work/path/quillan2021"
+got=$(PATH="$work/path:$PATH" XDG_CONFIG_HOME="$work/config" quillan2021 "one arg" two)
+[ "$got" = "$work/config/quillan2021|one arg two" ] || fail "the launcher ran: $got"
+
+# Outside the home (a system-wide prefix) and staged for a package: no Path,
+# the launcher alone picks each user's folder.
+install_into "$work/system"
+desktop-file-validate "$work/system/share/applications/quillan2021.desktop" || fail "system entry rejected"
+grep -q '^Path=' "$work/system/share/applications/quillan2021.desktop" && fail "a system-wide entry has a Path"
+DESTDIR="$work/stage" "$cmake" --install "$build" --prefix /opt/hotel >/dev/null
+staged="$work/stage/opt/hotel/share/applications/quillan2021.desktop"
+[ "$(entry_value Exec "$staged")" = /opt/hotel/bin/quillan2021 ] || fail "staged Exec=$(entry_value Exec "$staged")"
+grep -q '^Path=' "$staged" && fail "a staged entry has a Path"
+[ -f "$work/stage/opt/hotel/lib/quillan2021/DataSave/Hotel.db" ] || fail "nothing staged under DESTDIR"
+
+[ "$failures" -eq 0 ] && echo "install files: all passed"
+exit "$failures"
