@@ -187,12 +187,17 @@ void CDlgRightView::ShowIdlePicture()
 
 void CDlgRightView::LoadRoomCard()
 {
+    // The refusal's message box lets paints through: they keep the card they have.
+    if (m_bReadingCard)
+        return;
+    m_bReadingCard = true;
     CHouseset rooms(&GetTheApp().m_dbHotel);
-    if (!OpenRoomsInBoardOrder(rooms))
-        return;  // the refusal was reported; the previous picture stays
-    // A row beyond the last room leaves a card without a room.
-    m_card = MoveToRow(rooms, g_nSelectedRoomIndex) ? FormatRoomCard(rooms) : RoomCard();
-    m_picture = Picture::Card;
+    if (OpenRoomsInBoardOrder(rooms)) {
+        // A row beyond the last room leaves a card without a room.
+        m_card = MoveToRow(rooms, g_nSelectedRoomIndex) ? FormatRoomCard(rooms) : RoomCard();
+        m_picture = Picture::Card;
+    }
+    m_bReadingCard = false;
 }
 
 void CDlgRightView::BuildIdleBackground(uint32_t gradientBottom)
@@ -227,10 +232,13 @@ void CDlgRightView::OnPaint(wxPaintEvent&)
     wxAutoBufferedPaintDC dc(this);
     dc.SetBackground(wxBrush(GetBackgroundColour()));
     dc.Clear();
-    if (m_picture == Picture::Idle)
+    if (m_picture == Picture::Idle) {
         PaintIdlePicture(dc);
-    else if (m_picture == Picture::Card)
+    } else if (m_picture == Picture::Card) {
+        // The room is read at every paint: the card shows what the table holds now.
+        LoadRoomCard();
         PaintRoomCard(dc);
+    }
 }
 
 void CDlgRightView::OnSize(wxSizeEvent& event)

@@ -56,7 +56,7 @@ public:
     void RedrawNow();
 
     bool IsClockRunning() const { return m_clock.IsRunning(); }
-    // The room card on show, or nullptr while the panel shows something else.
+    // The room card painted last, or nullptr while the panel shows something else.
     const RoomCard* GetShownCard() const { return m_picture == Picture::Card ? &m_card : nullptr; }
 
 private:
@@ -80,7 +80,8 @@ private:
     wxBitmap m_idleBackground;  // gradient, pictures and caption, without the clock
     wxBitmap m_clockFace;
     wxRect m_clockRect;
-    RoomCard m_card;
+    RoomCard m_card;  // as painted last
+    bool m_bReadingCard = false;
 
     std::mutex m_frameMutex;  // guards the three below
     ClockFrame m_latestFrame;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <wx/menu.h>
+#include <wx/sizer.h>
 #include <wx/toolbar.h>
 #include <wx/utils.h>
 #include <wx/wupdlock.h>
@@ -21,6 +22,7 @@
 #include "CReserveDlg.h"
 #include "CRewardDlg.h"
 #include "CRightView.h"
+#include "CRoomIconBoard.h"
 #include "CSetupPS.h"
 #include "CUserRWnd.h"
 #include "Globals.h"
@@ -175,10 +177,18 @@ bool CQuillan2021View::OnCreate(wxDocument* doc, long flags)
     if (!wxView::OnCreate(doc, flags))
         return false;
     CMainFrame* frame = wxStaticCast(wxTheApp->GetTopWindow(), CMainFrame);
-    m_pList = new wxListCtrl(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+    // The rows and, for the extra-large mode, the icons drawn from them share the middle of the frame.
+    m_pBoardWindow = new wxPanel(frame);
+    m_pList = new wxListCtrl(m_pBoardWindow, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                              wxLC_REPORT | wxLC_SINGLE_SEL | wxBORDER_SUNKEN);
+    m_pIconBoard = new CRoomIconBoard(m_pBoardWindow, *m_pList);
+    m_pIconBoard->Hide();
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(m_pList, 1, wxEXPAND);
+    sizer->Add(m_pIconBoard, 1, wxEXPAND);
+    m_pBoardWindow->SetSizer(sizer);
     SetFrame(frame);
-    frame->SetViewWindow(m_pList);
+    frame->SetViewWindow(m_pBoardWindow);
     BindListEvents();
     Activate(true);
     return true;
@@ -194,20 +204,53 @@ bool CQuillan2021View::OnClose(bool deleteWindow)
     // The list's handlers belong to this view: the list goes with it.
     if (CMainFrame* frame = wxDynamicCast(GetFrame(), CMainFrame))
         frame->SetViewWindow(nullptr);
-    if (m_pList)
-        m_pList->Destroy();
+    if (m_pBoardWindow)
+        m_pBoardWindow->Destroy();
+    m_pBoardWindow = nullptr;
     m_pList = nullptr;
+    m_pIconBoard = nullptr;
     return true;
+}
+
+wxWindow* ListRowsWindow(wxListCtrl& list)
+{
+#ifdef __WXGTK__
+    // GTK's list is drawn by wx itself: its rows lie in a child window of the list.
+    for (wxWindow* child : list.GetChildren())
+        if (static_cast<void*>(child) == static_cast<void*>(list.m_mainWin))
+            return child;
+#endif
+    return &list;
 }
 
 void CQuillan2021View::BindListEvents()
 {
-    m_pList->Bind(wxEVT_KEY_DOWN, &CQuillan2021View::OnKeyDown, this);
+    for (wxWindow* board : {static_cast<wxWindow*>(m_pList), static_cast<wxWindow*>(m_pIconBoard)}) {
+        board->Bind(wxEVT_KEY_DOWN, &CQuillan2021View::OnKeyDown, this);
+        board->Bind(wxEVT_CONTEXT_MENU, &CQuillan2021View::OnContextMenu, this);
+    }
     m_pList->Bind(wxEVT_LIST_ITEM_SELECTED, &CQuillan2021View::OnItemChanged, this);
     m_pList->Bind(wxEVT_LIST_ITEM_DESELECTED, &CQuillan2021View::OnItemChanged, this);
-    // A double-click (or Enter) on a row checks a guest into the marked room.
+    // The list reports a double-click only on a row, and as an activation: a
+    // double-click anywhere, also beside the rows, checks in the marked room.
+    wxWindow* rows = ListRowsWindow(*m_pList);
+    rows->Bind(wxEVT_LEFT_DCLICK, [this](wxMouseEvent&) { OnDblClk(); });
+    // The commands act on the marked room: a click beside the rows leaves it marked.
+    rows->Bind(wxEVT_LEFT_DOWN, [this, rows](wxMouseEvent& event) {
+        int flags = 0;
+        if (m_pList->HitTest(event.GetPosition(), flags) == wxNOT_FOUND)
+            rows->SetFocus();
+        else
+            event.Skip();
+    });
+    m_pIconBoard->Bind(wxEVT_LEFT_DCLICK, [this](wxMouseEvent&) { OnDblClk(); });
+    // Enter on a row checks in as well.
     m_pList->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) { OnRegister(); });
-    m_pList->Bind(wxEVT_CONTEXT_MENU, &CQuillan2021View::OnContextMenu, this);
+}
+
+void CQuillan2021View::OnDblClk()
+{
+    OnRegister();
 }
 
 void CQuillan2021View::SetStatusLine(const wxString& text)
@@ -221,25 +264,32 @@ void CQuillan2021View::SetStatusLine(const wxString& text)
 
 void CQuillan2021View::OnItemChanged(wxListEvent& event)
 {
+    event.Skip();  // the icon board follows the selection too
     ReadRoomOfRow(int(event.GetIndex()));
+}
+
+void CQuillan2021View::OnRowChanged()
+{
+    const int marked = GetSelectionMark();
+    if (marked != -1)
+        ReadRoomOfRow(marked);
 }
 
 void CQuillan2021View::ReadRoomOfRow(int row)
 {
-    if (row < 0 || row >= m_pList->GetItemCount())
-        return;
     CHouseset rooms(&GetTheApp().m_dbHotel);
     if (!OpenRoomsInBoardOrder(rooms)) {
         wxTheApp->ExitMainLoop();
         return;
     }
-    if (rooms.FindRoom(m_pList->GetItemText(row, 0)) == -1)
-        return;
-    m_bCanCheckOut = m_bCanChangeRoom = rooms.m_nPersons != 0;
-    SetStatusLine(FormatRoomStatusLine(g_nLanguage, rooms.m_strRoomNo, rooms.m_nPersons));
+    // No row, or a room gone from the table: nothing to check out, nothing to show.
+    const bool found = row >= 0 && row < m_pList->GetItemCount() && rooms.FindRoom(m_pList->GetItemText(row, 0)) != -1;
+    m_bCanCheckOut = m_bCanChangeRoom = found && rooms.m_nPersons != 0;
+    SetStatusLine(found ? FormatRoomStatusLine(g_nLanguage, rooms.m_strRoomNo, rooms.m_nPersons) : wxString());
     rooms.Close();
     if (g_nIconMode == 3) {
-        g_nSelectedRoomIndex = row;
+        if (found)
+            g_nSelectedRoomIndex = row;
         RefreshDetailPane(false);
     }
 }
@@ -297,8 +347,10 @@ int CQuillan2021View::GetSelectionMark() const
 
 void CQuillan2021View::MarkRow(int row)
 {
-    if (row < 0 || row >= m_pList->GetItemCount())
+    if (row < 0 || row >= m_pList->GetItemCount()) {
+        ReadRoomOfRow(-1);
         return;
+    }
     // Selecting a row that is already selected tells nobody: read its room
     // here, so the guests flags and the status line follow what the command did.
     const bool alreadySelected = m_pList->GetItemState(row, wxLIST_STATE_SELECTED) != 0;
@@ -349,10 +401,11 @@ void CQuillan2021View::OnContextMenu(wxContextMenuEvent& event)
     std::unique_ptr<wxMenu> menu(BuildContextMenu());
     if (!menu)
         return;
-    // Commands of the menu go to the list, then up to the frame and so to this view.
+    // Commands of the menu go to the board's window, then up to the frame and so to this view.
+    wxWindow* board = m_pIconBoard->IsShown() ? static_cast<wxWindow*>(m_pIconBoard) : m_pList;
     wxPoint at = event.GetPosition();
-    at = at == wxDefaultPosition ? wxDefaultPosition : m_pList->ScreenToClient(at);
-    m_pList->PopupMenu(menu.get(), at);
+    at = at == wxDefaultPosition ? wxDefaultPosition : board->ScreenToClient(at);
+    board->PopupMenu(menu.get(), at);
 }
 
 void CQuillan2021View::OnRegister()
@@ -511,6 +564,8 @@ void CQuillan2021View::OnModifyRoom()
     if (dialog.ShowModal() == wxID_OK && !dialog.m_strRoomNo.empty()) {
         rooms.ModifyRoom(row, dialog.m_strRoomNo, dialog.m_strPrice, dialog.m_strIntro);
         LoadRooms();
+        // The room keeps the mark, under its new number when it got one.
+        MarkRow(FindRoomItem(dialog.m_strRoomNo));
     }
 }
 
@@ -650,17 +705,23 @@ void CQuillan2021View::SetRowImageList(int size)
 
 void CQuillan2021View::SetViewMode(int nMode)
 {
-    if (nMode == 1002) {
-        m_pList->SetSingleStyle(wxLC_ICON);
-        m_largeImageList.RemoveAll();
-        m_largeImageList.Create(128, 128, true, 1);
-        m_largeImageList.Add(LoadResourceBitmap(IDI_ROOM, 128));
-        m_pList->SetImageList(&m_largeImageList, wxIMAGE_LIST_NORMAL);
-    } else {
-        m_pList->SetSingleStyle(wxLC_REPORT);
+    // The list stays in rows, so that every column is there when the rows come back;
+    // the extra-large icons are drawn from it.
+    const bool icons = nMode == 1002;
+    if (icons)
+        m_pIconBoard->SetIcon(LoadResourceBitmap(IDI_ROOM, IconGrid::kIconSize));
+    else
         SetRowImageList(nMode == 1000 ? 48 : 32);
-    }
-    m_pList->Refresh();
+    const bool hadFocus = wxWindow::FindFocus() && m_pBoardWindow->IsDescendant(wxWindow::FindFocus());
+    m_pList->Show(!icons);
+    m_pIconBoard->Show(icons);
+    m_pBoardWindow->Layout();
+    wxWindow* shown = icons ? static_cast<wxWindow*>(m_pIconBoard) : m_pList;
+    if (hadFocus)
+        shown->SetFocus();
+    if (icons)
+        m_pIconBoard->EnsureVisible(GetSelectionMark());
+    shown->Refresh();
 }
 
 void CQuillan2021View::RefreshDetailPane(bool showPane)
@@ -696,6 +757,9 @@ void CQuillan2021View::OnExtraLargeIcons()
     m_nViewMode = 1002;
     SetViewMode(1002);
     g_nIconMode = 3;
+    // The card shows the marked room from the start.
+    if (GetSelectionMark() != -1)
+        g_nSelectedRoomIndex = GetSelectionMark();
     RefreshDetailPane(false);
 }
 
@@ -771,6 +835,8 @@ BOOL CQuillan2021View::UpdateRoomItem(int nItem, CString strRoomNo, int nMode)
     m_pList->SetItem(nItem, 6, row.hourStart);
     m_pList->SetItem(nItem, 7, row.hourEnd);
     m_pList->SetItem(nItem, 9, row.intro);
+    if (nMode == 0)
+        OnRowChanged();
     return TRUE;
 }
 

@@ -10,6 +10,7 @@
 #include "CHouseset.h"
 
 class CQuillan2021Doc;
+class CRoomIconBoard;
 class wxMenu;
 
 class CQuillan2021View : public wxView
@@ -25,6 +26,8 @@ public:
 
     CQuillan2021Doc* GetDocument() const;
     wxListCtrl& GetListCtrl() const { return *m_pList; }
+    // The extra-large mode's icons, drawn from the list's rows.
+    CRoomIconBoard* GetIconBoard() const { return m_pIconBoard; }
 
     void OnInitialUpdate();
     void LoadRooms();
@@ -92,9 +95,14 @@ private:
     void OnKeyDown(wxKeyEvent& event);
     void OnContextMenu(wxContextMenuEvent& event);
     void OnItemChanged(wxListEvent& event);
-    // What selecting a row does: the guests flags, the status line and, with
-    // extra-large icons, the room's card.
+    // A row's contents changed: the marked room is read again, as its selection would.
+    void OnRowChanged();
+    // The one place where the board follows a room: its guests flags, the
+    // status line and, with extra-large icons, the room's card are read from
+    // the table. -1 (or a room no longer there) clears them.
     void ReadRoomOfRow(int row);
+    // A double-click anywhere on the board checks a guest in.
+    void OnDblClk();
     void OnTimerEvent(wxTimerEvent& event);
     void FillHourlyFlags(CHouseset& rooms);
     void BlinkOverdueRooms(CHouseset& rooms);
@@ -105,11 +113,12 @@ private:
     void RefreshDetailPane(bool showPane);
     void SetStatusLine(const wxString& text);
 
+    wxWindow* m_pBoardWindow = nullptr;  // holds the list and the icon board
     wxListCtrl* m_pList = nullptr;
+    CRoomIconBoard* m_pIconBoard = nullptr;
     wxTimer m_fillTimer;
     wxTimer m_blinkTimer;
     wxImageList m_imageList;
-    wxImageList m_largeImageList;
 
     wxDECLARE_DYNAMIC_CLASS(CQuillan2021View);
 };
@@ -128,3 +137,6 @@ struct RoomRowTexts
     wxString price, reserveDate, persons, hourStart, hourEnd, intro;
 };
 RoomRowTexts FormatRoomRow(const CHouseset& room);
+
+// The window of a list that holds its rows and takes its mouse clicks.
+wxWindow* ListRowsWindow(wxListCtrl& list);

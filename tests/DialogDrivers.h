@@ -34,11 +34,13 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
+#include "CAddHouse.h"
 #include "CExchangeHDlg.h"
 #include "CardText.h"
 #include "CPasswordDlg.h"
 #include "CRegEndDlg.h"
 #include "CRegisterDlg.h"
+#include "CReserveDlg.h"
 
 namespace DialogDriving {
 
@@ -421,6 +423,50 @@ protected:
 private:
     ChangeRoomForm m_form;
     std::shared_ptr<ChangeRoomSeen> m_seen;
+};
+
+// ---------------------------------------------------------------- add or modify a room
+
+// Answers the add/modify dialog as a clerk who typed the given texts and pressed OK.
+template <>
+class wxExpectModal<CAddHouse> : public wxExpectModalBase<CAddHouse>
+{
+public:
+    wxExpectModal(const CString& roomNo, const CString& price, const CString& intro)
+        : m_roomNo(roomNo), m_price(price), m_intro(intro)
+    {
+    }
+
+protected:
+    int OnInvoked(CAddHouse* dlg) const override
+    {
+        m_seenRoomNo = dlg->m_strRoomNo;
+        dlg->m_strRoomNo = m_roomNo;
+        dlg->m_strPrice = m_price;
+        dlg->m_strIntro = m_intro;
+        return wxID_OK;
+    }
+
+public:
+    mutable CString m_seenRoomNo;
+
+private:
+    CString m_roomNo, m_price, m_intro;
+};
+
+// ---------------------------------------------------------------- reservation
+
+// Books the room for the date the picker opens on: presses OK.
+template <>
+class wxExpectModal<CReserveDlg> : public wxExpectModalBase<CReserveDlg>
+{
+protected:
+    int OnInvoked(CReserveDlg* dlg) const override
+    {
+        dlg->SetReturnCode(0);
+        DialogDriving::PressButton(dlg, wxID_OK);
+        return DialogDriving::ResultOf(dlg);
+    }
 };
 
 // ---------------------------------------------------------------- ID cards

@@ -8,34 +8,8 @@
 #include "CQuillan2021App.h"
 #include "CQuillan2021View.h"
 #include "CReserveDlg.h"
+#include "DialogDrivers.h"
 #include "GuiTestSupport.h"
-
-// Answers the add/modify dialog as a clerk who typed the given texts and pressed OK.
-template <>
-class wxExpectModal<CAddHouse> : public wxExpectModalBase<CAddHouse>
-{
-public:
-    wxExpectModal(const CString& roomNo, const CString& price, const CString& intro)
-        : m_roomNo(roomNo), m_price(price), m_intro(intro)
-    {
-    }
-
-protected:
-    int OnInvoked(CAddHouse* dlg) const override
-    {
-        m_seenRoomNo = dlg->m_strRoomNo;
-        dlg->m_strRoomNo = m_roomNo;
-        dlg->m_strPrice = m_price;
-        dlg->m_strIntro = m_intro;
-        return wxID_OK;
-    }
-
-public:
-    mutable CString m_seenRoomNo;
-
-private:
-    CString m_roomNo, m_price, m_intro;
-};
 
 namespace {
 
