@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cwchar>
 #include <iconv.h>
+#include <map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -12,6 +14,37 @@ const char* CharsetOf(UINT codePage)
     return codePage == CP_UTF8 ? "UTF-8" : "GBK";
 }
 
+// Opening a converter costs far more than converting a short text, and CSV
+// files convert every field: each thread keeps the converters it opened.
+class Converters
+{
+public:
+    ~Converters()
+    {
+        for (auto& entry : m_open)
+            iconv_close(entry.second);
+    }
+    // (iconv_t)-1 when iconv knows no such conversion.
+    iconv_t Get(const char* from, const char* to)
+    {
+        const auto key = std::make_pair(from, to);
+        auto it = m_open.find(key);
+        if (it == m_open.end())
+            it = m_open.emplace(key, iconv_open(to, from)).first;
+        return it->second;
+    }
+
+private:
+    // The charset names are string literals of this file, so their addresses are keys.
+    std::map<std::pair<const char*, const char*>, iconv_t> m_open;
+};
+
+iconv_t ConverterFor(const char* from, const char* to)
+{
+    thread_local Converters converters;
+    return converters.Get(from, to);
+}
+
 // Converts the whole input, putting `replacement` (already in the target
 // encoding) in place of every unit that cannot be converted, so that odd
 // input never stops the conversion half way.
@@ -19,9 +52,11 @@ std::string Convert(const char* from, const char* to, const char* input, size_t 
                     const std::string& replacement, bool* replaced)
 {
     std::string result;
-    iconv_t cd = iconv_open(to, from);
+    iconv_t cd = ConverterFor(from, to);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return result;
+    // A converter left in a shift state by an earlier text starts afresh.
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(input);
     size_t inLeft = inputBytes;
     std::vector<char> chunk(4096);
@@ -48,22 +83,42 @@ std::string Convert(const char* from, const char* to, const char* input, size_t 
     size_t outLeft = chunk.size();
     iconv(cd, nullptr, nullptr, &out, &outLeft);
     result.append(chunk.data(), chunk.size() - outLeft);
-    iconv_close(cd);
     return result;
+}
+
+// Both code pages hold the ASCII characters as their own single bytes.
+bool IsAscii(const char* bytes, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        if (static_cast<unsigned char>(bytes[i]) >= 0x80)
+            return false;
+    return true;
+}
+
+bool IsAscii(const wchar_t* wide, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        if (static_cast<unsigned long>(wide[i]) >= 0x80)
+            return false;
+    return true;
 }
 
 std::string WideToBytes(UINT codePage, const wchar_t* wide, size_t count, const char* defaultChar, bool* used)
 {
+    if (IsAscii(wide, count))
+        return std::string(wide, wide + count);
     std::string replacement = (defaultChar && *defaultChar && codePage != CP_UTF8) ? std::string(defaultChar, 1) : "?";
     return Convert("WCHAR_T", CharsetOf(codePage), reinterpret_cast<const char*>(wide), count * sizeof(wchar_t),
                    sizeof(wchar_t), replacement, used);
 }
 
-std::wstring BytesToWide(UINT codePage, const char* bytes, size_t count)
+std::wstring BytesToWide(UINT codePage, const char* bytes, size_t count, bool* replaced = nullptr)
 {
+    if (IsAscii(bytes, count))
+        return std::wstring(bytes, bytes + count);
     const wchar_t rep = codePage == CP_UTF8 ? L'\xFFFD' : L'?';
     std::string replacement(reinterpret_cast<const char*>(&rep), sizeof(wchar_t));
-    std::string raw = Convert(CharsetOf(codePage), "WCHAR_T", bytes, count, 1, replacement, nullptr);
+    std::string raw = Convert(CharsetOf(codePage), "WCHAR_T", bytes, count, 1, replacement, replaced);
     return std::wstring(reinterpret_cast<const wchar_t*>(raw.data()), raw.size() / sizeof(wchar_t));
 }
 
@@ -112,4 +167,14 @@ std::string ToCodePage(const CString& text, UINT codePage)
 CString FromCodePage(const std::string& bytes, UINT codePage)
 {
     return CString(BytesToWide(codePage, bytes.data(), bytes.size()));
+}
+
+bool FromCodePageExact(const std::string& bytes, UINT codePage, CString& text)
+{
+    bool replaced = false;
+    std::wstring wide = BytesToWide(codePage, bytes.data(), bytes.size(), &replaced);
+    if (replaced)
+        return false;
+    text = CString(wide);
+    return true;
 }

@@ -16,3 +16,6 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, const char* bytes, int byteL
 // Convenience forms used by the program.
 std::string ToCodePage(const CString& text, UINT codePage = CP_OEMCP);
 CString FromCodePage(const std::string& bytes, UINT codePage = CP_OEMCP);
+// As FromCodePage, but false (and `text` unchanged) when the bytes are no
+// text of that code page, instead of putting "?" in place of what is not.
+bool FromCodePageExact(const std::string& bytes, UINT codePage, CString& text);

@@ -2,7 +2,6 @@
 
 #include "CPasswordDlg.h"
 #include "CQuillan2021App.h"
-#include "CsvRecords.h"
 #include "Globals.h"
 #include "LockSettings.h"
 
@@ -27,46 +26,9 @@ bool CAccountBookDlg::MayImport()
     return prompt.ShowModal() == wxID_OK;
 }
 
-CRecordset& CAccountBookDlg::Table()
+CsvTable CAccountBookDlg::Table()
 {
-    return *m_pCashbookset;
-}
-
-std::string CAccountBookDlg::CsvHeader() const
-{
-    return CashbookCsvHeader();
-}
-
-std::string CAccountBookDlg::CsvLine()
-{
-    const CCashbookset& set = *m_pCashbookset;
-    CashbookCsvRecord rec;
-    rec.m_strRoomNo = set.m_strRoomNo;
-    rec.m_strName = set.m_strName;
-    rec.m_dtTime = set.m_dtTime;
-    rec.m_strPaid = set.m_strPaid;
-    rec.m_strDeposit = set.m_strDeposit;
-    rec.m_strAmount = set.m_strAmount;
-    rec.m_bStatus = set.m_bStatus;
-    return CashbookCsvLine(rec);
-}
-
-size_t CAccountBookDlg::CsvFields() const
-{
-    return kCashbookCsvFields;
-}
-
-void CAccountBookDlg::SetFromCsv(const CsvRow& fields)
-{
-    const CashbookCsvRecord rec = CashbookRecordFromCsv(fields);
-    CCashbookset& set = *m_pCashbookset;
-    set.m_strRoomNo = rec.m_strRoomNo;
-    set.m_strName = rec.m_strName;
-    set.m_dtTime = rec.m_dtTime;
-    set.m_strPaid = rec.m_strPaid;
-    set.m_strDeposit = rec.m_strDeposit;
-    set.m_strAmount = rec.m_strAmount;
-    set.m_bStatus = rec.m_bStatus;
+    return CashbookCsvTable(*m_pCashbookset);
 }
 
 CString CAccountBookDlg::WrongFileMessage() const

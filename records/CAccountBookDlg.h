@@ -21,11 +21,7 @@ public:
     std::unique_ptr<CCashbookset> m_pCashbookset;
 
 protected:
-    CRecordset& Table() override;
-    std::string CsvHeader() const override;
-    std::string CsvLine() override;
-    size_t CsvFields() const override;
-    void SetFromCsv(const std::vector<std::string>& fields) override;
+    CsvTable Table() override;
     CString WrongFileMessage() const override;
 
     // With the cash-book lock on, the password must be given first.

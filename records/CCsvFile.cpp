@@ -1,5 +1,7 @@
 #include "CCsvFile.h"
 
+#include "CCsvReader.h"
+
 #include <iostream>
 #include <iterator>
 #include <wx/string.h>
@@ -13,15 +15,6 @@ std::string CsvFileSystemName(const std::wstring& path)
     const wxScopedCharBuffer name = text.fn_str();
     return name.data() ? std::string(name.data(), name.length()) : std::string();
 }
-
-namespace {
-
-bool IsBlank(const std::string& field)
-{
-    return field.find_first_not_of(" \t") == std::string::npos;
-}
-
-}  // namespace
 
 CCsvFile::CCsvFile() = default;
 
@@ -99,45 +92,16 @@ bool CCsvFile::ReadAll(std::string path, std::vector<Row>& rows)
         std::cout << "open csv file" << path << "failed!" << std::endl;
         return false;
     }
-
+    CCsvReader reader(in);
     std::vector<Row> read;
     Row row;
-    std::string field;
-    auto endLine = [&] {
-        // Spreadsheets leave empty lines behind, often at the end: they hold no row.
-        if (!row.empty() || !IsBlank(field)) {
-            row.push_back(field);
-            read.push_back(std::move(row));
-        }
-        row = Row();
-        field.clear();
-    };
-
-    std::istreambuf_iterator<char> it(in), end;
-    while (it != end) {
-        const char c = *it++;
-        switch (c) {
-        case ',':
-            row.push_back(field);
-            field.clear();
-            break;
-        case '\r':
-            // CR LF, as other programs save such files, is one line end.
-            if (it != end && *it == '\n')
-                ++it;
-            endLine();
-            break;
-        case '\n':
-            endLine();
-            break;
-        case '\0':
-            break;
-        default:
-            field += c;
-            break;
-        }
+    CCsvReader::Result result;
+    while ((result = reader.ReadRow(row)) == CCsvReader::row)
+        read.push_back(std::move(row));
+    if (result == CCsvReader::fault) {
+        std::cout << "csv file" << path << "unreadable at line " << reader.Line() << std::endl;
+        return false;
     }
-    endLine();
 
     m_rows.insert(m_rows.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
     if (&rows != &m_rows)

@@ -1,8 +1,8 @@
 // Reads a comma-separated file of 8-bit text into rows of fields, and writes
-// lines of one. It knows no columns, no header and no quoting: the import and
-// export pages build every line themselves (ended by a CR) and give the fields
-// their meaning. Its few diagnostics go to standard output; the pages report
-// to the clerk themselves.
+// lines of one. It knows no columns and no header: the import and export
+// pages build every line themselves (ended by a CR) and give the fields their
+// meaning; rows are read as CCsvReader reads them. Its few diagnostics go to
+// standard output; the pages report to the clerk themselves.
 #pragma once
 
 #include <fstream>
@@ -43,10 +43,9 @@ public:
 
     // Reads the whole file at `path` (a file-system name) and appends its rows
     // to the ones read before by this object; the caller's vector receives
-    // them all. A line ends at CR, CR LF or LF; a line that is empty or blank
-    // is passed over; a last line without its line end counts. A comma
-    // separates fields, nothing is quoted, and NUL bytes are dropped. False
-    // (nothing changed) when the file cannot be opened.
+    // them all. False (nothing changed) when the file cannot be opened or
+    // cannot be read to its end (see CCsvReader). The imports stream their
+    // files instead: this holds every row in memory.
     bool ReadAll(std::string path, std::vector<Row>& rows);
 
 private:

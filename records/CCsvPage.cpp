@@ -8,8 +8,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "CCsvFile.h"
-#include "CsvRecords.h"
+#include "CCsvReader.h"
 #include "Database.h"
 #include "DialogTexts.h"
 #include "Globals.h"
@@ -37,6 +36,51 @@ CString ReplaceFileQuestion(const CString& path, int language)
     if (language == 2)
         return path + " already exists.\nDo you want to replace it?";
     return path + wxString::FromUTF8(" 已存在。\n要替换它吗？");
+}
+
+namespace {
+
+// Why the row cannot be read, to follow "Line n cannot be read: ".
+CString UnreadableRowReason(const CsvImportResult& r, size_t fields, bool english)
+{
+    const char* encoding = r.utf8 ? "UTF-8" : "GBK";
+    switch (r.kind) {
+    case CsvImportResult::fieldCount:
+        return english ? wxString::Format("it has %zu fields instead of %zu", r.fields, fields)
+                       : wxString::Format(wxString::FromUTF8("有%zu个字段，应为%zu个"), r.fields, fields);
+    case CsvImportResult::tooManyFields:
+        return english ? wxString::Format("it has more than %zu fields", fields)
+                       : wxString::Format(wxString::FromUTF8("字段多于%zu个"), fields);
+    case CsvImportResult::unclosedQuote:
+        return english ? wxString("a field in quotes has no closing quote")
+                       : wxString::FromUTF8("引号中的字段没有结束的引号");
+    case CsvImportResult::nulByte:
+        return english ? wxString("it holds a NUL byte, which no text file holds")
+                       : wxString::FromUTF8("含有空字节（NUL），不是文本文件");
+    case CsvImportResult::rowTooLong:
+        return english ? wxString::Format("it is longer than %zu KB", CCsvReader::kMaxRowBytes / 1024)
+                       : wxString::Format(wxString::FromUTF8("长度超过%zu KB"), CCsvReader::kMaxRowBytes / 1024);
+    case CsvImportResult::notText:
+        return english ? wxString::Format("field %zu is not %s text", r.field, encoding)
+                       : wxString::Format(wxString::FromUTF8("第%zu个字段不是%s编码的文字"), r.field, encoding);
+    case CsvImportResult::notDate:
+        return english ? wxString::Format("field %zu is not a date", r.field)
+                       : wxString::Format(wxString::FromUTF8("第%zu个字段不是日期"), r.field);
+    default:
+        return CString();
+    }
+}
+
+}  // namespace
+
+CString UnreadableRowMessage(const CsvImportResult& result, size_t fields, int language)
+{
+    const bool english = language == 2;
+    const CString reason = UnreadableRowReason(result, fields, english);
+    if (english)
+        return wxString::Format("Line %ld cannot be read: %s. Nothing of the file was imported.", result.line,
+                                reason);
+    return wxString::Format(wxString::FromUTF8("第%ld行无法读取：%s。文件中的记录都没有导入。"), result.line, reason);
 }
 
 CCsvPage::CCsvPage(wxWindow* parent) : wxPanel(parent, wxID_ANY)
@@ -94,22 +138,27 @@ CString CCsvPage::AskPath(bool save)
     const bool english = g_nLanguage == 2;
     const wxString title = save ? (english ? wxString("Save As") : wxString::FromUTF8("另存为"))
                                 : (english ? wxString("Open") : wxString::FromUTF8("打开"));
-    const long style = save ? (wxFD_SAVE | wxFD_OVERWRITE_PROMPT) : (wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    // The replace question is the page's own, asked once about the very file
+    // that will be written and in the program's language, not the toolkit's.
+    const long style = save ? wxFD_SAVE : (wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     wxFileDialog dialog(this, title, wxString(), wxString(), kCsvFilter, style);
     if (dialog.ShowModal() != wxID_OK)
         return CString();
-    // The folder and the name make the same path as GetPath once the dialog
-    // was shown, and also when it was answered without being shown.
-    CString path = wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath();
-    if (save && wxFileName(path).GetExt().empty()) {
-        // A name typed without its extension gets the filter's, so that the
-        // open dialog lists the file later. The dialog asked about replacing
-        // the name as typed, so a file of the new name is asked about here.
+    // The chooser's folder is the one it showed, not the one of a path typed
+    // in full: only the path names the file chosen. The chooser knows it only
+    // once it was shown; a dialog answered unseen holds the path it was given.
+    CString path = dialog.GetPath();
+    if (path.empty())
+        path = dialog.wxFileDialogBase::GetPath();
+    if (!save)
+        return path;
+    // A name typed without its extension gets the filter's, so that the open
+    // dialog lists the file later.
+    if (wxFileName(path).GetExt().empty())
         path += ".csv";
-        if (wxFileName::FileExists(path) &&
-            AfxMessageBox(ReplaceFileQuestion(path, g_nLanguage), MB_YESNO | MB_ICONQUESTION) != IDYES)
-            return CString();
-    }
+    if (wxFileName::FileExists(path) &&
+        AfxMessageBox(ReplaceFileQuestion(path, g_nLanguage), MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return CString();
     return path;
 }
 
@@ -148,12 +197,13 @@ bool CCsvPage::OpenTable(CRecordset& set)
 void CCsvPage::StartProgress()
 {
     m_progress->SetRange(100);
-    m_progress->SetValue(0);
+    ShowProgress(0);
 }
 
-void CCsvPage::SetProgress(long done, long total)
+void CCsvPage::ShowProgress(int percent)
 {
-    m_progress->SetValue(total > 0 ? int(100 * done / total) : 100);
+    m_progress->SetValue(percent);
+    wxGetTopLevelParent(this)->Update();
 }
 
 bool CCsvPage::ExportTo(const CString& path)
@@ -163,70 +213,50 @@ bool CCsvPage::ExportTo(const CString& path)
         AfxMessageBox(CantOpenFileMessage(path), MB_OK);
         return false;
     }
-    CRecordset& set = Table();
-    if (!OpenTable(set))
+    const CsvTable table = Table();
+    if (!OpenTable(table.set))
         return false;
 
     StartProgress();
-    bool written = file.WriteLine(CsvHeader());
+    bool written = false;
     try {
-        const long total = set.GetRecordCount();
-        long done = 0;
-        for (set.MoveFirst(); written && !set.IsEOF(); set.MoveNext()) {
-            written = file.WriteLine(CsvLine());
-            // Full once the last row is written: no message says that the export is done.
-            SetProgress(++done, total);
-        }
+        written = ExportCsv(table, file, [this](int percent) { ShowProgress(percent); });
     } catch (const CDBException& e) {
+        CloseIfOpen(table.set);
         e.ReportError();
-        CloseIfOpen(set);
         return false;
     }
-    CloseIfOpen(set);
-    if (!file.Close() || !written) {
+    CloseIfOpen(table.set);
+    if (!written) {
         AfxMessageBox(CantWriteFileMessage(path), MB_OK);
         return false;
     }
-    SetProgress(1, 1);
     return true;
 }
 
 bool CCsvPage::ImportFrom(const CString& path)
 {
-    CRecordset& set = Table();
-    if (!OpenTable(set))
+    const CsvTable table = Table();
+    if (!OpenTable(table.set))
         return false;
-    // A file that cannot be read gives no rows, and is refused as of the wrong kind.
-    std::vector<CsvRow> rows;
-    CCsvFile file;
-    file.ReadAll(CsvFileSystemName(path.ToStdWstring()), rows);
-    if (!CsvRowsFit(rows, CsvFields())) {
-        CloseIfOpen(set);
-        AfxMessageBox(WrongFileMessage(), MB_OK);
-        return false;
-    }
-
     StartProgress();
-    const long count = long(rows.size());
-    // The rows go into the file together, in one commit; those stored before
-    // an error are kept, as they would be one by one.
-    CDatabase& db = *set.m_pDatabase;
-    db.BeginTrans();
+    CsvImportResult result;
     try {
-        for (long k = 1; k < count; ++k) {  // row 0 is the header
-            set.AddNew();
-            SetFromCsv(rows[k]);
-            set.Update();
-            SetProgress(k + 1, count);
-        }
-        db.CommitTrans();
+        result = ImportCsv(table, path, [this](int percent) { ShowProgress(percent); });
     } catch (const CDBException& e) {
-        db.CommitTrans();
+        // Nothing of the file was stored: the clerk sees the driver's reason.
+        CloseIfOpen(table.set);
+        ShowProgress(0);
         e.ReportError();
-        CloseIfOpen(set);
         return false;
     }
-    CloseIfOpen(set);
-    SetProgress(1, 1);
-    return true;
+    CloseIfOpen(table.set);
+    if (result.kind == CsvImportResult::imported)
+        return true;
+    ShowProgress(0);
+    // A file that cannot be read gives no rows, and is refused as of the wrong kind.
+    AfxMessageBox(result.kind == CsvImportResult::notOfThisKind ? WrongFileMessage()
+                                                                : UnreadableRowMessage(result, table.fields, g_nLanguage),
+                  MB_OK);
+    return false;
 }

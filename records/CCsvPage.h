@@ -4,14 +4,12 @@
 // show the path last chosen.
 #pragma once
 
-#include <string>
-#include <vector>
 #include <wx/panel.h>
 
+#include "CsvTransfer.h"
 #include "WinTypes.h"
 
 class wxGauge;
-class CRecordset;
 
 enum : int {
     IDC_IE_TAB = 1048,
@@ -28,9 +26,11 @@ enum : int {
 CString CantOpenFileMessage(const CString& path);
 // The export could not be written in full (a full disk, a lost device).
 CString CantWriteFileMessage(const CString& path);
-// Asked before an export replaces an existing file the save dialog did not
-// ask about (a name typed without its extension gets ".csv").
+// Asked before an export replaces an existing file.
 CString ReplaceFileQuestion(const CString& path, int language);
+// Why a file with a row that cannot be read was not imported, naming the line
+// of the file; `fields` is the number of fields of the page's format.
+CString UnreadableRowMessage(const CsvImportResult& result, size_t fields, int language);
 
 class CCsvPage : public wxPanel
 {
@@ -48,9 +48,9 @@ public:
 
     // The transfers themselves, between the page's table and the file at
     // `path`, without any dialog of their own but their messages. True when
-    // the command ran to its end. An import checks every row before it stores
-    // the first, so a damaged file adds nothing; each row is a new one,
-    // compared with nothing already stored.
+    // the command ran to its end. An import stores the whole file or, when a
+    // row cannot be read or a write fails, nothing of it; each row is a new
+    // one, compared with nothing already stored.
     bool ImportFrom(const CString& path);
     bool ExportTo(const CString& path);
 
@@ -61,14 +61,8 @@ protected:
     // Runs before the import chooses its file; false ends the import.
     virtual bool MayImport() { return true; }
 
-    // What sets the pages apart: their table, their file's form and message.
-    virtual CRecordset& Table() = 0;
-    virtual std::string CsvHeader() const = 0;
-    // The line of the table's current row.
-    virtual std::string CsvLine() = 0;
-    virtual size_t CsvFields() const = 0;
-    // Sets the members of the table's new row from a row of the file.
-    virtual void SetFromCsv(const std::vector<std::string>& fields) = 0;
+    // What sets the pages apart: their table as its file holds it, and the message.
+    virtual CsvTable Table() = 0;
     // The file is not of this page's kind.
     virtual CString WrongFileMessage() const = 0;
 
@@ -77,7 +71,9 @@ protected:
     // the event loop; false then.
     static bool OpenTable(CRecordset& set);
     void StartProgress();
-    void SetProgress(long done, long total);
+    // Moves the bar and repaints the dialog at once: a transfer keeps the
+    // event loop waiting until it ends, and the clerk should see it go on.
+    void ShowProgress(int percent);
 
 private:
     void OnImportButton(wxCommandEvent& event);

@@ -1,7 +1,6 @@
 #include "CCustomerDlg.h"
 
 #include "CQuillan2021App.h"
-#include "CsvRecords.h"
 #include "Globals.h"
 
 CString NotCustomerFileMessage(int language)
@@ -17,29 +16,9 @@ CCustomerDlg::CCustomerDlg(wxWindow* parent)
     OpenTable(*m_pRegisterset);
 }
 
-CRecordset& CCustomerDlg::Table()
+CsvTable CCustomerDlg::Table()
 {
-    return *m_pRegisterset;
-}
-
-std::string CCustomerDlg::CsvHeader() const
-{
-    return GuestCsvHeader();
-}
-
-std::string CCustomerDlg::CsvLine()
-{
-    return GuestCsvLine(m_pRegisterset->GetGuestRecord());
-}
-
-size_t CCustomerDlg::CsvFields() const
-{
-    return kGuestCsvFields;
-}
-
-void CCustomerDlg::SetFromCsv(const CsvRow& fields)
-{
-    m_pRegisterset->SetGuestRecord(GuestRecordFromCsv(fields));
+    return GuestCsvTable(*m_pRegisterset);
 }
 
 CString CCustomerDlg::WrongFileMessage() const

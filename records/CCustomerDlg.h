@@ -20,10 +20,6 @@ public:
     std::unique_ptr<CRegisterset> m_pRegisterset;
 
 protected:
-    CRecordset& Table() override;
-    std::string CsvHeader() const override;
-    std::string CsvLine() override;
-    size_t CsvFields() const override;
-    void SetFromCsv(const std::vector<std::string>& fields) override;
+    CsvTable Table() override;
     CString WrongFileMessage() const override;
 };

@@ -1,5 +1,8 @@
 #include "CsvRecords.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "CodePage.h"
 
 namespace {
@@ -9,48 +12,139 @@ std::string Oem(const char* utf8)
     return ToCodePage(wxString::FromUTF8(utf8), CP_OEMCP);
 }
 
-// Imported texts take the ANSI code page (GBK as well on the systems served).
-CString TextFromField(const std::string& field)
+// No date form is this long; longer text is refused before the date parser sees it.
+constexpr size_t kLongestDateText = 64;
+
+const std::string& Man()
 {
-    return FromCodePage(field, CP_ACP);
+    static const std::string man = Oem("男");
+    return man;
 }
+
+const std::string& Woman()
+{
+    static const std::string woman = Oem("女");
+    return woman;
+}
+
+// The form CsvDateField writes, "2021-03-05 08:07:09", read without the
+// general date parser: an export of many rows holds little else.
+bool ParseWrittenDate(const CString& text, COleDateTime& dt)
+{
+    static const wchar_t kSeparators[] = L"-- ::";
+    int parts[6];
+    size_t pos = 0;
+    const size_t length = text.length();
+    for (int p = 0; p < 6; ++p) {
+        if (p > 0 && (pos >= length || text[pos] != kSeparators[p - 1]))
+            return false;
+        if (p > 0)
+            ++pos;
+        int value = 0, digits = 0;
+        for (; pos < length && digits < 4 && text[pos] >= '0' && text[pos] <= '9'; ++pos, ++digits)
+            value = value * 10 + int(text[pos] - '0');
+        if (digits == 0 || (p > 0 && digits != 2))
+            return false;
+        parts[p] = value;
+    }
+    return pos == length && dt.SetDateTime(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5]) == 0 &&
+           dt.GetStatus() == COleDateTime::valid;
+}
+
+// Takes the fields of one row in the file's encoding and remembers the first
+// that cannot be taken. Texts take the ANSI code page and dates the OEM one
+// (GBK both, on the systems served); a UTF-8 file is UTF-8 throughout.
+class FieldReader
+{
+public:
+    FieldReader(const CsvRow& fields, bool utf8, CsvBadField& bad) : m_fields(fields), m_utf8(utf8), m_bad(bad)
+    {
+        m_bad = CsvBadField();
+    }
+
+    CString Text(size_t i, UINT codePage = CP_ACP)
+    {
+        CString text;
+        if (!FromCodePageExact(m_fields.at(i), m_utf8 ? CP_UTF8 : codePage, text))
+            Mark(i, CsvBadField::notText);
+        return text;
+    }
+
+    COleDateTime Date(size_t i)
+    {
+        const CString text = Text(i, CP_OEMCP);
+        COleDateTime dt;
+        if (!CsvDateFromField(text, dt))
+            Mark(i, CsvBadField::notDate);
+        return dt;
+    }
+
+    // The field's bytes are those of "男" in the file's encoding.
+    bool IsMan(size_t i)
+    {
+        Text(i);
+        return m_fields.at(i) == (m_utf8 ? std::string("男") : Man());
+    }
+
+    bool StartsWithOne(size_t i)
+    {
+        Text(i);
+        return !m_fields.at(i).empty() && m_fields[i][0] == '1';
+    }
+
+private:
+    void Mark(size_t i, CsvBadField::Kind kind)
+    {
+        if (m_bad.kind == CsvBadField::none)
+            m_bad = {kind, i};
+    }
+
+    const CsvRow& m_fields;
+    const bool m_utf8;
+    CsvBadField& m_bad;
+};
 
 }  // namespace
 
 std::string CsvDateField(const COleDateTime& dt)
 {
-    // The parts of a date that is not valid are -1 each.
-    const wxString text = wxString::Format("%d-%02d-%02d %02d:%02d:%02d", dt.GetYear(), dt.GetMonth(), dt.GetDay(),
-                                           dt.GetHour(), dt.GetMinute(), dt.GetSecond());
-    return ToCodePage(text, CP_OEMCP);
+    // The parts of a date that is not valid are -1 each. Digits and signs
+    // are the same bytes in the OEM code page.
+    char text[80];
+    const int length = std::snprintf(text, sizeof text, "%d-%02d-%02d %02d:%02d:%02d", dt.GetYear(), dt.GetMonth(),
+                                     dt.GetDay(), dt.GetHour(), dt.GetMinute(), dt.GetSecond());
+    return std::string(text, size_t(std::max(length, 0)));
 }
 
-COleDateTime CsvDateFromField(const std::string& field)
+bool CsvDateFromField(const CString& text, COleDateTime& dt)
 {
-    COleDateTime dt;
-    if (!dt.ParseDateTime(FromCodePage(field, CP_OEMCP)))
+    const CString trimmed = CString(text).Trim(true).Trim(false);
+    if (trimmed.empty() || trimmed == "-1--1--1 -1:-1:-1") {
+        dt = COleDateTime();
         dt.SetStatus(COleDateTime::invalid);
-    return dt;
+        return true;
+    }
+    if (ParseWrittenDate(trimmed, dt))
+        return true;
+    if (trimmed.length() <= kLongestDateText && dt.ParseDateTime(trimmed))
+        return true;
+    dt.SetStatus(COleDateTime::invalid);
+    return false;
 }
 
 std::string CsvTextField(const CString& text)
 {
-    CString safe = text;
-    safe.Replace(",", wxString::FromUTF8("，"));
-    safe.Replace("\r\n", " ");
-    safe.Replace("\r", " ");
-    safe.Replace("\n", " ");
-    return ToCodePage(safe, CP_OEMCP);
-}
-
-bool CsvRowsFit(const std::vector<CsvRow>& rows, size_t fields)
-{
-    if (rows.empty() || rows[0].size() != fields)
-        return false;
-    for (size_t i = 1; i < rows.size(); ++i)
-        if (rows[i].size() < fields)
-            return false;
-    return true;
+    const std::string bytes = ToCodePage(text, CP_OEMCP);
+    // GBK's trailing bytes are never below 0x40, so these bytes are the characters themselves.
+    if (bytes.find_first_of(",\"\r\n") == std::string::npos)
+        return bytes;
+    std::string quoted = "\"";
+    for (char c : bytes) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
 }
 
 std::string CashbookCsvHeader()
@@ -65,16 +159,17 @@ std::string CashbookCsvLine(const CashbookCsvRecord& rec)
            "," + (rec.m_bStatus ? "1" : "0") + "\r";
 }
 
-CashbookCsvRecord CashbookRecordFromCsv(const CsvRow& fields)
+CashbookCsvRecord CashbookRecordFromCsv(const CsvRow& fields, bool utf8, CsvBadField& bad)
 {
+    FieldReader in(fields, utf8, bad);
     CashbookCsvRecord rec;
-    rec.m_strRoomNo = TextFromField(fields.at(0));
-    rec.m_strName = TextFromField(fields.at(1));
-    rec.m_dtTime = CsvDateFromField(fields.at(2));
-    rec.m_strPaid = TextFromField(fields.at(3));
-    rec.m_strDeposit = TextFromField(fields.at(4));
-    rec.m_strAmount = TextFromField(fields.at(5));
-    rec.m_bStatus = (!fields.at(6).empty() && fields[6][0] == '1') ? TRUE : FALSE;
+    rec.m_strRoomNo = in.Text(0);
+    rec.m_strName = in.Text(1);
+    rec.m_dtTime = in.Date(2);
+    rec.m_strPaid = in.Text(3);
+    rec.m_strDeposit = in.Text(4);
+    rec.m_strAmount = in.Text(5);
+    rec.m_bStatus = in.StartsWithOne(6) ? TRUE : FALSE;
     return rec;
 }
 
@@ -88,7 +183,7 @@ std::string GuestCsvLine(const GuestRecord& rec)
     const std::string fields[] = {
         CsvTextField(rec.m_strRoomNo),
         CsvTextField(rec.m_strName),
-        Oem(rec.m_bSex ? "男" : "女"),
+        rec.m_bSex ? Man() : Woman(),
         CsvTextField(rec.m_strNation),
         CsvDateField(rec.m_dtBirth),
         CsvDateField(rec.m_dtCheckIn),
@@ -105,20 +200,21 @@ std::string GuestCsvLine(const GuestRecord& rec)
     return line + "\r";
 }
 
-GuestRecord GuestRecordFromCsv(const CsvRow& fields)
+GuestRecord GuestRecordFromCsv(const CsvRow& fields, bool utf8, CsvBadField& bad)
 {
+    FieldReader in(fields, utf8, bad);
     GuestRecord rec;
-    rec.m_strRoomNo = TextFromField(fields.at(0));
-    rec.m_strName = TextFromField(fields.at(1));
-    rec.m_bSex = fields.at(2) == Oem("男") ? TRUE : FALSE;
-    rec.m_strNation = TextFromField(fields.at(3));
-    rec.m_dtBirth = CsvDateFromField(fields.at(4));
-    rec.m_dtCheckIn = CsvDateFromField(fields.at(5));
-    rec.m_dtCheckOut = CsvDateFromField(fields.at(6));
-    rec.m_strIdNumber = TextFromField(fields.at(7));
-    rec.m_strNativePlace = TextFromField(fields.at(8));
-    rec.m_strRemarks = TextFromField(fields.at(9));
-    rec.m_strPaid = TextFromField(fields.at(10));
-    rec.m_strDeposit = TextFromField(fields.at(11));
+    rec.m_strRoomNo = in.Text(0);
+    rec.m_strName = in.Text(1);
+    rec.m_bSex = in.IsMan(2) ? TRUE : FALSE;
+    rec.m_strNation = in.Text(3);
+    rec.m_dtBirth = in.Date(4);
+    rec.m_dtCheckIn = in.Date(5);
+    rec.m_dtCheckOut = in.Date(6);
+    rec.m_strIdNumber = in.Text(7);
+    rec.m_strNativePlace = in.Text(8);
+    rec.m_strRemarks = in.Text(9);
+    rec.m_strPaid = in.Text(10);
+    rec.m_strDeposit = in.Text(11);
     return rec;
 }

@@ -1,7 +1,10 @@
 // The two CSV formats of the import/export pages: the cash-book file (seven
 // fields a row) and the guest-records file (twelve). Lines are GBK bytes (the
-// OEM code page) ended by a single CR, fields are separated by commas and
-// nothing is quoted; the first line is a fixed header that an import skips.
+// OEM code page) ended by a single CR, fields are separated by commas, and a
+// field is quoted only when it holds a comma, a double quote, a CR or an LF,
+// as spreadsheets do; the first line is a fixed header that an import skips.
+// Files read back may also be UTF-8 (after a byte-order mark), as
+// spreadsheets often save them.
 #pragma once
 
 #include <string>
@@ -16,16 +19,20 @@ typedef std::vector<std::string> CsvRow;
 // A date as the files write it, "2021-03-05 08:07:09" (year not padded); a date
 // that is not valid (an empty check-out) gives -1 for each part: -1--1--1 -1:-1:-1.
 std::string CsvDateField(const COleDateTime& dt);
-// A date field read back; text that is no date gives an invalid date.
-COleDateTime CsvDateFromField(const std::string& field);
-// A text value as a field in the OEM code page. A comma or a line end inside
-// the value would split the field or the line and shift every column after it
-// on import, so a comma becomes the full-width "，" and a line end a blank.
+// A date field read back: true with the date, or with an invalid date for a
+// field that holds none (empty, or the -1 form); false when the text is neither.
+bool CsvDateFromField(const CString& text, COleDateTime& dt);
+// A text value as a field in the OEM code page, in double quotes (its own
+// doubled) when it holds a comma, a double quote or a line end, so that the
+// field stays whole; any other value is its bytes alone.
 std::string CsvTextField(const CString& text);
 
-// Whether rows read from a file are of a format with `fields` fields: a header
-// of exactly that many, and no data row with fewer (more are ignored).
-bool CsvRowsFit(const std::vector<CsvRow>& rows, size_t fields);
+// The first field of a row read from a file that cannot be taken.
+struct CsvBadField
+{
+    enum Kind { none, notText, notDate } kind = none;
+    size_t index = 0;  // from 0
+};
 
 // ---------------------------------------------------------------- cash book
 
@@ -46,8 +53,10 @@ struct CashbookCsvRecord
 // "房间号,姓名,时间,交钱,押金,金额,状态" and CR.
 std::string CashbookCsvHeader();
 std::string CashbookCsvLine(const CashbookCsvRecord& rec);
-// From a row of at least seven fields; the status is TRUE when its first byte is 1.
-CashbookCsvRecord CashbookRecordFromCsv(const CsvRow& fields);
+// From a row of seven fields in GBK, or UTF-8 when `utf8`; the status is TRUE
+// when its first byte is 1. `bad` tells the first field that is no text of
+// that encoding or, for the time, no date.
+CashbookCsvRecord CashbookRecordFromCsv(const CsvRow& fields, bool utf8, CsvBadField& bad);
 
 // ---------------------------------------------------------------- guest records
 
@@ -56,5 +65,6 @@ constexpr size_t kGuestCsvFields = 12;
 // "房间号,姓名,性别,民族,生日,入住时间,退房时间,证件号,地址,职务备注,交钱,押金" and CR.
 std::string GuestCsvHeader();
 std::string GuestCsvLine(const GuestRecord& rec);
-// From a row of at least twelve fields; the sex is man exactly when the field is "男".
-GuestRecord GuestRecordFromCsv(const CsvRow& fields);
+// From a row of twelve fields, as CashbookRecordFromCsv reads; the sex is man
+// exactly when the field is "男".
+GuestRecord GuestRecordFromCsv(const CsvRow& fields, bool utf8, CsvBadField& bad);

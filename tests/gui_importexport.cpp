@@ -300,8 +300,8 @@ TEST_F(ImportExport, GuestRecordsExportWritesTheFileAndItsImportAppendsACopyOfEv
               U("101,张三,男,汉族,1980-01-01 00:00:00,2021-03-05 08:07:09,2021-03-07 11:30:00,"
                 "110101198001010011,北京市,,160,0\r"
                 "203,李梅,女,回族,1990-05-17 00:00:00,2021-03-06 21:00:05,-1--1--1 -1:-1:-1,"
-                "320102199005170026,江苏省南京市,教师，班主任,120,20.000\r"))
-        << "the comma of a remark must not split it";
+                "320102199005170026,江苏省南京市,\"教师,班主任\",120,20.000\r"))
+        << "a remark with a comma is quoted, not changed";
     EXPECT_EQ(Progress(page), 100);
 
     Transfer(page, IDC_IE_IMPORT, file);
@@ -312,7 +312,30 @@ TEST_F(ImportExport, GuestRecordsExportWritesTheFileAndItsImportAppendsACopyOfEv
         ExpectSameStay(after[i + 2], before[i]);
     }
     EXPECT_TRUE(after[3].running) << "a stay exported while running comes back running";
-    EXPECT_EQ(after[3].remarks, U("教师，班主任"));
+    EXPECT_EQ(after[3].remarks, U("教师,班主任"));
+    EXPECT_EQ(Progress(page), 100);
+}
+
+TEST_F(ImportExport, APathTypedInAnotherFolderIsTheOneWrittenAndRead)
+{
+    SeedCashBook("('101','GuestA','2021-03-05 14:07:09','300','100','200',1)");
+    // A file of the same name where the program runs must stay untouched.
+    const std::string decoy = GuiEnvironment().Folder() + "/cash.csv";
+    std::ofstream(decoy, std::ios::binary) << "decoy";
+    const std::string other = PathOf("其他 文件夹");
+    fs::create_directories(fs::u8path(other));
+    const std::string file = other + "/cash.csv";
+
+    CIEDlg dialog(MainFrame());
+    CAccountBookDlg* page = dialog.m_dlgAccountBook;
+    Transfer(page, IDC_IE_EXPORT, file);
+    EXPECT_EQ(ReadFileText(file), Gbk(kCashHeader) + "101,GuestA,2021-03-05 14:07:09,300,100,200,1\r");
+    EXPECT_EQ(EditText(page, IDC_IE_EXPORT_PATH), wxString::FromUTF8(file));
+
+    Transfer(page, IDC_IE_IMPORT, file);
+    EXPECT_EQ(ReadCashBook().size(), 2u);
+    EXPECT_EQ(ReadFileText(decoy), "decoy");
+    fs::remove(decoy);
 }
 
 // ------------------------------------------------------------- refusals
@@ -334,13 +357,17 @@ TEST_F(ImportExport, FilesOfTheWrongKindAreRefusedInTheUiLanguageAndAddNothing)
         CIEDlg dialog(MainFrame());
         const wxString notCash = U("打开的不是账本文件，请重新选择文件。");
         EXPECT_EQ(refused(dialog.m_dlgAccountBook, sixFields), notCash);
-        EXPECT_EQ(refused(dialog.m_dlgAccountBook, shortRow), notCash) << "no row is stored from a damaged file";
+        EXPECT_EQ(refused(dialog.m_dlgAccountBook, shortRow),
+                  U("第3行无法读取：有3个字段，应为7个。文件中的记录都没有导入。"))
+            << "no row is stored from a damaged file";
         EXPECT_EQ(refused(dialog.m_dlgAccountBook, PathOf("missing.csv")), notCash);
         EXPECT_EQ(refused(dialog.m_dlgCustomer, cashBook), U("打开的不是客户记录文件，请重新选择文件。"));
     }
     View()->OnLanguageEnglish();
     CIEDlg dialog(MainFrame());
     EXPECT_EQ(refused(dialog.m_dlgAccountBook, sixFields), "Can't open cashbook file,please retry.");
+    EXPECT_EQ(refused(dialog.m_dlgAccountBook, shortRow),
+              "Line 3 cannot be read: it has 3 fields instead of 7. Nothing of the file was imported.");
     EXPECT_EQ(refused(dialog.m_dlgCustomer, cashBook), "Can't open Customerbook file,please retry.");
 
     EXPECT_EQ(ReadCashBook().size(), 1u);
@@ -366,19 +393,44 @@ TEST_F(ImportExport, ExportsThatCannotBeWrittenAreReported)
     }
 }
 
-TEST_F(ImportExport, ANameSavedWithoutExtensionGetsItAndReplacesOnlyAfterAsking)
+TEST_F(ImportExport, AFailedWriteStoresNothingOfTheFileAndShowsTheDriversTextOnce)
+{
+    CDatabase& cash = GetTheApp().m_dbCashbook;
+    cash.ExecuteSQL(U("CREATE TRIGGER refuse BEFORE INSERT ON [cashbook] WHEN NEW.[姓名] = 'B' "
+                      "BEGIN SELECT RAISE(ABORT, 'disk is full'); END"));
+    const std::string file = Write("in.csv", Gbk(kCashHeader) + "101,A,2021-03-05 14:07:09,300,100,200,1\r"
+                                                                 "102,B,2021-03-05 14:07:09,300,100,200,1\r");
+    CIEDlg dialog(MainFrame());
+    ExpectMessageBox report;
+    wxTEST_DIALOG(Press(dialog.m_dlgAccountBook, IDC_IE_IMPORT), Choosing(file), report);
+    cash.ExecuteSQL("DROP TRIGGER refuse");
+    EXPECT_NE(report.Shown().find("disk is full"), wxString::npos) << report.Shown();
+    EXPECT_TRUE(ReadCashBook().empty());
+}
+
+TEST_F(ImportExport, AnExportAsksOnceBeforeReplacingAFile)
 {
     const std::string file = Write("keep.csv", "precious");
     CIEDlg dialog(MainFrame());
     CCustomerDlg* page = dialog.m_dlgCustomer;
-    const std::string typed = PathOf("keep");
 
-    ExpectMessageBox no(wxID_NO);
-    wxTEST_DIALOG(Press(page, IDC_IE_EXPORT), Choosing(typed), no);
-    EXPECT_EQ(no.Shown(), wxString::FromUTF8(file) + U(" 已存在。\n要替换它吗？"));
-    EXPECT_EQ(ReadFileText(file), "precious");
+    for (const std::string& typed : {file, PathOf("keep")}) {
+        SCOPED_TRACE(typed);
+        ExpectMessageBox no(wxID_NO);
+        wxTEST_DIALOG(Press(page, IDC_IE_EXPORT), Choosing(typed), no);
+        EXPECT_EQ(no.Shown(), wxString::FromUTF8(file) + U(" 已存在。\n要替换它吗？"));
+        EXPECT_EQ(ReadFileText(file), "precious");
+    }
 
-    wxTEST_DIALOG(Press(page, IDC_IE_EXPORT), Choosing(typed), ExpectMessageBox(wxID_YES));
+    View()->OnLanguageEnglish();
+    CIEDlg english(MainFrame());
+    ExpectMessageBox yes(wxID_YES);
+    wxTEST_DIALOG(Press(english.m_dlgCustomer, IDC_IE_EXPORT), Choosing(PathOf("keep")), yes);
+    EXPECT_EQ(yes.Shown(), wxString::FromUTF8(file) + " already exists.\nDo you want to replace it?");
     EXPECT_EQ(ReadFileText(file), Gbk(kGuestHeader)) << "an empty table exports the header alone";
-    EXPECT_FALSE(fs::exists(typed)) << "nothing is written under the name as typed";
+    EXPECT_FALSE(fs::exists(PathOf("keep"))) << "a name typed without extension gets .csv";
+
+    // A new file is written without a question: any box here would fail the test.
+    Transfer(english.m_dlgCustomer, IDC_IE_EXPORT, PathOf("new.csv"));
+    EXPECT_TRUE(fs::exists(PathOf("new.csv")));
 }

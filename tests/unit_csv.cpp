@@ -1,18 +1,25 @@
-// The CSV reader and writer, and the two row formats of the import/export
-// pages: exact bytes written, rows read back, and what damaged files give.
+// The CSV reader and writer, the two row formats of the import/export pages,
+// and the transfers between the tables and the files: exact bytes written,
+// rows read back as spreadsheets write them, and what damaged files give.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 #include <unistd.h>
 
+#include "CCashbookset.h"
 #include "CCsvFile.h"
+#include "CCsvReader.h"
+#include "CRegisterset.h"
 #include "CodePage.h"
 #include "CsvRecords.h"
+#include "CsvTransfer.h"
 #include "TestEnvironment.h"
 
 namespace {
@@ -25,17 +32,51 @@ wxString U(const char* utf8)
     return wxString::FromUTF8(utf8);
 }
 
-// The fields of one written line, split as the reader splits it.
-CsvRow SplitLine(const std::string& line)
+std::string Gbk(const char* utf8)
 {
-    CsvRow fields(1);
-    for (char c : line.substr(0, line.find('\r'))) {
-        if (c == ',')
-            fields.emplace_back();
-        else
-            fields.back() += c;
-    }
-    return fields;
+    return ToCodePage(U(utf8), CP_OEMCP);
+}
+
+const char* const kBom = "\xEF\xBB\xBF";
+
+// Every row of `bytes`, and how the reading ended.
+struct Reading
+{
+    Rows rows;
+    CCsvReader::Result end;
+    CCsvReader::Fault fault;
+    long line;  // where the last row or the fault begins
+    bool utf8;
+};
+
+Reading ReadText(const std::string& bytes, size_t maxFields = std::numeric_limits<size_t>::max(),
+                 size_t maxRowBytes = CCsvReader::kMaxRowBytes)
+{
+    std::istringstream in(bytes);
+    CCsvReader reader(in, maxFields, maxRowBytes);
+    Reading r;
+    CsvRow row;
+    while ((r.end = reader.ReadRow(row)) == CCsvReader::row)
+        r.rows.push_back(row);
+    r.fault = reader.GetFault();
+    r.line = reader.Line();
+    r.utf8 = reader.IsUtf8();
+    return r;
+}
+
+Rows Read(const std::string& bytes)
+{
+    const Reading r = ReadText(bytes);
+    EXPECT_EQ(r.end, CCsvReader::end) << "fault " << r.fault << " at line " << r.line;
+    return r.rows;
+}
+
+// The one row of a written line.
+CsvRow RowOf(const std::string& line)
+{
+    const Rows rows = Read(line);
+    EXPECT_EQ(rows.size(), 1u);
+    return rows.empty() ? CsvRow() : rows[0];
 }
 
 // A fresh folder for the files of one test, removed at its end.
@@ -60,13 +101,6 @@ protected:
         std::ofstream(PathOf(name), std::ios::binary) << bytes;
         return PathOf(name);
     }
-    Rows Read(const std::string& bytes) const
-    {
-        CCsvFile csv;
-        Rows rows;
-        EXPECT_TRUE(csv.ReadAll(Write("in.csv", bytes), rows));
-        return rows;
-    }
 
     std::string m_folder;
 };
@@ -75,39 +109,107 @@ protected:
 
 // ---------------------------------------------------------------- reading
 
-TEST_F(CsvFiles, FieldsAreSplitAtEveryCommaWithEmptyFieldsKept)
+TEST(CsvReading, FilesAsTheProgramWritesThemReadAsBefore)
 {
     EXPECT_EQ(Read("a,b,c\r"), (Rows{{"a", "b", "c"}}));
     EXPECT_EQ(Read("a,,c\r"), (Rows{{"a", "", "c"}}));
     EXPECT_EQ(Read("a,b,\r"), (Rows{{"a", "b", ""}}));
-    // Nothing is quoted: quotes are bytes and a quoted comma still splits.
-    EXPECT_EQ(Read("\"x,y\",z\r"), (Rows{{"\"x", "y\"", "z"}}));
-}
-
-TEST_F(CsvFiles, LinesEndAtCrCrLfOrLfAndEmptyLinesArePassedOver)
-{
-    const Rows two{{"a", "b"}, {"c", "d"}};
-    EXPECT_EQ(Read("a,b\rc,d\r"), two);
-    EXPECT_EQ(Read("a,b\r\nc,d\r\n"), two) << "as spreadsheets save the file";
-    EXPECT_EQ(Read("a,b\nc,d\n"), two);
-    EXPECT_EQ(Read("a,b\r\r\n  \rc,d\r"), two) << "empty and blank lines hold no row, and do not end the file";
-    EXPECT_EQ(Read("a,b\rc,d"), two) << "a last line without its line end counts";
+    EXPECT_EQ(Read("a,b\rc,d"), (Rows{{"a", "b"}, {"c", "d"}})) << "a last line without its line end counts";
     EXPECT_EQ(Read("a,b\rsingle\r"), (Rows{{"a", "b"}, {"single"}}));
-    EXPECT_EQ(Read(std::string("a\0b,c\r", 6)), (Rows{{"ab", "c"}})) << "NUL bytes are dropped";
+    EXPECT_EQ(Read("a\"b,c\"\r"), (Rows{{"a\"b", "c\""}})) << "a quote inside a field is an ordinary byte";
     EXPECT_TRUE(Read("").empty());
 }
 
-TEST_F(CsvFiles, RowsAccumulateOverReadsAndAMissingFileChangesNothing)
+TEST(CsvReading, QuotedFieldsAsSpreadsheetsWriteThem)
+{
+    EXPECT_EQ(Read("\"x,y\",z\r\n"), (Rows{{"x,y", "z"}}));
+    EXPECT_EQ(Read("\"he said \"\"hi\"\"\",\"\"\"\"\r\n"), (Rows{{"he said \"hi\"", "\""}}));
+    EXPECT_EQ(Read("\"two\nlines\",\"cr\r\nlf\",\"cr\ronly\"\r\nnext,row\r\n"),
+              (Rows{{"two\nlines", "cr\r\nlf", "cr\ronly"}, {"next", "row"}}))
+        << "line breaks inside quotes stay in the field, byte for byte";
+    EXPECT_EQ(Read("\"\"\r\n"), (Rows{{""}})) << "a quoted empty field is a row";
+    EXPECT_EQ(Read("\"ab\"cd,e\r"), (Rows{{"abcd", "e"}})) << "what follows the closing quote is kept";
+    EXPECT_EQ(Read(" \"a\",b\r"), (Rows{{" \"a\"", "b"}})) << "a quote after a blank opens nothing";
+}
+
+TEST(CsvReading, AnyLineEndEndsARowAndEmptyRowsArePassedOver)
+{
+    const Rows two{{"a", "b"}, {"c", "d"}};
+    EXPECT_EQ(Read("a,b\rc,d\r"), two);
+    EXPECT_EQ(Read("a,b\r\nc,d\r\n"), two);
+    EXPECT_EQ(Read("a,b\nc,d\n"), two);
+    EXPECT_EQ(Read("a,b\r\n\r\n  \n,,\r\n , ,\rc,d\r\n\r\n"), two)
+        << "empty and blank lines, and the commas a spreadsheet leaves for a cleared row, hold no row";
+
+    // Lines count every line end, inside quotes too, so a message can name the line.
+    const Reading r = ReadText("h1,h2\r\n\r\n\"a\nb\",c\r\nd,\"e\r\n");
+    EXPECT_EQ(r.rows, (Rows{{"h1", "h2"}, {"a\nb", "c"}}));
+    EXPECT_EQ(r.end, CCsvReader::fault);
+    EXPECT_EQ(r.fault, CCsvReader::unclosedQuote);
+    EXPECT_EQ(r.line, 5) << "the row with the open quote begins on line 5";
+}
+
+TEST(CsvReading, AByteOrderMarkTellsUtf8AndIsNoPartOfTheFirstField)
+{
+    const Reading utf8 = ReadText(std::string(kBom) + "房间号,姓名\r\n");
+    EXPECT_TRUE(utf8.utf8);
+    EXPECT_EQ(utf8.rows, (Rows{{"房间号", "姓名"}}));
+
+    const Reading gbk = ReadText(Gbk("房间号,姓名\r"));
+    EXPECT_FALSE(gbk.utf8);
+    EXPECT_EQ(gbk.rows, (Rows{{Gbk("房间号"), Gbk("姓名")}}));
+    EXPECT_FALSE(ReadText(std::string("a,") + kBom + "\r").utf8) << "only at the very start";
+}
+
+TEST(CsvReading, DamagedOrHostileFilesStopAtTheirRowInBoundedMemory)
+{
+    Reading r = ReadText(std::string("a,b\r\nc,d\0e\r\nf,g\r\n", 17));
+    EXPECT_EQ(r.rows, (Rows{{"a", "b"}}));
+    EXPECT_EQ(r.fault, CCsvReader::nulByte);
+    EXPECT_EQ(r.line, 2);
+
+    r = ReadText("a,b\r\n\"never closed,c\r\nd,e\r\n");
+    EXPECT_EQ(r.fault, CCsvReader::unclosedQuote);
+    EXPECT_EQ(r.line, 2);
+
+    // A line of 10 MB, a field of 1 MB: the reading stops at the row limit.
+    r = ReadText("a,b\r\n" + std::string(10 << 20, 'x') + "\r\n");
+    EXPECT_EQ(r.fault, CCsvReader::rowTooLong);
+    EXPECT_EQ(r.line, 2);
+    r = ReadText("a,\"" + std::string(1 << 20, 'y') + "\"\r\n");
+    EXPECT_EQ(r.fault, CCsvReader::rowTooLong);
+    EXPECT_EQ(ReadText("a,bcd\r\n", 100, 5).fault, CCsvReader::rowTooLong);
+    EXPECT_EQ(ReadText("a,bcd\r\n", 100, 6).fault, CCsvReader::noFault);
+
+    // A million commas stop at the first field past the limit.
+    r = ReadText("1,2,3\r\n" + std::string(1000000, ',') + "\r\n", 3);
+    EXPECT_EQ(r.rows, (Rows{{"1", "2", "3"}}));
+    EXPECT_EQ(r.fault, CCsvReader::tooManyFields);
+    EXPECT_EQ(r.line, 2);
+    EXPECT_EQ(ReadText("1,2,3\r", 3).fault, CCsvReader::noFault);
+
+    // A fault stays: the rows after it are never read.
+    std::istringstream in(std::string("\0a,b\r\nc,d\r\n", 11));
+    CCsvReader reader(in);
+    CsvRow row;
+    EXPECT_EQ(reader.ReadRow(row), CCsvReader::fault);
+    EXPECT_EQ(reader.ReadRow(row), CCsvReader::fault);
+}
+
+TEST_F(CsvFiles, ReadAllAccumulatesRowsAndChangesNothingOnAFileItCannotRead)
 {
     CCsvFile csv;
     Rows rows;
     ASSERT_TRUE(csv.ReadAll(Write("1.csv", "a,b\r"), rows));
-    ASSERT_TRUE(csv.ReadAll(Write("2.csv", "c,d\r"), rows));
-    EXPECT_EQ(rows, (Rows{{"a", "b"}, {"c", "d"}}));
+    ASSERT_TRUE(csv.ReadAll(Write("2.csv", "\"c,\",d\r\n"), rows));
+    EXPECT_EQ(rows, (Rows{{"a", "b"}, {"c,", "d"}}));
 
     testing::internal::CaptureStdout();
     EXPECT_FALSE(csv.ReadAll(PathOf("missing.csv"), rows));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "open csv file" + PathOf("missing.csv") + "failed!\n");
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(csv.ReadAll(Write("3.csv", "e,f\r\"g\r"), rows));
+    testing::internal::GetCapturedStdout();
     EXPECT_EQ(rows.size(), 2u);
 }
 
@@ -172,6 +274,18 @@ TEST_F(CsvFiles, AWriteThatDoesNotReachTheDiskIsReported)
     EXPECT_FALSE(csv.Close());
 }
 
+TEST(CsvWriting, OnlyFieldsThatNeedItAreQuotedAndNoCharacterIsChanged)
+{
+    EXPECT_EQ(CsvTextField(U("张三")), Gbk("张三"));
+    EXPECT_EQ(CsvTextField("  0101 x"), "  0101 x");
+    EXPECT_EQ(CsvTextField(U("教师,班主任")), Gbk("\"教师,班主任\""));
+    EXPECT_EQ(CsvTextField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(CsvTextField("a\r\nb"), "\"a\r\nb\"");
+    EXPECT_EQ(CsvTextField("a\nb"), "\"a\nb\"");
+    EXPECT_EQ(CsvTextField(U("，")), Gbk("，")) << "a full-width comma is no separator";
+    EXPECT_EQ(CsvTextField(U("a😀b")), "a?b") << "what GBK cannot hold becomes ?, as every conversion does";
+}
+
 // ---------------------------------------------------------------- cash-book rows
 
 TEST(CsvCashbook, HeaderAndRowAreTheFileFormat)
@@ -192,7 +306,9 @@ TEST(CsvCashbook, HeaderAndRowAreTheFileFormat)
     const std::string line = CashbookCsvLine(rec);
     EXPECT_EQ(line, "101,GuestA,2021-03-05 14:07:09,300,100,200,1\r");
 
-    const CashbookCsvRecord back = CashbookRecordFromCsv(SplitLine(line));
+    CsvBadField bad;
+    const CashbookCsvRecord back = CashbookRecordFromCsv(RowOf(line), false, bad);
+    EXPECT_EQ(bad.kind, CsvBadField::none);
     EXPECT_EQ(back.m_strRoomNo, "101");
     EXPECT_EQ(back.m_strName, "GuestA");
     EXPECT_EQ(back.m_dtTime.Format("%Y-%m-%d %H:%M:%S"), "2021-03-05 14:07:09");
@@ -203,7 +319,9 @@ TEST(CsvCashbook, HeaderAndRowAreTheFileFormat)
 TEST(CsvCashbook, StatusIsTrueExactlyWhenItStartsWithOne)
 {
     auto status = [](const char* field) {
-        return CashbookRecordFromCsv(CsvRow{"1", "n", "2021-01-01 00:00:00", "0", "0", "0", field}).m_bStatus;
+        CsvBadField bad;
+        return CashbookRecordFromCsv(CsvRow{"1", "n", "2021-01-01 00:00:00", "0", "0", "0", field}, false, bad)
+            .m_bStatus;
     };
     EXPECT_TRUE(status("1"));
     EXPECT_TRUE(status("10"));
@@ -212,31 +330,12 @@ TEST(CsvCashbook, StatusIsTrueExactlyWhenItStartsWithOne)
     EXPECT_FALSE(status("TRUE"));
 }
 
-TEST(CsvCashbook, ACommaOrLineEndInAValueCannotShiftTheColumns)
-{
-    CashbookCsvRecord rec;
-    rec.m_strRoomNo = "101";
-    rec.m_strName = "Smith, John\r\nJr";
-    rec.m_dtTime = COleDateTime(2021, 3, 5, 14, 7, 9);
-    rec.m_strPaid = "1,000";
-    const std::string line = CashbookCsvLine(rec);
-    EXPECT_EQ(std::count(line.begin(), line.end(), '\r'), 1);
-    const CsvRow fields = SplitLine(line);
-    ASSERT_EQ(fields.size(), kCashbookCsvFields);
-    const CashbookCsvRecord back = CashbookRecordFromCsv(fields);
-    EXPECT_EQ(back.m_strName, U("Smith， John Jr"));
-    EXPECT_EQ(back.m_strPaid, U("1，000"));
-    EXPECT_EQ(back.m_dtTime.Format("%Y-%m-%d %H:%M:%S"), "2021-03-05 14:07:09");
-}
-
 // ---------------------------------------------------------------- guest-records rows
 
-TEST(CsvGuests, HeaderAndRowAreTheFileFormat)
-{
-    const std::string header = GuestCsvHeader();
-    EXPECT_EQ(header.size(), 76u);
-    EXPECT_EQ(FromCodePage(header), U("房间号,姓名,性别,民族,生日,入住时间,退房时间,证件号,地址,职务备注,交钱,押金\r"));
+namespace {
 
+GuestRecord AStay()
+{
     GuestRecord stay;
     stay.m_strRoomNo = "203";
     stay.m_strName = U("李梅");
@@ -245,49 +344,346 @@ TEST(CsvGuests, HeaderAndRowAreTheFileFormat)
     stay.m_dtBirth = COleDateTime(1990, 5, 17, 0, 0, 0);
     stay.m_dtCheckIn = COleDateTime(2021, 3, 5, 8, 7, 9);
     stay.m_dtCheckOut.SetStatus(COleDateTime::null);  // still staying
-    stay.m_strIdNumber = "320102199005170026";
+    stay.m_strIdNumber = "020102199005170026";
     stay.m_strNativePlace = U("江苏省南京市");
     stay.m_strRemarks = U("教师");
     stay.m_strPaid = "120";
     stay.m_strDeposit = "20.000";
+    return stay;
+}
+
+void ExpectSameRecord(const GuestRecord& back, const GuestRecord& stay)
+{
+    EXPECT_EQ(back.m_strRoomNo, stay.m_strRoomNo);
+    EXPECT_EQ(back.m_strName, stay.m_strName);
+    EXPECT_EQ(back.m_bSex, stay.m_bSex);
+    EXPECT_EQ(back.m_strNation, stay.m_strNation);
+    EXPECT_EQ(back.m_dtBirth.Format("%Y-%m-%d %H:%M:%S"), stay.m_dtBirth.Format("%Y-%m-%d %H:%M:%S"));
+    EXPECT_EQ(back.m_dtCheckIn.Format("%Y-%m-%d %H:%M:%S"), stay.m_dtCheckIn.Format("%Y-%m-%d %H:%M:%S"));
+    EXPECT_EQ(back.m_dtCheckOut.GetStatus() == COleDateTime::valid, stay.m_dtCheckOut.GetStatus() == COleDateTime::valid);
+    EXPECT_EQ(back.m_strIdNumber, stay.m_strIdNumber);
+    EXPECT_EQ(back.m_strNativePlace, stay.m_strNativePlace);
+    EXPECT_EQ(back.m_strRemarks, stay.m_strRemarks);
+    EXPECT_EQ(back.m_strPaid, stay.m_strPaid);
+    EXPECT_EQ(back.m_strDeposit, stay.m_strDeposit);
+}
+
+}  // namespace
+
+TEST(CsvGuests, HeaderAndRowAreTheFileFormat)
+{
+    const std::string header = GuestCsvHeader();
+    EXPECT_EQ(header.size(), 76u);
+    EXPECT_EQ(FromCodePage(header), U("房间号,姓名,性别,民族,生日,入住时间,退房时间,证件号,地址,职务备注,交钱,押金\r"));
+
+    const GuestRecord stay = AStay();
     const std::string line = GuestCsvLine(stay);
     EXPECT_EQ(FromCodePage(line), U("203,李梅,女,回族,1990-05-17 00:00:00,2021-03-05 08:07:09,-1--1--1 -1:-1:-1,"
-                                    "320102199005170026,江苏省南京市,教师,120,20.000\r"));
+                                    "020102199005170026,江苏省南京市,教师,120,20.000\r"));
 
-    const CsvRow fields = SplitLine(line);
-    ASSERT_EQ(fields.size(), kGuestCsvFields);
-    const GuestRecord back = GuestRecordFromCsv(fields);
-    EXPECT_EQ(back.m_strName, U("李梅"));
-    EXPECT_FALSE(back.m_bSex);
-    EXPECT_EQ(back.m_dtCheckIn.Format("%Y-%m-%d %H:%M:%S"), "2021-03-05 08:07:09");
+    CsvBadField bad;
+    const GuestRecord back = GuestRecordFromCsv(RowOf(line), false, bad);
+    EXPECT_EQ(bad.kind, CsvBadField::none);
+    ExpectSameRecord(back, stay);
     EXPECT_NE(back.m_dtCheckOut.GetStatus(), COleDateTime::valid) << "no check-out comes back as none";
-    EXPECT_EQ(back.m_strNativePlace, U("江苏省南京市"));
-    EXPECT_EQ(back.m_strDeposit, "20.000");
 }
 
-TEST(CsvGuests, SexIsManOnlyForTheChineseWord)
+TEST(CsvGuests, EveryKindOfCharacterComesBackFromItsLine)
 {
-    auto sex = [](const std::string& field) {
+    const char* const texts[] = {
+        "plain", "", " leading and trailing ", "a,b", ",", "\"", "\"quoted\"", "say \"hi\", then go",
+        "two\nlines", "cr\r\nlf", "lone\rcr", "\r\n", ",\"\r\n\"", "全角，逗号", "中文与English混排 123",
+        "0012", "-1--1--1 -1:-1:-1", "tab\there", "€", "'apostrophe", "=1+1",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        GuestRecord stay = AStay();
+        stay.m_strName = U(text);
+        stay.m_strRemarks = U(text);
+        stay.m_strIdNumber = U(text);
+        CsvBadField bad;
+        const GuestRecord back = GuestRecordFromCsv(RowOf(GuestCsvLine(stay)), false, bad);
+        EXPECT_EQ(bad.kind, CsvBadField::none);
+        ExpectSameRecord(back, stay);
+    }
+}
+
+TEST(CsvGuests, SexIsManOnlyForTheChineseWordInTheFilesEncoding)
+{
+    auto sex = [](const std::string& field, bool utf8) {
         CsvRow row(kGuestCsvFields);
         row[2] = field;
-        return GuestRecordFromCsv(row).m_bSex;
+        CsvBadField bad;
+        return GuestRecordFromCsv(row, utf8, bad).m_bSex;
     };
-    EXPECT_TRUE(sex(ToCodePage(U("男"))));
-    EXPECT_FALSE(sex(ToCodePage(U("女"))));
-    EXPECT_FALSE(sex("Man"));
-    EXPECT_FALSE(sex(""));
+    EXPECT_TRUE(sex(Gbk("男"), false));
+    EXPECT_FALSE(sex(Gbk("女"), false));
+    EXPECT_FALSE(sex("Man", false));
+    EXPECT_FALSE(sex("", false));
+    EXPECT_TRUE(sex("男", true));
+    EXPECT_FALSE(sex(Gbk("男"), true));
 }
 
-// ---------------------------------------------------------------- file kinds
-
-TEST(CsvKinds, AFileFitsWithAHeaderOfExactlyItsFieldsAndNoShortRow)
+TEST(CsvGuests, FieldsThatCannotBeTakenAreNamed)
 {
-    const CsvRow seven(7), six(6), eight(8);
-    EXPECT_TRUE(CsvRowsFit({seven}, 7)) << "a header alone is an empty book";
-    EXPECT_TRUE(CsvRowsFit({seven, seven, eight}, 7)) << "fields past the seventh are ignored";
-    EXPECT_FALSE(CsvRowsFit({}, 7));
-    EXPECT_FALSE(CsvRowsFit({six, seven}, 7));
-    EXPECT_FALSE(CsvRowsFit({eight, seven}, 7));
-    EXPECT_FALSE(CsvRowsFit({seven, seven, six}, 7)) << "a damaged row refuses the whole file";
-    EXPECT_FALSE(CsvRowsFit({CsvRow(7)}, 12));
+    auto badField = [](CsvRow row, bool utf8 = false) {
+        CsvBadField bad;
+        GuestRecordFromCsv(row, utf8, bad);
+        return bad;
+    };
+    CsvRow row = RowOf(GuestCsvLine(AStay()));
+    EXPECT_EQ(badField(row).kind, CsvBadField::none);
+
+    CsvRow invalidGbk = row;
+    invalidGbk[9] = "ok\xFF\xFF";
+    EXPECT_EQ(badField(invalidGbk).kind, CsvBadField::notText);
+    EXPECT_EQ(badField(invalidGbk).index, 9u);
+    EXPECT_EQ(badField(row, true).kind, CsvBadField::notText) << "GBK bytes are no UTF-8";
+    EXPECT_EQ(badField(row, true).index, 1u);
+
+    CsvRow dates = row;
+    dates[4] = "";  // no birthday
+    dates[6] = "2021/3/7 11:30";  // as a spreadsheet rewrites a date
+    EXPECT_EQ(badField(dates).kind, CsvBadField::none);
+    CsvBadField bad;
+    EXPECT_EQ(GuestRecordFromCsv(dates, false, bad).m_dtCheckOut.Format("%Y-%m-%d %H:%M"), "2021-03-07 11:30");
+    dates[5] = "next Tuesday";
+    EXPECT_EQ(badField(dates).kind, CsvBadField::notDate);
+    EXPECT_EQ(badField(dates).index, 5u);
+    dates[5] = std::string(30000, ' ') + "1";
+    EXPECT_EQ(badField(dates).kind, CsvBadField::notDate) << "a long field is no date, and no trouble";
+    dates[5] = "12:30:15." + std::string(30000, '9');
+    EXPECT_EQ(badField(dates).kind, CsvBadField::notDate);
+}
+
+// ---------------------------------------------------------------- transfers
+
+namespace {
+
+// The stays and the cash book of a sandbox, with the files of one test.
+class CsvTransfers : public CsvFiles
+{
+protected:
+    void SetUp() override
+    {
+        CsvFiles::SetUp();
+        Connect(m_reg, "Register.db");
+        Connect(m_cash, "Cashbook.db");
+        m_reg.ExecuteSQL("DELETE FROM [register]");
+        m_cash.ExecuteSQL("DELETE FROM [cashbook]");
+    }
+    void Connect(CDatabase& db, const char* file)
+    {
+        db.OpenEx(CString("Driver=SQLite3;Database=") + wxString::FromUTF8(m_env.DataSaveFolder() + file));
+    }
+
+    std::vector<GuestRecord> Stays()
+    {
+        CRegisterset rs(&m_reg);
+        rs.Open(CRecordset::dynaset);
+        std::vector<GuestRecord> stays;
+        for (; !rs.IsEOF(); rs.MoveNext())
+            stays.push_back(rs.GetGuestRecord());
+        return stays;
+    }
+
+    CsvImportResult ImportStays(const std::string& path, std::vector<int>* steps = nullptr)
+    {
+        CRegisterset rs(&m_reg);
+        rs.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly);
+        return ImportCsv(GuestCsvTable(rs), wxString::FromUTF8(path),
+                         [steps](int percent) { if (steps) steps->push_back(percent); });
+    }
+
+    bool ExportStays(const std::string& path)
+    {
+        CRegisterset rs(&m_reg);
+        rs.Open(CRecordset::dynaset);
+        CCsvFile file;
+        return file.Open(wxString::FromUTF8(path).ToStdWstring(), CCsvFile::modeWrite) &&
+               ExportCsv(GuestCsvTable(rs), file);
+    }
+
+    TestEnvironment m_env;
+    CDatabase m_reg, m_cash;
+};
+
+// A guest-records file as a spreadsheet saves it: CR LF, quoted fields with
+// commas, doubled quotes and a line break, an ID number with a leading zero.
+std::string SpreadsheetGuestFile()
+{
+    return Gbk("房间号,姓名,性别,民族,生日,入住时间,退房时间,证件号,地址,职务备注,交钱,押金\r\n"
+               "101,\"王五, 先生\",男,汉族,1980-01-01 00:00:00,2021-03-05 08:07:09,2021-03-07 11:30:00,"
+               "010101198001010011,\"北京市\r\n朝阳区\",\"说 \"\"你好\"\"\",160,0\r\n"
+               "203,李梅,女,回族,1990-05-17 00:00:00,2021-03-06 21:00:05,-1--1--1 -1:-1:-1,"
+               "320102199005170026,江苏省南京市,教师,120,20.000\r\n");
+}
+
+}  // namespace
+
+TEST_F(CsvTransfers, ASpreadsheetsGbkFileImportsExactly)
+{
+    std::vector<int> steps;
+    const CsvImportResult result = ImportStays(Write("guests.csv", SpreadsheetGuestFile()), &steps);
+    ASSERT_EQ(result.kind, CsvImportResult::imported);
+    EXPECT_EQ(result.rows, 2);
+    EXPECT_FALSE(result.utf8);
+    ASSERT_FALSE(steps.empty());
+    EXPECT_EQ(steps.back(), 100);
+    EXPECT_TRUE(std::is_sorted(steps.begin(), steps.end()));
+
+    const std::vector<GuestRecord> stays = Stays();
+    ASSERT_EQ(stays.size(), 2u);
+    EXPECT_EQ(stays[0].m_strName, U("王五, 先生"));
+    EXPECT_TRUE(stays[0].m_bSex);
+    EXPECT_EQ(stays[0].m_strIdNumber, "010101198001010011");
+    EXPECT_EQ(stays[0].m_strNativePlace, U("北京市\r\n朝阳区"));
+    EXPECT_EQ(stays[0].m_strRemarks, U("说 \"你好\""));
+    EXPECT_EQ(stays[0].m_dtCheckOut.Format("%Y-%m-%d %H:%M:%S"), "2021-03-07 11:30:00");
+    EXPECT_EQ(stays[1].m_strName, U("李梅"));
+    EXPECT_FALSE(stays[1].m_bSex);
+    EXPECT_EQ(stays[1].m_dtCheckOut.GetStatus(), COleDateTime::null) << "a running stay comes back running";
+    EXPECT_EQ(stays[1].m_strDeposit, "20.000");
+}
+
+TEST_F(CsvTransfers, AUtf8FileWithAByteOrderMarkImportsExactly)
+{
+    const std::string file = std::string(kBom) + FromCodePage(SpreadsheetGuestFile()).utf8_string();
+    const CsvImportResult result = ImportStays(Write("utf8.csv", file));
+    ASSERT_EQ(result.kind, CsvImportResult::imported);
+    EXPECT_TRUE(result.utf8);
+    const std::vector<GuestRecord> stays = Stays();
+    ASSERT_EQ(stays.size(), 2u);
+    EXPECT_EQ(stays[0].m_strName, U("王五, 先生"));
+    EXPECT_TRUE(stays[0].m_bSex);
+    EXPECT_EQ(stays[1].m_strNativePlace, U("江苏省南京市"));
+}
+
+TEST_F(CsvTransfers, ExportThenImportGivesBackEveryStay)
+{
+    CRegisterset rs(&m_reg);
+    rs.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly);
+    const char* const awkward[] = {"a,b", "say \"hi\"", "two\r\nlines", "lone\nlf", "全角，逗号", " padded ", ""};
+    for (const char* text : awkward) {
+        GuestRecord stay = AStay();
+        stay.m_strName = U(text);
+        stay.m_strRemarks = U(text);
+        stay.m_strNativePlace = U(text);
+        rs.AddNew();
+        rs.SetGuestRecord(stay);
+        rs.Update();
+    }
+    const std::vector<GuestRecord> before = Stays();
+    const std::string path = PathOf("all.csv");
+    ASSERT_TRUE(ExportStays(path));
+    EXPECT_EQ(Read(ReadFileText(path)).size(), before.size() + 1) << "a spreadsheet sees one row per stay";
+
+    ASSERT_EQ(ImportStays(path).kind, CsvImportResult::imported);
+    const std::vector<GuestRecord> after = Stays();
+    ASSERT_EQ(after.size(), 2 * before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        SCOPED_TRACE(awkward[i]);
+        ExpectSameRecord(after[before.size() + i], before[i]);
+    }
+}
+
+TEST_F(CsvTransfers, ARowThatCannotBeReadRefusesTheWholeFileAndNamesItsLine)
+{
+    const std::string header = Gbk("房间号,姓名,性别,民族,生日,入住时间,退房时间,证件号,地址,职务备注,交钱,押金\r\n");
+    const std::string good = Gbk("101,张三,男,汉族,1980-01-01 00:00:00,2021-03-05 08:07:09,,1,北京,,160,0\r\n");
+    struct Case
+    {
+        const char* name;
+        std::string bad;
+        CsvImportResult::Kind kind;
+        long line;
+    };
+    const Case cases[] = {
+        {"eleven fields", "102,a,b,c,,,,,,,1\r\n", CsvImportResult::fieldCount, 3},
+        {"thirteen fields", "102,a,b,c,,,,,,,1,2,3\r\n", CsvImportResult::tooManyFields, 3},
+        {"open quote", "102,\"a,b,c\r\n" + good, CsvImportResult::unclosedQuote, 3},
+        {"not a date", Gbk("102,张三,男,汉族,1980-01-01,昨天,,1,北京,,160,0\r\n"), CsvImportResult::notDate, 3},
+        {"not GBK", "102,\xFF\xFE,a,b,,,,1,,,1,0\r\n", CsvImportResult::notText, 3},
+        {"NUL byte", std::string("102,a\0b,a,b,,,,1,,,1,0\r\n", 24), CsvImportResult::nulByte, 3},
+        {"1 MB field", "102,\"" + std::string(1 << 20, 'x') + "\",a,b,,,,1,,,1,0\r\n", CsvImportResult::rowTooLong, 3},
+        {"10 MB line", std::string(10 << 20, 'x') + "\r\n", CsvImportResult::rowTooLong, 3},
+        {"a million commas", std::string(1000000, ',') + "\r\n", CsvImportResult::tooManyFields, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CsvImportResult result = ImportStays(Write("bad.csv", header + good + c.bad + good));
+        EXPECT_EQ(result.kind, c.kind);
+        EXPECT_EQ(result.line, c.line);
+        EXPECT_EQ(result.rows, 0);
+        EXPECT_TRUE(Stays().empty()) << "nothing of the file is stored, not even the good row before it";
+    }
+    const CsvImportResult notDate = ImportStays(Write("bad.csv", header + good + cases[3].bad));
+    EXPECT_EQ(notDate.field, 6u);
+    EXPECT_EQ(ImportStays(Write("bad.csv", header + good + cases[0].bad)).fields, 11u);
+}
+
+TEST_F(CsvTransfers, FilesOfAnotherKindAreRefusedBeforeAnyRow)
+{
+    const std::string cashRow = "101,GuestA,2021-03-05 14:07:09,300,100,200,1\r";
+    for (const std::string& bytes : {std::string(), std::string("\r\n\r\n"), CashbookCsvHeader() + cashRow,
+                                     std::string("\0\0\0\0", 4), std::string("\"") + GuestCsvHeader()}) {
+        EXPECT_EQ(ImportStays(Write("other.csv", bytes)).kind, CsvImportResult::notOfThisKind);
+    }
+    EXPECT_EQ(ImportStays(PathOf("missing.csv")).kind, CsvImportResult::notOfThisKind);
+    EXPECT_EQ(ImportStays(Write("header.csv", GuestCsvHeader())).kind, CsvImportResult::imported)
+        << "a header alone is an empty book";
+    EXPECT_TRUE(Stays().empty());
+}
+
+TEST_F(CsvTransfers, AFailedWriteRollsBackTheWholeFile)
+{
+    // The table refuses the second row: the first goes with it.
+    m_cash.ExecuteSQL(U("CREATE TRIGGER refuse BEFORE INSERT ON [cashbook] WHEN NEW.[姓名] = 'B' "
+                        "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END"));
+    const std::string file =
+        Write("cash.csv", CashbookCsvHeader() + "101,A,2021-03-05 14:07:09,300,100,200,1\r"
+                                                "102,B,2021-03-05 14:07:09,300,100,200,1\r");
+    CCashbookset cb(&m_cash);
+    cb.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly);
+    try {
+        ImportCsv(CashbookCsvTable(cb), wxString::FromUTF8(file));
+        ADD_FAILURE() << "the refused row must be reported";
+    } catch (const CDBException& e) {
+        EXPECT_NE(e.m_strError.find("refused by the test"), CString::npos) << e.m_strError;
+    }
+    CCashbookset check(&m_cash);
+    check.Open(CRecordset::dynaset);
+    EXPECT_EQ(check.GetRecordCount(), 0);
+}
+
+TEST_F(CsvTransfers, ACashBookFileRoundTrips)
+{
+    CCashbookset cb(&m_cash);
+    cb.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly);
+    ASSERT_TRUE(cb.AddRecord("101", U("张三, Jr"), COleDateTime(2021, 3, 5, 14, 7, 9), "300", "100", "-20.5", TRUE));
+    ASSERT_TRUE(cb.AddRecord("102", "\"B\"", COleDateTime(2021, 12, 31, 23, 59, 58), "0", "0", "0", FALSE));
+    const std::string path = PathOf("cash.csv");
+    {
+        CCashbookset all(&m_cash);
+        all.Open(CRecordset::dynaset);
+        CCsvFile file;
+        ASSERT_TRUE(file.Open(wxString::FromUTF8(path).ToStdWstring(), CCsvFile::modeWrite));
+        ASSERT_TRUE(ExportCsv(CashbookCsvTable(all), file));
+    }
+    EXPECT_EQ(ReadFileText(path), CashbookCsvHeader() + Gbk("101,\"张三, Jr\",2021-03-05 14:07:09,300,100,-20.5,1\r") +
+                                      "102,\"\"\"B\"\"\",2021-12-31 23:59:58,0,0,0,0\r");
+    CCashbookset adder(&m_cash);
+    adder.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly);
+    ASSERT_EQ(ImportCsv(CashbookCsvTable(adder), wxString::FromUTF8(path)).rows, 2);
+
+    CCashbookset all(&m_cash);
+    all.Open(CRecordset::dynaset);
+    std::vector<CString> names;
+    for (; !all.IsEOF(); all.MoveNext())
+        names.push_back(all.m_strName + "|" + all.m_dtTime.Format("%Y-%m-%d %H:%M:%S") + "|" + all.m_strAmount +
+                        (all.m_bStatus ? "|1" : "|0"));
+    ASSERT_EQ(names.size(), 4u);
+    EXPECT_EQ(names[2], names[0]);
+    EXPECT_EQ(names[3], names[1]);
+    EXPECT_EQ(names[2], U("张三, Jr|2021-03-05 14:07:09|-20.5|1"));
 }
