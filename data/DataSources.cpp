@@ -25,14 +25,25 @@ CString FolderOf(const CString& path)
     return slash == wxNOT_FOUND ? CString() : path.Left(static_cast<size_t>(slash) + 1);
 }
 
-// Opens the three in order and returns FALSE at the first failure; the ones opened stay open.
-BOOL TryOpenAll(DataConnections& db)
+// Opens data source `i` (in registration order) on its connection. Hotel's is
+// the main one: when the three are SQLite files, the other two are attached to
+// it, so that one transaction covers all three.
+void OpenSource(DataConnections& db, int i)
 {
     CDatabase* connections[] = {&db.m_dbHotel, &db.m_dbRegister, &db.m_dbCashbook};
     const SourceInfo* infos[] = {&kHotel, &kRegister, &kCashbook};
+    if (i == 0)
+        connections[i]->OpenEx(infos[i]->connect, CDatabase::useCursorLib);
+    else
+        connections[i]->OpenAttached(infos[i]->connect, CDatabase::useCursorLib, db.m_dbHotel, infos[i]->name);
+}
+
+// Opens the three in order and returns FALSE at the first failure; the ones opened stay open.
+BOOL TryOpenAll(DataConnections& db)
+{
     for (int i = 0; i < 3; ++i) {
         try {
-            connections[i]->OpenEx(infos[i]->connect, CDatabase::useCursorLib);
+            OpenSource(db, i);
         } catch (const CDBException&) {
             return FALSE;
         }
@@ -113,11 +124,10 @@ void CreateDataSources(DataConnections& db)
 
 BOOL OpenDataSources(DataConnections& db)
 {
-    CDatabase* connections[] = {&db.m_dbHotel, &db.m_dbRegister, &db.m_dbCashbook};
     const SourceInfo* infos[] = {&kHotel, &kRegister, &kCashbook};
     for (int i = 0; i < 3; ++i) {
         try {
-            connections[i]->OpenEx(infos[i]->connect, CDatabase::useCursorLib);
+            OpenSource(db, i);
         } catch (const CDBException& e) {
             ReportDataSourceFailure(infos[i]->name, e);
             return FALSE;

@@ -14,10 +14,10 @@ const UpgradedSource kSources[] = {
     {&DataConnections::m_dbCashbook, L"Cashbook"},
 };
 
-// Each data source runs on a connection of its own, where its file is the main schema.
-CString SchemaOnConnection(const CDatabase&)
+// Register and Cashbook are attached to Hotel's connection when all three are SQLite files.
+CString SchemaOnConnection(const CDatabase& db)
 {
-    return "main";
+    return db.GetSchemaName();
 }
 
 std::vector<CString> StatementsFor(const std::vector<SchemaUpgrade>& upgrades,

@@ -6,9 +6,12 @@
 
 #include "Database.h"
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <optional>
+#include <unistd.h>
 #include <unordered_map>
 #include "MessageBox.h"
 #include "OdbcInstaller.h"
@@ -29,25 +32,36 @@ CString FromUtf8(const char* data, size_t length)
     return wxString::FromUTF8(data, length);
 }
 
-// Collects every diagnostic record of a handle into one exception.
-[[noreturn]] void ThrowDiagnostics(SQLSMALLINT type, SQLHANDLE handle, const char* what)
+struct Diagnostics
 {
-    CString text, state;
+    CString text;   // every record of the handle, one per line
+    CString state;  // the first record's SQLSTATE and native code
+};
+
+Diagnostics ReadDiagnostics(SQLSMALLINT type, SQLHANDLE handle, const char* what)
+{
+    Diagnostics d;
     SQLCHAR sqlState[6] = {};
     SQLCHAR message[1024] = {};
     SQLINTEGER native = 0;
     SQLSMALLINT length = 0;
     for (SQLSMALLINT i = 1; handle && SQLGetDiagRec(type, handle, i, sqlState, &native, message,
                                                     sizeof message, &length) == SQL_SUCCESS; ++i) {
-        if (!text.empty())
-            text += "\n";
-        text += FromUtf8(reinterpret_cast<char*>(message), strnlen(reinterpret_cast<char*>(message), sizeof message));
-        if (state.empty())
-            state = wxString::Format("State:%s,Native:%ld", reinterpret_cast<char*>(sqlState), long(native));
+        if (!d.text.empty())
+            d.text += "\n";
+        d.text += FromUtf8(reinterpret_cast<char*>(message), strnlen(reinterpret_cast<char*>(message), sizeof message));
+        if (d.state.empty())
+            d.state = wxString::Format("State:%s,Native:%ld", reinterpret_cast<char*>(sqlState), long(native));
     }
-    if (text.empty())
-        text = wxString::FromUTF8(what);
-    throw CDBException(text, state);
+    if (d.text.empty())
+        d.text = wxString::FromUTF8(what);
+    return d;
+}
+
+[[noreturn]] void ThrowDiagnostics(SQLSMALLINT type, SQLHANDLE handle, const char* what)
+{
+    Diagnostics d = ReadDiagnostics(type, handle, what);
+    throw CDBException(d.text, d.state);
 }
 
 void Check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle, const char* what)
@@ -55,32 +69,6 @@ void Check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle, const char* what)
     if (!SQL_SUCCEEDED(rc))
         ThrowDiagnostics(type, handle, what);
 }
-
-// One statement handle, freed on every path.
-class Statement
-{
-public:
-    explicit Statement(SQLHDBC dbc)
-    {
-        ::Check(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &m_h), SQL_HANDLE_DBC, dbc, "cannot allocate a statement");
-    }
-    ~Statement() { SQLFreeHandle(SQL_HANDLE_STMT, m_h); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    void Check(SQLRETURN rc, const char* what) const { ::Check(rc, SQL_HANDLE_STMT, m_h, what); }
-    SQLHSTMT Get() const { return m_h; }
-
-    void Execute(const std::string& sql)
-    {
-        SQLRETURN rc = SQLExecDirect(m_h, (SQLCHAR*)sql.c_str(), SQLINTEGER(sql.size()));
-        if (rc != SQL_NO_DATA)
-            Check(rc, "cannot execute the statement");
-    }
-
-private:
-    SQLHSTMT m_h = SQL_NULL_HSTMT;
-};
 
 }  // namespace
 
@@ -95,19 +83,29 @@ void CDBException::ReportError() const
 }
 
 // ---------------------------------------------------------------------------
-// CDatabase
+// The physical connection, shared by every CDatabase opened on it
 
 struct CDatabase::Impl
 {
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
+    // The SQLite driver: transactions are SQLite's own BEGIN, COMMIT and
+    // ROLLBACK, so that the layer and not the driver knows whether one is open
+    // (the driver does not notice when SQLite gives a transaction up).
+    bool sqlite = false;
+    int transactionDepth = 0;
+    // Set when SQLite gave up the open transaction after a failed statement:
+    // the writes before it are gone, so the transaction can only end rolled
+    // back, and this is what its commit reports.
+    std::optional<CString> abandoned;
+
     // Counts the writes made on this connection, so that recordsets know when
     // the rows they read may have changed.
     unsigned long writeSerial = 1;
 
     // The latest writes, so that a recordset brings up to date only the rows
     // that were written since it read them. An empty table stands for any row
-    // of any table (SQL run through ExecuteSQL).
+    // of any table (SQL run through ExecuteSQL, a rollback).
     struct Write
     {
         unsigned long serial;
@@ -147,9 +145,127 @@ struct CDatabase::Impl
         return false;
     }
 
+    // Runs SQL of the layer's own; false with the driver's text instead of a throw.
+    bool Run(const char* sql, CString* error = nullptr)
+    {
+        SQLHSTMT h = SQL_NULL_HSTMT;
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &h))) {
+            if (error)
+                *error = ReadDiagnostics(SQL_HANDLE_DBC, dbc, "cannot allocate a statement").text;
+            return false;
+        }
+        const SQLRETURN rc = SQLExecDirect(h, (SQLCHAR*)sql, SQL_NTS);
+        const bool ok = SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
+        if (!ok && error)
+            *error = ReadDiagnostics(SQL_HANDLE_STMT, h, sql).text;
+        SQLFreeHandle(SQL_HANDLE_STMT, h);
+        return ok;
+    }
+
+    void Begin()
+    {
+        if (transactionDepth++ > 0)
+            return;  // inside a transaction already: it covers this one too
+        abandoned.reset();
+        if (sqlite) {
+            // IMMEDIATE takes the write lock of every attached file now: a file
+            // locked elsewhere fails here, before anything is written.
+            CString error;
+            if (!Run("BEGIN IMMEDIATE", &error)) {
+                transactionDepth = 0;
+                throw CDBException(error);
+            }
+            return;
+        }
+        if (!SQL_SUCCEEDED(SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0))) {
+            transactionDepth = 0;
+            ThrowDiagnostics(SQL_HANDLE_DBC, dbc, "cannot begin a transaction");
+        }
+    }
+
+    void Commit()
+    {
+        if (transactionDepth == 0)
+            return;  // nothing is pending
+        if (--transactionDepth > 0)
+            return;  // the outermost transaction commits
+        CString error;
+        if (abandoned) {
+            error = *abandoned;
+        } else if (sqlite ? Run("COMMIT", &error) : EndOdbcTransaction(SQL_COMMIT, &error)) {
+            return;
+        }
+        // A commit that failed may leave the transaction open (a lock held
+        // elsewhere): it is undone, so that nothing stays half-written.
+        RollBackNow();
+        throw CDBException(error);
+    }
+
+    void Rollback()
+    {
+        if (transactionDepth == 0)
+            return;
+        if (--transactionDepth > 0) {
+            // An inner rollback undoes the whole transaction; the outer one goes
+            // on in a fresh transaction that can only end rolled back.
+            RollBackNow();
+            if (sqlite)
+                Run("BEGIN");
+            abandoned = CString("The transaction was rolled back");
+            return;
+        }
+        CString error = RollBackNow();
+        if (!error.empty())
+            throw CDBException(error);
+    }
+
+    // Undoes the open transaction; the driver's text when that failed.
+    CString RollBackNow()
+    {
+        CString error;
+        if (sqlite)
+            Run("ROLLBACK", &error);
+        else
+            EndOdbcTransaction(SQL_ROLLBACK, &error);
+        abandoned.reset();
+        // Any row may hold its old values again.
+        NoteWrite(std::string(), 0);
+        return error;
+    }
+
+    // Ends the driver's transaction; outside the outermost one it goes back to a commit per write.
+    bool EndOdbcTransaction(SQLSMALLINT completion, CString* error)
+    {
+        const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc, completion);
+        if (!SQL_SUCCEEDED(rc) && error)
+            *error = ReadDiagnostics(SQL_HANDLE_DBC, dbc, "cannot end the transaction").text;
+        if (transactionDepth == 0)
+            SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0);
+        return SQL_SUCCEEDED(rc);
+    }
+
+    // Called with the text of every failed statement on this connection.
+    void NoteFailure(const CString& error)
+    {
+        if (!sqlite || transactionDepth == 0 || abandoned)
+            return;
+        // SQLite undoes a failed statement alone, but after some failures (a full
+        // disk, an I/O error) it gives up the whole transaction, and the writes
+        // that follow would then commit one by one. A BEGIN succeeds only in that
+        // case, and opens the transaction those writes then go into.
+        if (Run("BEGIN")) {
+            abandoned = error;
+            NoteWrite(std::string(), 0);
+        }
+    }
+
     ~Impl()
     {
         if (dbc) {
+            if (transactionDepth > 0) {
+                transactionDepth = 0;
+                RollBackNow();
+            }
             SQLDisconnect(dbc);
             SQLFreeHandle(SQL_HANDLE_DBC, dbc);
         }
@@ -160,6 +276,126 @@ struct CDatabase::Impl
 
 namespace {
 
+// One statement handle, freed on every path. Its failures reach the connection,
+// which must know when SQLite gave up a transaction.
+class Statement
+{
+public:
+    explicit Statement(CDatabase::Impl& conn) : m_conn(conn)
+    {
+        ::Check(SQLAllocHandle(SQL_HANDLE_STMT, conn.dbc, &m_h), SQL_HANDLE_DBC, conn.dbc,
+                "cannot allocate a statement");
+    }
+    ~Statement() { SQLFreeHandle(SQL_HANDLE_STMT, m_h); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    void Check(SQLRETURN rc, const char* what) const
+    {
+        if (SQL_SUCCEEDED(rc))
+            return;
+        Diagnostics d = ReadDiagnostics(SQL_HANDLE_STMT, m_h, what);
+        m_conn.NoteFailure(d.text);
+        throw CDBException(d.text, d.state);
+    }
+    SQLHSTMT Get() const { return m_h; }
+
+    void Execute(const std::string& sql)
+    {
+        SQLRETURN rc = SQLExecDirect(m_h, (SQLCHAR*)sql.c_str(), SQLINTEGER(sql.size()));
+        if (rc != SQL_NO_DATA)
+            Check(rc, "cannot execute the statement");
+    }
+
+    // The first column of the first row as text; empty when there is no row.
+    std::string FetchText()
+    {
+        const SQLRETURN rc = SQLFetch(m_h);
+        if (rc == SQL_NO_DATA)
+            return std::string();
+        Check(rc, "cannot read the result");
+        std::string text;
+        char buffer[4096];
+        SQLLEN length = 0;
+        SQLRETURN got;
+        while (SQL_SUCCEEDED(got = SQLGetData(m_h, 1, SQL_C_CHAR, buffer, sizeof buffer, &length))) {
+            if (length == SQL_NULL_DATA)
+                break;
+            text += buffer;
+            if (got == SQL_SUCCESS)
+                break;
+        }
+        return text;
+    }
+
+    // Binds UTF-8 text as input parameter `n`; the text must outlive the execution.
+    void BindText(SQLUSMALLINT n, const std::string& text, SQLLEN& length)
+    {
+        length = SQLLEN(text.size());
+        Check(SQLBindParameter(m_h, n, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, std::max<SQLULEN>(text.size(), 1),
+                               0, (SQLPOINTER)text.data(), length, &length),
+              "bind text parameter");
+    }
+
+private:
+    CDatabase::Impl& m_conn;
+    SQLHSTMT m_h = SQL_NULL_HSTMT;
+};
+
+// The first value the query returns, as text; `parameter` binds its one "?".
+std::string QueryText(CDatabase::Impl& conn, const std::string& sql, const std::string* parameter = nullptr)
+{
+    Statement stmt(conn);
+    SQLLEN length = 0;
+    if (parameter)
+        stmt.BindText(1, *parameter, length);
+    stmt.Execute(sql);
+    return stmt.FetchText();
+}
+
+// The value of `key` in a connect string ("" when absent), braces taken off.
+CString ConnectAttribute(const CString& connect, const CString& key)
+{
+    size_t at = 0;
+    while (at < connect.size()) {
+        const size_t eq = connect.find('=', at);
+        if (eq == CString::npos)
+            break;
+        CString name = connect.substr(at, eq - at);
+        CString value;
+        size_t next = eq + 1;
+        if (next < connect.size() && connect[next] == '{') {
+            for (++next; next < connect.size(); ++next) {
+                if (connect[next] == '}' && !(next + 1 < connect.size() && connect[next + 1] == '}'))
+                    break;
+                if (connect[next] == '}')
+                    ++next;
+                value += connect[next];
+            }
+            next = connect.find(';', next);
+        } else {
+            next = connect.find(';', next);
+            value = connect.substr(eq + 1, next == CString::npos ? CString::npos : next - eq - 1);
+        }
+        if (name.Trim(true).Trim(false).CmpNoCase(key) == 0)
+            return value;
+        if (next == CString::npos)
+            break;
+        at = next + 1;
+    }
+    return CString();
+}
+
+// The SQLite driver waits for a lock held elsewhere as long as its Timeout
+// says, and 100 seconds when nothing does: far too long for a desk.
+CString WithBusyTimeout(const CString& connect)
+{
+    if (ConnectAttribute(connect, "DRIVER").Lower().Find("sqlite3") == wxNOT_FOUND ||
+        !ConnectAttribute(connect, "Timeout").empty())
+        return connect;
+    return connect + (connect.EndsWith(";") ? "" : ";") + wxString::Format("Timeout=%d", kBusyTimeoutMs);
+}
+
 // "DSN=name" alone is looked up where the program registers its data sources;
 // any other connect string goes to the driver manager as it is.
 CString ResolveConnectString(CString connect)
@@ -168,12 +404,12 @@ CString ResolveConnectString(CString connect)
         connect = connect.Mid(5);
     CString dsn;
     if (!connect.Upper().StartsWith("DSN=", &dsn) || dsn.find(';') != CString::npos)
-        return connect;
+        return WithBusyTimeout(connect);
     dsn = connect.Mid(4);
     CString resolved;
     switch (LookUpDataSource(dsn, resolved)) {
     case DataSourceLookup::found:
-        return resolved;
+        return WithBusyTimeout(resolved);
     case DataSourceLookup::notFound:
         throw CDBException("[unixODBC][Driver Manager]Data source name not found and no default driver specified",
                            "State:IM002,Native:0");
@@ -182,17 +418,119 @@ CString ResolveConnectString(CString connect)
     }
 }
 
-}  // namespace
+bool IsSqlite(SQLHDBC dbc)
+{
+    char name[64] = {};
+    SQLSMALLINT length = 0;
+    return SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_DBMS_NAME, name, sizeof name, &length)) &&
+           std::strcmp(name, "SQLite") == 0;
+}
+
+// The file behind a schema of a SQLite connection; empty for a database in memory.
+std::string SchemaFile(CDatabase::Impl& conn, const std::string& schema)
+{
+    return QueryText(conn, "SELECT file FROM pragma_database_list WHERE name = ?", &schema);
+}
 
 // SQLite opens a file lazily: reading the catalogue makes a file that is no
 // database fail here, at the open, with the driver's text.
-static void VerifyReadable(SQLHDBC dbc)
+void VerifyReadable(CDatabase::Impl& conn, const std::string& schema)
 {
     // The driver's catalogue functions hide this error, so ask SQLite's own catalogue.
-    Statement stmt(dbc);
-    stmt.Execute("SELECT count(*) FROM sqlite_master");
-    stmt.Check(SQLFetch(stmt.Get()), "cannot read the catalogue");
+    QueryText(conn, "SELECT count(*) FROM " + schema + ".sqlite_master");
 }
+
+// SQLite quietly opens a file it may not write read-only. The connection is
+// read-write, so such a file fails here, at the open, before anything is written.
+void VerifyWritable(const std::string& file)
+{
+    const size_t slash = file.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : file.substr(0, slash + 1);
+    for (const std::string& path : {file, folder}) {
+        if (access(path.c_str(), W_OK) != 0) {
+            const int error = errno;
+            throw CDBException(wxString::Format("The database cannot be written: %s (%s)", wxString::FromUTF8(path),
+                                                wxString::FromUTF8(std::strerror(error))));
+        }
+    }
+}
+
+// Every SQLite file runs with a rollback journal, where SQLite commits a
+// transaction over attached files atomically (in WAL mode it does not), and
+// TRUNCATE with synchronous FULL makes a returned commit survive a power cut
+// (a deleted journal could come back after one). A file left in WAL mode is
+// converted here.
+void PrepareSchema(CDatabase::Impl& conn, const std::string& schema)
+{
+    Statement(conn).Execute("PRAGMA " + schema + ".synchronous = FULL");
+    const std::string mode = QueryText(conn, "PRAGMA " + schema + ".journal_mode = " + kJournalMode);
+    if (CString::FromUTF8(mode).CmpNoCase(kJournalMode) != 0)
+        throw CDBException(wxString::Format("The database cannot leave %s journal mode; another program may have it open",
+                                            wxString::FromUTF8(mode)));
+}
+
+void PrepareSqlite(CDatabase::Impl& conn, DWORD options)
+{
+    VerifyReadable(conn, "main");
+    const std::string file = SchemaFile(conn, "main");
+    if (file.empty() || (options & CDatabase::openReadOnly))
+        return;
+    VerifyWritable(file);
+    PrepareSchema(conn, "main");
+}
+
+std::shared_ptr<CDatabase::Impl> Connect(const CString& connect, DWORD options)
+{
+    auto impl = std::make_shared<CDatabase::Impl>();
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &impl->env)))
+        throw CDBException("Cannot allocate the ODBC environment");
+    Check(SQLSetEnvAttr(impl->env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0), SQL_HANDLE_ENV, impl->env,
+          "cannot set the ODBC version");
+    Check(SQLAllocHandle(SQL_HANDLE_DBC, impl->env, &impl->dbc), SQL_HANDLE_ENV, impl->env,
+          "cannot allocate a connection");
+    if (options & CDatabase::useCursorLib)
+        SQLSetConnectAttr(impl->dbc, SQL_ATTR_ODBC_CURSORS, (SQLPOINTER)SQL_CUR_USE_DRIVER, 0);
+
+    const std::string utf8 = ToUtf8(ResolveConnectString(connect));
+    SQLCHAR out[1024];
+    SQLSMALLINT outLength = 0;
+    // There is no window to prompt from: a data source that lacks what it needs fails.
+    Check(SQLDriverConnect(impl->dbc, nullptr, (SQLCHAR*)utf8.c_str(), SQLSMALLINT(utf8.size()), out, sizeof out,
+                           &outLength, SQL_DRIVER_NOPROMPT),
+          SQL_HANDLE_DBC, impl->dbc, "cannot connect");
+    impl->sqlite = IsSqlite(impl->dbc);
+    if (impl->sqlite)
+        PrepareSqlite(*impl, options);
+    return impl;
+}
+
+// Attaches `file` to the SQLite connection as `schema`, and returns the schema
+// it is on. A file already on the connection (opened again, or two data
+// sources on one file) is used where it is.
+std::string Attach(CDatabase::Impl& conn, const std::string& file, const std::string& schema)
+{
+    const std::string present = QueryText(conn, "SELECT name FROM pragma_database_list WHERE file = ?", &file);
+    if (!present.empty())
+        return present;
+    if (!SchemaFile(conn, schema).empty())
+        Statement(conn).Execute("DETACH DATABASE " + schema);  // the name held another file before
+    {
+        Statement attach(conn);
+        SQLLEN length = 0;
+        attach.BindText(1, file, length);
+        attach.Execute("ATTACH DATABASE ? AS " + schema);
+    }
+    try {
+        VerifyReadable(conn, schema);
+        PrepareSchema(conn, schema);
+    } catch (const CDBException&) {
+        conn.Run(("DETACH DATABASE " + schema).c_str());
+        throw;
+    }
+    return schema;
+}
+
+}  // namespace
 
 CDatabase::CDatabase() = default;
 CDatabase::~CDatabase() = default;
@@ -200,28 +538,33 @@ CDatabase::~CDatabase() = default;
 BOOL CDatabase::OpenEx(const CString& connect, DWORD options)
 {
     Close();
-    auto impl = std::make_unique<Impl>();
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &impl->env)))
-        throw CDBException("Cannot allocate the ODBC environment");
-    Check(SQLSetEnvAttr(impl->env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0), SQL_HANDLE_ENV, impl->env,
-          "cannot set the ODBC version");
-    Check(SQLAllocHandle(SQL_HANDLE_DBC, impl->env, &impl->dbc), SQL_HANDLE_ENV, impl->env,
-          "cannot allocate a connection");
-    if (options & useCursorLib)
-        SQLSetConnectAttr(impl->dbc, SQL_ATTR_ODBC_CURSORS, (SQLPOINTER)SQL_CUR_USE_DRIVER, 0);
+    m_impl = Connect(connect, options);
+    m_strConnect = connect;
+    m_strSchema = "main";
+    return TRUE;
+}
 
-    const CString text = ResolveConnectString(connect);
-    const std::string utf8 = ToUtf8(text);
-    SQLCHAR out[1024];
-    SQLSMALLINT outLength = 0;
-    // There is no window to prompt from: a data source that lacks what it needs fails.
-    Check(SQLDriverConnect(impl->dbc, nullptr, (SQLCHAR*)utf8.c_str(), SQLSMALLINT(utf8.size()), out, sizeof out,
-                           &outLength, SQL_DRIVER_NOPROMPT),
-          SQL_HANDLE_DBC, impl->dbc, "cannot connect");
-    VerifyReadable(impl->dbc);
-    m_impl = std::move(impl);
+BOOL CDatabase::OpenAttached(const CString& connect, DWORD options, CDatabase& main, const CString& schema)
+{
+    Close();
+    std::shared_ptr<Impl> own = Connect(connect, options);
+    const std::string file = own->sqlite ? SchemaFile(*own, "main") : std::string();
+    Impl* shared = main.m_impl.get();
+    if (file.empty() || !shared || !shared->sqlite || SchemaFile(*shared, "main").empty()) {
+        m_impl = std::move(own);
+        m_strSchema = "main";
+    } else {
+        own.reset();  // checked; the file is not kept open twice
+        m_strSchema = CString::FromUTF8(Attach(*shared, file, ToUtf8(schema)));
+        m_impl = main.m_impl;
+    }
     m_strConnect = connect;
     return TRUE;
+}
+
+BOOL CDatabase::SharesConnectionWith(const CDatabase& other) const
+{
+    return m_impl && m_impl == other.m_impl;
 }
 
 void CDatabase::Close()
@@ -234,47 +577,36 @@ BOOL CDatabase::IsOpen() const
     return m_impl != nullptr;
 }
 
-void CDatabase::ExecuteSQL(const CString& sql)
+CDatabase::Impl& CDatabase::Connection() const
 {
     if (!m_impl)
         throw CDBException("The database is not open");
-    Statement stmt(m_impl->dbc);
+    return *m_impl;
+}
+
+void CDatabase::ExecuteSQL(const CString& sql)
+{
+    Impl& conn = Connection();
+    Statement stmt(conn);
     stmt.Execute(ToUtf8(sql));
-    m_impl->NoteWrite(std::string(), 0);
+    conn.NoteWrite(std::string(), 0);
 }
 
 BOOL CDatabase::BeginTrans()
 {
-    if (!m_impl)
-        throw CDBException("The database is not open");
-    Check(SQLSetConnectAttr(m_impl->dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0), SQL_HANDLE_DBC,
-          m_impl->dbc, "cannot begin a transaction");
+    Connection().Begin();
     return TRUE;
-}
-
-// Ends the transaction and goes back to a commit per write.
-static void EndTransaction(SQLHDBC dbc, SQLSMALLINT completion)
-{
-    const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc, completion);
-    SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0);
-    Check(rc, SQL_HANDLE_DBC, dbc, "cannot end the transaction");
 }
 
 BOOL CDatabase::CommitTrans()
 {
-    if (!m_impl)
-        throw CDBException("The database is not open");
-    EndTransaction(m_impl->dbc, SQL_COMMIT);
+    Connection().Commit();
     return TRUE;
 }
 
 BOOL CDatabase::Rollback()
 {
-    if (!m_impl)
-        throw CDBException("The database is not open");
-    EndTransaction(m_impl->dbc, SQL_ROLLBACK);
-    // Any row may hold its old values again.
-    m_impl->NoteWrite(std::string(), 0);
+    Connection().Rollback();
     return TRUE;
 }
 
@@ -680,7 +1012,7 @@ BOOL CRecordset::Open(UINT, const CString&, DWORD options)
 void CRecordset::CheckTable()
 {
     Impl& d = *m_impl;
-    Statement stmt(m_pDatabase->GetImpl()->dbc);
+    Statement stmt(m_pDatabase->Connection());
     stmt.Execute("SELECT " + d.columnList + " FROM " + d.table + " WHERE 0");
     d.rows.clear();
     MoveFirst();
@@ -701,7 +1033,7 @@ BOOL CRecordset::Requery()
     d.query = "SELECT " + d.columnList + clauses;
 
     CDatabase::Impl* db = m_pDatabase->GetImpl();
-    Statement stmt(db->dbc);
+    Statement stmt(*db);
     static const std::vector<CFieldExchange::Field> kKeysOnly;
     BlockReader reader(stmt, kKeysOnly);
     stmt.Execute("SELECT rowid" + clauses);
@@ -769,7 +1101,7 @@ void ReadInOrder(CDatabase::Impl* db, CRecordset::Impl& d, size_t index)
     // A first block answers an open that only looks at its first rows; a walk
     // that goes on past it takes all the rest in one pass.
     const std::string limit = index == 0 ? std::to_string(kBlockRows) : std::string("-1");
-    Statement stmt(db->dbc);
+    Statement stmt(*db);
     BlockReader reader(stmt, d.fields);
     stmt.Execute(d.query + " LIMIT " + limit + " OFFSET " + std::to_string(index));
     bool inStep = true;
@@ -804,7 +1136,7 @@ void RefreshBlock(CDatabase::Impl* db, CRecordset::Impl& d, size_t first)
         sql += i ? ",?" : "?";
     sql += ")";
 
-    Statement stmt(db->dbc);
+    Statement stmt(*db);
     ParameterBinder binder(stmt);
     for (size_t i : indexes) {
         Value key;
@@ -970,7 +1302,7 @@ BOOL CRecordset::Update()
     const Impl::Mode mode = d.mode;
     d.mode = Impl::Mode::none;
 
-    Statement stmt(db->dbc);
+    Statement stmt(*db);
     ParameterBinder binder(stmt);
     std::string sql;
     if (mode == Impl::Mode::edit) {
@@ -1002,7 +1334,7 @@ BOOL CRecordset::Update()
     if (mode == Impl::Mode::edit) {
         db->NoteWrite(d.table, d.rows[size_t(d.pos)].key);
     } else {
-        Statement last(db->dbc);
+        Statement last(*db);
         last.Execute("SELECT last_insert_rowid()");
         Row row;
         if (SQL_SUCCEEDED(SQLFetch(last.Get())))
@@ -1022,7 +1354,7 @@ void CRecordset::Delete()
     if (!d.open || d.eof || d.bof || d.rows[size_t(d.pos)].deleted)
         throw CDBException("No current record to delete");
     CDatabase::Impl* db = m_pDatabase->GetImpl();
-    Statement stmt(db->dbc);
+    Statement stmt(*db);
     ParameterBinder binder(stmt);
     Value key;
     key.isNull = false;

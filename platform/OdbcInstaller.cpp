@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include "Database.h"
 #include "MessageBox.h"
 
 namespace {
@@ -95,8 +96,11 @@ BOOL SQLConfigDataSourceW(void* hwndParent, WORD request, const wchar_t* driver,
     if (dsn.empty())
         return FALSE;
     settings.emplace_back("NoCreat", "1");
-    settings.emplace_back("JournalMode", "WAL");
+    // A rollback journal: SQLite commits a transaction over attached files
+    // atomically only then (see the connection layer, which sets it in any case).
+    settings.emplace_back("JournalMode", kJournalMode);
     settings.emplace_back("SyncPragma", "FULL");
+    settings.emplace_back("Timeout", std::to_string(kBusyTimeoutMs));
     // Rows are read as they are fetched rather than copied into one table of
     // texts first: a walk of a large table costs a third less.
     settings.emplace_back("StepAPI", "1");
@@ -162,7 +166,9 @@ DataSourceLookup LookUpDataSource(const CString& dsn, CString& connect)
         const CString keyName = CString::FromUTF8(key.c_str());
         if (keyName.CmpNoCase("Driver") == 0)
             driver = value;
-        else if (keyName.CmpNoCase("Description") != 0)
+        // The connection layer sets the journal mode itself; a registration of
+        // an older version asks for WAL, which would only be undone at each open.
+        else if (keyName.CmpNoCase("Description") != 0 && keyName.CmpNoCase("JournalMode") != 0)
             settings += keyName + "=" + ConnectValue(value) + ";";
     }
     if (driver.empty())

@@ -8,7 +8,8 @@ enum : WORD { ODBC_ADD_DSN = 1, ODBC_CONFIG_DSN = 2, ODBC_REMOVE_DSN = 3 };
 
 // attributes: NUL-separated key=value pairs ending in two NULs; keys may carry
 // leading blanks. The Access driver name maps to the SQLite3 driver, DBQ to
-// Database, and NoCreat=1, JournalMode=WAL, SyncPragma=FULL, StepAPI=1 are added.
+// Database, and NoCreat=1, JournalMode=TRUNCATE, SyncPragma=FULL, the busy
+// timeout and StepAPI=1 are added.
 BOOL SQLConfigDataSourceW(void* hwndParent, WORD request, const wchar_t* driver, const wchar_t* attributes);
 
 // The driver manager keeps its own cached copy of the data-source settings, so

@@ -396,7 +396,9 @@ TEST_F(ImportExport, ExportsThatCannotBeWrittenAreReported)
 TEST_F(ImportExport, AFailedWriteStoresNothingOfTheFileAndShowsTheDriversTextOnce)
 {
     CDatabase& cash = GetTheApp().m_dbCashbook;
-    cash.ExecuteSQL(U("CREATE TRIGGER refuse BEFORE INSERT ON [cashbook] WHEN NEW.[姓名] = 'B' "
+    // A trigger lives in the schema of its table, which is attached beside Hotel's.
+    cash.ExecuteSQL("CREATE TRIGGER " + cash.GetSchemaName() +
+                    U(".refuse BEFORE INSERT ON [cashbook] WHEN NEW.[姓名] = 'B' "
                       "BEGIN SELECT RAISE(ABORT, 'disk is full'); END"));
     const std::string file = Write("in.csv", Gbk(kCashHeader) + "101,A,2021-03-05 14:07:09,300,100,200,1\r"
                                                                  "102,B,2021-03-05 14:07:09,300,100,200,1\r");

@@ -9,6 +9,7 @@
 
 #include "COleDateTime.h"
 #include "CodePage.h"
+#include "Database.h"
 #include "MessageBox.h"
 #include "OdbcInstaller.h"
 #include "Profile.h"
@@ -348,7 +349,8 @@ TEST_F(TempFolder, InstallerAddsAndRemovesUserDsn)
     EXPECT_NE(text.find("Driver=SQLite3"), std::string::npos);
     EXPECT_NE(text.find("Database=" + db), std::string::npos);
     EXPECT_NE(text.find("NoCreat=1"), std::string::npos);
-    EXPECT_NE(text.find("JournalMode=WAL"), std::string::npos);
+    EXPECT_NE(text.find("JournalMode=TRUNCATE"), std::string::npos);
+    EXPECT_NE(text.find("Timeout=" + std::to_string(kBusyTimeoutMs)), std::string::npos);
     EXPECT_NE(text.find("StepAPI=1"), std::string::npos);
     EXPECT_NE(text.find("Description=Guests"), std::string::npos);
     EXPECT_EQ(text.find("DEFAULTDIR"), std::string::npos);

@@ -1,5 +1,6 @@
 -- Cash book: one row per money movement.
-PRAGMA journal_mode = WAL;
+-- A rollback journal, not WAL: the program commits across its three files atomically.
+PRAGMA journal_mode = DELETE;
 CREATE TABLE [cashbook] (
   [ID]       INTEGER PRIMARY KEY AUTOINCREMENT,
   [房间号]   VARCHAR(255) NOT NULL DEFAULT '',

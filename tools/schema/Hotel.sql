@@ -1,5 +1,6 @@
 -- Rooms: one row per room. SQLite's rowid is the hidden key.
-PRAGMA journal_mode = WAL;
+-- A rollback journal, not WAL: the program commits across its three files atomically.
+PRAGMA journal_mode = DELETE;
 CREATE TABLE [house] (
   [房间号]   VARCHAR(255) NOT NULL DEFAULT '',
   [住房]     BIT NOT NULL DEFAULT 0,

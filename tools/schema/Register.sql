@@ -1,5 +1,6 @@
 -- Stays: one row per stay; an empty check-out means the guest is still in.
-PRAGMA journal_mode = WAL;
+-- A rollback journal, not WAL: the program commits across its three files atomically.
+PRAGMA journal_mode = DELETE;
 CREATE TABLE [register] (
   [ID]           INTEGER PRIMARY KEY AUTOINCREMENT,
   [房间号]       VARCHAR(255) NOT NULL DEFAULT '',
