@@ -1,6 +1,7 @@
 #include "CCsvPage.h"
 
 #include <wx/app.h>
+#include <wx/evtloop.h>
 #include <wx/button.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
@@ -18,6 +19,19 @@
 namespace {
 
 const char* const kCsvFilter = "CSV File(*.csv)|*.csv";
+
+// Marks a page busy for as long as a transfer runs.
+class Transferring
+{
+public:
+    explicit Transferring(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~Transferring() { m_flag = false; }
+    Transferring(const Transferring&) = delete;
+    Transferring& operator=(const Transferring&) = delete;
+
+private:
+    bool& m_flag;
+};
 
 }  // namespace
 
@@ -165,7 +179,7 @@ CString CCsvPage::AskPath(bool save)
 // The edits only show the paths: every command asks for its file.
 void CCsvPage::OnImport()
 {
-    if (!MayImport())
+    if (m_bTransferring || !MayImport())
         return;
     const CString path = AskPath(false);
     if (path.empty())
@@ -177,6 +191,8 @@ void CCsvPage::OnImport()
 
 void CCsvPage::OnExport()
 {
+    if (m_bTransferring)
+        return;
     const CString path = AskPath(true);
     if (path.empty())
         return;
@@ -185,9 +201,9 @@ void CCsvPage::OnExport()
     ExportTo(path);
 }
 
-bool CCsvPage::OpenTable(CRecordset& set)
+bool CCsvPage::OpenTable(CRecordset& set, DWORD options)
 {
-    if (TryOpen(set))
+    if (TryOpen(set, options))
         return true;
     AfxMessageBox(OpenFailedMessage());
     wxTheApp->ExitMainLoop();
@@ -203,18 +219,25 @@ void CCsvPage::StartProgress()
 void CCsvPage::ShowProgress(int percent)
 {
     m_progress->SetValue(percent);
-    wxGetTopLevelParent(this)->Update();
+    // The toolkit draws the bar in its own paint cycle, which Update does not
+    // run: let the event loop paint (the window repaints what was covered too)
+    // while the clerk's clicks and keys wait until the transfer is over.
+    if (wxEventLoopBase* loop = wxEventLoopBase::GetActive())
+        loop->YieldFor(wxEVT_CATEGORY_UI);
 }
 
 bool CCsvPage::ExportTo(const CString& path)
 {
+    const Transferring busy(m_bTransferring);
     CCsvFile file;
     if (!file.Open(path.ToStdWstring(), CCsvFile::modeWrite)) {
         AfxMessageBox(CantOpenFileMessage(path), MB_OK);
         return false;
     }
     const CsvTable table = Table();
-    if (!OpenTable(table.set))
+    // The rows as they are now, not as they were when the dialog opened.
+    CloseIfOpen(table.set);
+    if (!OpenTable(table.set, CRecordset::none))
         return false;
 
     StartProgress();
@@ -236,6 +259,7 @@ bool CCsvPage::ExportTo(const CString& path)
 
 bool CCsvPage::ImportFrom(const CString& path)
 {
+    const Transferring busy(m_bTransferring);
     const CsvTable table = Table();
     if (!OpenTable(table.set))
         return false;

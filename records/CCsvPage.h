@@ -66,14 +66,19 @@ protected:
     // The file is not of this page's kind.
     virtual CString WrongFileMessage() const = 0;
 
-    // Opens the table for a command unless it is open. When the database
-    // refuses, the clerk is told and the program ends once control returns to
-    // the event loop; false then.
-    static bool OpenTable(CRecordset& set);
+    // Opens the table unless it is open. When the database refuses, the clerk
+    // is told and the program ends once control returns to the event loop;
+    // false then. The pages open theirs to append only (which reads no row)
+    // until an export needs the rows: a large table costs nothing while the
+    // dialog is merely open.
+    static bool OpenTable(CRecordset& set, DWORD options = CRecordset::appendOnly);
     void StartProgress();
     // Moves the bar and repaints the dialog at once: a transfer keeps the
     // event loop waiting until it ends, and the clerk should see it go on.
     void ShowProgress(int percent);
+
+    // A transfer is running: the buttons start no other meanwhile.
+    bool m_bTransferring = false;
 
 private:
     void OnImportButton(wxCommandEvent& event);

@@ -39,7 +39,8 @@ CIEDlg::CIEDlg(wxWindow* parent)
     m_tab->AddPage(m_dlgAccountBook, texts.cashBookTab, false);
 
     m_pRegisterset.reset(new CRegisterset(&GetTheApp().m_dbRegister));
-    if (!TryOpen(*m_pRegisterset)) {
+    // Nothing reads it: opened to append only, it reads no row of the table.
+    if (!TryOpen(*m_pRegisterset, CRecordset::appendOnly)) {
         AfxMessageBox(OpenFailedMessage());
         wxTheApp->ExitMainLoop();
     }

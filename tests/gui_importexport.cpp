@@ -4,18 +4,22 @@
 // The real buttons are pressed and their file dialogs answered.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <set>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <gtk/gtk.h>
 #include <wx/filedlg.h>
 #include <wx/gauge.h>
 #include <wx/msgdlg.h>
 #include <wx/notebook.h>
 #include <wx/testing.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 
 #include "CAccountBookDlg.h"
 #include "CCashbookset.h"
@@ -336,6 +340,60 @@ TEST_F(ImportExport, APathTypedInAnotherFolderIsTheOneWrittenAndRead)
     EXPECT_EQ(ReadCashBook().size(), 2u);
     EXPECT_EQ(ReadFileText(decoy), "decoy");
     fs::remove(decoy);
+}
+
+namespace {
+
+// What the screen shows of the progress bar while a transfer runs, looked at
+// by a timer: it fires whenever the event loop runs.
+struct BarSightings
+{
+    wxGauge* bar;
+    std::set<std::string> looks;  // the bar's pixels
+    std::vector<int> values;      // the bar's value at each look
+};
+
+void LookAtBar(BarSightings& seen)
+{
+    const wxPoint at = seen.bar->GetScreenPosition();
+    const wxSize size = seen.bar->GetSize();
+    if (GdkPixbuf* pixels = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), at.x, at.y, size.x, size.y)) {
+        const auto* bytes = reinterpret_cast<const char*>(gdk_pixbuf_get_pixels(pixels));
+        seen.looks.insert(std::string(bytes, size_t(gdk_pixbuf_get_rowstride(pixels)) * size_t(size.y)));
+        g_object_unref(pixels);
+    }
+    seen.values.push_back(seen.bar->GetValue());
+}
+
+}  // namespace
+
+TEST_F(ImportExport, TheBarMovesOnTheScreenWhileAFileImports)
+{
+    std::string rows;
+    // Enough rows for the import to outlast several of the screen's frames.
+    for (int i = 0; i < 20000; ++i)
+        rows += "101,GuestA,2021-03-05 14:07:09,300,100,200,1\r";
+    const std::string file = Write("many.csv", Gbk(kCashHeader) + rows);
+
+    CIEDlg dialog(MainFrame());
+    dialog.m_tab->SetSelection(1);
+    CAccountBookDlg* page = dialog.m_dlgAccountBook;
+    dialog.Show();
+    for (int i = 0; i < 100; ++i)
+        wxYield();
+
+    BarSightings seen{page->m_progress};
+    wxTimer looking;
+    looking.Bind(wxEVT_TIMER, [&seen](wxTimerEvent&) { LookAtBar(seen); });
+    looking.Start(2);
+    EXPECT_TRUE(page->ImportFrom(wxString::FromUTF8(file)));
+    looking.Stop();
+    dialog.Hide();
+
+    EXPECT_EQ(ReadCashBook().size(), 20000u);
+    EXPECT_TRUE(std::any_of(seen.values.begin(), seen.values.end(), [](int p) { return p > 0 && p < 100; }))
+        << "the window was served " << seen.values.size() << " times during the import";
+    EXPECT_GE(seen.looks.size(), 3u) << "the bar must be seen at several lengths, not only before and after";
 }
 
 // ------------------------------------------------------------- refusals

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "CCashbookset.h"
+#include "CCsvPage.h"
 #include "CCsvFile.h"
 #include "CCsvReader.h"
 #include "CRegisterset.h"
@@ -686,4 +687,29 @@ TEST_F(CsvTransfers, ACashBookFileRoundTrips)
     EXPECT_EQ(names[2], names[0]);
     EXPECT_EQ(names[3], names[1]);
     EXPECT_EQ(names[2], U("张三, Jr|2021-03-05 14:07:09|-20.5|1"));
+}
+
+TEST(CsvMessages, EveryUnreadableRowIsNamedByItsLineInBothLanguages)
+{
+    CsvImportResult r;
+    r.line = 7;
+    r.fields = 11;
+    r.field = 6;
+    for (int kind = CsvImportResult::fieldCount; kind <= CsvImportResult::notDate; ++kind) {
+        SCOPED_TRACE(kind);
+        r.kind = CsvImportResult::Kind(kind);
+        const CString chinese = UnreadableRowMessage(r, kGuestCsvFields, 1);
+        const CString english = UnreadableRowMessage(r, kGuestCsvFields, 2);
+        EXPECT_TRUE(chinese.StartsWith(U("第7行无法读取："))) << chinese;
+        EXPECT_EQ(chinese.Find(U("：。")), wxNOT_FOUND) << "every kind has its reason";
+        EXPECT_TRUE(english.StartsWith("Line 7 cannot be read: ")) << english;
+        EXPECT_EQ(english.Find(": ."), wxNOT_FOUND);
+    }
+    r.kind = CsvImportResult::notText;
+    r.utf8 = true;
+    EXPECT_EQ(UnreadableRowMessage(r, kGuestCsvFields, 2),
+              "Line 7 cannot be read: field 6 is not UTF-8 text. Nothing of the file was imported.");
+    r.kind = CsvImportResult::fieldCount;
+    EXPECT_EQ(UnreadableRowMessage(r, kGuestCsvFields, 1),
+              U("第7行无法读取：有11个字段，应为12个。文件中的记录都没有导入。"));
 }
