@@ -1,10 +1,12 @@
 #include "CardReader.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <cerrno>
 #include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "CodePage.h"
 
@@ -31,6 +33,12 @@ const wchar_t* const kNations[] = {
 };
 static_assert(sizeof(kNations) / sizeof(kNations[0]) == 56, "GB/T 3304 lists 56 nations");
 
+// The UTF-16LE code unit at a position of the card text.
+unsigned Unit(const unsigned char* card, size_t pos)
+{
+    return card[2 * pos] | (card[2 * pos + 1] << 8);
+}
+
 // A field's text as the rest of the program sees it: through the 8-bit code
 // page (so what GBK cannot hold turns into "?"), ending at the first NUL, since
 // a short or zero-padded file must not put NULs into the texts.
@@ -38,10 +46,9 @@ CString FieldText(const unsigned char* card, Field f)
 {
     std::wstring wide;
     for (size_t i = 0; i < f.len; ++i) {
-        const size_t at = 2 * (f.pos + i);
-        unsigned unit = card[at] | (card[at + 1] << 8);
+        unsigned unit = Unit(card, f.pos + i);
         if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < f.len) {
-            const unsigned low = card[at + 2] | (card[at + 3] << 8);
+            const unsigned low = Unit(card, f.pos + i + 1);
             if (low >= 0xDC00 && low < 0xE000) {
                 unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
                 ++i;
@@ -59,6 +66,26 @@ CString FieldText(const unsigned char* card, Field f)
     if (n <= 0)
         return CString();
     return FromCodePage(std::string(bytes, static_cast<size_t>(n)), CP_OEMCP);
+}
+
+// Up to `size` bytes from the start of a regular file; -1 when it cannot be read.
+ssize_t ReadHead(int fd, unsigned char* buffer, size_t size)
+{
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    size_t got = 0;
+    while (got < size) {
+        const ssize_t n = read(fd, buffer + got, size - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    return static_cast<ssize_t>(got);
 }
 
 int Digits(const CString& text, size_t from, size_t count)
@@ -120,22 +147,38 @@ void ParseCardText(const unsigned char* bytes, size_t size, IdCardData& data)
     data.validityLine = CString(L"有效日期 ") + DayText(data.validity.Mid(0, 8)) + L"-" + DayText(data.validity.Mid(8, 8));
 }
 
-bool ReadCardData(const CString& folder, IdCardData& data)
+bool IsCardText(const unsigned char* bytes, size_t size)
+{
+    unsigned char card[kCardTextBytes] = {};
+    std::memcpy(card, bytes, size < kCardTextBytes ? size : kCardTextBytes);
+    const unsigned first = Unit(card, 0);
+    if (first == 0 || first == 0xFEFF)
+        return false;
+    for (Field f : {kSex, kNation, kBirth})
+        for (size_t i = 0; i < f.len; ++i) {
+            const unsigned unit = Unit(card, f.pos + i);
+            if (unit != 0 && unit != ' ' && (unit < '0' || unit > '9'))
+                return false;
+        }
+    return true;
+}
+
+CardTextResult ReadCardData(const CString& folder, IdCardData& data)
 {
     data.photoPath = folder + "zp.bmp";
     // Only read: the file belongs to the reader library, and creating an empty
-    // one when it is missing would only hide that no card was read.
-    FILE* f = std::fopen((folder + "wz.txt").fn_str(), "rb");
-    if (f == nullptr)
-        return false;
+    // one when it is missing would only hide that no card was read. A pipe or a
+    // device in its place must not make the dialog wait.
+    const int fd = open((folder + "wz.txt").fn_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? CardTextResult::NoFile : CardTextResult::NotACard;
     unsigned char card[kCardTextBytes] = {};
-    const size_t n = std::fread(card, 1, sizeof card, f);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed)
-        return false;
-    ParseCardText(card, n, data);
-    return true;
+    const ssize_t n = ReadHead(fd, card, sizeof card);
+    close(fd);
+    if (n < 0 || !IsCardText(card, static_cast<size_t>(n)))
+        return CardTextResult::NotACard;
+    ParseCardText(card, static_cast<size_t>(n), data);
+    return CardTextResult::Taken;
 }
 
 CardReader::CardReader(const CString& folder) : m_folder(folder)
@@ -183,9 +226,18 @@ CardReader::PollResult CardReader::Poll(IdCardData& data)
         return PollResult::NoCard;
     if (m_readContent(1) != 1)
         return PollResult::ReadFailed;
-    // A vanished wz.txt still leaves the photo to show, as the reader reported a read;
-    // what the clerk typed stays.
-    return ReadCardData(m_folder, data) ? PollResult::CardRead : PollResult::PhotoOnly;
+    switch (ReadCardData(m_folder, data)) {
+    case CardTextResult::Taken:
+        return PollResult::CardRead;
+    case CardTextResult::NoFile:
+        // A vanished wz.txt still leaves the photo to show, as the reader reported
+        // a read; what the clerk typed stays.
+        return PollResult::PhotoOnly;
+    case CardTextResult::NotACard:
+        break;
+    }
+    // A photo beside text that is not the card's would put a face to the wrong data.
+    return PollResult::ReadFailed;
 }
 
 void CardReader::Close()

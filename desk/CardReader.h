@@ -36,9 +36,22 @@ CString FormatNationName(int code);
 // Fills `data` from the bytes of a wz.txt; bytes past `size` read as zeros.
 void ParseCardText(const unsigned char* bytes, size_t size, IdCardData& data);
 
-// Reads folder + "wz.txt" into `data`. False, with the text fields left as they
-// were, when the file cannot be read; the photo path is set either way.
-bool ReadCardData(const CString& folder, IdCardData& data);
+// Whether the bytes of a wz.txt hold a card's text: a name, and digits (or
+// blanks, or nothing past a short file's end) in the sex, nation and birth-date
+// fields. A file written in another encoding (UTF-8, or UTF-16 with a byte-order
+// mark) or of other bytes fails this.
+bool IsCardText(const unsigned char* bytes, size_t size);
+
+enum class CardTextResult {
+    Taken,     // `data` holds the card
+    NoFile,    // there is no wz.txt: the text fields stay as they were
+    NotACard,  // wz.txt cannot be read or holds no card's text: nothing is taken
+};
+
+// Reads the first bytes of folder + "wz.txt" into `data` (a file of any size
+// costs the same). The text fields change only when the card is taken; the
+// photo path is set either way.
+CardTextResult ReadCardData(const CString& folder, IdCardData& data);
 
 class CardReader
 {
@@ -59,7 +72,7 @@ public:
     enum class PollResult {
         NoPort,      // no reader answered: the photo should no longer be shown
         NoCard,      // nothing on the reader: leave everything as it is
-        ReadFailed,  // a card was there but could not be read: stop showing the photo
+        ReadFailed,  // a card was there but could not be read, or wz.txt held no card: stop showing the photo
         PhotoOnly,   // the card's text could not be taken: keep the form, show the photo
         CardRead     // `data` holds the card; show it and its photo
     };

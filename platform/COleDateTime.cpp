@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <ctime>
-#include <regex>
+#include <cctype>
+#include <cwchar>
+#include <cwctype>
 #include <sys/time.h>
 
 namespace {
@@ -105,6 +107,163 @@ CString Number(int value, int width, bool pad)
 {
     return pad ? CString::Format("%0*d", width, value) : CString::Format("%d", value);
 }
+
+// Reads the date and time forms ParseDateTime accepts, one character at a time
+// and never backwards by more than the part being tried, so that any length of
+// text costs a single pass. Each part either matches whole and moves on, or
+// leaves the position where it was.
+class DateScanner
+{
+public:
+    explicit DateScanner(const std::wstring& text) : m_s(text) {}
+
+    bool AtEnd() const { return m_pos == m_s.size(); }
+
+    // Blanks around the date and the time, in the C library's sense; between
+    // a date and its time also "T" and ",".
+    void SkipOuterBlanks(bool betweenDateAndTime)
+    {
+        while (m_pos < m_s.size() &&
+               (std::iswspace(m_s[m_pos]) || (betweenDateAndTime && (m_s[m_pos] == L'T' || m_s[m_pos] == L','))))
+            ++m_pos;
+    }
+
+    // 2024-03-05, 2024/3/5, 2024.3.5, 2024年3月5日, with blanks between the parts.
+    bool YearMonthDay(int& year, int& month, int& day)
+    {
+        const size_t start = m_pos;
+        int y = 0, m = 0, d = 0;
+        if (Number(4, 4, y) && Separator(L"-/.年") && Number(1, 2, m) && Separator(L"-/.月") && Number(1, 2, d)) {
+            SkipInnerBlanks();
+            Take(L"日");
+            year = y, month = m, day = d;
+            return true;
+        }
+        m_pos = start;
+        return false;
+    }
+
+    // 5.3.2024 and 5-3-2024 day first, 3/5/2024 month first.
+    bool DayMonthYear(int& year, int& month, int& day)
+    {
+        const size_t start = m_pos;
+        int a = 0, b = 0, y = 0;
+        wchar_t separator = 0;
+        if (Number(1, 2, a) && (separator = Separator(L"-/.")) && Number(1, 2, b) && Separator(L"-/.") &&
+            Number(4, 4, y)) {
+            year = y;
+            // Slashes follow the month-first habit; dots and dashes the day-first one.
+            if (separator == L'/')
+                month = a, day = b;
+            else
+                day = a, month = b;
+            return true;
+        }
+        m_pos = start;
+        return false;
+    }
+
+    // 14:30, 14:30:15, 14:30:15.250, 14时30分, 14时30分15秒, each with an optional AM or PM.
+    bool Time(int& hour, int& minute, int& second, int& ms)
+    {
+        const size_t start = m_pos;
+        int h = 0, m = 0;
+        if (!Number(1, 2, h) || !Separator(L":时") || !Number(1, 2, m)) {
+            m_pos = start;
+            return false;
+        }
+        SkipInnerBlanks();
+        Take(L"分");
+        SkipInnerBlanks();
+        Seconds(second, ms);
+        SkipInnerBlanks();
+        if (m_pos + 1 < m_s.size() && IsOneOf(m_s[m_pos], L"AaPp") && IsOneOf(m_s[m_pos + 1], L"Mm")) {
+            const bool pm = m_s[m_pos] == L'P' || m_s[m_pos] == L'p';
+            m_pos += 2;
+            if (h < 1 || h > 12)
+                h = -1;  // makes the date invalid
+            else
+                h = pm ? h % 12 + 12 : h % 12;
+        }
+        hour = h, minute = m;
+        return true;
+    }
+
+private:
+    // The blanks allowed inside a date or a time: the six ASCII ones.
+    void SkipInnerBlanks()
+    {
+        while (m_pos < m_s.size() && m_s[m_pos] < 0x80 && std::isspace(static_cast<int>(m_s[m_pos])))
+            ++m_pos;
+    }
+
+    static bool IsOneOf(wchar_t c, const wchar_t* set) { return c != L'\0' && std::wcschr(set, c); }
+    static bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+    // Takes one character of the set; 0 when the next one is not in it.
+    wchar_t Take(const wchar_t* set)
+    {
+        if (m_pos < m_s.size() && IsOneOf(m_s[m_pos], set))
+            return m_s[m_pos++];
+        return 0;
+    }
+
+    // Blanks, one separator of the set, blanks; the separator, or 0 when there is none.
+    wchar_t Separator(const wchar_t* set)
+    {
+        SkipInnerBlanks();
+        const wchar_t separator = Take(set);
+        if (separator)
+            SkipInnerBlanks();
+        return separator;
+    }
+
+    // At least `least` and at most `most` decimal digits, as many as there are.
+    bool Number(size_t least, size_t most, int& value)
+    {
+        size_t count = 0;
+        int v = 0;
+        while (count < most && m_pos + count < m_s.size() && IsDigit(m_s[m_pos + count]))
+            v = v * 10 + (m_s[m_pos + count++] - L'0');
+        if (count < least)
+            return false;
+        m_pos += count;
+        value = v;
+        return true;
+    }
+
+    // The optional seconds after the minutes: ":15", " 15", "15.250" (digits
+    // past the milliseconds are read and dropped), "15秒".
+    void Seconds(int& second, int& ms)
+    {
+        const size_t start = m_pos;
+        Take(L":");
+        SkipInnerBlanks();
+        int s = 0;
+        if (!Number(1, 2, s)) {
+            m_pos = start;
+            return;
+        }
+        second = s;
+        if (m_pos + 1 < m_s.size() && m_s[m_pos] == L'.' && IsDigit(m_s[m_pos + 1])) {
+            ++m_pos;
+            int fraction = 0;
+            size_t digits = 0;
+            for (; digits < 3 && m_pos < m_s.size() && IsDigit(m_s[m_pos]); ++digits)
+                fraction = fraction * 10 + (m_s[m_pos++] - L'0');
+            for (; digits < 3; ++digits)
+                fraction *= 10;
+            ms = fraction;
+            while (m_pos < m_s.size() && IsDigit(m_s[m_pos]))
+                ++m_pos;
+        }
+        SkipInnerBlanks();
+        Take(L"秒");
+    }
+
+    const std::wstring& m_s;
+    size_t m_pos = 0;
+};
 
 }  // namespace
 
@@ -238,54 +397,16 @@ CString COleDateTime::Format(const CString& format) const
 
 bool COleDateTime::ParseDateTime(const CString& text)
 {
-    static const std::wregex ymd(LR"(^(\d{4})\s*([-/.年])\s*(\d{1,2})\s*[-/.月]\s*(\d{1,2})\s*日?)");
-    static const std::wregex dmy(LR"(^(\d{1,2})\s*([-/.])\s*(\d{1,2})\s*[-/.]\s*(\d{4}))");
-    static const std::wregex hms(
-        LR"(^(\d{1,2})\s*[:时]\s*(\d{1,2})\s*(?:分)?\s*(?:[:]?\s*(\d{1,2})(?:\.(\d{1,3})\d*)?\s*秒?)?\s*([AaPp][Mm])?)");
-    std::wstring s = text.ToStdWstring();
-    size_t pos = 0;
-    auto skipBlanks = [&](bool allowT) {
-        while (pos < s.size() && (std::iswspace(s[pos]) || (allowT && (s[pos] == L'T' || s[pos] == L',')))) ++pos;
-    };
+    const std::wstring s = text.ToStdWstring();
+    DateScanner scan(s);
     int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0, ms = 0;
-    bool haveDate = false, haveTime = false;
-    std::wsmatch m;
-    skipBlanks(false);
-    std::wstring rest = s.substr(pos);
-    if (std::regex_search(rest, m, ymd)) {
-        year = std::stoi(m[1].str()), month = std::stoi(m[3].str()), day = std::stoi(m[4].str());
-        haveDate = true;
-    } else if (std::regex_search(rest, m, dmy)) {
-        int a = std::stoi(m[1].str()), b = std::stoi(m[3].str());
-        year = std::stoi(m[4].str());
-        // Slashes follow the month-first habit; dots and dashes the day-first one.
-        if (m[2].str() == L"/") month = a, day = b;
-        else day = a, month = b;
-        haveDate = true;
-    }
-    if (haveDate) {
-        pos += static_cast<size_t>(m.length(0));
-        skipBlanks(true);
-        rest = s.substr(pos);
-    }
-    if (std::regex_search(rest, m, hms) && m.length(0) > 0) {
-        hour = std::stoi(m[1].str()), minute = std::stoi(m[2].str());
-        if (m[3].matched) second = std::stoi(m[3].str());
-        if (m[4].matched) {
-            std::wstring f = m[4].str();
-            while (f.size() < 3) f += L'0';
-            ms = std::stoi(f);
-        }
-        if (m[5].matched) {
-            if (hour < 1 || hour > 12) hour = -1;  // makes the date invalid below
-            else if (m[5].str()[0] == L'P' || m[5].str()[0] == L'p') hour = hour % 12 + 12;
-            else hour %= 12;
-        }
-        haveTime = true;
-        pos += static_cast<size_t>(m.length(0));
-    }
-    skipBlanks(false);
-    if ((!haveDate && !haveTime) || pos != s.size()) {
+    scan.SkipOuterBlanks(false);
+    const bool haveDate = scan.YearMonthDay(year, month, day) || scan.DayMonthYear(year, month, day);
+    if (haveDate)
+        scan.SkipOuterBlanks(true);
+    const bool haveTime = scan.Time(hour, minute, second, ms);
+    scan.SkipOuterBlanks(false);
+    if ((!haveDate && !haveTime) || !scan.AtEnd()) {
         m_dt = 0.0;
         m_status = invalid;
         return false;

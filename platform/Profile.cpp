@@ -1,9 +1,12 @@
 #include "Profile.h"
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <cerrno>
+#include <climits>
+#include <cwctype>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -20,16 +23,32 @@ struct IniFile {
     bool exists = false;
 };
 
+// Only a regular file is read: a pipe or a device in its place must not make
+// the program wait or read without end.
 IniFile Load(const std::string& path)
 {
     IniFile ini;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return ini;
+    struct stat st;
+    std::string data;
+    bool readable = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    char chunk[65536];
+    while (readable) {
+        const ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            readable = n == 0;
+            break;
+        }
+        data.append(chunk, static_cast<size_t>(n));
+    }
+    close(fd);
+    if (!readable)
         return ini;
     ini.exists = true;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    const std::string data = buffer.str();
     size_t start = 0;
     while (start < data.size()) {
         size_t end = data.find('\n', start);
@@ -100,40 +119,136 @@ long FindSection(const IniFile& ini, const CString& section, size_t& end)
     return header;
 }
 
+// A value enclosed in a pair of double or single quotation marks reads
+// without them, as it does through the Windows functions.
+CString Unquoted(const CString& value)
+{
+    const size_t n = value.length();
+    if (n >= 2 && (value[0] == '"' || value[0] == '\'') && value[n - 1] == value[0])
+        return value.Mid(1, n - 2);
+    return value;
+}
+
 long FindKey(const IniFile& ini, size_t from, size_t to, const CString& key, CString* value)
 {
     for (size_t i = from; i < to; ++i) {
         CString name, val;
         if (Classify(ini.lines[i], name, val) == LineKind::Key && name.CmpNoCase(key) == 0) {
             if (value)
-                *value = val;
+                *value = Unquoted(val);
             return static_cast<long>(i);
         }
     }
     return -1;
 }
 
-bool Save(const std::string& path, const IniFile& ini)
+// The file a path names, through any chain of symbolic links, so that a
+// rewrite replaces the link's target and keeps the link. Empty for a loop.
+std::string ResolveLinks(std::string path)
 {
-    // Write beside the file and rename, so a failed write never leaves half a settings file.
-    const std::string temp = path + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        for (const std::string& line : ini.lines)
-            out << line << ini.eol;
-        out.flush();
-        if (!out) {
-            std::remove(temp.c_str());
-            return false;
-        }
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::vector<char> target(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<size_t>(length) >= target.size())
+            return path;
+        const std::string next(target.data(), static_cast<size_t>(length));
+        const size_t slash = path.rfind('/');
+        path = next[0] == '/' || slash == std::string::npos ? next : path.substr(0, slash + 1) + next;
     }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
+    return std::string();
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool WriteAll(int fd, const std::string& data)
+{
+    for (size_t done = 0; done < data.size();) {
+        const ssize_t n = write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
     }
     return true;
+}
+
+enum class Rewrite { Done, Failed, NotHere };
+
+// Writes a new file beside the target and renames it over the target, so a
+// kill or a power cut leaves the old settings or the new ones, never half of
+// them. The new file gets the old one's mode and owner; a file made from
+// nothing is private to its owner, as it holds the password. NotHere when no
+// file can be made in the folder, or the owner cannot be kept.
+Rewrite ReplaceFile(const std::string& target, const std::string& data, const struct stat* old)
+{
+    const std::string folder = FolderOf(target);
+    std::string temp = target + ".XXXXXX";
+    const int fd = mkostemp(&temp[0], O_CLOEXEC);  // created 0600
+    if (fd < 0)
+        return Rewrite::NotHere;
+    auto abandon = [&](Rewrite result) {
+        close(fd);
+        unlink(temp.c_str());
+        return result;
+    };
+    if (old) {
+        if ((old->st_uid != geteuid() || old->st_gid != getegid()) && fchown(fd, old->st_uid, old->st_gid) != 0)
+            return abandon(Rewrite::NotHere);
+        if (fchmod(fd, old->st_mode & 07777) != 0)
+            return abandon(Rewrite::Failed);
+    }
+    if (!WriteAll(fd, data) || fsync(fd) != 0)
+        return abandon(Rewrite::Failed);
+    if (close(fd) != 0 || rename(temp.c_str(), target.c_str()) != 0) {
+        unlink(temp.c_str());
+        return Rewrite::Failed;
+    }
+    // The rename itself reaches the disk with the folder.
+    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return Rewrite::Done;
+}
+
+// For a file whose folder takes no new file, or whose owner only root could
+// give a new one: written over in place, as the Windows functions do.
+bool OverwriteFile(const std::string& target, const std::string& data)
+{
+    const int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    const bool ok = WriteAll(fd, data) && ftruncate(fd, static_cast<off_t>(data.size())) == 0 && fsync(fd) == 0;
+    return close(fd) == 0 && ok;
+}
+
+bool Save(const std::string& path, const IniFile& ini)
+{
+    const std::string target = ResolveLinks(path);
+    if (target.empty())
+        return false;
+    std::string data;
+    for (const std::string& line : ini.lines)
+        data += line + ini.eol;
+    struct stat st;
+    const bool exists = stat(target.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode))
+        return false;
+    switch (ReplaceFile(target, data, exists ? &st : nullptr)) {
+    case Rewrite::Done: return true;
+    case Rewrite::Failed: return false;
+    case Rewrite::NotHere: break;
+    }
+    return OverwriteFile(target, data);
 }
 
 DWORD CopyOut(const std::wstring& text, wchar_t* buffer, DWORD size)

@@ -1,5 +1,8 @@
 // Private-profile (INI) functions with their Windows semantics. The file is
-// UTF-8 text; the first write creates it, and the section when it is missing.
+// UTF-8 text; the first write creates it (readable by its owner only), and the
+// section when it is missing. A value enclosed in double or single quotation
+// marks reads without them. A rewrite goes to the file a symbolic link points
+// to, keeps the file's mode and owner, and never leaves half a file behind.
 #pragma once
 
 #include "WinTypes.h"

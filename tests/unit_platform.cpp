@@ -1,10 +1,15 @@
 // The platform layer: dates, settings files, code pages, program folder and DSN registration.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "COleDateTime.h"
@@ -168,6 +173,23 @@ TEST(OleDate, ParseAcceptedForms)
     }
 }
 
+TEST(OleDate, ParseTakesLongTextsInOnePass)
+{
+    // Texts a CSV import may carry; each once ended the program with a stack overflow.
+    const CString blanks(' ', 30000), digits('1', 30000);
+    COleDateTime d;
+    EXPECT_FALSE(d.ParseDateTime(blanks));
+    EXPECT_FALSE(d.ParseDateTime(digits));
+    EXPECT_FALSE(d.ParseDateTime("12:30:15." + digits + "x"));
+    ASSERT_TRUE(d.ParseDateTime("12:30:15.2" + digits));
+    EXPECT_EQ(d.Format("%H:%M:%S"), "12:30:15");
+    int y, mo, da, h, mi, s, ms;
+    ASSERT_TRUE(d.GetParts(y, mo, da, h, mi, s, ms));
+    EXPECT_EQ(ms, 211);  // three digits of the fraction count, the rest are dropped
+    ASSERT_TRUE(d.ParseDateTime(blanks + "2024-03-05" + blanks));
+    EXPECT_EQ(d.Format("%Y-%m-%d"), "2024-03-05");
+}
+
 TEST(OleDate, FormatParseRoundTripAndSpans)
 {
     COleDateTime d(2021, 7, 31, 23, 15, 0);
@@ -257,6 +279,123 @@ TEST_F(TempFolder, ProfileNumbersAndHostileContent)
     std::string text = Slurp(path);
     EXPECT_NE(text.find("garbage without equals"), std::string::npos);  // other lines survive
     EXPECT_NE(text.find(std::string("\x01\x02\xff\xfe\x00zz", 7)), std::string::npos);
+}
+
+TEST_F(TempFolder, ProfileQuotedValuesReadWithoutTheirQuotes)
+{
+    const std::string path = m_dir + "/quoted.ini";
+    std::ofstream(path) << "[S]\na=\"secret\"\nb= ' x y ' \nc=\"unpaired\nd=\"\ne=\"\"\nf=\"7\"\ng='mixed\"\n";
+    const std::wstring ini = CString(path).ToStdWstring();
+    auto read = [&](const wchar_t* key) {
+        wchar_t buf[64];
+        GetPrivateProfileStringW(L"S", key, L"-", buf, 64, ini.c_str());
+        return std::wstring(buf);
+    };
+    EXPECT_EQ(read(L"a"), L"secret");
+    EXPECT_EQ(read(L"b"), L" x y ");  // blanks inside the quotes stay
+    EXPECT_EQ(read(L"c"), L"\"unpaired");
+    EXPECT_EQ(read(L"d"), L"\"");
+    EXPECT_EQ(read(L"e"), L"");
+    EXPECT_EQ(read(L"g"), L"'mixed\"");
+    EXPECT_EQ(GetPrivateProfileIntW(L"S", L"f", 0, ini.c_str()), 7u);
+}
+
+TEST_F(TempFolder, ProfileRewriteKeepsModeOwnerAndLinks)
+{
+    namespace fs = std::filesystem;
+    auto mode = [](const std::string& p) {
+        struct stat st;
+        return stat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
+    };
+    auto write = [](const std::string& p, const wchar_t* value) {
+        return WritePrivateProfileStringW(L"PASSWORD", L"Password", value, CString(p).ToStdWstring().c_str());
+    };
+
+    // A file the program makes holds the password: its owner alone reads it.
+    const std::string fresh = m_dir + "/fresh.ini";
+    ASSERT_TRUE(write(fresh, L"secret"));
+    EXPECT_EQ(mode(fresh), 0600u);
+
+    const std::string shared = m_dir + "/shared.ini";
+    std::ofstream(shared) << "[PASSWORD]\nPassword=old\n";
+    ASSERT_EQ(chmod(shared.c_str(), 0640), 0);
+    ASSERT_TRUE(write(shared, L"new"));
+    EXPECT_EQ(mode(shared), 0640u);
+    EXPECT_EQ(Slurp(shared), "[PASSWORD]\nPassword=new\n");
+
+    // Through a relative link, and a link to that link: the target changes, the links stay.
+    fs::create_directories(m_dir + "/real");
+    std::ofstream(m_dir + "/real/target.ini") << "[PASSWORD]\nPassword=old\n";
+    ASSERT_EQ(chmod((m_dir + "/real/target.ini").c_str(), 0604), 0);
+    fs::create_symlink("real/target.ini", m_dir + "/link.ini");
+    fs::create_symlink(m_dir + "/link.ini", m_dir + "/link2.ini");
+    ASSERT_TRUE(write(m_dir + "/link2.ini", L"linked"));
+    EXPECT_TRUE(fs::is_symlink(m_dir + "/link.ini"));
+    EXPECT_TRUE(fs::is_symlink(m_dir + "/link2.ini"));
+    EXPECT_EQ(Slurp(m_dir + "/real/target.ini"), "[PASSWORD]\nPassword=linked\n");
+    EXPECT_EQ(mode(m_dir + "/real/target.ini"), 0604u);
+
+    // A link to a file not made yet makes the file.
+    fs::create_symlink("real/later.ini", m_dir + "/dangling.ini");
+    ASSERT_TRUE(write(m_dir + "/dangling.ini", L"first"));
+    EXPECT_TRUE(fs::is_symlink(m_dir + "/dangling.ini"));
+    EXPECT_EQ(mode(m_dir + "/real/later.ini"), 0600u);
+
+    // A loop of links is no file to write.
+    fs::create_symlink("loop-b.ini", m_dir + "/loop-a.ini");
+    fs::create_symlink("loop-a.ini", m_dir + "/loop-b.ini");
+    EXPECT_FALSE(write(m_dir + "/loop-a.ini", L"x"));
+
+    // Only root can hand a file to another owner; a rewrite by root keeps it.
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(shared.c_str(), 65534, 65534), 0);
+        ASSERT_TRUE(write(shared, L"owned"));
+        struct stat st;
+        ASSERT_EQ(stat(shared.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+        EXPECT_EQ(st.st_mode & 07777, 0640u);
+    }
+
+    // No temporary file is left beside the settings.
+    for (const auto& entry : fs::recursive_directory_iterator(m_dir))
+        EXPECT_EQ(entry.path().filename().string().find(".ini."), std::string::npos) << entry.path();
+}
+
+TEST_F(TempFolder, ProfileInPlaceOfAPipeNeitherWaitsNorWrites)
+{
+    const std::string path = m_dir + "/pipe.ini";
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    const std::wstring ini = CString(path).ToStdWstring();
+    EXPECT_EQ(GetPrivateProfileIntW(L"S", L"K", 5, ini.c_str()), 5u);
+    EXPECT_FALSE(WritePrivateProfileStringW(L"S", L"K", L"1", ini.c_str()));
+}
+
+TEST_F(TempFolder, ProfileRewriteKilledMidWayLeavesTheOldOrTheNewFile)
+{
+    // Values long enough that a write takes a while, so the kills land inside one.
+    const std::wstring ini = Path("killed.ini");
+    const std::wstring a(300000, L'a'), b(300000, L'b');
+    const std::string fileA = "[S]\nK=" + std::string(a.begin(), a.end()) + "\n";
+    const std::string fileB = "[S]\nK=" + std::string(b.begin(), b.end()) + "\n";
+    ASSERT_TRUE(WritePrivateProfileStringW(L"S", L"K", a.c_str(), ini.c_str()));
+    std::mt19937 random(20240305);
+    for (int kill = 0; kill < 30; ++kill) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (;;) {
+                WritePrivateProfileStringW(L"S", L"K", b.c_str(), ini.c_str());
+                WritePrivateProfileStringW(L"S", L"K", a.c_str(), ini.c_str());
+            }
+        }
+        usleep(1000 + random() % 20000);
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        const std::string text = Slurp(m_dir + "/killed.ini");
+        ASSERT_TRUE(text == fileA || text == fileB) << "after kill " << kill << ": " << text.size() << " bytes";
+    }
 }
 
 TEST(CodePage, GbkRoundTripAndReplacement)

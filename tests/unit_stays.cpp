@@ -2,11 +2,13 @@
 // stand-in termb.so from the program folder.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <ctime>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -224,6 +226,32 @@ TEST(CardText, ShortOrBrokenFileGivesEmptyFieldsAndNoDate)
     EXPECT_NE(none.birthday.GetStatus(), COleDateTime::valid);
 }
 
+// The same card as another program might have rewritten it: the text in UTF-8.
+std::string Utf8Card()
+{
+    const std::string utf16 = IdCardText(SampleCard());
+    const wxString text(utf16.data(), wxMBConvUTF16LE(), utf16.size());
+    return std::string(text.utf8_str().data());
+}
+
+TEST(CardText, OnlyACardsTextIsTakenAsOne)
+{
+    const std::string card = IdCardText(SampleCard());
+    const auto is = [](const std::string& bytes) {
+        return IsCardText(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    };
+    EXPECT_TRUE(is(card));
+    EXPECT_TRUE(is(card.substr(0, 32)));  // cut after the sex code: the rest reads as zeros
+    EXPECT_TRUE(is(card.substr(0, 41)));  // cut inside the birth date
+    EXPECT_FALSE(is(Utf8Card()));
+    EXPECT_FALSE(is("\xff\xfe" + card));  // a byte-order mark moves every field
+    EXPECT_FALSE(is(std::string()));
+    EXPECT_FALSE(is(std::string(256, '\0')));
+    IdCard lettered = SampleCard();
+    lettered.birth = L"1980O229";
+    EXPECT_FALSE(is(IdCardText(lettered)));
+}
+
 // ---------------------------------------------------------------- reader
 
 void WriteFile(const std::string& path, const std::string& bytes)
@@ -353,11 +381,64 @@ TEST_F(Reader, MissingLibraryLeavesAReaderThatDoesNothing)
     reader.Close();
 }
 
+TEST_F(Reader, BadCardFilesAreNotTaken)
+{
+    const CString folder = CString(m_cards) + "/";
+    const std::string path = m_cards + "/wz.txt";
+    IdCardData data;
+    auto read = [&] {
+        data = IdCardData();
+        data.name = "typed";
+        return ReadCardData(folder, data);
+    };
+
+    // 40 MB: only the first 256 bytes are read, in no time.
+    std::string big = IdCardText(SampleCard());
+    big.resize(40u << 20, 'x');
+    WriteFile(path, big);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(read(), CardTextResult::Taken);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    EXPECT_EQ(data.name, Padded(L"张三", 15));
+
+    big = Utf8Card();
+    big.resize(40u << 20, ' ');
+    WriteFile(path, big);
+    EXPECT_EQ(read(), CardTextResult::NotACard);
+    EXPECT_EQ(data.name, CString("typed"));
+
+    // Cut short: what is there is taken, the rest is empty.
+    WriteFile(path, IdCardText(SampleCard()).substr(0, 100));
+    EXPECT_EQ(read(), CardTextResult::Taken);
+    EXPECT_EQ(data.nationText, CString(L"汉族"));
+    EXPECT_TRUE(data.idNumber.empty());
+
+    // Neither a folder nor a pipe in its place is read, and the pipe is not waited on.
+    std::remove(path.c_str());
+    ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+    EXPECT_EQ(read(), CardTextResult::NotACard);
+    rmdir(path.c_str());
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(read(), CardTextResult::NotACard);
+    EXPECT_EQ(data.name, CString("typed"));
+}
+
+TEST_F(Reader, ACardInAnotherEncodingShowsNeitherTextNorPhoto)
+{
+    CardReader reader(GetProgramFolder());
+    ASSERT_TRUE(reader.FindPort());
+    WriteFile(m_cards + "/wz.txt", Utf8Card());
+    WriteFile(m_cards + "/zp.bmp", "BM photo");
+    IdCardData data;
+    EXPECT_EQ(reader.Poll(data), CardReader::PollResult::ReadFailed);
+    EXPECT_TRUE(data.name.empty());
+}
+
 TEST_F(Reader, ReadCardDataWithoutFileKeepsTheFields)
 {
     IdCardData data;
     data.name = "kept";
-    EXPECT_FALSE(ReadCardData(GetProgramFolder(), data));
+    EXPECT_EQ(ReadCardData(GetProgramFolder(), data), CardTextResult::NoFile);
     EXPECT_EQ(data.name, CString("kept"));
     EXPECT_EQ(data.photoPath, GetProgramFolder() + "zp.bmp");
     EXPECT_NE(access((m_program + "wz.txt").c_str(), F_OK), 0);  // not created
