@@ -1,0 +1,175 @@
+#include "OdbcConnection.h"
+
+#include "CDBException.h"
+#include "CDatabase.h"
+#include "ConnectString.h"
+#include "OdbcDiagnostics.h"
+#include "SqliteSetup.h"
+#include "Utf8Text.h"
+
+std::shared_ptr<OdbcConnection> OdbcConnection::Open(const CString& connect, DWORD options)
+{
+    auto conn = std::make_shared<OdbcConnection>();
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &conn->m_env)))
+        throw CDBException("Cannot allocate the ODBC environment");
+    CheckOdbc(SQLSetEnvAttr(conn->m_env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0), SQL_HANDLE_ENV,
+              conn->m_env, "cannot set the ODBC version");
+    CheckOdbc(SQLAllocHandle(SQL_HANDLE_DBC, conn->m_env, &conn->m_dbc), SQL_HANDLE_ENV, conn->m_env,
+              "cannot allocate a connection");
+    if (options & CDatabase::useCursorLib)
+        SQLSetConnectAttr(conn->m_dbc, SQL_ATTR_ODBC_CURSORS, (SQLPOINTER)SQL_CUR_USE_DRIVER, 0);
+
+    const std::string utf8 = ToUtf8(ResolveConnectString(connect));
+    SQLCHAR out[1024];
+    SQLSMALLINT outLength = 0;
+    // There is no window to prompt from: a data source that lacks what it needs fails.
+    CheckOdbc(SQLDriverConnect(conn->m_dbc, nullptr, (SQLCHAR*)utf8.c_str(), SQLSMALLINT(utf8.size()), out,
+                               sizeof out, &outLength, SQL_DRIVER_NOPROMPT),
+              SQL_HANDLE_DBC, conn->m_dbc, "cannot connect");
+    conn->m_sqlite = IsSqliteDriver(conn->m_dbc);
+    if (conn->m_sqlite)
+        PrepareSqlite(*conn, options);
+    return conn;
+}
+
+OdbcConnection::~OdbcConnection()
+{
+    if (m_dbc) {
+        if (m_transactionDepth > 0) {
+            m_transactionDepth = 0;
+            RollBackNow();
+        }
+        SQLDisconnect(m_dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+    }
+    if (m_env)
+        SQLFreeHandle(SQL_HANDLE_ENV, m_env);
+}
+
+void OdbcConnection::NoteWrite(const std::string& table, long long key)
+{
+    m_writes.push_back({++m_writeSerial, table, key});
+    if (m_writes.size() > kWritesKept)
+        m_writes.pop_front();
+}
+
+// Writes since `serial` that touch the table, or the row `key` of it when one is given.
+bool OdbcConnection::ChangedSince(const std::string& table, const long long* key, unsigned long serial) const
+{
+    if (serial == 0 || (!m_writes.empty() && m_writes.front().serial > serial + 1))
+        return true;  // never read, or read before the writes kept here
+    for (auto it = m_writes.rbegin(); it != m_writes.rend() && it->serial > serial; ++it)
+        if (it->table.empty() || (it->table == table && (!key || it->key == *key)))
+            return true;
+    return false;
+}
+
+bool OdbcConnection::Run(const char* sql, CString* error)
+{
+    SQLHSTMT h = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &h))) {
+        if (error)
+            *error = ReadDiagnostics(SQL_HANDLE_DBC, m_dbc, "cannot allocate a statement").text;
+        return false;
+    }
+    const SQLRETURN rc = SQLExecDirect(h, (SQLCHAR*)sql, SQL_NTS);
+    const bool ok = SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
+    if (!ok && error)
+        *error = ReadDiagnostics(SQL_HANDLE_STMT, h, sql).text;
+    SQLFreeHandle(SQL_HANDLE_STMT, h);
+    return ok;
+}
+
+void OdbcConnection::Begin()
+{
+    if (m_transactionDepth++ > 0)
+        return;  // inside a transaction already: it covers this one too
+    m_abandoned.reset();
+    if (m_sqlite) {
+        // IMMEDIATE takes the write lock of every attached file now: a file
+        // locked elsewhere fails here, before anything is written.
+        CString error;
+        if (!Run("BEGIN IMMEDIATE", &error)) {
+            m_transactionDepth = 0;
+            throw CDBException(error);
+        }
+        return;
+    }
+    if (!SQL_SUCCEEDED(SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0))) {
+        m_transactionDepth = 0;
+        ThrowDiagnostics(SQL_HANDLE_DBC, m_dbc, "cannot begin a transaction");
+    }
+}
+
+void OdbcConnection::Commit()
+{
+    if (m_transactionDepth == 0)
+        return;  // nothing is pending
+    if (--m_transactionDepth > 0)
+        return;  // the outermost transaction commits
+    CString error;
+    if (m_abandoned) {
+        error = *m_abandoned;
+    } else if (m_sqlite ? Run("COMMIT", &error) : EndOdbcTransaction(SQL_COMMIT, &error)) {
+        return;
+    }
+    // A commit that failed may leave the transaction open (a lock held
+    // elsewhere): it is undone, so that nothing stays half-written.
+    RollBackNow();
+    throw CDBException(error);
+}
+
+void OdbcConnection::Rollback()
+{
+    if (m_transactionDepth == 0)
+        return;
+    if (--m_transactionDepth > 0) {
+        // An inner rollback undoes the whole transaction; the outer one goes
+        // on in a fresh transaction that can only end rolled back.
+        RollBackNow();
+        if (m_sqlite)
+            Run("BEGIN");
+        m_abandoned = CString("The transaction was rolled back");
+        return;
+    }
+    CString error = RollBackNow();
+    if (!error.empty())
+        throw CDBException(error);
+}
+
+CString OdbcConnection::RollBackNow()
+{
+    CString error;
+    if (m_sqlite)
+        Run("ROLLBACK", &error);
+    else
+        EndOdbcTransaction(SQL_ROLLBACK, &error);
+    m_abandoned.reset();
+    // Any row may hold its old values again.
+    NoteWrite(std::string(), 0);
+    return error;
+}
+
+bool OdbcConnection::EndOdbcTransaction(SQLSMALLINT completion, CString* error)
+{
+    const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, m_dbc, completion);
+    if (!SQL_SUCCEEDED(rc) && error)
+        *error = ReadDiagnostics(SQL_HANDLE_DBC, m_dbc, "cannot end the transaction").text;
+    if (m_transactionDepth == 0)
+        SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0);
+    return SQL_SUCCEEDED(rc);
+}
+
+void OdbcConnection::NoteFailure(const CString& error)
+{
+    if (!m_sqlite || m_transactionDepth == 0 || m_abandoned)
+        return;
+    // SQLite undoes a failed statement alone, but after some failures (a full
+    // disk, an I/O error) it gives up the whole transaction, and the writes
+    // that follow would then commit one by one. A BEGIN succeeds only in that
+    // case, and opens the transaction those writes then go into.
+    if (Run("BEGIN")) {
+        m_abandoned = error;
+        NoteWrite(std::string(), 0);
+    }
+}

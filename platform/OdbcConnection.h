@@ -1,0 +1,86 @@
+// One physical ODBC connection, shared by the CDatabase objects opened on it:
+// its handles, the log of the writes made through it and its transaction.
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include "OdbcApi.h"
+#include "WinTypes.h"
+
+class OdbcConnection
+{
+public:
+    // Connects with a connect string as CDatabase::OpenEx takes it; a SQLite
+    // file is made ready as SqliteSetup describes. Throws CDBException.
+    static std::shared_ptr<OdbcConnection> Open(const CString& connect, DWORD options);
+
+    OdbcConnection() = default;
+    ~OdbcConnection();
+    OdbcConnection(const OdbcConnection&) = delete;
+    OdbcConnection& operator=(const OdbcConnection&) = delete;
+
+    SQLHDBC Handle() const { return m_dbc; }
+    // The SQLite driver: transactions are SQLite's own BEGIN, COMMIT and
+    // ROLLBACK, so that the layer and not the driver knows whether one is open
+    // (the driver does not notice when SQLite gives a transaction up).
+    bool IsSqlite() const { return m_sqlite; }
+
+    // Transactions nest: only the outermost commits, and an inner rollback
+    // undoes the whole. A failed commit rolls back and throws CDBException.
+    void Begin();
+    void Commit();
+    void Rollback();
+
+    // Called with the text of every failed statement on this connection.
+    void NoteFailure(const CString& error);
+
+    // Runs SQL of the layer's own; false with the driver's text instead of a throw.
+    bool Run(const char* sql, CString* error = nullptr);
+
+    // Counts the writes made on this connection, so that recordsets know when
+    // the rows they read may have changed.
+    unsigned long WriteSerial() const { return m_writeSerial; }
+    // A write of row `key` of `table`; an empty table stands for any row of any
+    // table (SQL run through ExecuteSQL, a rollback).
+    void NoteWrite(const std::string& table, long long key);
+    // Whether a row read at `serial` still holds what the table holds.
+    bool Unchanged(const std::string& table, long long key, unsigned long serial) const
+    {
+        return !ChangedSince(table, &key, serial);
+    }
+    // Whether any row of the table may have been written since `serial`.
+    bool TableChangedSince(const std::string& table, unsigned long serial) const
+    {
+        return ChangedSince(table, nullptr, serial);
+    }
+
+private:
+    bool ChangedSince(const std::string& table, const long long* key, unsigned long serial) const;
+    // Undoes the open transaction; the driver's text when that failed.
+    CString RollBackNow();
+    // Ends the driver's transaction; outside the outermost one it goes back to a commit per write.
+    bool EndOdbcTransaction(SQLSMALLINT completion, CString* error);
+
+    SQLHENV m_env = SQL_NULL_HENV;
+    SQLHDBC m_dbc = SQL_NULL_HDBC;
+    bool m_sqlite = false;
+    int m_transactionDepth = 0;
+    // Set when SQLite gave up the open transaction after a failed statement:
+    // the writes before it are gone, so the transaction can only end rolled
+    // back, and this is what its commit reports.
+    std::optional<CString> m_abandoned;
+
+    unsigned long m_writeSerial = 1;
+    // The latest writes, so that a recordset brings up to date only the rows
+    // that were written since it read them.
+    struct Write
+    {
+        unsigned long serial;
+        std::string table;
+        long long key;
+    };
+    static constexpr size_t kWritesKept = 256;
+    std::deque<Write> m_writes;
+};
