@@ -17,4 +17,5 @@ CAboutDlg::CAboutDlg(wxWindow* parent)
     sizer->Add(new wxStaticText(this, wxID_ANY, wxString::FromUTF8("版本 2.6.1.137")), 0, wxALIGN_CENTER | wxALL, 4);
     sizer->Add(new wxButton(this, wxID_OK, wxString::FromUTF8("确定")), 0, wxALIGN_CENTER | wxALL, 8);
     SetSizerAndFit(sizer);
+    CentreOnParent();
 }

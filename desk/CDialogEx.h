@@ -15,4 +15,16 @@ public:
         SetReturnCode(nResult);
         wxDialog::EndDialog(nResult);
     }
+
+protected:
+    // For a dialog without a Cancel button: Escape ends it as its close box does.
+    void CloseOnEscape()
+    {
+        Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+            if (event.GetKeyCode() == WXK_ESCAPE)
+                Close();
+            else
+                event.Skip();
+        });
+    }
 };

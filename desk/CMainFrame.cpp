@@ -108,17 +108,19 @@ void CMainFrame::CreateRightPane()
 {
     m_wndRightView = new CRightView(this);
     const wxSize size = CRightView::GetPanelSize();
-    // The pane keeps its place and size: the clerk can only show or hide it.
+    // The pane keeps its place on the right; the clerk can only resize it,
+    // and show or hide it from the menu.
     m_mgr.AddPane(m_wndRightView, wxAuiPaneInfo()
                                       .Name(kPropertiesPane)
                                       .Caption(wxString::FromUTF8("属性"))
                                       .Right()
                                       .BestSize(size)
-                                      .MinSize(size)
+                                      .MinSize(CRightView::GetMinPanelSize())
                                       .CloseButton(false)
                                       .Floatable(false)
                                       .Movable(false)
-                                      .Resizable(false));
+                                      .Dockable(false)
+                                      .Resizable(true));
     m_mgr.Update();
 }
 
@@ -143,6 +145,23 @@ void CMainFrame::ShowPane(bool show)
     m_bPaneVisible = show;
     m_mgr.GetPane(kPropertiesPane).Show(show);
     m_mgr.Update();
+}
+
+void CMainFrame::SetRoomStatusLine(const wxString& text)
+{
+    m_strRoomStatus = text;
+    if (wxStatusBar* status = GetStatusBar()) {
+        status->SetStatusText(text, 0);
+        status->Update();
+    }
+}
+
+void CMainFrame::DoGiveHelp(const wxString& help, bool show)
+{
+    // The toolkit reports highlights, also of no item, before and after a menu
+    // closes in an order of its own: a prompt shows only while it is there to be read.
+    if (wxStatusBar* status = GetStatusBar())
+        status->SetStatusText(show && !help.empty() ? help : m_strRoomStatus, 0);
 }
 
 void CMainFrame::OnViewProperties()

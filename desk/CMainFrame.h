@@ -22,6 +22,11 @@ public:
     void SetViewWindow(wxWindow* window);
     CRightView* GetRightView() const { return m_wndRightView; }
 
+    // The status line of the selected room. Menu prompts take its place while
+    // a menu item is highlighted; it comes back when the menu closes.
+    void SetRoomStatusLine(const wxString& text);
+    void DoGiveHelp(const wxString& help, bool show) override;
+
     // Shows or hides the detail pane; the check mark of "属性" follows.
     void ShowPane(bool show);
     void OnViewProperties();
@@ -42,6 +47,7 @@ private:
     wxAuiManager m_mgr;
     CRightView* m_wndRightView = nullptr;
     wxWindow* m_pViewWindow = nullptr;
+    wxString m_strRoomStatus;
     wxTimer m_clockTimer;
 };
 

@@ -253,13 +253,16 @@ void CQuillan2021View::OnDblClk()
     OnRegister();
 }
 
+// Windows opened from the board stand over the middle of the main frame.
+wxWindow* CQuillan2021View::DialogParent() const
+{
+    return GetFrame();
+}
+
 void CQuillan2021View::SetStatusLine(const wxString& text)
 {
-    wxFrame* frame = wxDynamicCast(GetFrame(), wxFrame);
-    if (!frame || !frame->GetStatusBar())
-        return;
-    frame->SetStatusText(text, 0);
-    frame->GetStatusBar()->Update();
+    if (CMainFrame* frame = wxDynamicCast(GetFrame(), CMainFrame))
+        frame->SetRoomStatusLine(text);
 }
 
 void CQuillan2021View::OnItemChanged(wxListEvent& event)
@@ -411,7 +414,7 @@ void CQuillan2021View::OnContextMenu(wxContextMenuEvent& event)
 void CQuillan2021View::OnRegister()
 {
     const int row = GetSelectionMark();
-    CRegisterDlg dialog(m_pList);
+    CRegisterDlg dialog(DialogParent());
     dialog.m_nMode = 0;
     dialog.m_nRoomIndex = row == -1 ? -1 : FindRoomItem(m_pList->GetItemText(row, 0));
     if (dialog.ShowModal() == wxID_OK && !dialog.m_strRoom.empty() && OpenRooms()) {
@@ -433,7 +436,7 @@ void CQuillan2021View::OnRegister()
 void CQuillan2021View::OnCheckOut()
 {
     const int row = GetSelectionMark();
-    CRegEndDlg dialog(m_pList);
+    CRegEndDlg dialog(DialogParent());
     if (row != -1)
         dialog.m_strRoomNo = m_pList->GetItemText(row, 0);
     if (dialog.ShowModal() == wxID_OK) {
@@ -451,7 +454,7 @@ void CQuillan2021View::OnChangeRoom()
     const int row = GetSelectionMark();
     if (row == -1)
         return;
-    CExchangeHDlg dialog(m_pList);
+    CExchangeHDlg dialog(DialogParent());
     dialog.m_strRoomNo = m_pList->GetItemText(row, 0);
     int shown = row;
     if (dialog.ShowModal() == wxID_OK) {
@@ -468,7 +471,7 @@ void CQuillan2021View::OnReserve()
     if (g_nSelectedItem == -1)
         return;
     g_strSelectedRoom = m_pList->GetItemText(g_nSelectedItem, 0);
-    CReserveDlg dialog(m_pList);
+    CReserveDlg dialog(DialogParent());
     dialog.ShowModal();
     UpdateRoomItem(g_nSelectedItem, g_strSelectedRoom, 0);
 }
@@ -532,7 +535,7 @@ void CQuillan2021View::OnRepairRoom()
 
 void CQuillan2021View::OnAddRoom()
 {
-    CAddHouse dialog(m_pList);
+    CAddHouse dialog(DialogParent());
     dialog.m_nMode = 0;
     if (dialog.ShowModal() != wxID_OK)
         return;
@@ -551,7 +554,7 @@ void CQuillan2021View::OnAddRoom()
 
 void CQuillan2021View::OnModifyRoom()
 {
-    CAddHouse dialog(m_pList);
+    CAddHouse dialog(DialogParent());
     const int row = GetSelectionMark();
     CHouseset rooms(&GetTheApp().m_dbHotel);
     if (!OpenRoomsInBoardOrder(rooms))
@@ -599,15 +602,15 @@ void CQuillan2021View::OnDeleteRoom()
 
 void CQuillan2021View::OnViewRecords()
 {
-    CUserRWnd window(m_pList);
+    CUserRWnd window(DialogParent());
     window.ShowModal();
 }
 
 void CQuillan2021View::OnCashBook()
 {
-    CCashBookDlg dialog(m_pList);
+    CCashBookDlg dialog(DialogParent());
     if (g_lockSettings.m_bCashBookLock) {
-        CPasswordDlg prompt(m_pList);
+        CPasswordDlg prompt(DialogParent());
         if (prompt.ShowModal() == wxID_CANCEL)
             return;
     }
@@ -616,19 +619,19 @@ void CQuillan2021View::OnCashBook()
 
 void CQuillan2021View::OnImportExport()
 {
-    CIEDlg dialog(m_pList);
+    CIEDlg dialog(DialogParent());
     dialog.ShowModal();
 }
 
 void CQuillan2021View::OnPassword()
 {
-    CSetupPS dialog(m_pList);
+    CSetupPS dialog(DialogParent());
     dialog.ShowModal();
 }
 
 void CQuillan2021View::OnReward()
 {
-    CRewardDlg dialog(m_pList);
+    CRewardDlg dialog(DialogParent());
     dialog.ShowModal();
 }
 

@@ -112,6 +112,7 @@ private:
     // Shows the detail pane's picture for the current display mode.
     void RefreshDetailPane(bool showPane);
     void SetStatusLine(const wxString& text);
+    wxWindow* DialogParent() const;
 
     wxWindow* m_pBoardWindow = nullptr;  // holds the list and the icon board
     wxListCtrl* m_pList = nullptr;

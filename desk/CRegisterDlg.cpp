@@ -9,6 +9,7 @@
 #include <wx/datectrl.h>
 #include <wx/dateevt.h>
 #include <wx/filename.h>
+#include <wx/log.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -202,7 +203,7 @@ CRegisterDlg::CRegisterDlg(wxWindow* parent)
     SetClientSize(dus(227, 237));
 
     // No Cancel button: Esc and the close box end the dialog as cancelled.
-    SetEscapeId(wxID_CANCEL);
+    CloseOnEscape();
     Bind(wxEVT_INIT_DIALOG, &CRegisterDlg::OnInitDialog, this);
     Bind(wxEVT_BUTTON, &CRegisterDlg::OnOK, this, IDC_REG_OK);
     Bind(wxEVT_TIMER, &CRegisterDlg::OnTimer, this);
@@ -489,8 +490,13 @@ void CRegisterDlg::OnTimer(wxTimerEvent&)
 
 void CRegisterDlg::ShowCardPhoto(const CString& path)
 {
+    // The photo of the card read before goes first: no face may stand beside
+    // another guest's data, also when this card brought none.
+    m_photo->SetBitmap(wxNullBitmap);
     if (!wxFileName::FileExists(path))
         return;
+    // The reader says nothing of a photo it cannot show; the toolkit would.
+    wxLogNull quiet;
     wxBitmap bmp(path, wxBITMAP_TYPE_BMP);
     if (bmp.IsOk())
         m_photo->SetBitmap(bmp);

@@ -63,8 +63,7 @@ CReserveDlg::CReserveDlg(wxWindow* parent)
 {
     const bool english = g_nLanguage == 2;
     auto* sizer = new wxBoxSizer(wxVERTICAL);
-    sizer->Add(new wxStaticText(this, IDC_RESERVE_ROOM, (english ? wxString("House Number：") : U("房间号：")) +
-                                                            g_strSelectedRoom),
+    sizer->Add(new wxStaticText(this, IDC_RESERVE_ROOM, U(english ? "House Number：" : "房间号：") + g_strSelectedRoom),
                0, wxALL, 10);
     auto* row = new wxBoxSizer(wxHORIZONTAL);
     row->Add(new wxStaticText(this, IDC_RESERVE_DATE_LABEL, U("日期：")), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
@@ -79,11 +78,12 @@ CReserveDlg::CReserveDlg(wxWindow* parent)
     buttons->Add(new wxButton(this, wxID_CANCEL, U("取消")));
     sizer->Add(buttons, 0, wxALIGN_CENTER | wxALL, 10);
     if (english) {
-        SetControlLabel(this, IDC_RESERVE_DATE_LABEL, "Date：");
+        SetControlLabel(this, IDC_RESERVE_DATE_LABEL, U("Date："));
         SetControlLabel(this, wxID_OK, "OK");
         SetControlLabel(this, wxID_CANCEL, "Cancel");
     }
     SetSizerAndFit(sizer);
+    CentreOnParent();
     Bind(wxEVT_BUTTON, &CReserveDlg::OnOK, this, wxID_OK);
 }
 

@@ -16,3 +16,9 @@ wxSize CRightView::GetPanelSize()
     // Wide enough for the 350-pixel clock with a margin on either side.
     return wxSize(400, 240);
 }
+
+wxSize CRightView::GetMinPanelSize()
+{
+    // Room for the card's lines, which start 80 pixels in.
+    return wxSize(200, 240);
+}

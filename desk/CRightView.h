@@ -17,6 +17,8 @@ public:
 
     // The pane's size as it is created; its height follows the frame.
     static wxSize GetPanelSize();
+    // The least the clerk can make it.
+    static wxSize GetMinPanelSize();
 
 private:
     CDlgRightView* m_pPanel;

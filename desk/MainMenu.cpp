@@ -58,7 +58,7 @@ wxMenuBar* CreateMainMenu()
 
     auto* help = new wxMenu;
     help->Append(ID_REWARD, T("打赏(&R)"));
-    help->Append(ID_COMMENT, T("评论(&C)"));
+    help->Append(ID_COMMENT, T("评论(&C)"), T("给软件评论"));
     help->Append(ID_APP_ABOUT, T("关于 青禾旅馆(&A)..."));
 
     auto* bar = new wxMenuBar;

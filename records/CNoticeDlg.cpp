@@ -69,13 +69,7 @@ CNoticeDlg::CNoticeDlg(wxWindow* parent)
     Bind(wxEVT_INIT_DIALOG, &CNoticeDlg::OnInitDialog, this);
     Bind(wxEVT_PAINT, &CNoticeDlg::OnPaint, this);
     Bind(wxEVT_CLOSE_WINDOW, &CNoticeDlg::OnClose, this);
-    // Without buttons Escape would do nothing; it closes the pop-up as the close box does.
-    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
-        if (event.GetKeyCode() == WXK_ESCAPE)
-            Close();
-        else
-            event.Skip();
-    });
+    CloseOnEscape();
 }
 
 bool CNoticeDlg::Show(bool show)

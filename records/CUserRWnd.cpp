@@ -230,12 +230,7 @@ CUserRWnd::CUserRWnd(wxWindow* parent)
     Bind(EVT_RECORD_MESSAGE, &CUserRWnd::OnRecordMessage, this);
     // No buttons: the close box and Escape end the window.
     Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { EndDialog(wxID_CANCEL); });
-    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
-        if (event.GetKeyCode() == WXK_ESCAPE)
-            EndDialog(wxID_CANCEL);
-        else
-            event.Skip();
-    });
+    CloseOnEscape();
 
     // The window opens even when a table cannot be opened now; every command
     // tries again and says so when it still fails.

@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include <wx/ffile.h>
 #include <wx/filename.h>
+#include <wx/log.h>
+#include <wx/statbmp.h>
 #include <wx/menu.h>
 #include <wx/stdpaths.h>
 
@@ -426,6 +429,88 @@ TEST_F(StaysWithCardReader, CardFillsTheFormAndIsStored)
     EXPECT_EQ(s.nativePlace, U("北京市东城区东华门大街1号"));
     EXPECT_EQ(s.remarks, U("北京市公安局东城分局"));
     EXPECT_EQ(ReadRoom("101").persons, 1);
+}
+
+// Lays three cards on the reader one after the other while the check-in
+// dialog is open and keeps, for each, whether a photo stood beside it: the
+// first with a photo, the second without one, the third with a zp.bmp that is
+// no bitmap. Closes the dialog with Escape.
+class ExpectThreeCards : public wxExpectModalBase<CRegisterDlg, ExpectThreeCards>
+{
+public:
+    explicit ExpectThreeCards(std::string cards) : m_cards(std::move(cards)), m_seen(std::make_shared<Seen>()) {}
+
+    struct Seen
+    {
+        std::vector<bool> photos;  // per card read
+        int endedWith = 0;         // the dialog's result after Escape
+    };
+    const Seen& Result() const { return *m_seen; }
+
+protected:
+    int OnInvoked(CRegisterDlg* dlg) const override
+    {
+        using namespace DialogDriving;
+        dlg->InitDialog();
+        const char* const names[] = {"甲一", "乙二", "丙三"};
+        for (int i = 0; i < 3; ++i) {
+            IdCard card;
+            card.name = U(names[i]);
+            card.idNumber = "11010119800101001" + std::to_string(i);
+            if (!PresentIdCard(m_cards, card, i == 0))
+                return wxID_CANCEL;
+            if (i == 2) {
+                wxFFile junk(m_cards + "/zp.bmp", "wb");
+                junk.Write(wxString("not a picture"));
+            }
+            if (!PumpUntil([&] { return TextOf(dlg, IDC_REG_NAME) == card.name; }, 10000))
+                return wxID_CANCEL;
+            auto* photo = dynamic_cast<wxStaticBitmap*>(dlg->FindWindow(IDC_REG_PHOTO));
+            m_seen->photos.push_back(photo && photo->GetBitmap().IsOk());
+        }
+        dlg->SetReturnCode(0);
+        wxKeyEvent escape(wxEVT_CHAR_HOOK);
+        escape.m_keyCode = WXK_ESCAPE;
+        escape.SetEventObject(dlg);
+        dlg->GetEventHandler()->ProcessEvent(escape);
+        m_seen->endedWith = dlg->GetReturnCode();
+        return ResultOf(dlg);
+    }
+
+private:
+    std::string m_cards;
+    std::shared_ptr<Seen> m_seen;
+};
+
+// Counts the errors the toolkit would have shown in a box of its own.
+class ErrorCounter : public wxLog
+{
+public:
+    int m_nErrors = 0;
+
+protected:
+    void DoLogRecord(wxLogLevel level, const wxString&, const wxLogRecordInfo&) override
+    {
+        if (level <= wxLOG_Warning)
+            ++m_nErrors;
+    }
+};
+
+TEST_F(StaysWithCardReader, EachCardShowsItsOwnPhotoOrNoneAndEscapeCancels)
+{
+    Select(0);
+    auto* counter = new ErrorCounter;
+    wxLog* previous = wxLog::SetActiveTarget(counter);
+    ExpectThreeCards clerk(m_cards);
+    wxTEST_DIALOG(View()->OnRegister(), clerk);
+    wxLog::SetActiveTarget(previous);
+    const int errors = counter->m_nErrors;
+    delete counter;
+    EXPECT_EQ(clerk.Result().photos, (std::vector<bool>{true, false, false}))
+        << "a card without its own photo shows the previous guest's";
+    EXPECT_EQ(errors, 0) << "a zp.bmp that is no bitmap must not be reported";
+    EXPECT_EQ(clerk.Result().endedWith, wxID_CANCEL) << "Escape ends the check-in as cancelled";
+    EXPECT_TRUE(ReadStays().empty());
 }
 
 // ------------------------------------------------------------- check-out
