@@ -77,8 +77,8 @@ sqlite3* OpenRaw(const std::string& path)
         std::fprintf(stderr, "sqlite: cannot open %s\n", path.c_str());
         std::exit(1);
     }
-    // The program's durability: every commit reaches the disk.
-    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    // The program's journal and durability: every commit reaches the disk.
+    sqlite3_exec(db, "PRAGMA journal_mode=TRUNCATE; PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     return db;
 }
 
@@ -188,19 +188,26 @@ int main(int argc, char** argv)
         return 1;
     std::vector<Run> exports, rawExports, imports, rawImports;
     int exportSteps = 0, importSteps = 0;
+    const char* step = "";
     try {
         for (int r = 0; r < runs; ++r) {
+            step = "export";
             exports.push_back(Measure([&] { return Export(db.m_dbRegister, ours, exportSteps); }));
+            step = "raw export";
             rawExports.push_back(Measure([&] { return RawExport(registerDb, raw); }));
         }
         for (int r = 0; r < runs; ++r) {
+            step = "emptying the stays";
             db.m_dbRegister.ExecuteSQL("DELETE FROM [register]");
+            step = "import";
             imports.push_back(Measure([&] { return Import(db.m_dbRegister, ours, stays, importSteps); }));
+            step = "emptying the stays";
             db.m_dbRegister.ExecuteSQL("DELETE FROM [register]");
+            step = "raw import";
             rawImports.push_back(Measure([&] { return RawImport(registerDb, stays); }));
         }
     } catch (const CDBException& e) {
-        std::fprintf(stderr, "database error: %s\n", e.m_strError.utf8_str().data());
+        std::fprintf(stderr, "database error in the %s: %s\n", step, e.m_strError.utf8_str().data());
         return 1;
     }
     CloseDataSources(db);

@@ -5,7 +5,6 @@
 #include <iconv.h>
 #include <map>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -59,18 +58,27 @@ std::string Convert(const char* from, const char* to, const char* input, size_t 
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(input);
     size_t inLeft = inputBytes;
-    std::vector<char> chunk(4096);
+    // Converted straight into the result, sized for the longest outcome:
+    // a byte becomes at most one wide character, a wide character at most
+    // four bytes.
+    size_t used = 0;
+    result.resize((unitSize == 1 ? inputBytes * sizeof(wchar_t) : inputBytes / unitSize * 4) + 16);
     while (inLeft > 0) {
-        char* out = chunk.data();
-        size_t outLeft = chunk.size();
+        if (result.size() - used < 16)
+            result.resize(result.size() * 2);
+        char* out = &result[used];
+        size_t outLeft = result.size() - used;
         size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
-        result.append(chunk.data(), chunk.size() - outLeft);
+        used = result.size() - outLeft;
         if (rc != static_cast<size_t>(-1))
             continue;
-        if (errno == E2BIG)
+        if (errno == E2BIG) {
+            result.resize(result.size() * 2);
             continue;
+        }
         // EILSEQ or an incomplete sequence at the end: replace one unit and go on.
-        result += replacement;
+        result.replace(used, replacement.size(), replacement);
+        used += replacement.size();
         if (replaced)
             *replaced = true;
         size_t skip = unitSize < inLeft ? unitSize : inLeft;
@@ -79,10 +87,12 @@ std::string Convert(const char* from, const char* to, const char* input, size_t 
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
     // Flush any shift state.
-    char* out = chunk.data();
-    size_t outLeft = chunk.size();
+    if (result.size() - used < 16)
+        result.resize(result.size() + 16);
+    char* out = &result[used];
+    size_t outLeft = result.size() - used;
     iconv(cd, nullptr, nullptr, &out, &outLeft);
-    result.append(chunk.data(), chunk.size() - outLeft);
+    result.resize(result.size() - outLeft);
     return result;
 }
 
@@ -160,8 +170,7 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, const char* bytes, int byteL
 
 std::string ToCodePage(const CString& text, UINT codePage)
 {
-    std::wstring wide = text.ToStdWstring();
-    return WideToBytes(codePage, wide.data(), wide.size(), nullptr, nullptr);
+    return WideToBytes(codePage, text.wc_str(), text.length(), nullptr, nullptr);
 }
 
 CString FromCodePage(const std::string& bytes, UINT codePage)

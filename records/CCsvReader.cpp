@@ -60,6 +60,24 @@ CCsvReader::Result CCsvReader::Fail(Fault fault)
     return CCsvReader::fault;
 }
 
+size_t CCsvReader::TakeRun(std::string& field, bool quoted, size_t room, bool& blank)
+{
+    // A byte that ends a run: one the row's reading must look at by itself.
+    auto special = [quoted](char c) {
+        return c == '"' || c == '\r' || c == '\n' || c == '\0' || (!quoted && c == ',');
+    };
+    const size_t start = m_pos;
+    const size_t end = std::min(m_size, m_pos + room);
+    size_t i = start;
+    for (; i < end && !special(m_buffer[i]); ++i)
+        if (!IsBlankByte(static_cast<unsigned char>(m_buffer[i])))
+            blank = false;
+    field.append(m_buffer.data() + start, i - start);
+    m_pos = i;
+    m_consumed += i - start;
+    return i - start;
+}
+
 CCsvReader::Result CCsvReader::ReadRow(Row& fields)
 {
     if (m_fault != noFault)
@@ -67,8 +85,16 @@ CCsvReader::Result CCsvReader::ReadRow(Row& fields)
     if (!m_started)
         ReadByteOrderMark();
 
-    fields.clear();
-    std::string field;
+    // The strings of `fields` keep their buffers from row to row.
+    size_t used = 0;
+    auto startField = [&fields, &used]() -> std::string* {
+        if (used == fields.size())
+            fields.emplace_back();
+        else
+            fields[used].clear();
+        return &fields[used++];
+    };
+    std::string* field = startField();
     bool quoted = false;        // inside a quoted field
     bool fieldStarted = false;  // the current field has taken a byte: a quote now is an ordinary one
     bool holdsText = false;     // a quoted field or a byte other than a blank or a comma
@@ -79,10 +105,8 @@ CCsvReader::Result CCsvReader::ReadRow(Row& fields)
         if (c < 0) {
             if (quoted)
                 return Fail(unclosedQuote);
-            if (!holdsText)
-                return end;
-            fields.push_back(std::move(field));
-            return row;
+            fields.resize(holdsText ? used : 0);
+            return holdsText ? row : end;
         }
         if (++rowBytes > m_maxRowBytes)
             return Fail(rowTooLong);
@@ -93,24 +117,25 @@ CCsvReader::Result CCsvReader::ReadRow(Row& fields)
             if (c == '"' && Peek() == '"') {
                 Next();
                 ++rowBytes;
-                field += '"';
+                *field += '"';
             } else if (c == '"') {
                 quoted = false;  // what follows up to the next comma is kept as it stands
             } else {
                 // A line break inside quotes belongs to the field, byte for byte.
-                field += char(c);
+                *field += char(c);
                 if (c == '\n' || (c == '\r' && Peek() != '\n'))
                     ++m_line;
+                bool blank = true;
+                rowBytes += TakeRun(*field, true, m_maxRowBytes - std::min(rowBytes, m_maxRowBytes), blank);
             }
             continue;
         }
 
         switch (c) {
         case ',':
-            if (fields.size() + 1 >= m_maxFields)
+            if (used >= m_maxFields)
                 return Fail(tooManyFields);
-            fields.push_back(std::move(field));
-            field.clear();
+            field = startField();
             fieldStarted = false;
             break;
         case '"':
@@ -118,7 +143,7 @@ CCsvReader::Result CCsvReader::ReadRow(Row& fields)
                 quoted = fieldStarted = holdsText = true;
                 break;
             }
-            field += '"';
+            *field += '"';
             holdsText = true;
             break;
         case '\r':
@@ -128,22 +153,25 @@ CCsvReader::Result CCsvReader::ReadRow(Row& fields)
         case '\n':
             ++m_line;
             if (holdsText) {
-                fields.push_back(std::move(field));
+                fields.resize(used);
                 return row;
             }
             // Nothing on this line: the next row starts on the next one.
-            fields.clear();
-            field.clear();
+            used = 0;
+            field = startField();
             fieldStarted = false;
             rowBytes = 0;
             m_rowLine = m_line;
             break;
-        default:
-            field += char(c);
+        default: {
+            *field += char(c);
             fieldStarted = true;
-            if (!IsBlankByte(c))
+            bool blank = IsBlankByte(c);
+            rowBytes += TakeRun(*field, false, m_maxRowBytes - std::min(rowBytes, m_maxRowBytes), blank);
+            if (!blank)
                 holdsText = true;
             break;
+        }
         }
     }
 }

@@ -57,6 +57,10 @@ private:
     int Next();
     int Peek();
     bool Fill();
+    // Appends to `field` the bytes from here that need no look of their own,
+    // within the buffer and at most `room` of them; `blank` turns false when
+    // one is not a blank. Returns how many it took.
+    size_t TakeRun(std::string& field, bool quoted, size_t room, bool& blank);
     void ReadByteOrderMark();
     Result Fail(Fault fault);
 

@@ -1,8 +1,5 @@
 #include "CsvRecords.h"
 
-#include <algorithm>
-#include <cstdio>
-
 #include "CodePage.h"
 
 namespace {
@@ -25,6 +22,25 @@ const std::string& Woman()
 {
     static const std::string woman = Oem("女");
     return woman;
+}
+
+// Appends `value` with at least `width` digits, as "%0*d" does.
+void AppendNumber(std::string& text, int value, int width)
+{
+    char digits[16];
+    int n = 0;
+    const bool negative = value < 0;
+    unsigned magnitude = negative ? 0u - unsigned(value) : unsigned(value);
+    do {
+        digits[n++] = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude > 0);
+    if (negative)
+        text += '-';
+    for (int pad = n; pad < width - (negative ? 1 : 0); ++pad)
+        text += '0';
+    while (n > 0)
+        text += digits[--n];
 }
 
 // The form CsvDateField writes, "2021-03-05 08:07:09", read without the
@@ -110,22 +126,32 @@ std::string CsvDateField(const COleDateTime& dt)
 {
     // The parts of a date that is not valid are -1 each. Digits and signs
     // are the same bytes in the OEM code page.
-    char text[80];
-    const int length = std::snprintf(text, sizeof text, "%d-%02d-%02d %02d:%02d:%02d", dt.GetYear(), dt.GetMonth(),
-                                     dt.GetDay(), dt.GetHour(), dt.GetMinute(), dt.GetSecond());
-    return std::string(text, size_t(std::max(length, 0)));
+    std::string text;
+    text.reserve(20);
+    AppendNumber(text, dt.GetYear(), 1);
+    text += '-';
+    AppendNumber(text, dt.GetMonth(), 2);
+    text += '-';
+    AppendNumber(text, dt.GetDay(), 2);
+    text += ' ';
+    AppendNumber(text, dt.GetHour(), 2);
+    text += ':';
+    AppendNumber(text, dt.GetMinute(), 2);
+    text += ':';
+    AppendNumber(text, dt.GetSecond(), 2);
+    return text;
 }
 
 bool CsvDateFromField(const CString& text, COleDateTime& dt)
 {
+    if (ParseWrittenDate(text, dt))
+        return true;
     const CString trimmed = CString(text).Trim(true).Trim(false);
-    if (trimmed.empty() || trimmed == "-1--1--1 -1:-1:-1") {
+    if (trimmed.empty() || trimmed == L"-1--1--1 -1:-1:-1") {
         dt = COleDateTime();
         dt.SetStatus(COleDateTime::invalid);
         return true;
     }
-    if (ParseWrittenDate(trimmed, dt))
-        return true;
     if (trimmed.length() <= kLongestDateText && dt.ParseDateTime(trimmed))
         return true;
     dt.SetStatus(COleDateTime::invalid);
