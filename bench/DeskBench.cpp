@@ -156,7 +156,7 @@ public:
         CSplashWnd::ShowSplash(2000);
         m_splashMs = Milliseconds(start);
         m_start = Clock::now();
-        if (!CQuillan2021App::OnInit())
+        if (!CQuillan2021App::OnInit() || !HasStarted())
             return false;
         CallAfter([this] { Measure(); });
         return true;

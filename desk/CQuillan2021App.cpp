@@ -33,7 +33,13 @@ bool CQuillan2021App::OnInit()
 {
     SetAppName("Quillan2021");
     BindMessageBoxesToWx();
-    return InitInstance() != FALSE;
+    m_bStarted = InitInstance() != FALSE;
+    return true;
+}
+
+int CQuillan2021App::OnRun()
+{
+    return m_bStarted ? wxApp::OnRun() : 0;
 }
 
 int CQuillan2021App::OnExit()
@@ -68,8 +74,9 @@ void CQuillan2021App::OnAssertFailure(const wxChar* file, int line, const wxChar
 
 BOOL CQuillan2021App::InitInstance()
 {
-    m_instanceChecker = std::make_unique<wxSingleInstanceChecker>("Quillan2021");
-    if (m_instanceChecker->IsAnotherRunning())
+    // Held until the process ends, however it ends.
+    m_instanceLock = std::make_unique<InstanceLock>("Quillan2021");
+    if (m_instanceLock->IsAnotherRunning())
         return FALSE;
 
     ReadLockSettings();
@@ -77,15 +84,9 @@ BOOL CQuillan2021App::InitInstance()
 
     if (!ProbeDataSources())
         CreateDataSources();
-    if (!OpenDataSources() || !UpgradeSchema(*this)) {
-        ExitInstance();
+    // An early end leaves the shutdown (ExitInstance) to the framework, as any end does.
+    if (!OpenDataSources() || !UpgradeSchema(*this) || !CreateBoard())
         return FALSE;
-    }
-
-    if (!CreateBoard()) {
-        ExitInstance();
-        return FALSE;
-    }
     GetTopWindow()->Show(true);
     GetTopWindow()->SetLabel(wxString::FromUTF8("青禾旅馆"));
     return TRUE;

@@ -4,14 +4,20 @@
 
 #include <memory>
 #include <wx/app.h>
-#include <wx/snglinst.h>
 #include "DataSources.h"
+#include "InstanceLock.h"
 
 class CQuillan2021App : public wxApp, public DataConnections
 {
 public:
+    // Runs InitInstance. A start-up that ends early still returns true, so that
+    // the shutdown (OnExit) runs and the process ends with the class library's
+    // exit code, 0, instead of wx's -1 for a failed initialisation.
     bool OnInit() override;
+    int OnRun() override;
     int OnExit() override;
+    // InitInstance went through: the main window is up and the loop runs.
+    bool HasStarted() const { return m_bStarted; }
 
     // The program's command ids (32772 and up, 57600 and up) lie above the range
     // wx's menu check expects, though wx handles them; that one check is passed over.
@@ -30,7 +36,8 @@ public:
 private:
     bool CreateBoard();
 
-    std::unique_ptr<wxSingleInstanceChecker> m_instanceChecker;
+    std::unique_ptr<InstanceLock> m_instanceLock;
+    bool m_bStarted = false;
     // Set once the settings were read, so that a copy that ended before that
     // never writes its defaults over the settings of the running copy.
     bool m_bSettingsRead = false;

@@ -30,7 +30,7 @@ class TestApp : public CQuillan2021App
 public:
     bool OnInit() override
     {
-        if (!CQuillan2021App::OnInit())
+        if (!CQuillan2021App::OnInit() || !HasStarted())
             return false;
         g_startState.language = g_nLanguage;
         g_startState.settings = ReadFileText(g_environment->Folder() + "/Quillan.INI");

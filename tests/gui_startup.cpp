@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -36,11 +37,26 @@ constexpr auto kRunTimeout = std::chrono::seconds(60);
 const std::string kLongPassword = "青禾abcdefghijklmnopqrstuvw";
 const std::string kCutPassword = "青禾abcdefghijklmnopq";
 
+// What the program folder's DataSave holds before a run.
+enum class Databases {
+    Fresh,          // copies of the empty database files
+    None,           // nothing: the data sources cannot be opened
+    NoRoomsTable,   // a database without the rooms table in place of Hotel.db
+};
+
 struct ProbeCase
 {
+    ProbeCase(std::string settingsText = {}, std::vector<std::string> probeArgs = {}, bool inSharedHome = false,
+              Databases data = Databases::Fresh)
+        : settings(std::move(settingsText)), args(std::move(probeArgs)), sharedHome(inSharedHome), databases(data)
+    {
+    }
+
     std::string settings;           // the settings file before the run; none when empty
     std::vector<std::string> args;  // prompt actions of the probe
-    bool sharedHome = false;        // run in this test program's HOME, which holds the single-instance lock
+    bool sharedHome;                // run in this test program's HOME, which holds the single-instance lock
+    Databases databases;
+    std::string home;               // a HOME of the test's choosing (shared by runs), when not empty
 };
 
 struct ProbeResult
@@ -165,8 +181,13 @@ public:
         fs::create_directories(programFolder + "DataSave");
         fs::create_directories(m_folder + "/home");
         fs::create_directories(DeskFolder());
-        for (const char* db : {"Hotel.db", "Register.db", "Cashbook.db"})
-            fs::copy_file(fs::path(DATASAVE_DIR) / db, fs::path(programFolder) / "DataSave" / db);
+        const fs::path dataSave = fs::path(programFolder) / "DataSave";
+        if (probeCase.databases != Databases::None)
+            for (const char* db : {"Hotel.db", "Register.db", "Cashbook.db"})
+                fs::copy_file(fs::path(DATASAVE_DIR) / db, dataSave / db);
+        if (probeCase.databases == Databases::NoRoomsTable)
+            fs::copy_file(fs::path(DATASAVE_DIR) / "Register.db", dataSave / "Hotel.db",
+                          fs::copy_options::overwrite_existing);
         if (!probeCase.settings.empty())
             WriteFile(SettingsPath(), probeCase.settings);
         m_result.settingsBefore = ReadFileText(SettingsPath());
@@ -174,7 +195,9 @@ public:
         std::vector<std::string> argv{STARTUP_PROBE, "--program-folder=" + programFolder};
         argv.insert(argv.end(), probeCase.args.begin(), probeCase.args.end());
         const std::map<std::string, std::string> overrides{
-            {"HOME", probeCase.sharedHome ? GuiEnvironment().Folder() : m_folder + "/home"},
+            {"HOME", !probeCase.home.empty() ? probeCase.home
+                     : probeCase.sharedHome  ? GuiEnvironment().Folder()
+                                             : m_folder + "/home"},
             {"ODBCINI", OdbcIniPath()},
             {"NO_AT_BRIDGE", "1"},  // no accessibility bus to wait for
         };
@@ -185,12 +208,40 @@ public:
 
     ~ProbeRun() { Finish(); }
 
+    // Waits, polling the report, until the probe has reported key=value; false
+    // when it ended or the run's time ran out first.
+    bool WaitForFact(const std::string& key, const std::string& value)
+    {
+        const std::string line = key + "=" + value + "\n";
+        while (std::chrono::steady_clock::now() < m_started + kRunTimeout) {
+            if (ReadFileText(m_folder + "/probe.out").find(line) != std::string::npos)
+                return true;
+            int status = 0;
+            if (m_pid > 0 && waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_result.status = status;
+                m_pid = 0;  // Finish only collects the report now
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+
+    // Ends the probe as a power button or the OOM killer would: SIGKILL.
+    const ProbeResult& Kill()
+    {
+        if (m_pid > 0)
+            kill(m_pid, SIGKILL);
+        return Finish();
+    }
+
     const ProbeResult& Finish()
     {
-        if (m_pid <= 0)
+        if (m_finished || !m_result.spawned)
             return m_result;
+        m_finished = true;
         const auto deadline = m_started + kRunTimeout;
-        for (;;) {
+        while (m_pid > 0) {
             const pid_t done = waitpid(m_pid, &m_result.status, WNOHANG);
             if (done == m_pid)
                 break;
@@ -255,7 +306,8 @@ private:
     }
 
     std::string m_folder;
-    pid_t m_pid = 0;
+    pid_t m_pid = 0;  // until the probe's end has been seen
+    bool m_finished = false;
     std::chrono::steady_clock::time_point m_started;
     ProbeResult m_result;
 };
@@ -277,8 +329,46 @@ const std::map<std::string, ProbeCase>& Cases()
          {"[PASSWORD]\nBOOTPSLock=7\nCashBookLock=3\nPassword=secret\n[LANGUAGE]\nLanguage=0\n", {"--close"}}},
         {"second-copy",
          {"[PASSWORD]\nBOOTPSLock=1\nCashBookLock=1\nPassword=secret\n[LANGUAGE]\nLanguage=2\n", {}, true}},
+        {"no-databases", {{}, {}, false, Databases::None}},
+        {"no-rooms-table", {{}, {}, false, Databases::NoRoomsTable}},
     };
     return cases;
+}
+
+// Runs that follow each other in one HOME, and so share one single-instance lock.
+struct LockSequence
+{
+    ProbeResult cancelled;  // Cancel at the start-up password prompt
+    bool held = false;      // the next run came up and holds the lock
+    ProbeResult second;     // a start while it runs
+    ProbeResult holder;     // the holder, killed with SIGKILL
+    ProbeResult afterKill;  // a start after that
+};
+
+LockSequence RunLockSequence()
+{
+    ProbeCase run;
+    run.home = GuiEnvironment().Folder() + "/startup-lock-home";
+    fs::create_directories(run.home);
+    // Lock files left behind that name a live process (this one) block nothing:
+    // this version's, and the process-id file that earlier versions kept.
+    for (const char* name : {"/.Quillan2021.lock", "/Quillan2021"})
+        WriteFile(run.home + name, std::to_string(getpid()) + "\n");
+
+    LockSequence sequence;
+    ProbeCase locked = run;
+    locked.settings = "[PASSWORD]\nBOOTPSLock=1\nPassword=secret\n";
+    locked.args = {"--cancel"};
+    sequence.cancelled = ProbeRun("lock-cancel", locked).Finish();
+
+    ProbeCase hold = run;
+    hold.args = {"--hold"};
+    ProbeRun holder("lock-holder", hold);
+    sequence.held = holder.WaitForFact("holding", "1");
+    sequence.second = ProbeRun("lock-second", run).Finish();
+    sequence.holder = holder.Kill();
+    sequence.afterKill = ProbeRun("lock-after-kill", run).Finish();
+    return sequence;
 }
 
 // A run that went through without a dialog other than the prompt, a wx
@@ -299,10 +389,15 @@ protected:
         s_runs = new std::map<std::string, std::unique_ptr<ProbeRun>>;
         for (const auto& [name, probeCase] : Cases())
             (*s_runs)[name] = std::make_unique<ProbeRun>(name, probeCase);
+        // Only spawns and waits for processes: no toolkit call leaves the UI thread.
+        s_lockSequence = new std::shared_future<LockSequence>(std::async(std::launch::async, RunLockSequence));
     }
 
     static void TearDownTestSuite()
     {
+        s_lockSequence->wait();
+        delete s_lockSequence;
+        s_lockSequence = nullptr;
         delete s_runs;
         s_runs = nullptr;
     }
@@ -310,9 +405,11 @@ protected:
     static const ProbeResult& Run(const std::string& name) { return s_runs->at(name)->Finish(); }
 
     static std::map<std::string, std::unique_ptr<ProbeRun>>* s_runs;
+    static std::shared_future<LockSequence>* s_lockSequence;
 };
 
 std::map<std::string, std::unique_ptr<ProbeRun>>* Startup::s_runs = nullptr;
+std::shared_future<LockSequence>* Startup::s_lockSequence = nullptr;
 
 TEST_F(Startup, FirstStartWithoutSettingsFileIsChineseUnlockedAndCreatesTheFile)
 {
@@ -405,11 +502,47 @@ TEST_F(Startup, SecondCopyEndsAtOnceWithoutWindowMessageOrSettings)
 {
     // This test program is the running copy: the child shares its HOME and so its lock.
     const ProbeResult& r = Run("second-copy");
-    ASSERT_TRUE(r.spawned && !r.timedOut && !r.lost && WIFEXITED(r.status)) << r.Describe();
+    ASSERT_TRUE(r.ExitedWith(0)) << r.Describe();
     ExpectNoProbeComplaints(r);
     EXPECT_EQ(r.Get("started"), "0") << r.Describe();
     EXPECT_EQ(r.Get("windows_shown"), "0") << "not even the splash";
     EXPECT_FALSE(r.Has("prompt_title"));
     EXPECT_EQ(r.settingsAfter, r.settingsBefore) << "the running copy's settings were overwritten";
     EXPECT_FALSE(r.odbcIniWritten) << "it went on to the data sources";
+}
+
+TEST_F(Startup, StartupThatCannotOpenItsDataEndsWithExitCodeZero)
+{
+    // Each shows its message (answered by the probe) and ends through the shutdown.
+    const std::pair<const char*, const char*> ends[] = {
+        {"no-databases", "打开Hotel数据库失败！"},
+        {"no-rooms-table", "打开数据库失败！"},
+    };
+    for (const auto& [name, message] : ends) {
+        SCOPED_TRACE(name);
+        const ProbeResult& r = Run(name);
+        EXPECT_TRUE(r.ExitedWith(0)) << r.Describe();
+        EXPECT_EQ(r.Get("started"), "0") << r.Describe();
+        const std::vector<std::string> boxes = r.All("unexpected_dialog");
+        ASSERT_FALSE(boxes.empty()) << r.Describe();
+        EXPECT_NE(boxes.front().find(message), std::string::npos) << r.Describe();
+        EXPECT_EQ(r.Get("shutdown"), "1");
+    }
+}
+
+TEST_F(Startup, TheSingleInstanceLockDiesWithItsProcess)
+{
+    const LockSequence& s = s_lockSequence->get();
+    EXPECT_TRUE(s.cancelled.ExitedWith(0)) << s.cancelled.Describe();
+    EXPECT_EQ(s.cancelled.Get("prompt_result"), "cancel") << s.cancelled.Describe();
+
+    ASSERT_TRUE(s.held) << "a start after Cancel at the prompt did not come up:\n" << s.holder.Describe();
+    EXPECT_TRUE(s.second.ExitedWith(0)) << s.second.Describe();
+    EXPECT_EQ(s.second.Get("started"), "0") << "a second copy went on:\n" << s.second.Describe();
+    EXPECT_EQ(s.second.Get("windows_shown"), "0");
+
+    EXPECT_TRUE(WIFSIGNALED(s.holder.status) && WTERMSIG(s.holder.status) == SIGKILL) << s.holder.Describe();
+    EXPECT_TRUE(s.afterKill.ExitedWith(0)) << s.afterKill.Describe();
+    EXPECT_EQ(s.afterKill.Get("started"), "1") << "a killed copy still blocks:\n" << s.afterKill.Describe();
+    EXPECT_EQ(s.afterKill.Get("shutdown"), "1");
 }

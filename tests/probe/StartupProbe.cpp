@@ -9,6 +9,7 @@
 //   --type=TEXT           at the password prompt: type TEXT and press OK
 //   --cancel              at the password prompt: press Cancel
 //   --close               at the password prompt: use the close box
+//   --hold                once started and reported, keep running until killed
 // The prompt actions run in the order given. The prompt is shown for real and
 // driven through its controls, so its own OK handler decides what is accepted.
 // Any other dialog is reported and dismissed without being shown, so that no
@@ -21,8 +22,8 @@
 //   unexpected_dialog, assert, started (0|1: what start-up returned),
 //   windows_shown (top-level windows put on screen so far), then after a successful
 //   start: shown, title, language, menu0, heading0, settings_at_start (the
-//   settings file's text, escaped), and shutdown=1 once the application's exit
-//   has run.
+//   settings file's text, escaped), holding=1 with --hold, and shutdown=1 once
+//   the application's exit has run.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -52,7 +53,7 @@
 
 namespace {
 
-// Exit codes of the probe's own failures (the application's are 0 and 255).
+// Exit codes of the probe's own failures (the application's is 0).
 constexpr int kExitPromptLeftOpen = 4;
 constexpr int kExitPromptBroken = 5;
 constexpr int kExitNoShutdown = 6;
@@ -66,6 +67,7 @@ struct PromptAction
 };
 
 std::vector<PromptAction> g_actions;
+bool g_hold = false;
 
 std::string Escape(const wxString& value)
 {
@@ -259,11 +261,11 @@ public:
     {
         m_promptDriver.Register();
         wxEvtHandler::AddFilter(&m_shownWindows);
-        const bool started = CQuillan2021App::OnInit();
+        const bool started = CQuillan2021App::OnInit() && HasStarted();
         Fact("started", started ? 1 : 0);
         Fact("windows_shown", m_shownWindows.m_count);
         if (!started)
-            return false;
+            return true;  // as the program does: the shutdown runs, then the process ends
         m_poll = std::make_unique<wxTimer>(this, kPollTimerId);
         Bind(wxEVT_TIMER, &StartupProbe::OnPoll, this, kPollTimerId);
         m_poll->Start(50);
@@ -308,6 +310,11 @@ private:
         if (!ready && m_ticks < 200)
             return;
         Report(top, board);
+        if (g_hold) {
+            Fact("holding", 1);
+            m_poll->Stop();
+            return;
+        }
         m_closing = true;
         m_ticks = 0;
         if (top)
@@ -358,6 +365,8 @@ int main(int argc, char** argv)
             g_actions.push_back({PromptAction::Cancel, {}});
         else if (arg == "--close")
             g_actions.push_back({PromptAction::Close, {}});
+        else if (arg == "--hold")
+            g_hold = true;
         else
             appArgs.push_back(argv[i]);
     }
