@@ -132,23 +132,25 @@ BOOL CRegisterset::AddRecord(CString strRoomNo, CString strName, BOOL bSex, CStr
 
 BOOL CRegisterset::CloseStay(CString strRoomNo, CString strName, COleDateTime dt)
 {
-    if (strName.IsEmpty())
-        return TRUE;
     try {
-        MoveFirst();
-        while (!IsEOF()) {
-            if (m_strRoomNo == strRoomNo && m_strName == strName &&
-                m_dtCheckOut.GetStatus() == COleDateTime::null) {
-                Edit();
-                m_dtCheckOut = COleDateTime::GetCurrentTime();
-                Update();
-                return TRUE;
-            }
-            MoveNext();
-        }
+        CloseOpenStay(strRoomNo, strName);
     } catch (const CDBException& e) {
         e.ReportError();
         return FALSE;
     }
     return TRUE;
+}
+
+void CRegisterset::CloseOpenStay(const CString& strRoomNo, const CString& strName)
+{
+    if (strName.IsEmpty())
+        return;
+    for (MoveFirst(); !IsEOF(); MoveNext()) {
+        if (m_strRoomNo == strRoomNo && m_strName == strName && m_dtCheckOut.GetStatus() == COleDateTime::null) {
+            Edit();
+            m_dtCheckOut = COleDateTime::GetCurrentTime();
+            Update();
+            return;
+        }
+    }
 }

@@ -37,8 +37,12 @@ public:
     // Every column but [ID] from a record, after AddNew or Edit.
     void SetGuestRecord(const GuestRecord& rec);
 
-    // Writes now as the check-out of the open stay of that room and guest.
+    // Writes now as the check-out of the open stay of that room and guest; a
+    // database error is reported here and gives FALSE.
     BOOL CloseStay(CString strRoomNo, CString strName, COleDateTime dt);
+    // The same without the report: a database error passes to the caller, so
+    // that an operation of several writes can undo them all.
+    void CloseOpenStay(const CString& strRoomNo, const CString& strName);
 };
 
 // The filter that keeps only the stays still running (no check-out yet), so

@@ -12,6 +12,7 @@
 #include "CRegisterset.h"
 #include "Globals.h"
 #include "MessageBox.h"
+#include "StayOperations.h"
 
 namespace {
 
@@ -214,34 +215,19 @@ void CExchangeHDlg::OnCbnSelchangeRoom()
 void CExchangeHDlg::OnOK(wxCommandEvent&)
 {
     m_strNewRoom = m_cbRoom->GetValue();
-
-    CRegisterset stays(&GetTheApp().m_dbRegister);
-    stays.m_strFilter = OpenStaysFilter();
-    CHouseset rooms(&GetTheApp().m_dbHotel);
-    if (!TryOpen(stays) || !TryOpen(rooms)) {
-        AfxMessageBox(OpenFailedMessage());
-        EndDialog(wxID_CANCEL);
-        wxTheApp->ExitMainLoop();
-        return;
-    }
-    // No guest shown or no target chosen: nothing may be written.
-    if (m_guest.m_strName.empty() || m_strNewRoom.empty() || stays.FindRecord(m_guest) == -1) {
-        AfxMessageBox(MoveFailedMessage(), MB_OK);
-        CloseIfOpen(stays);
-        CloseIfOpen(rooms);
-        EndDialog(wxID_CANCEL);
-        return;
-    }
     try {
-        stays.Edit();
-        stays.m_strRoomNo = m_strNewRoom;
-        stays.Update();
-        rooms.MovePerson(m_guest.m_strRoomNo, m_strNewRoom);
+        // No guest shown or no target chosen: nothing may be written.
+        if (m_guest.m_strName.empty() || m_strNewRoom.empty() || !ChangeRoom(GetTheApp(), m_guest, m_strNewRoom)) {
+            AfxMessageBox(MoveFailedMessage(), MB_OK);
+            EndDialog(wxID_CANCEL);
+            return;
+        }
     } catch (const CDBException& e) {
+        // The guest is still in the old room, in the stays and in the rooms.
         e.ReportError();
+        EndDialog(wxID_CANCEL);
+        return;
     }
-    CloseIfOpen(stays);
-    CloseIfOpen(rooms);
     EndDialog(wxID_OK);
 }
 

@@ -417,19 +417,21 @@ void CQuillan2021View::OnRegister()
     CRegisterDlg dialog(DialogParent());
     dialog.m_nMode = 0;
     dialog.m_nRoomIndex = row == -1 ? -1 : FindRoomItem(m_pList->GetItemText(row, 0));
-    if (dialog.ShowModal() == wxID_OK && !dialog.m_strRoom.empty() && OpenRooms()) {
-        // The clerk may have picked another room in the dialog: flag and
-        // refresh the room of the new stay.
+    const bool checkedIn = dialog.ShowModal() == wxID_OK;
+    // The clerk may have picked another room in the dialog: flag and refresh
+    // the room of the new stay.
+    if (checkedIn && !dialog.m_strRoom.empty() && OpenRooms()) {
         CHouseset& rooms = *GetDocument()->m_pHouseset;
         if (rooms.FindRoom(dialog.m_strRoom) != -1) {
             rooms.Edit();
             rooms.m_bOccupied = TRUE;
             rooms.Update();
         }
-        UpdateRoomItem(row, dialog.m_strRoom, 0);
-        const int stayRow = FindRoomItem(dialog.m_strRoom);
-        MarkRow(stayRow);
     }
+    // Also after a check-in that failed, the row shows what the table holds.
+    UpdateRoomItem(row, dialog.m_strRoom, 0);
+    if (checkedIn)
+        MarkRow(FindRoomItem(dialog.m_strRoom));
     CloseIfOpen(*GetDocument()->m_pHouseset);
 }
 
@@ -439,8 +441,10 @@ void CQuillan2021View::OnCheckOut()
     CRegEndDlg dialog(DialogParent());
     if (row != -1)
         dialog.m_strRoomNo = m_pList->GetItemText(row, 0);
-    if (dialog.ShowModal() == wxID_OK) {
-        UpdateRoomItem(row, dialog.m_strRoomNo, 0);
+    const bool checkedOut = dialog.ShowModal() == wxID_OK;
+    // Also after a check-out that failed, the row shows what the table holds.
+    UpdateRoomItem(row, dialog.m_strRoomNo, 0);
+    if (checkedOut) {
         // The hourly picture goes with the stay: clear it on the room checked out of.
         const int left = FindRoomItem(dialog.m_strRoomNo);
         if (left != -1)
@@ -456,13 +460,11 @@ void CQuillan2021View::OnChangeRoom()
         return;
     CExchangeHDlg dialog(DialogParent());
     dialog.m_strRoomNo = m_pList->GetItemText(row, 0);
-    int shown = row;
-    if (dialog.ShowModal() == wxID_OK) {
-        UpdateRoomItem(row, dialog.m_strRoomNo, 0);
-        UpdateRoomItem(0, dialog.m_strNewRoom, 0);
-        shown = FindRoomItem(dialog.m_strNewRoom);
-    }
-    MarkRow(shown);
+    const bool moved = dialog.ShowModal() == wxID_OK;
+    // Also after a move that failed, both rows show what the table holds.
+    UpdateRoomItem(row, dialog.m_strRoomNo, 0);
+    UpdateRoomItem(0, dialog.m_strNewRoom, 0);
+    MarkRow(moved ? FindRoomItem(dialog.m_strNewRoom) : row);
 }
 
 void CQuillan2021View::OnReserve()

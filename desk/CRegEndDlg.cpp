@@ -16,6 +16,7 @@
 #include "Globals.h"
 #include "MessageBox.h"
 #include "StayDays.h"
+#include "StayOperations.h"
 
 double ComputeBillTotal(int days, const CString& price)
 {
@@ -304,16 +305,6 @@ void CRegEndDlg::OnPaint(wxPaintEvent&)
 
 void CRegEndDlg::OnOK(wxCommandEvent&)
 {
-    CHouseset rooms(&GetTheApp().m_dbHotel);
-    CRegisterset stays(&GetTheApp().m_dbRegister);
-    stays.m_strFilter = OpenStaysFilter();
-    CCashbookset cashbook(&GetTheApp().m_dbCashbook);
-    if (!TryOpen(rooms) || !TryOpen(stays) || !TryOpen(cashbook, CRecordset::appendOnly)) {
-        AfxMessageBox(OpenFailedMessage());
-        EndDialog(wxID_CANCEL);
-        return;
-    }
-
     const CString name = m_comboName->GetValue();
     if (name.empty()) {
         AfxMessageBox(NoGuestChosenMessage());
@@ -321,36 +312,20 @@ void CRegEndDlg::OnOK(wxCommandEvent&)
     }
     m_strRoomNo = m_comboRoom->GetValue();
 
-    // The writes report their own database errors; the check-out goes on so the
-    // guest's stay and the cash book are recorded even when one of them fails.
+    // The amount booked is the bill total; the bill shown is the one last
+    // worked out, which is what the clerk saw.
+    CheckOutBill bill;
+    bill.paid = m_dPaid;
+    bill.deposit = m_dDeposit;
+    bill.total = m_dTotal;
     try {
-        if (rooms.FindRoom(m_strRoomNo) != -1 && rooms.m_nPersons > 0) {
-            rooms.Edit();
-            rooms.m_nPersons = static_cast<BYTE>(rooms.m_nPersons - 1);
-            rooms.m_bHourly = FALSE;
-            rooms.m_bOccupied = rooms.m_nPersons != 0;
-            rooms.Update();
-        }
+        CheckOut(GetTheApp(), m_strRoomNo, name, bill);
     } catch (const CDBException& e) {
+        // The guest is still in: neither the room, the stay nor the cash book changed.
         e.ReportError();
+        EndDialog(wxID_CANCEL);
+        return;
     }
-    try {
-        stays.CloseStay(m_strRoomNo, name, COleDateTime::GetCurrentTime());
-    } catch (const CDBException& e) {
-        e.ReportError();
-    }
-    try {
-        // The amount booked is the bill total; the bill shown is the one last
-        // worked out, which is what the clerk saw.
-        cashbook.AppendRecord(m_strRoomNo, name, COleDateTime::GetCurrentTime(), m_dPaid, m_dDeposit, m_dTotal,
-                              TRUE);
-    } catch (const CDBException& e) {
-        e.ReportError();
-    }
-
-    CloseIfOpen(cashbook);
-    CloseIfOpen(rooms);
-    CloseIfOpen(stays);
     EndDialog(wxID_OK);
 }
 

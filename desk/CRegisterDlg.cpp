@@ -23,6 +23,7 @@
 #include "IdNumber.h"
 #include "MessageBox.h"
 #include "ProgramFolder.h"
+#include "StayOperations.h"
 
 namespace {
 
@@ -130,6 +131,13 @@ CString RegisterIdRejectMessage(int language)
     if (language == 2)
         return "The number id is empty or contians letters,please check id card number!";
     return U("证件号不能为空，或有字母或汉字请检查！！");
+}
+
+CString RegisterUnknownRoomMessage(int language)
+{
+    if (language == 2)
+        return "There is no room of this number, please check the room number!";
+    return U("没有这个房间号，请检查房间号！");
 }
 
 CString RegisterTitle(int language, int mode)
@@ -373,17 +381,6 @@ void CRegisterDlg::OnOK(wxCommandEvent&)
 {
     TransferDataFromWindow();
 
-    CHouseset rooms(&GetTheApp().m_dbHotel);
-    CRegisterset stays(&GetTheApp().m_dbRegister);
-    // A check-in only appends its stay: the history need not be read for it.
-    const DWORD stayOptions = m_nMode == 0 ? CRecordset::appendOnly : CRecordset::none;
-    if (!TryOpen(rooms) || !TryOpen(stays, stayOptions)) {
-        AfxMessageBox(OpenFailedMessage());
-        StopReader();
-        EndDialog(wxID_CANCEL);
-        return;
-    }
-
     // The stays counted when the dialog opened: nothing else writes stays while it is up.
     if (m_strName.empty())
         m_strName = RegisterDefaultName(m_nStayRows);
@@ -395,64 +392,63 @@ void CRegisterDlg::OnOK(wxCommandEvent&)
 
     m_strRoom = m_comboRoom->GetValue();
     m_strNation = m_comboNation->GetValue();
-    BOOL bSex = IsManText(m_comboSex->GetValue()) ? TRUE : FALSE;
+    const BOOL bSex = IsManText(m_comboSex->GetValue()) ? TRUE : FALSE;
 
-    if (m_nMode == 0) {
-        if (rooms.FindRoom(m_strRoom) != -1) {
-            COleDateTime now = COleDateTime::GetCurrentTime();
-            stays.AddRecord(m_strRoom, m_strName, bSex, m_strNation, m_dtBirthday, now, m_strIdNumber,
-                            m_strNativePlace, m_strRemarks, m_strPaid, m_strDeposit);
-            int hours = ParseHourCount(m_comboHours->GetValue());
-            COleDateTime start = COleDateTime::GetCurrentTime();
-            COleDateTime end;
-            if (ComputeHourlyEnd(start, hours, end) && rooms.FindRoom(m_strRoom) != -1) {
-                rooms.Edit();
-                rooms.m_bHourly = TRUE;
-                rooms.m_dtHourStart = start;
-                rooms.m_dtHourEnd = end;
-                rooms.Update();
-            }
-            if (rooms.FindRoom(m_strRoom) != -1) {
-                rooms.Edit();
-                if (rooms.m_nPersons < 255)  // a byte column: never wrap round to 0
-                    rooms.m_nPersons = BYTE(rooms.m_nPersons + 1);
-                rooms.m_bCleaning = FALSE;
-                rooms.m_bOccupied = TRUE;
-                rooms.Update();
-            }
+    try {
+        if (m_nMode == 0 && !CheckInGuest(bSex)) {
+            // The room can be typed: a number no room has would lose the guest.
+            AfxMessageBox(RegisterUnknownRoomMessage(g_nLanguage));
+            return;
         }
-    } else if (m_nMode == 1) {
-        if (stays.FindRecord(m_record) != -1) {
-            stays.Edit();
-            stays.m_strRoomNo = m_strRoom;
-            stays.m_strName = m_strName;
-            stays.m_bSex = bSex;
-            stays.m_strNation = m_strNation;
-            stays.m_dtBirth = m_dtBirthday;
-            stays.m_strIdNumber = m_strIdNumber;
-            stays.m_strNativePlace = m_strNativePlace;
-            stays.m_strRemarks = m_strRemarks;
-            stays.m_strPaid = m_strPaid;
-            stays.m_strDeposit = m_strDeposit;
-            m_record.m_strRoomNo = m_strRoom;
-            m_record.m_strName = m_strName;
-            m_record.m_bSex = bSex;
-            m_record.m_strNation = m_strNation;
-            m_record.m_dtBirth = m_dtBirthday;
-            m_record.m_strIdNumber = m_strIdNumber;
-            m_record.m_strNativePlace = m_strNativePlace;
-            m_record.m_strRemarks = m_strRemarks;
-            m_record.m_strPaid = m_strPaid;
-            m_record.m_strDeposit = m_strDeposit;
-            stays.Update();
-        }
+        if (m_nMode == 1)
+            RewriteStay(bSex);
+    } catch (const CDBException& e) {
+        // Nothing of the operation was stored.
+        e.ReportError();
+        StopReader();
+        EndDialog(wxID_CANCEL);
+        return;
     }
 
-    rooms.Close();
-    stays.Close();
     StopReader();
     TransferDataFromWindow();
     EndDialog(wxID_OK);
+}
+
+GuestRecord CRegisterDlg::FormRecord(BOOL bSex) const
+{
+    GuestRecord rec;
+    rec.m_strRoomNo = m_strRoom;
+    rec.m_strName = m_strName;
+    rec.m_bSex = bSex;
+    rec.m_strNation = m_strNation;
+    rec.m_dtBirth = m_dtBirthday;
+    rec.m_strIdNumber = m_strIdNumber;
+    rec.m_strNativePlace = m_strNativePlace;
+    rec.m_strRemarks = m_strRemarks;
+    rec.m_strPaid = m_strPaid;
+    rec.m_strDeposit = m_strDeposit;
+    return rec;
+}
+
+bool CRegisterDlg::CheckInGuest(BOOL bSex)
+{
+    GuestRecord stay = FormRecord(bSex);
+    stay.m_dtCheckIn = COleDateTime::GetCurrentTime();
+    std::optional<HourlySpan> hourly;
+    HourlySpan span;
+    span.start = COleDateTime::GetCurrentTime();
+    if (ComputeHourlyEnd(span.start, ParseHourCount(m_comboHours->GetValue()), span.end))
+        hourly = span;
+    return CheckIn(GetTheApp(), stay, hourly);
+}
+
+void CRegisterDlg::RewriteStay(BOOL bSex)
+{
+    GuestRecord edited = FormRecord(bSex);
+    // Only what was stored is handed back.
+    if (ModifyStay(GetTheApp(), m_record, edited))
+        m_record = edited;
 }
 
 void CRegisterDlg::OnTimer(wxTimerEvent&)

@@ -74,6 +74,9 @@ bool IsManText(const CString& text);
 // The ID-number rejection message in the UI language.
 CString RegisterIdRejectMessage(int language);
 
+// Check-in to a room number that no room has, in the UI language.
+CString RegisterUnknownRoomMessage(int language);
+
 // The title by language and mode.
 CString RegisterTitle(int language, int mode);
 
@@ -115,6 +118,12 @@ public:
 private:
     void OnInitDialog(wxInitDialogEvent& event);
     void OnOK(wxCommandEvent& event);
+    // The writes of OK by mode; a database error passes to OnOK, with nothing written.
+    // False when no room has the number typed.
+    bool CheckInGuest(BOOL bSex);
+    void RewriteStay(BOOL bSex);
+    // The form's values as a stay, without its times.
+    GuestRecord FormRecord(BOOL bSex) const;
     void OnTimer(wxTimerEvent& event);
     void ShowCardPhoto(const CString& path);
     void OnClose(wxCloseEvent& event);

@@ -19,6 +19,7 @@
 #include "ModelessInput.h"
 #include "RecordsetUse.h"
 #include "Resources.h"
+#include "StayOperations.h"
 
 namespace {
 
@@ -353,28 +354,15 @@ void CUserRWnd::OnClearRecords()
         return;
 
     wxBusyCursor wait;
-    m_listRecords->DeleteAllItems();
-    m_vRecords.clear();
-    CRegisterset& set = *m_pRegisterset;
-    // One commit for the whole clear: a commit per stay would take minutes on
-    // a long history, and a failure half-way deletes nothing.
-    CDatabase& db = GetTheApp().m_dbRegister;
-    db.BeginTrans();
     try {
-        // Closed stays leave the table; guests still in stay and are listed again.
-        for (set.MoveFirst(); !set.IsEOF(); set.MoveNext()) {
-            if (set.m_dtCheckOut.GetStatus() == COleDateTime::null)
-                m_vRecords.push_back(set.GetGuestRecord());
-            else
-                set.Delete();
-        }
-        db.CommitTrans();
-    } catch (const CDBException&) {
-        db.Rollback();
-        LoadRecords();
-        throw;
+        // One statement in one transaction: a failure half-way deletes nothing.
+        ClearStays(GetTheApp());
+    } catch (const CDBException& e) {
+        e.ReportError();
+        return;
     }
-    m_listRecords->SyncRows();
+    // What is left are the guests still in, listed again as the table holds them.
+    LoadRecords();
     EnableModify(false);
 }
 
@@ -513,10 +501,13 @@ void CUserRWnd::OnDeleteRecord()
     if (!OpenStays())
         return;
     CloseOnExit closer{*m_pRegisterset};
-    CRegisterset& set = *m_pRegisterset;
-    if (set.FindRecord(m_vRecords[size_t(sel)]) == -1)
+    try {
+        if (!DeleteStay(GetTheApp(), m_vRecords[size_t(sel)]))
+            return;
+    } catch (const CDBException& e) {
+        e.ReportError();
         return;
-    set.Delete();
+    }
     AddRecordRow(sel, 2);
     m_vRecords.erase(m_vRecords.begin() + sel);
 

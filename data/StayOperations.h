@@ -1,0 +1,57 @@
+// The front desk's writes, without any window. Each operation runs in one
+// transaction over the three files, so its rows reach them together or not at
+// all, whenever the process dies. A database error undoes the whole operation
+// and passes to the caller as the CDBException with the driver's text; a table
+// that cannot be opened gives one with the "cannot open" message. Nothing is
+// shown here: the caller reports the exception once.
+#pragma once
+
+#include <optional>
+
+#include "COleDateTime.h"
+#include "DataSources.h"
+#include "GuestRecord.h"
+#include "WinTypes.h"
+
+// An hourly stay: when it began and when it is to end.
+struct HourlySpan
+{
+    COleDateTime start;
+    COleDateTime end;
+};
+
+// Appends `stay` as a running stay (its m_dtCheckIn is the check-in time, the
+// check-out is left empty) and puts the guest into room stay.m_strRoomNo: the
+// hourly stay when there is one, one more person, cleaning cleared, occupied.
+// False when no room has that number: nothing is written.
+bool CheckIn(DataConnections& db, const GuestRecord& stay, const std::optional<HourlySpan>& hourly);
+
+// What the check-out dialog billed.
+struct CheckOutBill
+{
+    double paid = 0;
+    double deposit = 0;
+    double total = 0;
+};
+
+// Takes one person off `room` (its hourly stay ends; it stays occupied while
+// others remain; a room not found or with nobody in it is left alone), closes
+// the open stay of that room and guest with the current time, and books the
+// bill in the cash book, counted.
+void CheckOut(DataConnections& db, const CString& room, const CString& name, const CheckOutBill& bill);
+
+// Moves the open stay equal to `stay` into `newRoom` and one person, with the
+// hourly stay, from the stay's room to it. False when that stay is no longer
+// in the table or no room has the new number: nothing is written.
+bool ChangeRoom(DataConnections& db, const GuestRecord& stay, const CString& newRoom);
+
+// Writes the room, guest and money fields of `values` onto the stay row equal
+// to `stored`; its check-in and check-out stay. `values` then carries the
+// times of `stored`. False when no row equals it: nothing is written.
+bool ModifyStay(DataConnections& db, const GuestRecord& stored, GuestRecord& values);
+
+// Deletes the stay row equal to `stay`; false when there is none.
+bool DeleteStay(DataConnections& db, const GuestRecord& stay);
+
+// Deletes every closed stay in one statement; the running ones stay.
+void ClearStays(DataConnections& db);

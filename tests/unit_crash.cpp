@@ -1,0 +1,336 @@
+// The desk killed at random moments: a child process (tests/crash) runs check-ins,
+// check-outs and changes of room through the program's own operations on real
+// files and is killed with SIGKILL over and over. After each kill the three
+// files must pass SQLite's integrity check and hold exactly the operations the
+// child saw committed, plus at most the one it was in the middle of, whole.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "SqliteFiles.h"
+#include "TestEnvironment.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// ---------------------------------------------------------------- what the files should hold
+
+struct Operation
+{
+    std::string kind, name, room;  // CI name room, CO name, MV name room
+};
+
+struct StayState
+{
+    std::string room;
+    bool closed = false;
+    bool operator==(const StayState& o) const { return room == o.room && closed == o.closed; }
+};
+
+// The three tables reduced to what the operations change.
+struct DeskState
+{
+    std::map<std::string, StayState> stays;              // by guest name
+    std::multiset<std::pair<std::string, std::string>> cash;  // (guest, room) of each cash-book row
+    std::map<std::string, std::pair<int, bool>> rooms;  // room: persons, occupied
+
+    bool operator==(const DeskState& o) const { return stays == o.stays && cash == o.cash && rooms == o.rooms; }
+};
+
+// The guests as the committed operations left them.
+struct Model
+{
+    std::map<std::string, StayState> stays;
+    std::vector<std::string> roomNumbers;
+
+    void Apply(const Operation& op)
+    {
+        if (op.kind == "CI")
+            stays[op.name] = {op.room, false};
+        else if (op.kind == "CO")
+            stays[op.name].closed = true;
+        else if (op.kind == "MV")
+            stays[op.name].room = op.room;
+    }
+
+    // What the tables must hold: every open stay counted in its room, every
+    // closed stay with its cash-book row.
+    DeskState Expected() const
+    {
+        DeskState state;
+        state.stays = stays;
+        for (const std::string& room : roomNumbers)
+            state.rooms[room] = {0, false};
+        for (const auto& [name, stay] : stays) {
+            if (stay.closed) {
+                state.cash.insert({name, stay.room});
+            } else {
+                auto& room = state.rooms[stay.room];
+                ++room.first;
+                room.second = true;
+            }
+        }
+        return state;
+    }
+};
+
+std::string Path(const TestEnvironment& env, const char* file)
+{
+    return env.DataSaveFolder() + file;
+}
+
+DeskState ReadState(const TestEnvironment& env)
+{
+    DeskState state;
+    for (const auto& row : QueryDatabase(Path(env, "Register.db"),
+                                         "SELECT [姓名], [房间号], [退房日期] IS NOT NULL FROM [register]"))
+        if (!state.stays.emplace(row[0], StayState{row[1], row[2] == "1"}).second)
+            state.stays["duplicate stay of " + row[0]] = {};
+    for (const auto& row : QueryDatabase(Path(env, "Cashbook.db"), "SELECT [姓名], [房间号] FROM [cashbook]"))
+        state.cash.insert({row[0], row[1]});
+    for (const auto& row : QueryDatabase(Path(env, "Hotel.db"), "SELECT [房间号], [房间人数], [住房] FROM [house]"))
+        state.rooms[row[0]] = {std::stoi(row[1]), row[2] == "1"};
+    return state;
+}
+
+// What is wrong with `found` against `expected`, in the terms of the desk.
+std::vector<std::string> Differences(const DeskState& found, const DeskState& expected)
+{
+    std::vector<std::string> problems;
+    for (const auto& [room, counts] : found.rooms) {
+        auto it = expected.rooms.find(room);
+        if (it != expected.rooms.end() && it->second != counts)
+            problems.push_back("room " + room + " has " + std::to_string(counts.first) + " persons, occupied " +
+                               std::to_string(counts.second) + ", for " + std::to_string(it->second.first) +
+                               " open stays");
+    }
+    for (const auto& [name, stay] : expected.stays) {
+        auto it = found.stays.find(name);
+        if (it == found.stays.end())
+            problems.push_back("committed stay of " + name + " is missing");
+        else if (!(it->second == stay))
+            problems.push_back("stay of " + name + " is in " + it->second.room + (it->second.closed ? " closed" : " open") +
+                               ", committed: " + stay.room + (stay.closed ? " closed" : " open"));
+    }
+    for (const auto& [name, stay] : found.stays)
+        if (!expected.stays.count(name))
+            problems.push_back("stay of " + name + " that no operation wrote");
+    if (found.cash != expected.cash)
+        problems.push_back("the cash book holds " + std::to_string(found.cash.size()) + " rows for " +
+                           std::to_string(expected.cash.size()) + " closed stays, or rows of other rooms");
+    return problems;
+}
+
+// ---------------------------------------------------------------- the child's log
+
+// Reads the log lines the child wrote since `offset`: committed operations and
+// the one it had begun when it died, if any. Then records how that one ended,
+// so that the next child's lines follow complete pairs.
+class ChildLog
+{
+public:
+    explicit ChildLog(std::string path) : m_path(std::move(path)) {}
+    const std::string& PathName() const { return m_path; }
+
+    std::vector<Operation> committed;
+    std::optional<Operation> inFlight;
+
+    void ReadNew()
+    {
+        committed.clear();
+        inFlight.reset();
+        std::ifstream in(m_path, std::ios::binary);
+        in.seekg(m_offset);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        // A line cut short by the kill is no line: the operation it announced had not begun.
+        const size_t end = text.rfind('\n');
+        text.resize(end == std::string::npos ? 0 : end + 1);
+        truncate(m_path.c_str(), off_t(m_offset + text.size()));
+        m_offset += text.size();
+
+        std::istringstream lines(text);
+        std::string line;
+        while (std::getline(lines, line)) {
+            if (line == "X") {
+                inFlight.reset();
+            } else if (line == "C" && inFlight) {
+                committed.push_back(*inFlight);
+                inFlight.reset();
+            } else if (line.rfind("B ", 0) == 0) {
+                std::istringstream words(line.substr(2));
+                Operation op;
+                words >> op.kind >> op.name >> op.room;
+                inFlight = op;
+            }
+        }
+    }
+
+    // The operation in flight reached the files ("C") or did not ("X").
+    void Settle(bool reached)
+    {
+        std::ofstream out(m_path, std::ios::binary | std::ios::app);
+        out << (reached ? "C\n" : "X\n");
+        m_offset += 2;
+    }
+
+private:
+    std::string m_path;
+    size_t m_offset = 0;
+};
+
+// ---------------------------------------------------------------- the child process
+
+struct Child
+{
+    pid_t pid = -1;
+    int out = -1;  // its standard output
+};
+
+Child Spawn(const TestEnvironment& env, const std::string& logPath, int run)
+{
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0)
+        return {};
+    const std::string errPath = env.Folder() + "/child.err";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(pipeFds[1], STDOUT_FILENO);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        dup2(err, STDERR_FILENO);
+        close(pipeFds[0]);
+        const std::string runText = std::to_string(run);
+        execl(CRASH_CHILD, CRASH_CHILD, env.ProgramFolder().c_str(), logPath.c_str(), runText.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(pipeFds[1]);
+    return {pid, pipeFds[0]};
+}
+
+// True once the child said its data sources are open, within `limit`.
+bool WaitReady(const Child& child, std::chrono::milliseconds limit)
+{
+    pollfd p{child.out, POLLIN, 0};
+    if (poll(&p, 1, int(limit.count())) != 1)
+        return false;
+    char c = 0;
+    return read(child.out, &c, 1) == 1 && c == 'R';
+}
+
+// Kills the child and tells how it ended: "" when by the kill.
+std::string KillAndReap(const Child& child)
+{
+    kill(child.pid, SIGKILL);
+    int status = 0;
+    waitpid(child.pid, &status, 0);
+    close(child.out);
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+        return std::string();
+    return WIFEXITED(status) ? "it exited with " + std::to_string(WEXITSTATUS(status)) : "it died otherwise";
+}
+
+void SeedRooms(const TestEnvironment& env, Model& model)
+{
+    std::string values;
+    for (int i = 1; i <= 5; ++i) {
+        const std::string room = std::to_string(100 + i);
+        model.roomNumbers.push_back(room);
+        values += std::string(values.empty() ? "" : ",") + "('" + room + "', '80')";
+    }
+    ExecuteOnDatabase(Path(env, "Hotel.db"), "INSERT INTO [house]([房间号], [房价]) VALUES " + values);
+}
+
+std::string Joined(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += "  " + line + "\n";
+    return text;
+}
+
+}  // namespace
+
+TEST(CrashTest, KilledAtRandomMomentsTheFilesStayWholeAndAgree)
+{
+    TestEnvironment env;
+    Model model;
+    SeedRooms(env, model);
+    ChildLog log(env.Folder() + "/operations.log");
+
+    const unsigned seed = unsigned(Clock::now().time_since_epoch().count());
+    std::mt19937 rng(seed);
+    // Mostly inside the first operations, sometimes well into a run.
+    std::uniform_int_distribution<int> delayMs(0, 60);
+
+    const int kKills = 60;
+    const auto deadline = Clock::now() + std::chrono::seconds(90);
+    int kills = 0, committed = 0, inFlightReached = 0, inFlightUndone = 0, inconsistent = 0;
+    for (int run = 0; run < kKills && Clock::now() < deadline; ++run) {
+        const Child child = Spawn(env, log.PathName(), run);
+        ASSERT_GT(child.pid, 0);
+        const bool ready = WaitReady(child, std::chrono::seconds(20));
+        if (ready)
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs(rng)));
+        const std::string ending = KillAndReap(child);
+        ASSERT_TRUE(ready && ending.empty()) << "the child did not run until killed (" << ending << "):\n"
+                                             << ReadFileText(env.Folder() + "/child.err");
+        ++kills;
+
+        for (const char* file : {"Hotel.db", "Register.db", "Cashbook.db"})
+            EXPECT_EQ(IntegrityOf(Path(env, file)), "ok") << file << " after kill " << kills;
+
+        log.ReadNew();
+        for (const Operation& op : log.committed)
+            model.Apply(op);
+        committed += int(log.committed.size());
+
+        const DeskState found = ReadState(env);
+        const DeskState before = model.Expected();
+        bool reached = false;
+        bool consistent = found == before;
+        if (!consistent && log.inFlight) {
+            Model after = model;
+            after.Apply(*log.inFlight);
+            reached = consistent = found == after.Expected();
+        }
+        if (log.inFlight) {
+            if (reached) {
+                model.Apply(*log.inFlight);
+                ++inFlightReached;
+            } else {
+                ++inFlightUndone;
+            }
+            log.Settle(reached);
+        }
+        if (!consistent) {
+            ++inconsistent;
+            ADD_FAILURE() << "after kill " << kills << " (seed " << seed << "), in flight: "
+                          << (log.inFlight ? log.inFlight->kind + " " + log.inFlight->name : "nothing") << "\n"
+                          << Joined(Differences(found, before));
+            break;  // the model no longer tells what the files should hold
+        }
+    }
+
+    std::printf("crash test (seed %u): %d kills, %d operations committed, operations in flight at the kill: "
+                "%d reached the files whole, %d left no trace; inconsistencies found: %d\n",
+                seed, kills, committed, inFlightReached, inFlightUndone, inconsistent);
+    EXPECT_GE(kills, 50) << "the time bound cut the run short";
+    EXPECT_GT(committed, kills) << "the kills came before the child could work";
+}
