@@ -324,6 +324,7 @@ struct CheckOutSeen
     double paid = 0, deposit = 0, total = 0;
     bool okPressed = false;
     std::chrono::steady_clock::time_point okPressedAt;  // for the benchmark
+    int result = 0;  // what the dialog ended with
     std::vector<std::string> problems;
 };
 
@@ -360,7 +361,8 @@ protected:
         seen.okPressed = !m_form.cancel;
         if (!PressButton(dlg, m_form.cancel ? IDC_REGEND_CANCEL : IDC_REGEND_OK))
             seen.problems.push_back("no OK or Cancel button");
-        return ResultOf(dlg);
+        seen.result = ResultOf(dlg);
+        return seen.result;
     }
 
 private:

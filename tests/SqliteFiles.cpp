@@ -1,6 +1,10 @@
 #include "SqliteFiles.h"
 
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <stdexcept>
 
 namespace {
@@ -92,6 +96,44 @@ std::string IntegrityOf(const std::string& path)
     } catch (const std::runtime_error& e) {
         return e.what();
     }
+}
+
+long long FillToTheEnd(const std::string& path, const std::string& table)
+{
+    {
+        Connection c(path);
+        Query(c.db, "PRAGMA synchronous = OFF");
+        Query(c.db, "CREATE TABLE IF NOT EXISTS pad(b)");
+        Query(c.db, "INSERT INTO pad VALUES (zeroblob(200000))");
+        Query(c.db, "PRAGMA max_page_count = " + Query(c.db, "PRAGMA page_count")[0][0]);
+        const std::string insert = "INSERT INTO \"" + table + "\" DEFAULT VALUES";
+        while (sqlite3_exec(c.db, insert.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) {
+        }
+        if (sqlite3_errcode(c.db) != SQLITE_FULL)
+            throw std::runtime_error(insert + ": " + sqlite3_errmsg(c.db));
+    }
+    struct stat st {};
+    stat(path.c_str(), &st);
+    return st.st_size;
+}
+
+FileSizeLimit::FileSizeLimit(long long bytes)
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    m_previous = limit.rlim_cur;
+    limit.rlim_cur = rlim_t(bytes);
+    m_previousHandler = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(m_previous);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, m_previousHandler);
 }
 
 FileWriteLock::FileWriteLock(const std::string& path)

@@ -19,6 +19,27 @@ std::vector<std::vector<std::string>> QueryDatabase(const std::string& path, con
 // Runs statements that return no rows on the file.
 void ExecuteOnDatabase(const std::string& path, const std::string& sql);
 
+// Makes the file larger than what an operation writes to the other files and
+// to its journals, then fills the last page of its table with rows of the
+// table's defaults; gives the file's size. Where the disk ends at that size,
+// the table can take no row and no value that grows.
+long long FillToTheEnd(const std::string& path, const std::string& table);
+
+// While it lives, this process cannot make a file larger than `bytes`, as on a
+// disk that is full (writes past it fail with EFBIG instead of a signal).
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(long long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long long m_previous;
+    void (*m_previousHandler)(int);
+};
+
 // Holds a write lock on a file (BEGIN IMMEDIATE on a connection of its own)
 // while it lives: the program can read the file but not write it.
 class FileWriteLock

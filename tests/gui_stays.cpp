@@ -28,6 +28,7 @@
 #include "Globals.h"
 #include "GuiTestSupport.h"
 #include "LanguageTexts.h"
+#include "SqliteFiles.h"
 
 namespace {
 
@@ -600,6 +601,38 @@ TEST_F(StaysCheckOut, CancelledCheckOutWritesNothingAndKeepsTheRowMarked)
     EXPECT_EQ(ReadRoom("102").persons, 1);
     EXPECT_EQ(View()->GetSelectionMark(), 1);
     EXPECT_TRUE(Board().GetItemState(1, wxLIST_STATE_SELECTED) & wxLIST_STATE_SELECTED);
+}
+
+// The disk fills while the cash-book row is written, after the room and the
+// stay: the clerk is told once, with the driver's text, the dialog ends as
+// cancelled, nothing stays written and the board shows the room as the table has it.
+TEST_F(StaysCheckOut, CheckOutOnAFullDiskIsReportedOnceAndLeavesEverythingAsItWas)
+{
+    const std::string folder = GuiEnvironment().DataSaveFolder();
+    const long long full = FillToTheEnd(folder + "Cashbook.db", "cashbook");
+    auto dumps = [&] {
+        return DumpDatabase(folder + "Hotel.db") + DumpDatabase(folder + "Register.db") +
+               DumpDatabase(folder + "Cashbook.db");
+    };
+    const std::string before = dumps();
+    Select(0);
+    Board().SetItem(0, 5, "?");  // what the board shows must come from the table again
+
+    CheckOutForm form;
+    form.name = U("王五");
+    wxExpectModal<CRegEndDlg> clerk(form);
+    ExpectMessageBox report;  // one box: a second would fail the test
+    {
+        FileSizeLimit diskEnds(full);
+        wxTEST_DIALOG(View()->OnCheckOut(), clerk, report);
+    }
+    ExpectNoProblems(clerk.Seen().problems);
+    EXPECT_EQ(clerk.Seen().result, wxID_CANCEL);
+    EXPECT_NE(report.Shown().Find("I/O error"), wxNOT_FOUND) << report.Shown();
+    EXPECT_TRUE(dumps() == before) << "a file changed";
+    EXPECT_EQ(Board().GetItemText(0, 5), U("2人"));
+    EXPECT_EQ(ColumnImage(0, 8), kGuestPicture) << "the hourly stay goes on";
+    ExecuteOnDatabase(folder + "Cashbook.db", "DROP TABLE pad");
 }
 
 // ------------------------------------------------------------- change room

@@ -1,6 +1,6 @@
 // The desk killed at random moments: a child process (tests/crash) runs check-ins,
-// check-outs and changes of room through the program's own operations on real
-// files and is killed with SIGKILL over and over. After each kill the three
+// check-outs, changes of room and imports through the program's own operations
+// on real files and is killed with SIGKILL over and over. After each kill the three
 // files must pass SQLite's integrity check and hold exactly the operations the
 // child saw committed, plus at most the one it was in the middle of, whole.
 #include <gtest/gtest.h>
@@ -34,7 +34,8 @@ using Clock = std::chrono::steady_clock;
 
 struct Operation
 {
-    std::string kind, name, room;  // CI name room, CO name, MV name room
+    // CI name room, CO name, MV name room, IM prefix count (names prefix0, prefix1...)
+    std::string kind, name, room;
 };
 
 struct StayState
@@ -50,8 +51,12 @@ struct DeskState
     std::map<std::string, StayState> stays;              // by guest name
     std::multiset<std::pair<std::string, std::string>> cash;  // (guest, room) of each cash-book row
     std::map<std::string, std::pair<int, bool>> rooms;  // room: persons, occupied
+    std::map<std::string, int> imported;  // closed stays from each imported file, by name prefix
 
-    bool operator==(const DeskState& o) const { return stays == o.stays && cash == o.cash && rooms == o.rooms; }
+    bool operator==(const DeskState& o) const
+    {
+        return stays == o.stays && cash == o.cash && rooms == o.rooms && imported == o.imported;
+    }
 };
 
 // The guests as the committed operations left them.
@@ -68,7 +73,11 @@ struct Model
             stays[op.name].closed = true;
         else if (op.kind == "MV")
             stays[op.name].room = op.room;
+        else if (op.kind == "IM")
+            imports[op.name] = std::stoi(op.room);
     }
+
+    std::map<std::string, int> imports;  // rows of each file imported, by name prefix
 
     // What the tables must hold: every open stay counted in its room, every
     // closed stay with its cash-book row.
@@ -76,6 +85,7 @@ struct Model
     {
         DeskState state;
         state.stays = stays;
+        state.imported = imports;
         for (const std::string& room : roomNumbers)
             state.rooms[room] = {0, false};
         for (const auto& [name, stay] : stays) {
@@ -100,9 +110,13 @@ DeskState ReadState(const TestEnvironment& env)
 {
     DeskState state;
     for (const auto& row : QueryDatabase(Path(env, "Register.db"),
-                                         "SELECT [姓名], [房间号], [退房日期] IS NOT NULL FROM [register]"))
-        if (!state.stays.emplace(row[0], StayState{row[1], row[2] == "1"}).second)
+                                         "SELECT [姓名], [房间号], [退房日期] IS NOT NULL FROM [register]")) {
+        const StayState stay{row[1], row[2] == "1"};
+        if (row[0].rfind("I", 0) == 0)
+            state.imported[row[0].substr(0, row[0].rfind('-') + 1) + (stay.closed ? "" : " open")]++;
+        else if (!state.stays.emplace(row[0], stay).second)
             state.stays["duplicate stay of " + row[0]] = {};
+    }
     for (const auto& row : QueryDatabase(Path(env, "Cashbook.db"), "SELECT [姓名], [房间号] FROM [cashbook]"))
         state.cash.insert({row[0], row[1]});
     for (const auto& row : QueryDatabase(Path(env, "Hotel.db"), "SELECT [房间号], [房间人数], [住房] FROM [house]"))
@@ -132,6 +146,9 @@ std::vector<std::string> Differences(const DeskState& found, const DeskState& ex
     for (const auto& [name, stay] : found.stays)
         if (!expected.stays.count(name))
             problems.push_back("stay of " + name + " that no operation wrote");
+    if (found.imported != expected.imported)
+        problems.push_back("the stays table holds " + std::to_string(found.imported.size()) + " imported files for " +
+                           std::to_string(expected.imported.size()) + ", or parts of one");
     if (found.cash != expected.cash)
         problems.push_back("the cash book holds " + std::to_string(found.cash.size()) + " rows for " +
                            std::to_string(expected.cash.size()) + " closed stays, or rows of other rooms");
@@ -277,7 +294,7 @@ TEST(CrashTest, KilledAtRandomMomentsTheFilesStayWholeAndAgree)
     const unsigned seed = unsigned(Clock::now().time_since_epoch().count());
     std::mt19937 rng(seed);
     // Mostly inside the first operations, sometimes well into a run.
-    std::uniform_int_distribution<int> delayMs(0, 60);
+    std::uniform_int_distribution<int> delayMs(0, 250);
 
     const int kKills = 60;
     const auto deadline = Clock::now() + std::chrono::seconds(90);

@@ -1,6 +1,7 @@
 // The process the crash test kills: it opens the data sources as the program
-// does at start-up and then runs check-ins, check-outs and changes of room
-// through the program's own operations until it is killed.
+// does at start-up and then runs check-ins, check-outs, changes of room and
+// imports of guest-record files through the program's own operations until
+// it is killed.
 //
 //   crash_child <program folder> <log file> <run number>
 //
@@ -13,12 +14,14 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "CHouseset.h"
 #include "CRegisterset.h"
+#include "CsvTransfer.h"
 #include "DataSources.h"
 #include "ProgramFolder.h"
 #include "RecordsetUse.h"
@@ -71,8 +74,8 @@ std::vector<GuestRecord> ReadOpenStays(DataConnections& db)
 class Desk
 {
 public:
-    Desk(DataConnections& db, Log& log, int run)
-        : m_db(db), m_log(log), m_run(run), m_rng(unsigned(run) * 7919u + unsigned(getpid())),
+    Desk(DataConnections& db, Log& log, int run, std::string folder)
+        : m_db(db), m_log(log), m_run(run), m_folder(std::move(folder)), m_rng(unsigned(run) * 7919u + unsigned(getpid())),
           m_rooms(ReadRooms(db)), m_open(ReadOpenStays(db))
     {
     }
@@ -82,12 +85,14 @@ public:
     void RunOne()
     {
         const int pick = Random(100);
-        if (m_open.size() < 3 || pick < 35)
+        if (m_open.size() < 3 || pick < 30)
             CheckInOne();
-        else if (pick < 70)
+        else if (pick < 60)
             CheckOutOne();
-        else
+        else if (pick < 85)
             MoveOne();
+        else
+            ImportSome();
     }
 
 private:
@@ -139,11 +144,41 @@ private:
         stay.m_strRoomNo = target;
     }
 
+    // A file of closed stays written as the export writes them, imported whole.
+    void ImportSome()
+    {
+        const int count = 1 + Random(20);
+        const std::string prefix = "I" + std::to_string(m_run) + "-" + std::to_string(m_next++) + "-";
+        const std::string path = m_folder + "/import.csv";
+        {
+            std::ofstream file(path, std::ios::binary | std::ios::trunc);
+            file << GuestCsvHeader();
+            for (int i = 0; i < count; ++i) {
+                GuestRecord stay;
+                stay.m_strRoomNo = AnyRoom();
+                stay.m_strName = prefix + std::to_string(i);
+                stay.m_dtBirth = COleDateTime(1980, 1, 1, 0, 0, 0);
+                stay.m_dtCheckIn = COleDateTime(2020, 5, 1, 12, 0, 0);
+                stay.m_dtCheckOut = COleDateTime(2020, 5, 3, 11, 0, 0);
+                stay.m_strIdNumber = "110101198001010011";
+                file << GuestCsvLine(stay);
+            }
+        }
+        CRegisterset stays(&m_db.m_dbRegister);
+        if (!TryOpen(stays, CRecordset::appendOnly))
+            _exit(8);
+        m_log.Begin("IM " + prefix + " " + std::to_string(count));
+        if (ImportCsv(GuestCsvTable(stays), wxString::FromUTF8(path)).kind != CsvImportResult::imported)
+            _exit(9);
+        m_log.Committed();
+    }
+
     static std::string Text(const CString& s) { return std::string(s.utf8_str()); }
 
     DataConnections& m_db;
     Log& m_log;
     int m_run;
+    std::string m_folder;  // for the files it imports
     int m_next = 0;
     std::mt19937 m_rng;
     std::vector<CString> m_rooms;
@@ -169,7 +204,7 @@ int main(int argc, char** argv)
         CreateDataSources(db);
     if (!OpenDataSources(db))
         return 3;
-    Desk desk(db, log, std::atoi(argv[3]));
+    Desk desk(db, log, std::atoi(argv[3]), argv[1]);
     if (!desk.HasRooms())
         return 3;
     std::printf("R\n");
