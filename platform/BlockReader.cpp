@@ -2,27 +2,14 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include "OdbcStatement.h"
 
 namespace {
 
-// Room for 255 characters of UTF-8; a small buffer also keeps the driver's copies short.
+// Room for 255 characters of UTF-8; a small buffer also keeps the driver's
+// copies short. A longer value is read whole by its own query.
 constexpr SQLLEN kTextBytes = 1024;
-
-// Cuts UTF-8 text at a character boundary, so a truncated value still decodes.
-void TrimToUtf8Boundary(std::string& text)
-{
-    size_t end = text.size();
-    size_t start = end;
-    while (start > 0 && (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80)
-        --start;
-    if (start == 0)
-        return;
-    const unsigned char lead = static_cast<unsigned char>(text[start - 1]);
-    const size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    if (end - (start - 1) < need)
-        text.resize(start - 1);
-}
 
 COleDateTime DateFromTimestamp(const SQL_TIMESTAMP_STRUCT& ts)
 {
@@ -33,8 +20,9 @@ COleDateTime DateFromTimestamp(const SQL_TIMESTAMP_STRUCT& ts)
 
 }  // namespace
 
-BlockReader::BlockReader(OdbcStatement& stmt, const std::vector<CFieldExchange::Field>& fields)
-    : m_stmt(stmt), m_fields(fields)
+BlockReader::BlockReader(OdbcStatement& stmt, const std::vector<CFieldExchange::Field>& fields,
+                         LongTextReader readLongText)
+    : m_stmt(stmt), m_fields(fields), m_readLongText(std::move(readLongText))
 {
     SQLHSTMT h = stmt.Get();
     stmt.Check(SQLSetStmtAttr(h, SQL_ATTR_ROW_BIND_TYPE, (SQLPOINTER)SQL_BIND_BY_COLUMN, 0), "row binding");
@@ -93,9 +81,9 @@ RecordsetRow BlockReader::MakeRow(SQLULEN r) const
         switch (m_fields[c].type) {
         case CFieldExchange::Text: {
             const char* data = col.text.data() + r * kTextBytes;
-            std::string text(data, strnlen(data, kTextBytes));
-            if (col.ind[r] >= kTextBytes || col.ind[r] == SQL_NO_TOTAL)
-                TrimToUtf8Boundary(text);
+            std::string text = col.ind[r] >= kTextBytes || col.ind[r] == SQL_NO_TOTAL
+                                   ? m_readLongText(row.key, m_fields[c])
+                                   : std::string(data, strnlen(data, kTextBytes));
             PackRaw(row.packed, uint32_t(text.size()));
             row.packed += text;
             break;

@@ -15,8 +15,13 @@ constexpr SQLULEN kBlockRows = 128;
 class BlockReader
 {
 public:
+    // The whole text of a field of the row with that key, for a value longer
+    // than the block's buffers hold.
+    using LongTextReader = std::function<std::string(long long key, const CFieldExchange::Field&)>;
+
     // Binds the columns of `stmt` before it runs; `fields` must outlive the reader.
-    BlockReader(OdbcStatement& stmt, const std::vector<CFieldExchange::Field>& fields);
+    BlockReader(OdbcStatement& stmt, const std::vector<CFieldExchange::Field>& fields,
+                LongTextReader readLongText = LongTextReader());
 
     // Reads every row of the executed statement.
     void ReadAll(const std::function<void(RecordsetRow&&)>& sink);
@@ -38,4 +43,5 @@ private:
     std::vector<long long> m_keys;
     std::vector<SQLLEN> m_keyInd;
     std::vector<Column> m_columns;
+    LongTextReader m_readLongText;
 };

@@ -142,6 +142,21 @@ static bool LoadRow(CDatabase* database, CRecordset::Impl& d, long index)
 
 namespace {
 
+// Reads a text value too long for the block's buffers by its own query.
+BlockReader::LongTextReader WholeTextOf(OdbcConnection& db, const std::string& table)
+{
+    return [&db, table](long long key, const CFieldExchange::Field& field) {
+        OdbcStatement stmt(db);
+        ParameterBinder binder(stmt);
+        FieldValue rowid;
+        rowid.isNull = false;
+        rowid.number = key;
+        binder.Bind(rowid, CFieldExchange::Long);
+        stmt.Execute("SELECT " + ToUtf8(field.column) + " FROM " + table + " WHERE rowid = ?");
+        return stmt.FetchText();
+    };
+}
+
 void ReadInOrder(OdbcConnection* db, CRecordset::Impl& d, size_t index)
 {
     // The query gives the rows in the order of the keys only while the table
@@ -153,7 +168,7 @@ void ReadInOrder(OdbcConnection* db, CRecordset::Impl& d, size_t index)
     // that goes on past it takes all the rest in one pass.
     const std::string limit = index == 0 ? std::to_string(kBlockRows) : std::string("-1");
     OdbcStatement stmt(*db);
-    BlockReader reader(stmt, d.fields);
+    BlockReader reader(stmt, d.fields, WholeTextOf(*db, d.table));
     stmt.Execute(d.query + " LIMIT " + limit + " OFFSET " + std::to_string(index));
     bool inStep = true;
     reader.ReadAll([&](RecordsetRow&& fresh) {
@@ -195,7 +210,7 @@ void RefreshBlock(OdbcConnection* db, CRecordset::Impl& d, size_t first)
         key.number = d.rows[i].key;
         binder.Bind(key, CFieldExchange::Long);
     }
-    BlockReader reader(stmt, d.fields);
+    BlockReader reader(stmt, d.fields, WholeTextOf(*db, d.table));
     stmt.Execute(sql);
     std::unordered_map<long long, RecordsetRow> fresh;
     reader.ReadAll([&](RecordsetRow&& row) { fresh.emplace(row.key, std::move(row)); });

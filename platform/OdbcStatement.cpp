@@ -1,6 +1,7 @@
 #include "OdbcStatement.h"
 
 #include <algorithm>
+#include <vector>
 #include "CDBException.h"
 #include "OdbcConnection.h"
 #include "OdbcDiagnostics.h"
@@ -38,14 +39,15 @@ std::string OdbcStatement::FetchText()
     if (rc == SQL_NO_DATA)
         return std::string();
     Check(rc, "cannot read the result");
+    // A long value comes in pieces, each ended by a NUL of the driver's.
     std::string text;
-    char buffer[4096];
+    std::vector<char> buffer(64 * 1024);
     SQLLEN length = 0;
     SQLRETURN got;
-    while (SQL_SUCCEEDED(got = SQLGetData(m_h, 1, SQL_C_CHAR, buffer, sizeof buffer, &length))) {
+    while (SQL_SUCCEEDED(got = SQLGetData(m_h, 1, SQL_C_CHAR, buffer.data(), SQLLEN(buffer.size()), &length))) {
         if (length == SQL_NULL_DATA)
             break;
-        text += buffer;
+        text += buffer.data();
         if (got == SQL_SUCCESS)
             break;
     }

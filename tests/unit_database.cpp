@@ -1,6 +1,7 @@
 // The recordset layer against the real driver manager and SQLite3 driver.
 #include <gtest/gtest.h>
 #include "CHouseset.h"
+#include "CRegisterset.h"
 #include "TestEnvironment.h"
 
 namespace {
@@ -18,8 +19,10 @@ protected:
     {
         CHouseset rooms(&m_db);
         rooms.Open(CRecordset::dynaset);
+        m_db.BeginTrans();  // one commit, not one durable write per room
         for (int i = 0; i < count; ++i)
             ASSERT_TRUE(rooms.AddRoom(wxString::Format("%04d", i), "80", "intro"));
+        m_db.CommitTrans();
     }
 
     TestEnvironment m_env;
@@ -189,6 +192,80 @@ TEST_F(DynasetTest, WritesOfATransactionStayOnlyWhenCommitted)
     again.Open(CRecordset::dynaset);
     EXPECT_EQ(again.GetRecordCount(), 2);
     EXPECT_EQ(again.m_strRoomNo, "0001");
+}
+
+}  // namespace
+
+namespace {
+
+// Text of `chars` Chinese characters (three bytes each in UTF-8), varied by `seed`.
+wxString LongChinese(size_t chars, int seed)
+{
+    std::wstring text;
+    text.reserve(chars);
+    for (size_t i = 0; i < chars; ++i)
+        text += wchar_t(0x4E00 + (i * 7 + size_t(seed)) % 0x5000);
+    return wxString(text);
+}
+
+TEST_F(DynasetTest, TextOfAnyLengthReadsBackWhole)
+{
+    CDatabase stays;
+    stays.OpenEx(wxString::FromUTF8("Driver=SQLite3;Database=" + m_env.DataSaveFolder() + "Register.db"));
+    CRegisterset add(&stays);
+    add.Open(CRecordset::dynaset);
+    stays.BeginTrans();
+    for (int i = 0; i < 200; ++i)
+        ASSERT_TRUE(add.AddRecord("101", wxString::Format("guest %d", i), TRUE, "", COleDateTime(),
+                                  COleDateTime::GetCurrentTime(), "", "", "", "0", "0"));
+    stays.CommitTrans();
+    // Every text column of one row past the first block: 10,000 characters, the remarks over a megabyte.
+    std::vector<wxString> texts;
+    for (int c = 0; c < 7; ++c)
+        texts.push_back(LongChinese(10000 + size_t(c), c));
+    texts.push_back(LongChinese(400000, 99));
+    ASSERT_GT(texts.back().utf8_str().length(), 1u << 20);
+    add.AddNew();
+    add.m_strRoomNo = texts[0], add.m_strName = texts[1], add.m_strNation = texts[2];
+    add.m_strIdNumber = texts[3], add.m_strNativePlace = texts[4], add.m_strPaid = texts[5];
+    add.m_strDeposit = texts[6], add.m_strRemarks = texts[7];
+    ASSERT_TRUE(add.Update());
+
+    auto expectWhole = [&](const CRegisterset& set, const char* how) {
+        SCOPED_TRACE(how);
+        const wxString got[] = {set.m_strRoomNo,     set.m_strName, set.m_strNation, set.m_strIdNumber,
+                                set.m_strNativePlace, set.m_strPaid, set.m_strDeposit, set.m_strRemarks};
+        for (size_t c = 0; c < texts.size(); ++c) {
+            EXPECT_EQ(got[c].length(), texts[c].length()) << "column " << c;
+            EXPECT_TRUE(got[c] == texts[c]) << "column " << c;
+        }
+    };
+
+    CRegisterset walk(&stays);
+    walk.Open(CRecordset::dynaset);
+    long seen = 0;
+    for (; !walk.IsEOF() && seen < 200; walk.MoveNext())
+        ++seen;
+    ASSERT_FALSE(walk.IsEOF());
+    expectWhole(walk, "walk");
+
+    // Another recordset writes the row: reaching it again reads it again.
+    CRegisterset edit(&stays);
+    edit.Open(CRecordset::dynaset);
+    edit.SetAbsolutePosition(201);
+    expectWhole(edit, "position");
+    edit.Edit();
+    texts[1] = LongChinese(20000, 7);
+    edit.m_strName = texts[1];
+    ASSERT_TRUE(edit.Update());
+    walk.MovePrev();
+    walk.MoveNext();
+    expectWhole(walk, "refetch after another recordset's update");
+
+    CRegisterset again(&stays);
+    again.Open(CRecordset::dynaset);
+    again.SetAbsolutePosition(201);
+    expectWhole(again, "a fresh open after the update");
 }
 
 }  // namespace
