@@ -124,10 +124,39 @@ BOOL SQLConfigDataSourceW(void* hwndParent, WORD request, const wchar_t* driver,
 
 namespace {
 
-// Values holding separators go in braces, as connect strings quote them.
+// Values holding separators or outer blanks go in braces, "}" doubled, as
+// connect strings quote them.
 CString ConnectValue(const CString& value)
 {
-    return value.find_first_of(";{}") == CString::npos ? value : "{" + value + "}";
+    if (value.find_first_of(";{}") == CString::npos && value == Trimmed(value))
+        return value;
+    CString quoted = value;
+    quoted.Replace("}", "}}");
+    return "{" + quoted + "}";
+}
+
+// The SQLite driver takes no braces: it reads a file name up to the next ";"
+// and keeps braces as part of it. A path it cannot take as it stands goes as a
+// SQLite URI instead, every byte outside a plain file name percent-encoded.
+CString SqliteFileValue(const CString& path)
+{
+    static const std::string plain =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789/._-~";
+    const std::string utf8 = Utf8(path);
+    if (utf8.find_first_not_of(plain) == std::string::npos)
+        return path;
+    std::string uri = "file:";
+    for (const unsigned char c : utf8) {
+        if (plain.find(char(c)) != std::string::npos) {
+            uri += char(c);
+        } else {
+            static const char hex[] = "0123456789ABCDEF";
+            uri += '%';
+            uri += hex[c >> 4];
+            uri += hex[c & 0xF];
+        }
+    }
+    return CString::FromUTF8(uri.c_str());
 }
 
 // A NUL-separated list, as the profile functions return key names.
@@ -158,7 +187,8 @@ DataSourceLookup LookUpDataSource(const CString& dsn, CString& connect)
         odbc->getPrivateProfileString(name.c_str(), nullptr, "", buffer.data(), int(buffer.size()), "odbc.ini");
     const std::vector<std::string> keys = SplitNulList(buffer, length);
 
-    CString driver, settings;
+    CString driver;
+    std::vector<std::pair<CString, CString>> settings;
     for (const std::string& key : keys) {
         buffer.assign(buffer.size(), 0);
         odbc->getPrivateProfileString(name.c_str(), key.c_str(), "", buffer.data(), int(buffer.size()), "odbc.ini");
@@ -169,10 +199,15 @@ DataSourceLookup LookUpDataSource(const CString& dsn, CString& connect)
         // The connection layer sets the journal mode itself; a registration of
         // an older version asks for WAL, which would only be undone at each open.
         else if (keyName.CmpNoCase("Description") != 0 && keyName.CmpNoCase("JournalMode") != 0)
-            settings += keyName + "=" + ConnectValue(value) + ";";
+            settings.emplace_back(keyName, value);
     }
     if (driver.empty())
         return DataSourceLookup::notFound;
-    connect = "DRIVER=" + ConnectValue(driver) + ";" + settings;
+    const bool sqlite = driver.Lower().Contains("sqlite");
+    connect = "DRIVER=" + ConnectValue(driver) + ";";
+    for (const auto& [key, value] : settings) {
+        const bool file = sqlite && key.CmpNoCase("Database") == 0;
+        connect += key + "=" + (file ? SqliteFileValue(value) : ConnectValue(value)) + ";";
+    }
     return DataSourceLookup::found;
 }

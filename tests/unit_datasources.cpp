@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include "CHouseset.h"
 #include "DataSources.h"
 #include "ProgramFolder.h"
 #include "TestEnvironment.h"
@@ -154,6 +155,39 @@ TEST(DataSourcesTest, DeepProgramFolderRegistersAndOpens)
     EXPECT_TRUE(StartUp(db)) << Messages(env);
     CloseDataSources(db);
     EXPECT_NE(std::string::npos, OdbcIniText(env).find(deep + "DataSave/Register.db"));
+    OverrideProgramFolder(wxString::FromUTF8(env.ProgramFolder()));
+}
+
+TEST(DataSourcesTest, ProgramFolderWithSeparatorsInItsPathStarts)
+{
+    TestEnvironment env;
+    // Each of these broke the connect string built from the registration.
+    const std::string folder = env.Folder() + "/前台 {a=b}; 100% x}/";
+    fs::create_directories(folder + "DataSave");
+    for (const char* file : {"Hotel.db", "Register.db", "Cashbook.db"})
+        fs::copy_file(env.DataSaveFolder() + file, folder + "DataSave/" + file);
+    OverrideProgramFolder(wxString::FromUTF8(folder));
+
+    DataConnections db;
+    ASSERT_TRUE(StartUp(db)) << Messages(env);
+    EXPECT_NE(std::string::npos, OdbcIniText(env).find(folder + "DataSave/Register.db"));
+    EXPECT_TRUE(db.m_dbHotel.SharesConnectionWith(db.m_dbCashbook));
+    {
+        CHouseset rooms(&db.m_dbHotel);
+        rooms.Open(CRecordset::dynaset);
+        ASSERT_TRUE(rooms.AddRoom("101", "80", ""));
+    }
+    CloseDataSources(db);
+    // The row went into the file in that folder.
+    CDatabase check;
+    check.OpenEx(wxString::FromUTF8("Driver=SQLite3;Database=" + env.DataSaveFolder() + "Hotel.db"));
+    CHouseset original(&check);
+    original.Open(CRecordset::dynaset);
+    EXPECT_EQ(original.FindRoom("101"), -1);
+    ASSERT_TRUE(StartUp(db)) << Messages(env);
+    CHouseset moved(&db.m_dbHotel);
+    moved.Open(CRecordset::dynaset);
+    EXPECT_NE(moved.FindRoom("101"), -1);
     OverrideProgramFolder(wxString::FromUTF8(env.ProgramFolder()));
 }
 
