@@ -1,5 +1,8 @@
 #include "DataSources.h"
 
+#include "CCashbookset.h"
+#include "CHouseset.h"
+#include "CRegisterset.h"
 #include "MessageBox.h"
 #include "OdbcInstaller.h"
 #include "ProgramFolder.h"
@@ -12,12 +15,23 @@ struct SourceInfo
     const wchar_t* file;
     const wchar_t* desc;
     const wchar_t* connect;
+    // Opens the recordset of the data source's table for no rows.
+    void (*checkTable)(CDatabase* db);
 };
 
+template <class Set>
+void CheckTable(CDatabase* db)
+{
+    Set set(db);
+    set.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly);
+}
+
 // Registration order: Hotel, Register, Cashbook.
-const SourceInfo kHotel = {L"Hotel", L"Hotel.db", L"Hotel record!!", L"DSN=Hotel"};
-const SourceInfo kRegister = {L"Register", L"Register.db", L"Register record!!", L"DSN=Register"};
-const SourceInfo kCashbook = {L"Cashbook", L"Cashbook.db", L"Cashbook record!!", L"DSN=Cashbook"};
+const SourceInfo kHotel = {L"Hotel", L"Hotel.db", L"Hotel record!!", L"DSN=Hotel", CheckTable<CHouseset>};
+const SourceInfo kRegister = {L"Register", L"Register.db", L"Register record!!", L"DSN=Register",
+                              CheckTable<CRegisterset>};
+const SourceInfo kCashbook = {L"Cashbook", L"Cashbook.db", L"Cashbook record!!", L"DSN=Cashbook",
+                              CheckTable<CCashbookset>};
 
 CString FolderOf(const CString& path)
 {
@@ -27,7 +41,9 @@ CString FolderOf(const CString& path)
 
 // Opens data source `i` (in registration order) on its connection. Hotel's is
 // the main one: when the three are SQLite files, the other two are attached to
-// it, so that one transaction covers all three.
+// it, so that one transaction covers all three. A file that opens must also
+// hold its table with the columns the program reads: an empty file is an
+// empty database, and fails here rather than at the first command.
 void OpenSource(DataConnections& db, int i)
 {
     CDatabase* connections[] = {&db.m_dbHotel, &db.m_dbRegister, &db.m_dbCashbook};
@@ -36,6 +52,12 @@ void OpenSource(DataConnections& db, int i)
         connections[i]->OpenEx(infos[i]->connect, CDatabase::useCursorLib);
     else
         connections[i]->OpenAttached(infos[i]->connect, CDatabase::useCursorLib, db.m_dbHotel, infos[i]->name);
+    try {
+        infos[i]->checkTable(connections[i]);
+    } catch (const CDBException&) {
+        connections[i]->Close();
+        throw;
+    }
 }
 
 // Opens the three in order and returns FALSE at the first failure; the ones opened stay open.

@@ -1,9 +1,20 @@
 // Registering, probing and opening the three data sources in a sandboxed ODBC setup.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <linux/fs.h>
+#include <set>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include "CHouseset.h"
+#include "CRegisterset.h"
 #include "DataSources.h"
 #include "ProgramFolder.h"
 #include "TestEnvironment.h"
@@ -189,6 +200,190 @@ TEST(DataSourcesTest, ProgramFolderWithSeparatorsInItsPathStarts)
     moved.Open(CRecordset::dynaset);
     EXPECT_NE(moved.FindRoom("101"), -1);
     OverrideProgramFolder(wxString::FromUTF8(env.ProgramFolder()));
+}
+
+// ------------------------------------------------- database files that cannot serve
+
+std::set<std::string> FilesIn(const std::string& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// Sets or clears the immutable flag, which keeps even root from writing.
+bool SetImmutable(const std::string& path, bool on)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    int flags = 0;
+    bool ok = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    ok = ok && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0)
+        close(fd);
+    return ok;
+}
+
+// Start-up on a Register.db that cannot serve: its data source's message and
+// the driver's text, the other data sources' files and this one left as they were.
+class BadDatabaseFileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(StartUp(m_db)) << Messages(m_env);
+        CloseDataSources(m_db);
+    }
+
+    std::string Path() const { return m_env.DataSaveFolder() + "Register.db"; }
+
+    // `source` is the first data source that cannot be opened.
+    void ExpectRefused(const char* driverText, const char* source = "Register")
+    {
+        const std::string before = ReadFileText(Path());
+        const std::set<std::string> files = FilesIn(m_env.DataSaveFolder());
+        m_env.ClearMessages();
+        EXPECT_FALSE(OpenDataSources(m_db));
+        ASSERT_EQ(m_env.m_messages.size(), 2u) << Messages(m_env);
+        EXPECT_EQ(m_env.m_messages[0], wxString::FromUTF8("打开") + source + wxString::FromUTF8("数据库失败！"));
+        EXPECT_NE(m_env.m_messages[1].Find(driverText), wxNOT_FOUND) << m_env.m_messages[1];
+        EXPECT_EQ(m_db.m_dbHotel.IsOpen(), std::string(source) != "Hotel");
+        EXPECT_FALSE(m_db.m_dbRegister.IsOpen());
+        CloseDataSources(m_db);
+        EXPECT_EQ(ReadFileText(Path()), before) << "the file was written";
+        EXPECT_EQ(FilesIn(m_env.DataSaveFolder()), files);
+    }
+
+    TestEnvironment m_env;
+    DataConnections m_db;
+};
+
+TEST_F(BadDatabaseFileTest, AnEmptyFileLacksItsTable)
+{
+    std::ofstream(Path(), std::ios::trunc).close();
+    ExpectRefused("no such table");
+}
+
+TEST_F(BadDatabaseFileTest, AFileOrFolderThatCannotBeWritten)
+{
+    const bool root = geteuid() == 0;
+    // The journal goes beside the file: a folder that cannot be written refuses all three.
+    const std::pair<std::string, const char*> cases[] = {{Path(), "Register"}, {m_env.DataSaveFolder(), "Hotel"}};
+    for (const auto& [path, source] : cases) {
+        SCOPED_TRACE(path);
+        const auto mode = fs::status(path).permissions();
+        if (root) {
+            if (!SetImmutable(path, true))
+                GTEST_SKIP() << "root, and the file system keeps no immutable flag";
+        } else {
+            fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                            fs::perm_options::remove);
+        }
+        ExpectRefused("cannot be written", source);
+        if (root)
+            SetImmutable(path, false);
+        else
+            fs::permissions(path, mode);
+    }
+}
+
+TEST_F(BadDatabaseFileTest, AFileLockedByAnotherProgramFailsWithinSeconds)
+{
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        sqlite3* db = nullptr;
+        sqlite3_open(Path().c_str(), &db);
+        const bool locked = sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        const char answer = locked ? 'y' : 'n';
+        (void)!write(ready[1], &answer, 1);
+        pause();  // until the test kills it
+        _exit(0);
+    }
+    char answer = 0;
+    ASSERT_EQ(read(ready[0], &answer, 1), 1);
+    ASSERT_EQ(answer, 'y');
+    const auto start = std::chrono::steady_clock::now();
+    ExpectRefused("database is locked");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+}
+
+// The folder of the database files on a small file system of its own, filled up.
+class FullDisk
+{
+public:
+    explicit FullDisk(const std::string& folder) : m_folder(folder)
+    {
+        const std::string saved = folder.substr(0, folder.size() - 1) + "-saved";
+        fs::rename(folder, saved);
+        fs::create_directory(folder);
+        m_mounted = mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=2m") == 0;
+        for (const auto& entry : fs::directory_iterator(saved))
+            fs::copy(entry.path(), folder + entry.path().filename().string());
+        fs::remove_all(saved);
+    }
+    ~FullDisk()
+    {
+        if (m_mounted)
+            umount(m_folder.c_str());
+    }
+    bool Mounted() const { return m_mounted; }
+    void Fill()
+    {
+        std::ofstream filler(m_folder + "filler", std::ios::binary);
+        const std::string block(4096, 'x');
+        while (filler.write(block.data(), block.size()))
+            ;
+    }
+    void Free() { fs::remove(m_folder + "filler"); }
+
+private:
+    std::string m_folder;
+    bool m_mounted = false;
+};
+
+TEST(FullDiskTest, AWalFileThatCannotBeConvertedOnAFullDiskKeepsItsRows)
+{
+    TestEnvironment env;
+    DataConnections db;
+    FullDisk disk(env.DataSaveFolder());
+    if (!disk.Mounted())
+        GTEST_SKIP() << "no permission to mount a small file system";
+    // A Register.db of an older version, its last rows still in the WAL file.
+    const std::string path = env.DataSaveFolder() + "Register.db";
+    {
+        sqlite3* raw = nullptr;
+        sqlite3_open(path.c_str(), &raw);
+        sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        sqlite3_exec(raw,
+                     "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0; BEGIN;"
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+                     "INSERT INTO [register]([姓名], [本人职务备注]) SELECT 'guest ' || i, printf('%.500c', 'x') FROM n;"
+                     "COMMIT;",
+                     nullptr, nullptr, nullptr);
+        sqlite3_close(raw);
+    }
+    ASSERT_TRUE(fs::exists(path + "-wal"));
+    disk.Fill();
+    EXPECT_FALSE(StartUp(db));
+    ASSERT_EQ(env.m_messages.size(), 2u) << Messages(env);
+    EXPECT_EQ(env.m_messages[0], wxString::FromUTF8("打开Register数据库失败！"));
+    EXPECT_NE(env.m_messages[1].Find("full"), wxNOT_FOUND) << env.m_messages[1];
+    CloseDataSources(db);
+
+    disk.Free();
+    ASSERT_TRUE(StartUp(db)) << Messages(env);
+    CRegisterset stays(&db.m_dbRegister);
+    stays.Open(CRecordset::dynaset);
+    EXPECT_EQ(stays.GetRecordCount(), 300);
+    EXPECT_FALSE(fs::exists(path + "-wal")) << "converted once there was room";
 }
 
 }  // namespace
