@@ -3,10 +3,13 @@
 #include <wx/docview.h>
 #include <wx/msgdlg.h>
 #include "CMainFrame.h"
+#include "CMessageBox.h"
 #include "CQuillan2021Doc.h"
 #include "CQuillan2021View.h"
 #include "LockSettings.h"
 #include "MessageBox.h"
+#include "Profile.h"
+#include "UiLocale.h"
 #include "SchemaUpgrade.h"
 
 void BindMessageBoxesToWx()
@@ -20,10 +23,11 @@ void BindMessageBoxesToWx()
             wxStyle |= wxICON_ERROR;
         else if ((style & 0xF0) == MB_ICONWARNING)
             wxStyle |= wxICON_WARNING;
-        switch (wxMessageBox(text, caption, wxStyle)) {
-        case wxYES: return IDYES;
-        case wxNO: return IDNO;
-        case wxCANCEL: return IDCANCEL;
+        CMessageBox box(nullptr, text, caption, wxStyle | wxCENTRE);
+        switch (box.ShowModal()) {
+        case wxID_YES: return IDYES;
+        case wxID_NO: return IDNO;
+        case wxID_CANCEL: return IDCANCEL;
         default: return IDOK;
         }
     });
@@ -32,6 +36,8 @@ void BindMessageBoxesToWx()
 bool CQuillan2021App::OnInit()
 {
     SetAppName("Quillan2021");
+    // Before any window: the splash, the password prompt and their buttons.
+    ApplyUiLocale(int(GetPrivateProfileIntW(L"LANGUAGE", L"Language", 0, kSettingsFile)));
     BindMessageBoxesToWx();
     m_bStarted = InitInstance() != FALSE;
     return true;

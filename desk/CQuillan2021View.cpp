@@ -34,6 +34,7 @@
 #include "Resources.h"
 #include "Shell.h"
 #include "StoreLink.h"
+#include "UiLocale.h"
 
 namespace {
 
@@ -696,6 +697,8 @@ void CQuillan2021View::ApplyLanguage(int language)
     if (frame)
         frame->Refresh();
     g_nLanguage = language;
+    // Windows opened from now on, the toolkit's own dialogs among them, speak the new language.
+    ApplyUiLocale(language);
     WritePrivateProfileStringW(L"LANGUAGE", L"Language", std::to_wstring(language).c_str(), kSettingsFile);
 }
 

@@ -4,7 +4,6 @@
 #include <ctime>
 #include <cctype>
 #include <cwchar>
-#include <cwctype>
 #include <sys/time.h>
 
 namespace {
@@ -119,14 +118,16 @@ public:
 
     bool AtEnd() const { return m_pos == m_s.size(); }
 
-    // Blanks around the date and the time, in the C library's sense; between
-    // a date and its time also "T" and ",".
+    // Blanks around the date and the time, in the "C" locale's sense whatever
+    // locale the program runs in; between a date and its time also "T" and ",".
     void SkipOuterBlanks(bool betweenDateAndTime)
     {
-        while (m_pos < m_s.size() &&
-               (std::iswspace(m_s[m_pos]) || (betweenDateAndTime && (m_s[m_pos] == L'T' || m_s[m_pos] == L','))))
+        while (m_pos < m_s.size() && (IsCBlank(m_s[m_pos]) ||
+                                      (betweenDateAndTime && (m_s[m_pos] == L'T' || m_s[m_pos] == L','))))
             ++m_pos;
     }
+
+    static bool IsCBlank(wchar_t c) { return c < 0x80 && std::isspace(static_cast<int>(c)); }
 
     // 2024-03-05, 2024/3/5, 2024.3.5, 2024年3月5日, with blanks between the parts.
     bool YearMonthDay(int& year, int& month, int& day)
@@ -193,7 +194,7 @@ private:
     // The blanks allowed inside a date or a time: the six ASCII ones.
     void SkipInnerBlanks()
     {
-        while (m_pos < m_s.size() && m_s[m_pos] < 0x80 && std::isspace(static_cast<int>(m_s[m_pos])))
+        while (m_pos < m_s.size() && IsCBlank(m_s[m_pos]))
             ++m_pos;
     }
 

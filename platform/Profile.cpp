@@ -2,7 +2,7 @@
 
 #include <cerrno>
 #include <climits>
-#include <cwctype>
+#include <cctype>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -307,7 +307,8 @@ UINT GetPrivateProfileIntW(const wchar_t* section, const wchar_t* key, int defau
         return static_cast<UINT>(defaultValue);
     std::wstring w = value.ToStdWstring();
     size_t i = 0;
-    while (i < w.size() && std::iswspace(w[i]))
+    // Blanks as the "C" locale has them, whatever locale the program runs in.
+    while (i < w.size() && w[i] < 0x80 && std::isspace(static_cast<int>(w[i])))
         ++i;
     bool negative = false;
     if (i < w.size() && (w[i] == L'-' || w[i] == L'+'))

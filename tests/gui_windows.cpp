@@ -1,7 +1,10 @@
 // The windows of the program as the clerk meets them: where they open, the
 // detail pane's size, and the status line around the menus.
 #include <gtest/gtest.h>
+#include <libintl.h>
+#include <clocale>
 #include <wx/aui/framemanager.h>
+#include <wx/statbmp.h>
 #include <wx/statusbr.h>
 #include <wx/testing.h>
 #include <wx/uiaction.h>
@@ -10,6 +13,7 @@
 #include "CCashBookDlg.h"
 #include "CIEDlg.h"
 #include "CMainFrame.h"
+#include "CMessageBox.h"
 #include "CQuillan2021View.h"
 #include "CRewardDlg.h"
 #include "CRightView.h"
@@ -19,6 +23,7 @@
 #include "Globals.h"
 #include "GuiTestSupport.h"
 #include "LanguageTexts.h"
+#include "MessageBox.h"
 
 namespace {
 
@@ -187,6 +192,79 @@ TEST_F(Windows, HighlightsReportedAfterAMenuClosedLeaveTheRoomsLine)
     send(wxEVT_MENU_CLOSE, 0);
     send(wxEVT_MENU_HIGHLIGHT, wxID_NONE);
     EXPECT_EQ(StatusLine(), room);
+}
+
+// The label GTK gives its own Yes button in the locale the program runs in.
+wxString ToolkitYes()
+{
+    return wxString::FromUTF8(dgettext("gtk30", "_Yes"));
+}
+
+TEST(Toolkit, SpeaksTheUiLanguageFromTheStartAndAfterTheSwitch)
+{
+    ASSERT_EQ(StateAtStart().language, 1);
+    EXPECT_STREQ(std::setlocale(LC_MESSAGES, nullptr), "zh_CN.UTF-8");
+    EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C") << "amounts keep their decimal point";
+    EXPECT_EQ(ToolkitYes(), U("是(_Y)"));
+    {
+        const EnglishUntilTheEnd english;
+        EXPECT_STREQ(std::setlocale(LC_MESSAGES, nullptr), "en_US.UTF-8");
+        EXPECT_EQ(ToolkitYes(), "_Yes");
+    }
+    EXPECT_EQ(ToolkitYes(), U("是(_Y)"));
+    EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+}
+
+// The icon shown in a message box window, or a null bitmap.
+wxBitmap IconOf(wxWindow* window)
+{
+    for (wxWindow* child : window->GetChildren())
+        if (auto* picture = wxDynamicCast(child, wxStaticBitmap))
+            return picture->GetBitmap();
+    return wxNullBitmap;
+}
+
+TEST(MessageBoxes, ShortTextsStillShowTheWholeCaption)
+{
+    const auto box = BuildMessageBoxWindow(MainFrame(), U("请选择一个房间"), "Quillan2021", wxOK);
+    const int captionText = MainFrame()->GetTextExtent("Quillan2021").x;
+    EXPECT_GE(CaptionWidth("Quillan2021"), captionText + 100);
+    EXPECT_GE(box->GetSize().x, CaptionWidth("Quillan2021"));
+    EXPECT_FALSE(IconOf(box.get()).IsOk()) << "a box asked for no icon shows none";
+}
+
+TEST(MessageBoxes, TheDeleteConfirmationAsksWithTheQuestionIcon)
+{
+    const auto box = BuildMessageBoxWindow(MainFrame(), U("您确认要删除 101 房间吗？"), "Quillan2021",
+                                           wxOK | wxCANCEL | wxICON_QUESTION);
+    EXPECT_TRUE(IconOf(box.get()).IsOk());
+
+    // The board's confirmation is such a box.
+    SeedRooms("[房间号],[住房],[房价],[房间人数],[房间介绍]", "('101',0,'80',0,'南')");
+    Select(0);
+    long style = 0;
+    bool ours = false;
+    class Answer : public wxExpectModalBase<wxMessageDialog, Answer>
+    {
+    public:
+        Answer(long& style, bool& ours) : m_style(style), m_ours(ours) {}
+
+    protected:
+        int OnInvoked(wxMessageDialog* dlg) const override
+        {
+            m_style = dlg->GetMessageDialogStyle();
+            m_ours = dynamic_cast<CMessageBox*>(dlg) != nullptr;
+            return wxID_CANCEL;
+        }
+
+    private:
+        long& m_style;
+        bool& m_ours;
+    };
+    wxTEST_DIALOG(View()->OnDeleteRoom(), Answer(style, ours));
+    EXPECT_TRUE(ours);
+    EXPECT_EQ(style & wxICON_MASK, wxICON_QUESTION);
+    EXPECT_EQ(Board().GetItemCount(), 1);
 }
 
 }  // namespace

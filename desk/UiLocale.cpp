@@ -1,0 +1,19 @@
+#include "UiLocale.h"
+
+#include <clocale>
+#include <cstdlib>
+
+const char* UiLocaleName(int language)
+{
+    return language == 2 ? "en_US.UTF-8" : "zh_CN.UTF-8";
+}
+
+bool ApplyUiLocale(int language)
+{
+    if (!std::setlocale(LC_ALL, UiLocaleName(language)))
+        return false;
+    std::setlocale(LC_NUMERIC, "C");
+    // A LANGUAGE list of the desktop's would win over the locale in looking up translations.
+    setenv("LANGUAGE", language == 2 ? "en_US:en" : "zh_CN:zh", 1);
+    return true;
+}
