@@ -329,6 +329,18 @@ bool COleDateTime::GetParts(int& year, int& month, int& day, int& hour, int& min
     return true;
 }
 
+bool COleDateTime::GetSecondParts(int& year, int& month, int& day, int& hour, int& minute, int& second) const
+{
+    Parts p;
+    if (!Breakdown(*this, 86400, p)) {
+        year = month = day = hour = minute = second = -1;
+        return false;
+    }
+    year = p.year, month = p.month, day = p.day;
+    hour = p.hour, minute = p.minute, second = p.second;
+    return true;
+}
+
 #define OLE_PART(name, field)                          \
     int COleDateTime::name() const                     \
     {                                                  \

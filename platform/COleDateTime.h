@@ -55,6 +55,9 @@ public:
 
     // Broken-down form used by the database layer; false for a date that is not valid.
     bool GetParts(int& year, int& month, int& day, int& hour, int& minute, int& second, int& millisecond) const;
+    // GetYear to GetSecond in one breakdown (rounded to the second as they
+    // are); false, and -1 each, for a date that is not valid.
+    bool GetSecondParts(int& year, int& month, int& day, int& hour, int& minute, int& second) const;
     int SetDateTimeMs(int year, int month, int day, int hour, int minute, int second, int millisecond);
 
     COleDateTime operator+(const COleDateTimeSpan& span) const;

@@ -43,6 +43,43 @@ void AppendNumber(std::string& text, int value, int width)
         text += digits[--n];
 }
 
+// The parts of a date that is not valid are -1 each. Digits and signs are
+// the same bytes in the OEM code page.
+void AppendDateField(std::string& line, const COleDateTime& dt)
+{
+    int year, month, day, hour, minute, second;
+    dt.GetSecondParts(year, month, day, hour, minute, second);
+    AppendNumber(line, year, 1);
+    line += '-';
+    AppendNumber(line, month, 2);
+    line += '-';
+    AppendNumber(line, day, 2);
+    line += ' ';
+    AppendNumber(line, hour, 2);
+    line += ':';
+    AppendNumber(line, minute, 2);
+    line += ':';
+    AppendNumber(line, second, 2);
+}
+
+// A text value as a field, quoted when it holds a separator, a quote or a line end.
+void AppendTextField(std::string& line, const CString& text)
+{
+    const std::string bytes = ToCodePage(text, CP_OEMCP);
+    // GBK's trailing bytes are never below 0x40, so these bytes are the characters themselves.
+    if (bytes.find_first_of(",\"\r\n") == std::string::npos) {
+        line += bytes;
+        return;
+    }
+    line += '"';
+    for (char c : bytes) {
+        if (c == '"')
+            line += '"';
+        line += c;
+    }
+    line += '"';
+}
+
 // The form CsvDateField writes, "2021-03-05 08:07:09", read without the
 // general date parser: an export of many rows holds little else.
 bool ParseWrittenDate(const CString& text, COleDateTime& dt)
@@ -124,21 +161,8 @@ private:
 
 std::string CsvDateField(const COleDateTime& dt)
 {
-    // The parts of a date that is not valid are -1 each. Digits and signs
-    // are the same bytes in the OEM code page.
     std::string text;
-    text.reserve(20);
-    AppendNumber(text, dt.GetYear(), 1);
-    text += '-';
-    AppendNumber(text, dt.GetMonth(), 2);
-    text += '-';
-    AppendNumber(text, dt.GetDay(), 2);
-    text += ' ';
-    AppendNumber(text, dt.GetHour(), 2);
-    text += ':';
-    AppendNumber(text, dt.GetMinute(), 2);
-    text += ':';
-    AppendNumber(text, dt.GetSecond(), 2);
+    AppendDateField(text, dt);
     return text;
 }
 
@@ -160,17 +184,9 @@ bool CsvDateFromField(const CString& text, COleDateTime& dt)
 
 std::string CsvTextField(const CString& text)
 {
-    const std::string bytes = ToCodePage(text, CP_OEMCP);
-    // GBK's trailing bytes are never below 0x40, so these bytes are the characters themselves.
-    if (bytes.find_first_of(",\"\r\n") == std::string::npos)
-        return bytes;
-    std::string quoted = "\"";
-    for (char c : bytes) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
+    std::string field;
+    AppendTextField(field, text);
+    return field;
 }
 
 std::string CashbookCsvHeader()
@@ -180,9 +196,20 @@ std::string CashbookCsvHeader()
 
 std::string CashbookCsvLine(const CashbookCsvRecord& rec)
 {
-    return CsvTextField(rec.m_strRoomNo) + "," + CsvTextField(rec.m_strName) + "," + CsvDateField(rec.m_dtTime) + "," +
-           CsvTextField(rec.m_strPaid) + "," + CsvTextField(rec.m_strDeposit) + "," + CsvTextField(rec.m_strAmount) +
-           "," + (rec.m_bStatus ? "1" : "0") + "\r";
+    std::string line;
+    AppendTextField(line, rec.m_strRoomNo);
+    line += ',';
+    AppendTextField(line, rec.m_strName);
+    line += ',';
+    AppendDateField(line, rec.m_dtTime);
+    line += ',';
+    AppendTextField(line, rec.m_strPaid);
+    line += ',';
+    AppendTextField(line, rec.m_strDeposit);
+    line += ',';
+    AppendTextField(line, rec.m_strAmount);
+    line += rec.m_bStatus ? ",1\r" : ",0\r";
+    return line;
 }
 
 CashbookCsvRecord CashbookRecordFromCsv(const CsvRow& fields, bool utf8, CsvBadField& bad)
@@ -206,24 +233,25 @@ std::string GuestCsvHeader()
 
 std::string GuestCsvLine(const GuestRecord& rec)
 {
-    const std::string fields[] = {
-        CsvTextField(rec.m_strRoomNo),
-        CsvTextField(rec.m_strName),
-        rec.m_bSex ? Man() : Woman(),
-        CsvTextField(rec.m_strNation),
-        CsvDateField(rec.m_dtBirth),
-        CsvDateField(rec.m_dtCheckIn),
-        CsvDateField(rec.m_dtCheckOut),
-        CsvTextField(rec.m_strIdNumber),
-        CsvTextField(rec.m_strNativePlace),
-        CsvTextField(rec.m_strRemarks),
-        CsvTextField(rec.m_strPaid),
-        CsvTextField(rec.m_strDeposit),
-    };
     std::string line;
-    for (size_t i = 0; i < kGuestCsvFields; ++i)
-        line += (i == 0 ? "" : ",") + fields[i];
-    return line + "\r";
+    line.reserve(160);
+    AppendTextField(line, rec.m_strRoomNo);
+    line += ',';
+    AppendTextField(line, rec.m_strName);
+    line += ',';
+    line += rec.m_bSex ? Man() : Woman();
+    line += ',';
+    AppendTextField(line, rec.m_strNation);
+    for (const COleDateTime* dt : {&rec.m_dtBirth, &rec.m_dtCheckIn, &rec.m_dtCheckOut}) {
+        line += ',';
+        AppendDateField(line, *dt);
+    }
+    for (const CString* text : {&rec.m_strIdNumber, &rec.m_strNativePlace, &rec.m_strRemarks, &rec.m_strPaid,
+                                &rec.m_strDeposit}) {
+        line += ',';
+        AppendTextField(line, *text);
+    }
+    return line + '\r';
 }
 
 GuestRecord GuestRecordFromCsv(const CsvRow& fields, bool utf8, CsvBadField& bad)

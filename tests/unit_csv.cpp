@@ -287,6 +287,26 @@ TEST(CsvWriting, OnlyFieldsThatNeedItAreQuotedAndNoCharacterIsChanged)
     EXPECT_EQ(CsvTextField(U("a😀b")), "a?b") << "what GBK cannot hold becomes ?, as every conversion does";
 }
 
+TEST(CsvWriting, DatesAreWrittenAsTheirPartsReadToTheSecond)
+{
+    // Around half seconds, midnight carries and days before 1899-12-30.
+    std::vector<COleDateTime> dates;
+    for (double day : {0.0, 1.0, 44265.0, -1.0, -700000.0, 2958465.0})
+        for (double seconds : {0.0, 0.4999, 0.5, 0.5001, 59.5, 86399.4, 86399.5, 86399.9})
+            dates.push_back(COleDateTime(day + (day < 0 ? -1 : 1) * seconds / 86400.0));
+    COleDateTime invalid, null;
+    invalid.SetStatus(COleDateTime::invalid);
+    null.SetStatus(COleDateTime::null);
+    dates.push_back(invalid);
+    dates.push_back(null);
+    for (const COleDateTime& dt : dates) {
+        SCOPED_TRACE(dt.m_dt);
+        const wxString expected = wxString::Format("%d-%02d-%02d %02d:%02d:%02d", dt.GetYear(), dt.GetMonth(),
+                                                   dt.GetDay(), dt.GetHour(), dt.GetMinute(), dt.GetSecond());
+        EXPECT_EQ(CsvDateField(dt), expected.ToStdString());
+    }
+}
+
 // ---------------------------------------------------------------- cash-book rows
 
 TEST(CsvCashbook, HeaderAndRowAreTheFileFormat)
