@@ -347,6 +347,25 @@ TEST_F(Stays, IdNumberWithALetterIsRefusedInTheUiLanguageAndNothingIsWritten)
 
 // A card folder for the stand-in reader and the reader library in the
 // program folder, both gone again after the test.
+// The room can be typed: a number no room has would lose the guest's details
+// behind an OK, so it is refused and the form stays open.
+TEST_F(Stays, CheckInToARoomNumberNoRoomHasIsRefusedAndNothingIsWritten)
+{
+    CheckInForm form;
+    form.room = "109";
+    form.name = U("张三");
+    form.idNumber = "110101199003071234";
+    form.expectRefusal = true;
+
+    Select(0);
+    wxExpectModal<CRegisterDlg> clerk(form);
+    wxTEST_DIALOG(View()->OnRegister(), clerk);
+    ExpectNoProblems(clerk.Seen().problems);
+    EXPECT_EQ(clerk.Seen().refusal, U("没有这个房间号，请检查房间号！"));
+    EXPECT_FALSE(clerk.Seen().endedAfterOk);
+    EXPECT_TRUE(ReadStays().empty());
+}
+
 class StaysWithCardReader : public Stays
 {
 protected:
