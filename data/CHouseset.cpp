@@ -1,5 +1,7 @@
 #include "CHouseset.h"
 
+#include "FindNarrowing.h"
+
 CHouseset::CHouseset(CDatabase* pdb) : CRecordset(pdb)
 {
     m_nFields = 11;
@@ -33,15 +35,10 @@ void CHouseset::DoFieldExchange(CFieldExchange* pFX)
 
 int CHouseset::FindRoom(CString strRoomNo)
 {
-    MoveFirst();
-    int position = 0;
-    while (!IsEOF()) {
-        if (m_strRoomNo == strRoomNo)
-            return position;
-        ++position;
-        MoveNext();
-    }
-    return -1;
+    // The database hands over the rows of that number; the exact comparison decides.
+    FindNarrowing narrowing;
+    narrowing.AddEqual(wxString::FromUTF8("[房间号]"), strRoomNo);
+    return int(FindFirst(narrowing.Where(), narrowing.Values(), [&] { return m_strRoomNo == strRoomNo; }));
 }
 
 BOOL CHouseset::MovePerson(CString strFrom, CString strTo)

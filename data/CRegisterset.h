@@ -29,6 +29,8 @@ public:
 
     // 0-based position of the first row that matches rec, or -1; the cursor stays on it.
     int FindRecord(GuestRecord rec);
+    // Whether the current row is the stay of rec, by the rules of FindRecord.
+    bool Matches(const GuestRecord& rec) const;
     BOOL AddRecord(CString strRoomNo, CString strName, BOOL bSex, CString strNation, COleDateTime dtBirth,
                    COleDateTime dtCheckIn, CString strIdNumber, CString strNativePlace, CString strRemarks,
                    CString strPaid, CString strDeposit);

@@ -44,6 +44,15 @@ void RollbackAfterFailure(CDatabase& db)
 const std::vector<SchemaUpgrade>& GetSchemaUpgrades()
 {
     static const std::vector<SchemaUpgrade> upgrades = {
+        // The finds of a room by its number and the board's order.
+        {&DataConnections::m_dbHotel, L"CREATE INDEX IF NOT EXISTS {schema}.[ix_house_room] ON [house]([房间号])"},
+        // The running stays by room and guest: check-out, change of room, the
+        // guest lists of the desk's dialogs. Small: only the guests in the house.
+        {&DataConnections::m_dbRegister,
+         L"CREATE INDEX IF NOT EXISTS {schema}.[ix_register_open] ON [register]([房间号], [姓名]) "
+         L"WHERE [退房日期] IS NULL"},
+        // Finding a stay of the history, and searching it, by the guest's name.
+        {&DataConnections::m_dbRegister, L"CREATE INDEX IF NOT EXISTS {schema}.[ix_register_name] ON [register]([姓名])"},
     };
     return upgrades;
 }

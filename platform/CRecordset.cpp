@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 #include "BlockReader.h"
 #include "FieldValue.h"
 #include "OdbcConnection.h"
@@ -18,9 +19,11 @@ struct CRecordset::Impl
     std::string table;
     std::string columnList;  // "rowid, [a], [b], ..."
     std::string query;       // the SELECT of the open, all columns, in its order
+    std::vector<FieldValue> filterValues;  // bound to the "?" of the open's WHERE
     unsigned long openSerial = 0;
     size_t readInOrder = 0;  // leading rows whose values the query has given
     std::vector<RecordsetRow> rows;
+    bool keysAscending = true;  // rows in the order of their keys, so a key is found by halving
     long pos = 0;
     bool bof = true, eof = true;
     Mode mode = Mode::none;
@@ -31,6 +34,33 @@ struct CRecordset::Impl
 CRecordset::CRecordset(CDatabase* pDatabase) : m_pDatabase(pDatabase), m_impl(std::make_unique<Impl>()) {}
 
 CRecordset::~CRecordset() = default;
+
+namespace {
+
+std::vector<FieldValue> FilterValues(const std::vector<CString>& values)
+{
+    std::vector<FieldValue> bound;
+    for (const CString& value : values) {
+        FieldValue v;
+        v.isNull = false;
+        v.text = ToUtf8(value);
+        bound.push_back(std::move(v));
+    }
+    return bound;
+}
+
+void BindAll(ParameterBinder& binder, const std::vector<FieldValue>& values)
+{
+    for (const FieldValue& v : values)
+        binder.Bind(v, CFieldExchange::Text);
+}
+
+std::string FromClause(const std::string& table, const CString& filter)
+{
+    return " FROM " + table + (filter.empty() ? std::string() : " WHERE " + ToUtf8(filter));
+}
+
+}  // namespace
 
 BOOL CRecordset::Open(UINT, const CString&, DWORD options)
 {
@@ -76,20 +106,26 @@ BOOL CRecordset::Requery()
         throw CDBException("The recordset is not open");
     // Only the keys are read here: values come when the cursor reaches their
     // rows, so opening a large table to count or to append costs little.
-    std::string clauses = " FROM " + d.table;
-    if (!m_strFilter.empty())
-        clauses += " WHERE " + ToUtf8(m_strFilter);
-    if (!m_strSort.empty())
-        clauses += " ORDER BY " + ToUtf8(m_strSort);
+    d.filterValues = FilterValues(m_filterValues);
+    // Without a sort the rows come in the table's own order. A filter may be
+    // answered from an index kept in another order: "+rowid" lets SQLite use
+    // the index and then sort the few rows it gives, where "rowid" would make
+    // it walk the whole table because that walk needs no sorting.
+    const std::string order = !m_strSort.empty() ? ToUtf8(m_strSort) : m_strFilter.empty() ? "rowid" : "+rowid";
+    const std::string clauses = FromClause(d.table, m_strFilter) + " ORDER BY " + order;
     d.query = "SELECT " + d.columnList + clauses;
 
     OdbcConnection* db = m_pDatabase->GetConnection();
     OdbcStatement stmt(*db);
+    ParameterBinder binder(stmt);
+    BindAll(binder, d.filterValues);
     static const std::vector<CFieldExchange::Field> kKeysOnly;
     BlockReader reader(stmt, kKeysOnly);
     stmt.Execute("SELECT rowid" + clauses);
     d.rows.clear();
     reader.ReadAll([&](RecordsetRow&& row) { d.rows.push_back(std::move(row)); });
+    d.keysAscending = std::is_sorted(d.rows.begin(), d.rows.end(),
+                                     [](const RecordsetRow& a, const RecordsetRow& b) { return a.key < b.key; });
     d.openSerial = db->WriteSerial();
     d.readInOrder = 0;
     d.mode = Impl::Mode::none;
@@ -168,6 +204,8 @@ void ReadInOrder(OdbcConnection* db, CRecordset::Impl& d, size_t index)
     // that goes on past it takes all the rest in one pass.
     const std::string limit = index == 0 ? std::to_string(kBlockRows) : std::string("-1");
     OdbcStatement stmt(*db);
+    ParameterBinder binder(stmt);
+    BindAll(binder, d.filterValues);
     BlockReader reader(stmt, d.fields, WholeTextOf(*db, d.table));
     stmt.Execute(d.query + " LIMIT " + limit + " OFFSET " + std::to_string(index));
     bool inStep = true;
@@ -303,6 +341,110 @@ long CRecordset::GetRecordCount() const
     return long(std::count_if(rows.begin(), rows.end(), [](const RecordsetRow& r) { return !r.deleted; }));
 }
 
+long CRecordset::CountRows()
+{
+    if (!m_pDatabase || !m_pDatabase->IsOpen())
+        throw CDBException("The database is not open");
+    OdbcStatement stmt(m_pDatabase->Connection());
+    ParameterBinder binder(stmt);
+    BindAll(binder, FilterValues(m_filterValues));
+    stmt.Execute("SELECT count(*)" + FromClause(ToUtf8(GetDefaultSQL()), m_strFilter));
+    return std::stol("0" + stmt.FetchText());
+}
+
+namespace {
+
+// The keys of the rows of the open's table that its filter and `narrowing` select.
+std::vector<long long> SelectedKeys(OdbcConnection& db, const CRecordset::Impl& d, const CString& filter,
+                                    const CString& narrowing, const std::vector<CString>& values)
+{
+    const CString where = filter.empty() ? narrowing : "(" + filter + ") AND (" + narrowing + ")";
+    OdbcStatement stmt(db);
+    ParameterBinder binder(stmt);
+    BindAll(binder, d.filterValues);
+    BindAll(binder, FilterValues(values));
+    static const std::vector<CFieldExchange::Field> kKeysOnly;
+    BlockReader reader(stmt, kKeysOnly);
+    stmt.Execute("SELECT rowid" + FromClause(d.table, where));
+    std::vector<long long> keys;
+    reader.ReadAll([&](RecordsetRow&& row) { keys.push_back(row.key); });
+    return keys;
+}
+
+// Where those keys stand in the open's rows, in the rows' order.
+std::vector<size_t> IndexesOfKeys(const CRecordset::Impl& d, std::vector<long long> keys)
+{
+    std::vector<size_t> indexes;
+    if (d.keysAscending) {
+        for (long long key : keys) {
+            auto it = std::lower_bound(d.rows.begin(), d.rows.end(), key,
+                                       [](const RecordsetRow& row, long long k) { return row.key < k; });
+            if (it != d.rows.end() && it->key == key)
+                indexes.push_back(size_t(it - d.rows.begin()));
+        }
+        std::sort(indexes.begin(), indexes.end());
+    } else {
+        const std::unordered_set<long long> wanted(keys.begin(), keys.end());
+        for (size_t i = 0; i < d.rows.size(); ++i)
+            if (wanted.count(d.rows[i].key))
+                indexes.push_back(i);
+    }
+    return indexes;
+}
+
+}  // namespace
+
+// Whether row `index` is still in the table, as a walk onto it would find.
+static bool IsLive(CDatabase* database, CRecordset::Impl& d, size_t index)
+{
+    const RecordsetRow& row = d.rows[index];
+    if (row.deleted)
+        return false;
+    if (database->Connection().Unchanged(d.table, row.key, row.serial ? row.serial : d.openSerial))
+        return true;
+    return LoadRow(database, d, long(index));
+}
+
+long CRecordset::FindFirst(const CString& narrowing, const std::vector<CString>& values,
+                           const std::function<bool()>& accept)
+{
+    Impl& d = *m_impl;
+    if (!d.open)
+        throw CDBException("The recordset is not open");
+    if (narrowing.empty()) {
+        long position = 0;
+        for (MoveFirst(); !IsEOF(); MoveNext(), ++position)
+            if (accept())
+                return position;
+        return -1;
+    }
+    OdbcConnection& db = m_pDatabase->Connection();
+    const std::vector<size_t> candidates = IndexesOfKeys(d, SelectedKeys(db, d, m_strFilter, narrowing, values));
+    // While nothing of the table was written since the open, every row is
+    // still there and a row's position is its index.
+    const bool untouched = !db.TableChangedSince(d.table, d.openSerial);
+    size_t counted = 0;  // rows before `counted` are in `live`
+    long live = 0;
+    for (size_t index : candidates) {
+        if (!LoadRow(m_pDatabase, d, long(index)) || !accept())
+            continue;
+        if (untouched) {
+            live = long(index);
+        } else {
+            for (; counted < index; ++counted)
+                live += IsLive(m_pDatabase, d, counted) ? 1 : 0;
+            LoadRow(m_pDatabase, d, long(index));  // the count may have moved the members
+        }
+        d.pos = long(index);
+        d.bof = d.eof = false;
+        return live;
+    }
+    d.pos = long(d.rows.size());
+    d.eof = true;
+    d.bof = GetRecordCount() == 0;
+    return -1;
+}
+
 BOOL CRecordset::CanAppend() const
 {
     return m_impl->open;
@@ -406,6 +548,7 @@ BOOL CRecordset::Update()
         if (SQL_SUCCEEDED(SQLFetch(last.Get())))
             last.Check(SQLGetData(last.Get(), 1, SQL_C_SBIGINT, &row.key, 0, nullptr), "read the new key");
         db->NoteWrite(d.table, row.key);
+        d.keysAscending = d.keysAscending && (d.rows.empty() || d.rows.back().key < row.key);
         d.rows.push_back(std::move(row));
         // Back on the row that was current before AddNew.
         if (!d.eof && !d.bof)

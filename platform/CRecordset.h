@@ -4,7 +4,9 @@
 // changed it.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <vector>
 #include "CDatabase.h"
 #include "CFieldExchange.h"
 
@@ -36,6 +38,18 @@ public:
     BOOL IsEOF() const;
     BOOL IsBOF() const;
     long GetRecordCount() const;
+    // The rows of the table that m_strFilter keeps, counted by the database
+    // without reading them: what GetRecordCount gives right after Open. The
+    // recordset need not be open.
+    long CountRows();
+    // Moves to the first row, in this recordset's order, that the condition
+    // `narrowing` selects and `accept` then accepts, and returns its 0-based
+    // position as a walk from MoveFirst counts it; none: the end and -1.
+    // `narrowing` is SQL of the program's own with a "?" for each of `values`,
+    // bound as parameters; it only spares reading rows, so it must select
+    // every row `accept` takes; an empty one reads every row. `accept` looks
+    // at the bound members.
+    long FindFirst(const CString& narrowing, const std::vector<CString>& values, const std::function<bool()>& accept);
     BOOL CanAppend() const;
     BOOL CanUpdate() const;
 
@@ -50,6 +64,8 @@ public:
     // SQL text of the program's own (column names and ASC/DESC), never values.
     CString m_strSort;
     CString m_strFilter;
+    // Values for the "?" of m_strFilter, in order: bound as parameters.
+    std::vector<CString> m_filterValues;
     UINT m_nFields = 0;
     UINT m_nDefaultType = snapshot;
 

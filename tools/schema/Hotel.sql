@@ -14,3 +14,5 @@ CREATE TABLE [house] (
   [钟点结束] TIMESTAMP,
   [房间介绍] VARCHAR(255) NOT NULL DEFAULT ''
 );
+-- A room is found by its number, and the board lists the rooms in that order.
+CREATE INDEX [ix_house_room] ON [house]([房间号]);

@@ -16,3 +16,7 @@ CREATE TABLE [register] (
   [交钱]         VARCHAR(255) NOT NULL DEFAULT '',
   [押金]         VARCHAR(255) NOT NULL DEFAULT ''
 );
+-- The running stays by room and guest, and the whole history by guest name:
+-- the desk finds a stay without reading the history.
+CREATE INDEX [ix_register_open] ON [register]([房间号], [姓名]) WHERE [退房日期] IS NULL;
+CREATE INDEX [ix_register_name] ON [register]([姓名]);

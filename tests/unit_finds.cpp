@@ -1,0 +1,295 @@
+// The finds ask the database for the rows that can match and then compare
+// those themselves. Each must give exactly what walking every row with the
+// comparison gives: the same row, the same position, the same cursor, whatever
+// the order, the duplicates and the changes made through another recordset.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+#include "CHouseset.h"
+#include "CRegisterset.h"
+#include "SqliteFiles.h"
+#include "TestEnvironment.h"
+
+namespace {
+
+CString U(const char* utf8) { return wxString::FromUTF8(utf8); }
+
+class FindTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (auto [db, file] : {std::pair{&hotel, "Hotel.db"}, std::pair{&reg, "Register.db"}})
+            db->OpenEx(CString(wxT("Driver=SQLite3;Database=")) + wxString::FromUTF8(env.DataSaveFolder() + file));
+        hotel.ExecuteSQL(wxT("DELETE FROM [house]"));
+    }
+    void AddRooms(const std::vector<const char*>& numbers)
+    {
+        CHouseset rs(&hotel);
+        ASSERT_TRUE(rs.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly));
+        int n = 0;
+        for (const char* no : numbers)
+            ASSERT_TRUE(rs.AddRoom(U(no), wxT("100"), wxString::Format("room %d", n++)));
+    }
+    TestEnvironment env;
+    CDatabase hotel, reg;
+};
+
+// The rooms walk as the design spells it out: every row from the first.
+int WalkToRoom(CHouseset& rs, const CString& room)
+{
+    int position = 0;
+    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext(), ++position)
+        if (rs.m_strRoomNo == room)
+            return position;
+    return -1;
+}
+
+// The find and the walk agree on the result and on where they leave the cursor.
+void ExpectRoomFindLikeWalk(CHouseset& found, CHouseset& walked, const CString& room)
+{
+    const int expected = WalkToRoom(walked, room);
+    EXPECT_EQ(expected, found.FindRoom(room)) << room;
+    EXPECT_EQ(walked.IsEOF(), found.IsEOF()) << room;
+    if (expected != -1) {
+        EXPECT_EQ(walked.m_strIntro, found.m_strIntro) << room << ": another row of that number";
+    }
+}
+
+TEST_F(FindTest, RoomFindsTakeExactlyTheRowTheWalkTakes)
+{
+    AddRooms({"101", "102", "101", "101 ", "1010", "a1", "A1", "", "102", "豪华101"});
+    for (const CString& sort : {CString(), U("房间号 ASC"), U("房价 DESC, 房间号 DESC")}) {
+        CHouseset found(&hotel), walked(&hotel);
+        found.m_strSort = walked.m_strSort = sort;
+        ASSERT_TRUE(found.Open(CRecordset::dynaset));
+        ASSERT_TRUE(walked.Open(CRecordset::dynaset));
+        for (const char* room : {"101", "102", "101 ", "1010", "10", "a1", "A1", "", " ", "999", "豪华101"})
+            ExpectRoomFindLikeWalk(found, walked, U(room));
+    }
+}
+
+TEST_F(FindTest, RoomPositionsCountOnlyRowsThatAreStillThere)
+{
+    AddRooms({"201", "202", "203", "204", "205"});
+    CHouseset found(&hotel), walked(&hotel), other(&hotel);
+    ASSERT_TRUE(found.Open(CRecordset::dynaset));
+    ASSERT_TRUE(walked.Open(CRecordset::dynaset));
+    ASSERT_TRUE(other.Open(CRecordset::dynaset));
+
+    // Rooms deleted and renumbered through another recordset on the same connection.
+    ASSERT_NE(-1, other.FindRoom(wxT("202")));
+    other.Delete();
+    ASSERT_NE(-1, other.FindRoom(wxT("204")));
+    other.Edit();
+    other.m_strRoomNo = wxT("209");
+    ASSERT_TRUE(other.Update());
+    for (const char* room : {"201", "202", "203", "204", "205", "209"})
+        ExpectRoomFindLikeWalk(found, walked, U(room));
+    EXPECT_EQ(2, found.FindRoom(wxT("209")));
+
+    // And through the recordset that finds.
+    ASSERT_NE(-1, found.FindRoom(wxT("201")));
+    found.Delete();
+    walked.Requery();
+    EXPECT_EQ(0, found.FindRoom(wxT("203")));
+    EXPECT_EQ(-1, found.FindRoom(wxT("201")));
+    EXPECT_EQ(2, found.FindRoom(wxT("205")));
+}
+
+TEST_F(FindTest, RoomAddedThroughTheRecordsetIsFoundAtItsEnd)
+{
+    AddRooms({"301", "302"});
+    CHouseset rs(&hotel);
+    rs.m_strSort = U("房间号 ASC");
+    ASSERT_TRUE(rs.Open(CRecordset::dynaset));
+    ASSERT_TRUE(rs.AddRoom(wxT("300"), wxT("80"), wxT("new")));
+    EXPECT_EQ(2, rs.FindRoom(wxT("300")));  // appended rows stand at the end until the next open
+    EXPECT_EQ(wxT("new"), rs.m_strIntro);
+}
+
+// ---------------------------------------------------------------- stays
+
+COleDateTime Day(int d, int h = 14) { return COleDateTime(2024, 3, d, h, 0, 0); }
+
+GuestRecord Stay(const char* room, const char* name, const char* id, int day, bool closed)
+{
+    GuestRecord rec;
+    rec.m_strRoomNo = U(room);
+    rec.m_strName = U(name);
+    rec.m_strNation = U("汉族");
+    rec.m_dtBirth = COleDateTime(1990, 1, 2, 0, 0, 0);
+    rec.m_dtCheckIn = Day(day);
+    if (closed)
+        rec.m_dtCheckOut = Day(day + 1, 11);
+    else
+        rec.m_dtCheckOut.SetStatus(COleDateTime::null);
+    rec.m_strIdNumber = U(id);
+    rec.m_strPaid = wxT("150");
+    rec.m_strDeposit = wxT("0");
+    return rec;
+}
+
+class StayFindTest : public FindTest
+{
+protected:
+    void AddStays(const std::vector<GuestRecord>& stays)
+    {
+        CRegisterset rs(&reg);
+        ASSERT_TRUE(rs.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly));
+        for (const GuestRecord& stay : stays) {
+            rs.AddNew();
+            rs.SetGuestRecord(stay);
+            ASSERT_TRUE(rs.Update());
+        }
+    }
+    // Many stays sharing rooms, names and ID numbers, running and closed.
+    std::vector<GuestRecord> History()
+    {
+        std::vector<GuestRecord> stays;
+        const char* names[] = {"张三", "李四", "王五", "张三 ", ""};
+        for (int i = 0; i < 60; ++i)
+            stays.push_back(Stay(i % 3 ? "101" : "102", names[i % 5], i % 4 ? "ID1" : "", 1 + i % 7, i % 6 != 0));
+        return stays;
+    }
+};
+
+int WalkToRecord(CRegisterset& rs, const GuestRecord& rec)
+{
+    int position = 0;
+    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext(), ++position)
+        if (rs.Matches(rec))
+            return position;
+    return -1;
+}
+
+void ExpectRecordFindLikeWalk(CRegisterset& found, CRegisterset& walked, const GuestRecord& rec)
+{
+    const int expected = WalkToRecord(walked, rec);
+    EXPECT_EQ(expected, found.FindRecord(rec)) << rec.m_strRoomNo << "/" << rec.m_strName;
+    EXPECT_EQ(walked.IsEOF(), found.IsEOF());
+    if (expected != -1) {
+        EXPECT_EQ(walked.m_nID, found.m_nID) << rec.m_strRoomNo << "/" << rec.m_strName;
+    }
+}
+
+TEST_F(StayFindTest, RecordFindsTakeExactlyTheRowTheWalkTakes)
+{
+    const std::vector<GuestRecord> history = History();
+    AddStays(history);
+    std::vector<GuestRecord> probes = history;
+    // Near misses: one field off, a time within and past half a second, a running key for a closed stay.
+    GuestRecord near = history[7];
+    near.m_strName = U("李四 ");
+    probes.push_back(near);
+    near = history[7];
+    near.m_dtCheckIn = near.m_dtCheckIn + COleDateTimeSpan(0.4 / 86400);
+    probes.push_back(near);
+    near.m_dtCheckIn = near.m_dtCheckIn + COleDateTimeSpan(0.3 / 86400);
+    probes.push_back(near);
+    near = history[8];
+    near.m_dtCheckOut.SetStatus(COleDateTime::null);
+    probes.push_back(near);
+    near.m_strIdNumber = wxT("id1");
+    probes.push_back(near);
+
+    for (const CString& filter : {CString(), OpenStaysFilter()}) {
+        CRegisterset found(&reg), walked(&reg);
+        found.m_strFilter = walked.m_strFilter = filter;
+        ASSERT_TRUE(found.Open(CRecordset::dynaset));
+        ASSERT_TRUE(walked.Open(CRecordset::dynaset));
+        for (const GuestRecord& rec : probes)
+            ExpectRecordFindLikeWalk(found, walked, rec);
+    }
+}
+
+TEST_F(StayFindTest, RecordFindSeesStaysChangedThroughAnotherRecordset)
+{
+    AddStays(History());
+    CRegisterset found(&reg), walked(&reg), other(&reg);
+    ASSERT_TRUE(found.Open(CRecordset::dynaset));
+    ASSERT_TRUE(walked.Open(CRecordset::dynaset));
+    ASSERT_TRUE(other.Open(CRecordset::dynaset));
+    for (int i = 0; i < 10; ++i) {
+        other.Move(3);
+        other.Delete();
+    }
+    other.MoveFirst();
+    other.Move(20);
+    const GuestRecord moved = [&] {
+        other.Edit();
+        other.m_strRoomNo = wxT("909");
+        other.Update();
+        return other.GetGuestRecord();
+    }();
+    for (const GuestRecord& rec : History())
+        ExpectRecordFindLikeWalk(found, walked, rec);
+    ExpectRecordFindLikeWalk(found, walked, moved);
+    EXPECT_NE(-1, found.FindRecord(moved));
+}
+
+TEST_F(StayFindTest, ClosingAStayClosesTheFirstOpenOneOfThatRoomAndGuest)
+{
+    AddStays({Stay("101", "张三", "ID1", 1, false), Stay("102", "张三", "ID1", 1, false),
+              Stay("101", "张三", "ID1", 2, true), Stay("101", "张三", "ID1", 3, false)});
+    // A check-out the driver cannot read as a time is an empty one to the program:
+    // that stay runs, though SQL holds no NULL for it.
+    ExecuteOnDatabase(env.DataSaveFolder() + "Register.db",
+                      "UPDATE [register] SET [退房日期] = '' WHERE [ID] = 1");
+    CRegisterset rs(&reg), walked(&reg);
+    ASSERT_TRUE(rs.Open(CRecordset::dynaset));
+    ASSERT_TRUE(walked.Open(CRecordset::dynaset));
+    long firstOpen = 0;
+    for (walked.MoveFirst(); !walked.IsEOF() && !firstOpen; walked.MoveNext())
+        if (walked.m_strRoomNo == wxT("101") && walked.m_dtCheckOut.GetStatus() == COleDateTime::null)
+            firstOpen = walked.m_nID;
+    ASSERT_NE(0, firstOpen);
+
+    rs.CloseOpenStay(wxT("101"), U("张三"));
+    for (walked.MoveFirst(); walked.m_nID != firstOpen; walked.MoveNext()) {
+    }
+    EXPECT_EQ(COleDateTime::valid, walked.m_dtCheckOut.GetStatus());
+    rs.CloseOpenStay(wxT("101"), U("张三"));
+    rs.CloseOpenStay(wxT("101"), U("张三"));  // none left open in 101: nothing changes
+    int open = 0;
+    for (walked.MoveFirst(); !walked.IsEOF(); walked.MoveNext())
+        open += walked.m_dtCheckOut.GetStatus() == COleDateTime::null ? 1 : 0;
+    EXPECT_EQ(1, open) << "only the stay in 102 runs on";
+}
+
+TEST_F(StayFindTest, CountsAndFilteredOpensAgreeWithTheWalk)
+{
+    AddStays(History());
+    CRegisterset all(&reg), open(&reg), ofRoom(&reg);
+    open.m_strFilter = OpenStaysFilter();
+    ofRoom.m_strFilter = OpenStaysFilter() + U(" AND [房间号] = ?");
+    ofRoom.m_filterValues = {wxT("102")};
+    const long counted[] = {all.CountRows(), open.CountRows(), ofRoom.CountRows()};
+    ASSERT_TRUE(all.Open(CRecordset::dynaset));
+    ASSERT_TRUE(open.Open(CRecordset::dynaset));
+    ASSERT_TRUE(ofRoom.Open(CRecordset::dynaset));
+    EXPECT_EQ(60, counted[0]);
+    EXPECT_EQ(all.GetRecordCount(), counted[0]);
+    EXPECT_EQ(open.GetRecordCount(), counted[1]);
+    EXPECT_EQ(ofRoom.GetRecordCount(), counted[2]);
+
+    // The filtered opens give the walk's rows in the walk's order, whatever index answers them.
+    std::vector<long> expectOpen, expectOfRoom, gotOpen, gotOfRoom;
+    for (all.MoveFirst(); !all.IsEOF(); all.MoveNext()) {
+        if (all.m_dtCheckOut.GetStatus() != COleDateTime::null)
+            continue;
+        expectOpen.push_back(all.m_nID);
+        if (all.m_strRoomNo == wxT("102"))
+            expectOfRoom.push_back(all.m_nID);
+    }
+    for (open.MoveFirst(); !open.IsEOF(); open.MoveNext())
+        gotOpen.push_back(open.m_nID);
+    for (ofRoom.MoveFirst(); !ofRoom.IsEOF(); ofRoom.MoveNext())
+        gotOfRoom.push_back(ofRoom.m_nID);
+    EXPECT_EQ(expectOpen, gotOpen);
+    EXPECT_EQ(expectOfRoom, gotOfRoom);
+    EXPECT_FALSE(gotOfRoom.empty());
+}
+
+}  // namespace
