@@ -4,6 +4,7 @@
 #include <wx/bitmap.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
+#include <wx/display.h>
 #include <wx/settings.h>
 
 #include "Globals.h"
@@ -72,10 +73,23 @@ CNoticeDlg::CNoticeDlg(wxWindow* parent)
     CloseOnEscape();
 }
 
+wxRect PlaceWithin(const wxRect& window, const wxRect& area)
+{
+    wxRect placed = window;
+    placed.x = std::max(area.x, std::min(window.x, area.GetRight() + 1 - window.width));
+    placed.y = std::max(area.y, std::min(window.y, area.GetBottom() + 1 - window.height));
+    return placed;
+}
+
 bool CNoticeDlg::Show(bool show)
 {
-    if (show && !IsShown())
+    if (show && !IsShown()) {
         FitToTexts();
+        // Pop-ups open one below the other: the last ones would leave the screen.
+        const int display = wxDisplay::GetFromWindow(this);
+        Move(PlaceWithin(GetRect(), wxDisplay(display == wxNOT_FOUND ? 0 : unsigned(display)).GetClientArea())
+                 .GetPosition());
+    }
     return CDialogEx::Show(show);
 }
 

@@ -22,6 +22,9 @@ struct NoticeLayout
 };
 NoticeLayout ComputeNoticeLayout(const wxSize& client, int text1Height);
 
+// Where a window of `window`'s size goes to lie within `area`: moved as little as that needs.
+wxRect PlaceWithin(const wxRect& window, const wxRect& area);
+
 // The title of a pop-up by mode and language; empty keeps the current one.
 CString NoticeTitle(int mode, int language);
 

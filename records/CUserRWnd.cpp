@@ -31,7 +31,7 @@ struct RecordColumn
     int chineseWidth;
     const char* english;
     int englishWidth;
-    const char* sample = nullptr;  // a cell that must fit whole, when there is one
+    const char* sample = nullptr;  // the longest form of a cell that must read whole, when there is one
 };
 
 const RecordColumn kColumns[12] = {
@@ -95,6 +95,45 @@ struct CloseOnExit
 };
 
 }  // namespace
+
+CString RecordColumnHeading(int column, int language)
+{
+    const RecordColumn& col = kColumns[column];
+    return language == 2 ? CString(col.english) : U(col.chinese);
+}
+
+int RecordColumnWidth(int column, int language)
+{
+    const RecordColumn& col = kColumns[column];
+    return language == 2 ? col.englishWidth : col.chineseWidth;
+}
+
+bool RecordColumnsFit(const wxWindow& list, const wxFont& font, int language)
+{
+    for (int c = 0; c < 12; ++c) {
+        const CString texts[] = {RecordColumnHeading(c, language), kColumns[c].sample ? U(kColumns[c].sample) : CString()};
+        for (const CString& text : texts) {
+            int width = 0, height = 0;
+            list.GetTextExtent(text, &width, &height, nullptr, nullptr, &font);
+            if (width + kRecordCellMargin > RecordColumnWidth(c, language))
+                return false;
+        }
+    }
+    return true;
+}
+
+wxFont FitRecordListFont(const wxWindow& list, int language)
+{
+    // The window's template is laid out for an 8-point font.
+    wxFont font = list.GetFont();
+    double points = std::min(8.0, double(font.GetFractionalPointSize()));
+    font.SetFractionalPointSize(points);
+    while (points > 7.0 && !RecordColumnsFit(list, font, language)) {
+        points -= 0.5;
+        font.SetFractionalPointSize(points);
+    }
+    return font;
+}
 
 CString RecordCellText(const GuestRecord& rec, int column)
 {
@@ -199,15 +238,10 @@ CUserRWnd::CUserRWnd(wxWindow* parent)
     m_wndToolBar->Realize();
 
     m_listRecords = new CRecordList(this, IDC_RECORDS_LIST, m_vRecords);
-    for (int c = 0; c < 12; ++c) {
-        const RecordColumn& col = kColumns[c];
-        int width = english ? col.englishWidth : col.chineseWidth;
-        // The dates and the ID number are read whole; with this system's font
-        // they may need more room than the designed widths give them.
-        if (col.sample)
-            width = std::max(width, m_listRecords->GetTextExtent(U(col.sample)).x + 16);
-        m_listRecords->InsertColumn(c, english ? CString(col.english) : U(col.chinese), wxLIST_FORMAT_CENTRE, width);
-    }
+    m_listRecords->SetFont(FitRecordListFont(*m_listRecords, g_nLanguage));
+    for (int c = 0; c < 12; ++c)
+        m_listRecords->InsertColumn(c, RecordColumnHeading(c, g_nLanguage), wxLIST_FORMAT_CENTRE,
+                                    RecordColumnWidth(c, g_nLanguage));
     m_imageList.Create(16, 16, true, 2);
     m_imageList.Add(LoadResourceBitmap(IDI_GUEST, 16));
     m_listRecords->SetImageList(&m_imageList, wxIMAGE_LIST_SMALL);
@@ -229,6 +263,13 @@ CUserRWnd::CUserRWnd(wxWindow* parent)
     Bind(wxEVT_LIST_ITEM_DESELECTED, &CUserRWnd::OnDeselectList, this, IDC_RECORDS_LIST);
     Bind(wxEVT_LIST_ITEM_ACTIVATED, &CUserRWnd::OnDblclkList, this, IDC_RECORDS_LIST);
     Bind(EVT_RECORD_MESSAGE, &CUserRWnd::OnRecordMessage, this);
+    // Clicked, this window comes to the front: the search dialog it owns stays above it.
+    Bind(wxEVT_ACTIVATE, [this](wxActivateEvent& event) {
+        CUserSearchDlg* search = m_pSearchDlg.get();
+        if (event.GetActive() && search && search->IsShown())
+            search->Raise();
+        event.Skip();
+    });
     // No buttons: the close box and Escape end the window.
     Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { EndDialog(wxID_CANCEL); });
     CloseOnEscape();

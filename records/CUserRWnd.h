@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <vector>
+#include <wx/font.h>
 #include <wx/imaglist.h>
 #include <wx/weakref.h>
 
@@ -40,6 +41,19 @@ enum : int { SEARCH_BY_NAME = 0, SEARCH_BY_ID_NUMBER = 1 };
 std::vector<CString> RecordRowTexts(const GuestRecord& rec);
 // One of those texts; empty for a column outside 0 to 11.
 CString RecordCellText(const GuestRecord& rec, int column);
+
+// The heading and the width of a column of the list, by language.
+CString RecordColumnHeading(int column, int language);
+int RecordColumnWidth(int column, int language);
+// Room beside a heading or a cell's text within its column.
+constexpr int kRecordCellMargin = 10;
+// Whether every heading, and the longest form of the date and ID-number
+// cells, read whole in their columns in `font`.
+bool RecordColumnsFit(const wxWindow& list, const wxFont& font, int language);
+// The list's font: the template's 8 points, or less (down to 7) where this
+// system's fonts need it, so that every column keeps its width, all of them fit
+// in the window, and headings and cells read whole.
+wxFont FitRecordListFont(const wxWindow& list, int language);
 
 // TRUE when the stay's name (key 0) or ID number (key 1) is exactly `text`:
 // whole text, case-sensitive, nothing trimmed. Other keys match nothing.

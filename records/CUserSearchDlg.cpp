@@ -62,7 +62,22 @@ void CUserSearchDlg::OnInitDialog(wxInitDialogEvent&)
         FindWindow(IDC_SEARCH_OK)->SetLabel("Search");
         FindWindow(IDC_SEARCH_CANCEL)->SetLabel("Cancel");
     }
+    FitKeyList();
     m_editSearch->SetFocus();
+}
+
+// The key list as wide as its longest entry needs; what stands right of it moves along.
+void CUserSearchDlg::FitKeyList()
+{
+    const int grow = m_comboKey->GetBestSize().x - m_comboKey->GetSize().x;
+    if (grow <= 0)
+        return;
+    const int right = m_comboKey->GetRect().GetRight();
+    m_comboKey->SetSize(m_comboKey->GetSize().x + grow, -1);
+    for (wxWindow* child : GetChildren())
+        if (child != m_comboKey && child->GetPosition().x > right)
+            child->Move(child->GetPosition() + wxPoint(grow, 0));
+    SetClientSize(GetClientSize() + wxSize(grow, 0));
 }
 
 BOOL CUserSearchDlg::UpdateData(BOOL bSaveAndValidate)

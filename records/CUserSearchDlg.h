@@ -49,6 +49,7 @@ public:
 
 private:
     void OnInitDialog(wxInitDialogEvent& event);
+    void FitKeyList();
     void OnClose(wxCloseEvent& event);
     int SelectedKey() const;
 

@@ -5,12 +5,16 @@
 // pop-ups are real windows. The tables are read back afterwards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <dlfcn.h>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <wx/app.h>
+#include <wx/combobox.h>
 #include <wx/dcmemory.h>
+#include <wx/display.h>
 #include <wx/listctrl.h>
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
@@ -588,4 +592,130 @@ TEST_F(Records, PopUpPaintsDetailsOnCreamAndConsumptionInRedBelow)
         }
     EXPECT_GE(firstRed, 355) << "the consumption line starts 355 pixels down";
     EXPECT_GT(darkAbove, 0) << "the detail text is drawn in black";
+}
+
+// ------------------------------------------------------------- on screen
+
+namespace {
+
+// Whether a text reads whole in a column `width` pixels wide, in the list's font.
+bool ReadsWhole(const wxListCtrl& list, const wxString& text, int width)
+{
+    return list.GetTextExtent(text).x + kRecordCellMargin <= width;
+}
+
+// The X stacking of two top-level windows: true when `upper` lies above `lower`.
+bool StandsAbove(wxWindow* upper, wxWindow* lower)
+{
+    using Fn0 = void* (*)();
+    using WindowOf = void* (*)(void*);
+    using Xid = unsigned long (*)(void*);
+    using Root = unsigned long (*)(void*);
+    using Sync = int (*)(void*, int);
+    using Query = int (*)(void*, unsigned long, unsigned long*, unsigned long*, unsigned long**, unsigned*);
+    using Free = int (*)(void*);
+    const auto display = reinterpret_cast<Fn0>(dlsym(RTLD_DEFAULT, "gdk_x11_get_default_xdisplay"));
+    const auto windowOf = reinterpret_cast<WindowOf>(dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
+    const auto xid = reinterpret_cast<Xid>(dlsym(RTLD_DEFAULT, "gdk_x11_window_get_xid"));
+    const auto root = reinterpret_cast<Root>(dlsym(RTLD_DEFAULT, "XDefaultRootWindow"));
+    const auto sync = reinterpret_cast<Sync>(dlsym(RTLD_DEFAULT, "XSync"));
+    const auto query = reinterpret_cast<Query>(dlsym(RTLD_DEFAULT, "XQueryTree"));
+    const auto release = reinterpret_cast<Free>(dlsym(RTLD_DEFAULT, "XFree"));
+    if (!display || !windowOf || !xid || !root || !sync || !query || !release)
+        return false;
+    void* x = display();
+    sync(x, 0);
+    unsigned long rootReturn = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!query(x, root(x), &rootReturn, &parent, &children, &count))
+        return false;
+    // Bottom first.
+    const std::vector<unsigned long> stack(children, children + count);
+    release(children);
+    const auto at = [&](wxWindow* w) {
+        return std::find(stack.begin(), stack.end(), xid(windowOf(w->GetHandle()))) - stack.begin();
+    };
+    return at(upper) > at(lower) && at(upper) < long(stack.size());
+}
+
+}  // namespace
+
+TEST_F(Records, EveryColumnShowsWholeAtTheWindowsSizeInEitherLanguage)
+{
+    for (int language : {1, 2}) {
+        g_nLanguage = language;
+        auto w = OpenRecords();
+        EXPECT_EQ(w->GetSize(), wxSize(1075, 550));
+        w->Layout();
+        const wxListCtrl& list = *w->m_listRecords;
+        int total = 0;
+        for (int c = 0; c < list.GetColumnCount(); ++c) {
+            wxListItem column;
+            column.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH);
+            list.GetColumn(c, column);
+            EXPECT_EQ(column.GetWidth(), RecordColumnWidth(c, language)) << "column " << c << " keeps its width";
+            EXPECT_TRUE(ReadsWhole(list, column.GetText(), column.GetWidth())) << column.GetText() << " is clipped";
+            total += column.GetWidth();
+        }
+        EXPECT_LE(total, list.GetClientSize().x) << "some columns lie beyond the window in language " << language;
+        for (int c : {4, 5, 6, 7})
+            EXPECT_TRUE(ReadsWhole(list, list.GetItemText(0, c), list.GetColumnWidth(c)))
+                << list.GetItemText(0, c) << " is clipped";
+    }
+}
+
+TEST_F(Records, SearchKeysShowWholeInEitherLanguage)
+{
+    for (int language : {1, 2}) {
+        g_nLanguage = language;
+        auto w = OpenRecords();
+        w->OnSearchRecord();
+        CUserSearchDlg* dlg = w->m_pSearchDlg.get();
+        ASSERT_NE(dlg, nullptr);
+        wxComboBox* keys = dlg->m_comboKey;
+        EXPECT_GE(keys->GetSize().x, keys->GetBestSize().x) << "the key list cuts its entries";
+        const wxRect edit = dlg->FindWindow(IDC_SEARCH_TEXT)->GetRect();
+        EXPECT_GT(edit.x, keys->GetRect().GetRight()) << "the search text lies over the key list";
+        for (int id : {IDC_SEARCH_OK, IDC_SEARCH_CANCEL}) {
+            const wxRect button = dlg->FindWindow(id)->GetRect();
+            EXPECT_GT(button.x, edit.GetRight());
+            EXPECT_LE(button.GetRight(), dlg->GetClientSize().x);
+        }
+        dlg->Destroy();
+    }
+}
+
+TEST_F(Records, SearchDialogComesBackAboveTheWindowWhenItIsClicked)
+{
+    auto w = OpenRecords();
+    w->Show();
+    w->OnSearchRecord();
+    CUserSearchDlg* dlg = w->m_pSearchDlg.get();
+    ASSERT_NE(dlg, nullptr);
+    DialogDriving::PumpUntil([] { return false; }, 200);
+    // The window manager raises the clicked window and activates it.
+    w->Raise();
+    ASSERT_TRUE(StandsAbove(w.get(), dlg));
+    wxActivateEvent activated(wxEVT_ACTIVATE, true);
+    activated.SetEventObject(w.get());
+    w->ProcessWindowEvent(activated);
+    EXPECT_TRUE(StandsAbove(dlg, w.get()));
+    dlg->Destroy();
+    w->Hide();
+}
+
+TEST_F(Records, PopUpsStayOnTheScreen)
+{
+    auto w = OpenRecords();
+    const wxRect screen = wxDisplay(0u).GetClientArea();
+    w->Move(screen.GetRight() - w->GetSize().x, screen.GetBottom() - w->GetSize().y);
+    for (int i = 0; i < CUserRWnd::kNoticeSlots; ++i)
+        DoubleClickRow(*w, i % 2 == 0 ? 0 : 2);
+    for (int i = 0; i < CUserRWnd::kNoticeSlots; ++i) {
+        CNoticeDlg* popup = w->m_dlgNotice[size_t(i)].get();
+        ASSERT_NE(popup, nullptr);
+        EXPECT_TRUE(screen.Contains(popup->GetScreenRect())) << "pop-up " << i << " leaves the screen";
+    }
+    EXPECT_EQ(PlaceWithin(wxRect(900, 700, 300, 400), wxRect(0, 0, 1000, 1000)), wxRect(700, 600, 300, 400));
+    EXPECT_EQ(PlaceWithin(wxRect(-20, 10, 300, 400), wxRect(0, 0, 1000, 1000)), wxRect(0, 10, 300, 400));
 }
