@@ -192,8 +192,8 @@ Rewrite ReplaceFile(const std::string& target, const std::string& data, const st
     const std::string folder = FolderOf(target);
     std::string temp = target + ".XXXXXX";
     const int fd = mkostemp(&temp[0], O_CLOEXEC);  // created 0600
-    if (fd < 0)
-        return Rewrite::NotHere;
+    if (fd < 0)  // a full disk is no reason to write over the file in place
+        return errno == EACCES || errno == EPERM ? Rewrite::NotHere : Rewrite::Failed;
     auto abandon = [&](Rewrite result) {
         close(fd);
         unlink(temp.c_str());

@@ -341,6 +341,15 @@ TEST_F(TempFolder, ProfileRewriteKeepsModeOwnerAndLinks)
     EXPECT_TRUE(fs::is_symlink(m_dir + "/dangling.ini"));
     EXPECT_EQ(mode(m_dir + "/real/later.ini"), 0600u);
 
+    // A folder that takes no new file (for all but root): written over in place.
+    const std::string closed = m_dir + "/closed";
+    fs::create_directories(closed);
+    std::ofstream(closed + "/s.ini") << "[PASSWORD]\nPassword=old\n";
+    ASSERT_EQ(chmod(closed.c_str(), 0500), 0);
+    EXPECT_TRUE(write(closed + "/s.ini", L"in place"));
+    EXPECT_EQ(Slurp(closed + "/s.ini"), "[PASSWORD]\nPassword=in place\n");
+    chmod(closed.c_str(), 0700);
+
     // A loop of links is no file to write.
     fs::create_symlink("loop-b.ini", m_dir + "/loop-a.ini");
     fs::create_symlink("loop-a.ini", m_dir + "/loop-b.ini");
