@@ -144,19 +144,21 @@ BOOL CRegisterset::CloseStay(CString strRoomNo, CString strName, COleDateTime dt
     return TRUE;
 }
 
-void CRegisterset::CloseOpenStay(const CString& strRoomNo, const CString& strName)
+long CRegisterset::FindOpenStay(const CString& strRoomNo, const CString& strName)
 {
-    if (strName.IsEmpty())
-        return;
     // Not narrowed by the check-out: the driver reads any text that is no time
     // as an empty one, which SQL cannot tell apart.
     FindNarrowing narrowing;
     narrowing.AddEqual(wxString::FromUTF8("[房间号]"), strRoomNo);
     narrowing.AddEqual(wxString::FromUTF8("[姓名]"), strName);
-    const auto isTheOpenStay = [&] {
+    return FindFirst(narrowing.Where(), narrowing.Values(), [&] {
         return m_strRoomNo == strRoomNo && m_strName == strName && m_dtCheckOut.GetStatus() == COleDateTime::null;
-    };
-    if (FindFirst(narrowing.Where(), narrowing.Values(), isTheOpenStay) == -1)
+    });
+}
+
+void CRegisterset::CloseOpenStay(const CString& strRoomNo, const CString& strName)
+{
+    if (strName.IsEmpty() || FindOpenStay(strRoomNo, strName) == -1)
         return;
     Edit();
     m_dtCheckOut = COleDateTime::GetCurrentTime();

@@ -45,6 +45,9 @@ public:
     // The same without the report: a database error passes to the caller, so
     // that an operation of several writes can undo them all.
     void CloseOpenStay(const CString& strRoomNo, const CString& strName);
+    // Moves to the first stay of that room and guest whose check-out is empty
+    // and gives its position, or -1 at the end.
+    long FindOpenStay(const CString& strRoomNo, const CString& strName);
 };
 
 // The filter that keeps only the stays still running (no check-out yet), so

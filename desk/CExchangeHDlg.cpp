@@ -6,6 +6,7 @@
 #include <wx/stattext.h>
 
 #include "BoardOrder.h"
+#include "CBoundedComboBox.h"
 #include "CHouseset.h"
 #include "CQuillan2021App.h"
 #include "CRegEndDlg.h"
@@ -116,8 +117,7 @@ CExchangeHDlg::CExchangeHDlg(wxWindow* parent)
     label("住房日期：", 32, 165, 41, 8);
     value(IDC_EXCHANGE_CHECKIN, 78, 164, 115, 8);
     label("要换的房间号：", 16, 181, 57, 8);
-    m_cbRoom = new wxComboBox(this, IDC_EXCHANGE_NEWROOM, wxEmptyString, du(76, 176), dus(57, 14), 0, nullptr,
-                              wxCB_READONLY);
+    m_cbRoom = new CBoundedComboBox(this, IDC_EXCHANGE_NEWROOM, du(76, 176), dus(57, 14), wxCB_READONLY);
     auto* ok = new wxButton(this, IDC_EXCHANGE_OK, wxString::FromUTF8("确定"), du(53, 207), dus(50, 14));
     new wxButton(this, IDC_EXCHANGE_CANCEL, wxString::FromUTF8("取消"), du(125, 207), dus(50, 14));
     ok->SetDefault();
@@ -156,9 +156,7 @@ void CExchangeHDlg::OnInitDialog(wxInitDialogEvent&)
         e.ReportError();
     }
     CloseIfOpen(rooms);
-    m_cbRoom->Clear();
-    for (const CString& r : SortedEntries(roomNos))
-        m_cbRoom->Append(r);
+    m_cbRoom->Set(SortedEntries(roomNos));
 
     std::vector<GuestRecord> stays;
     if (!ReadStays(stays)) {
@@ -170,9 +168,7 @@ void CExchangeHDlg::OnInitDialog(wxInitDialogEvent&)
         });
         return;
     }
-    m_cbName->Clear();
-    for (const CString& n : ExchangeOpenStayNames(stays, m_strRoomNo))
-        m_cbName->Append(n);
+    m_cbName->Set(ExchangeOpenStayNames(stays, m_strRoomNo));
 
     if (m_cbName->GetCount() > 0)
         m_cbName->SetSelection(0);

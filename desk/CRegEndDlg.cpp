@@ -9,6 +9,7 @@
 #include <wx/settings.h>
 #include <wx/stattext.h>
 
+#include "CBoundedComboBox.h"
 #include "CCashbookset.h"
 #include "CHouseset.h"
 #include "CQuillan2021App.h"
@@ -99,9 +100,14 @@ bool IsOpenStay(const CRegisterset& stays)
 
 void FillList(wxComboBox* combo, const std::vector<CString>& entries)
 {
-    combo->Clear();
-    for (const CString& entry : SortedEntries(entries))
-        combo->Append(entry);
+    combo->Set(SortedEntries(entries));
+}
+
+// The rows a stored persons count other than 0 reads from; the exact test is
+// the member's, as a count of 256 reads as 0 and one of -1 as 255.
+CString RoomsWithGuestsFilter()
+{
+    return wxString::FromUTF8("[房间人数] <> 0");
 }
 
 }  // namespace
@@ -116,8 +122,7 @@ CRegEndDlg::CRegEndDlg(wxWindow* parent)
     new wxStaticText(this, IDC_REGEND_ROOM_LABEL, wxString::FromUTF8("房间号："), du(30, 15), dus(55, 8),
                      wxALIGN_RIGHT);
     // Sorted by hand (see SortedEntries), so the toolkit's locale collation is not used.
-    m_comboRoom = new wxComboBox(this, IDC_REGEND_ROOM, wxEmptyString, du(92, 12), dus(60, 14), 0, nullptr,
-                                 wxCB_READONLY);
+    m_comboRoom = new CBoundedComboBox(this, IDC_REGEND_ROOM, du(92, 12), dus(60, 14), wxCB_READONLY);
     new wxStaticText(this, IDC_REGEND_NAME_LABEL, wxString::FromUTF8("姓名："), du(34, 32), dus(51, 8),
                      wxALIGN_RIGHT);
     m_comboName = new wxComboBox(this, IDC_REGEND_NAME, wxEmptyString, du(92, 30), dus(60, 14), 0, nullptr,
@@ -143,6 +148,7 @@ void CRegEndDlg::OnInitDialog(wxInitDialogEvent&)
     SetTitle(wxString::FromUTF8("退房"));
 
     CHouseset rooms(&GetTheApp().m_dbHotel);
+    rooms.m_strFilter = RoomsWithGuestsFilter();
     if (!TryOpen(rooms)) {
         AfxMessageBox(OpenFailedMessage());
         // Without the rooms table the program cannot work: it ends.
@@ -196,15 +202,20 @@ CString CRegEndDlg::CurrentRoom() const
 
 BOOL CRegEndDlg::FillGuestNames()
 {
+    const CString room = CurrentRoom();
     CRegisterset stays(&GetTheApp().m_dbRegister);
+    // The running stays of the room are all that is read.
     stays.m_strFilter = OpenStaysFilter();
+    if (!room.empty()) {
+        stays.m_strFilter += wxString::FromUTF8(" AND [房间号] = ?");
+        stays.m_filterValues = {room};
+    }
     if (!TryOpen(stays)) {
         AfxMessageBox(OpenFailedMessage());
         return FALSE;
     }
     m_comboName->Clear();
     if (m_comboRoom->GetCount() > 0) {
-        const CString room = CurrentRoom();
         std::vector<CString> names;
         try {
             for (; !stays.IsEOF(); stays.MoveNext())
@@ -237,14 +248,7 @@ BOOL CRegEndDlg::ComputeBill()
         // The stay is matched on room as well as name: two guests of the same
         // name in different rooms must not be billed with each other's money,
         // and OK closes the stay of this room.
-        bool found = false;
-        for (; !stays.IsEOF(); stays.MoveNext()) {
-            if (stays.m_strName == name && stays.m_strRoomNo == m_strRoomNo && IsOpenStay(stays)) {
-                found = true;
-                break;
-            }
-        }
-        if (!found)
+        if (stays.FindOpenStay(m_strRoomNo, name) == -1)
             return FALSE;
 
         m_dDeposit = ParseMoney(stays.m_strDeposit);

@@ -15,6 +15,7 @@
 #include <wx/textctrl.h>
 
 #include "BoardOrder.h"
+#include "CBoundedComboBox.h"
 #include "CHouseset.h"
 #include "CQuillan2021App.h"
 #include "CRegisterset.h"
@@ -174,8 +175,7 @@ CRegisterDlg::CRegisterDlg(wxWindow* parent)
     };
 
     label(IDC_REG_ROOM_LABEL, "房间号：", 4, 10);
-    m_comboRoom = new wxComboBox(this, IDC_REG_ROOM, wxEmptyString, du(58, 8), dus(60, 14), 0, nullptr,
-                                 wxCB_DROPDOWN);
+    m_comboRoom = new CBoundedComboBox(this, IDC_REG_ROOM, du(58, 8), dus(60, 14), wxCB_DROPDOWN);
     label(IDC_REG_NAME_LABEL, "姓名：", 4, 28);
     m_editName = new wxTextCtrl(this, IDC_REG_NAME, wxEmptyString, du(58, 26), dus(60, 14));
     label(IDC_REG_SEX_LABEL, "性别：", 4, 46);
@@ -235,10 +235,8 @@ void CRegisterDlg::StopReader()
 
 void CRegisterDlg::SetComboValue(wxComboBox* combo, const CString& value)
 {
-    std::vector<CString> entries;
-    for (unsigned i = 0; i < combo->GetCount(); ++i)
-        entries.push_back(combo->GetString(i));
-    int found = FindComboPrefix(entries, value);
+    const wxArrayString strings = combo->GetStrings();
+    const int found = FindComboPrefix(std::vector<CString>(strings.begin(), strings.end()), value);
     if (found >= 0)
         combo->SetSelection(found);
     else if (!combo->HasFlag(wxCB_READONLY))
@@ -267,7 +265,8 @@ void CRegisterDlg::OnInitDialog(wxInitDialogEvent&)
 
     // The board lists the rooms by number, so a board row's index is a position in that order.
     rooms.m_strSort = BoardSortText();
-    if (!TryOpen(rooms) || !TryOpen(stays)) {
+    // The stays are only counted: no row of the history is read.
+    if (!TryOpen(rooms) || !TryOpen(stays, CRecordset::appendOnly)) {
         AfxMessageBox(OpenFailedMessage());
         // The program cannot work without its tables; the dialog ends and so does the run.
         CallAfter([this] {
@@ -299,17 +298,13 @@ void CRegisterDlg::OnInitDialog(wxInitDialogEvent&)
                 w->Disable();
     }
 
-    m_nStayRows = stays.GetRecordCount();
+    m_nStayRows = stays.CountRows();
     m_editName->SetHint(RegisterDefaultName(m_nStayRows));
 
-    m_comboSex->Clear();
-    if (g_nLanguage == 2) {
-        m_comboSex->Append("Man");
-        m_comboSex->Append("Woman");
-    } else {
-        m_comboSex->Append(U("男"));
-        m_comboSex->Append(U("女"));
-    }
+    if (g_nLanguage == 2)
+        m_comboSex->Set(std::vector<wxString>{"Man", "Woman"});
+    else
+        m_comboSex->Set(std::vector<wxString>{U("男"), U("女")});
     m_comboSex->SetSelection(0);
 
     m_comboNation->Set(RegisterNationNames());
