@@ -83,18 +83,28 @@ BOOL IsHourlyPeriodOver(COleDateTime start, COleDateTime end)
     return IsHourlyPeriodOverAt(start, end, COleDateTime::GetCurrentTime());
 }
 
-RoomRowTexts FormatRoomRow(const CHouseset& room)
+BoardRow FormatRoomRow(const CHouseset& room)
 {
-    RoomRowTexts row;
-    row.price = room.m_strPrice;
+    static const wxString dayFormat = wxString::FromUTF8("%Y年%m月%d日");
+    static const wxString personsFormat = wxString::FromUTF8("%d人");
+    BoardRow row;
+    row.texts[0] = room.m_strRoomNo;
+    row.pictures[0] = kPictureRoom;
+    row.pictures[1] = room.m_nPersons > 0 ? kPictureGuest : kPictureNone;
+    row.texts[2] = room.m_strPrice;
+    row.pictures[3] = room.m_bCleaning ? kPictureClean : kPictureNone;
     if (room.m_bReserved)
-        row.reserveDate = room.m_dtReserveDate.Format(wxString::FromUTF8("%Y年%m月%d日"));
-    row.persons = wxString::Format(wxString::FromUTF8("%d人"), int(room.m_nPersons));
+        row.texts[4] = room.m_dtReserveDate.Format(dayFormat);
+    row.texts[5] = wxString::Format(personsFormat, int(room.m_nPersons));
     if (room.m_bHourly) {
-        row.hourStart = room.m_dtHourStart.Format("%H:%M");
-        row.hourEnd = room.m_dtHourEnd.Format("%H:%M");
+        row.texts[6] = room.m_dtHourStart.Format("%H:%M");
+        row.texts[7] = room.m_dtHourEnd.Format("%H:%M");
     }
-    row.intro = room.m_strIntro;
+    row.pictures[8] = room.m_bHourly ? kPictureGuest : kPictureNone;
+    row.texts[9] = room.m_strIntro;
+    row.hourly = room.m_bHourly != FALSE;
+    row.hourStart = room.m_dtHourStart;
+    row.hourEnd = room.m_dtHourEnd;
     return row;
 }
 
@@ -180,8 +190,7 @@ bool CQuillan2021View::OnCreate(wxDocument* doc, long flags)
     CMainFrame* frame = wxStaticCast(wxTheApp->GetTopWindow(), CMainFrame);
     // The rows and, for the extra-large mode, the icons drawn from them share the middle of the frame.
     m_pBoardWindow = new wxPanel(frame);
-    m_pList = new wxListCtrl(m_pBoardWindow, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                             wxLC_REPORT | wxLC_SINGLE_SEL | wxBORDER_SUNKEN);
+    m_pList = new CRoomList(m_pBoardWindow, wxLC_SINGLE_SEL | wxBORDER_SUNKEN);
     m_pIconBoard = new CRoomIconBoard(m_pBoardWindow, *m_pList);
     m_pIconBoard->Hide();
     auto* sizer = new wxBoxSizer(wxVERTICAL);
@@ -311,35 +320,31 @@ void CQuillan2021View::OnTimerEvent(wxTimerEvent& event)
 
 void CQuillan2021View::OnTimer(UINT_PTR nIDEvent)
 {
-    CHouseset rooms(&GetTheApp().m_dbHotel);
-    if (!OpenRoomsInBoardOrder(rooms))
-        return;
     if (nIDEvent == kFillTimer)
-        FillHourlyFlags(rooms);
+        FillHourlyFlags();
     else if (!g_vHourlyDue.empty())
-        BlinkOverdueRooms(rooms);
+        BlinkOverdueRooms();
 }
 
-void CQuillan2021View::FillHourlyFlags(CHouseset& rooms)
+void CQuillan2021View::FillHourlyFlags()
 {
-    const size_t count = size_t(rooms.GetRecordCount());
-    size_t i = 0;
-    for (rooms.MoveFirst(); !rooms.IsEOF() && g_vHourlyDue.size() < count; rooms.MoveNext(), ++i) {
-        if (i < g_vHourlyDue.size())
-            continue;  // flags already there keep their blink phase
-        g_vHourlyDue.push_back(rooms.m_bHourly && IsHourlyPeriodOver(rooms.m_dtHourStart, rooms.m_dtHourEnd));
+    // Flags already there keep their blink phase; rooms added since get theirs.
+    const COleDateTime now = COleDateTime::GetCurrentTime();
+    for (long i = long(g_vHourlyDue.size()); i < m_pList->GetItemCount(); ++i) {
+        const BoardRow& room = m_pList->Row(i);
+        g_vHourlyDue.push_back(room.hourly && IsHourlyPeriodOverAt(room.hourStart, room.hourEnd, now));
     }
 }
 
-void CQuillan2021View::BlinkOverdueRooms(CHouseset& rooms)
+void CQuillan2021View::BlinkOverdueRooms()
 {
-    size_t i = 0;
-    for (rooms.MoveFirst(); !rooms.IsEOF(); rooms.MoveNext(), ++i) {
-        if (i >= g_vHourlyDue.size() || int(i) >= m_pList->GetItemCount())
-            break;
-        if (!rooms.m_bHourly || !IsHourlyPeriodOver(rooms.m_dtHourStart, rooms.m_dtHourEnd))
+    const COleDateTime now = COleDateTime::GetCurrentTime();
+    const size_t rows = std::min(g_vHourlyDue.size(), size_t(m_pList->GetItemCount()));
+    for (size_t i = 0; i < rows; ++i) {
+        const BoardRow& room = m_pList->Row(long(i));
+        if (!room.hourly || !IsHourlyPeriodOverAt(room.hourStart, room.hourEnd, now))
             continue;
-        m_pList->SetItemColumnImage(long(i), 8, g_vHourlyDue[i] ? kPictureGuest : kPictureNone);
+        m_pList->SetPicture(long(i), 8, g_vHourlyDue[i] ? kPictureGuest : kPictureNone);
         g_vHourlyDue[i] = !g_vHourlyDue[i];
     }
 }
@@ -449,7 +454,7 @@ void CQuillan2021View::OnCheckOut()
         // The hourly picture goes with the stay: clear it on the room checked out of.
         const int left = FindRoomItem(dialog.m_strRoomNo);
         if (left != -1)
-            m_pList->SetItemColumnImage(left, 8, kPictureNone);
+            m_pList->SetPicture(left, 8, kPictureNone);
     }
     MarkRow(row);
 }
@@ -798,7 +803,7 @@ void CQuillan2021View::LoadRooms()
 {
     m_fillTimer.Start(800);
     m_blinkTimer.Start(800);
-    m_pList->DeleteAllItems();
+    m_pList->SetRows({});
     CHouseset& rooms = *GetDocument()->m_pHouseset;
     // Rooms added since the recordset opened stand at its end: read them again in order.
     if (rooms.IsOpen())
@@ -813,6 +818,7 @@ void CQuillan2021View::LoadRooms()
     for (rooms.MoveFirst(); !rooms.IsEOF(); rooms.MoveNext())
         UpdateRoomItem(row++, rooms.m_strRoomNo, 1);
     rooms.Close();
+    m_pIconBoard->Relayout();
 }
 
 BOOL CQuillan2021View::UpdateRoomItem(int nItem, CString strRoomNo, int nMode)
@@ -825,34 +831,21 @@ BOOL CQuillan2021View::UpdateRoomItem(int nItem, CString strRoomNo, int nMode)
     const bool onRoom = nMode == 1 && !rooms.IsEOF() && rooms.m_strRoomNo == strRoomNo;
     if (!onRoom && rooms.FindRoom(strRoomNo) == -1)
         return FALSE;
+    BoardRow row = FormatRoomRow(rooms);
     if (nMode == 0) {
         nItem = FindRoomItem(strRoomNo);
         if (nItem == -1)
             return FALSE;
-        m_pList->SetItem(nItem, 0, strRoomNo, kPictureRoom);
-    } else {
-        m_pList->InsertItem(nItem, rooms.m_strRoomNo, kPictureRoom);
-    }
-    m_pList->SetItemColumnImage(nItem, 1, rooms.m_nPersons > 0 ? kPictureGuest : kPictureNone);
-    m_pList->SetItemColumnImage(nItem, 3, rooms.m_bCleaning ? kPictureClean : kPictureNone);
-    m_pList->SetItemColumnImage(nItem, 8, rooms.m_bHourly ? kPictureGuest : kPictureNone);
-    const RoomRowTexts row = FormatRoomRow(rooms);
-    m_pList->SetItem(nItem, 2, row.price);
-    m_pList->SetItem(nItem, 4, row.reserveDate);
-    m_pList->SetItem(nItem, 5, row.persons);
-    m_pList->SetItem(nItem, 6, row.hourStart);
-    m_pList->SetItem(nItem, 7, row.hourEnd);
-    m_pList->SetItem(nItem, 9, row.intro);
-    if (nMode == 0)
+        row.texts[0] = strRoomNo;
+        m_pList->SetRow(nItem, std::move(row));
         OnRowChanged();
+    } else {
+        m_pList->InsertRow(nItem, std::move(row));
+    }
     return TRUE;
 }
 
 int CQuillan2021View::FindRoomItem(CString strRoomNo)
 {
-    const int count = m_pList->GetItemCount();
-    for (int i = 0; i < count; ++i)
-        if (m_pList->GetItemText(i, 0) == strRoomNo)
-            return i;
-    return -1;
+    return int(m_pList->FindRoom(strRoomNo));
 }

@@ -8,6 +8,7 @@
 #include <wx/listctrl.h>
 #include <wx/timer.h>
 #include "CHouseset.h"
+#include "CRoomList.h"
 
 class CQuillan2021Doc;
 class CRoomIconBoard;
@@ -104,8 +105,10 @@ private:
     // A double-click anywhere on the board checks a guest in.
     void OnDblClk();
     void OnTimerEvent(wxTimerEvent& event);
-    void FillHourlyFlags(CHouseset& rooms);
-    void BlinkOverdueRooms(CHouseset& rooms);
+    // The timers work from the rooms as the board shows them: every command
+    // that changes a room redraws its row from the table.
+    void FillHourlyFlags();
+    void BlinkOverdueRooms();
     void SetRowImageList(int size);
     // Rewrites menus, headings and toolbar in the language and stores the choice.
     void ApplyLanguage(int language);
@@ -115,7 +118,7 @@ private:
     wxWindow* DialogParent() const;
 
     wxWindow* m_pBoardWindow = nullptr;  // holds the list and the icon board
-    wxListCtrl* m_pList = nullptr;
+    CRoomList* m_pList = nullptr;
     CRoomIconBoard* m_pIconBoard = nullptr;
     wxTimer m_fillTimer;
     wxTimer m_blinkTimer;
@@ -132,12 +135,9 @@ wxString FormatRoomStatusLine(int language, const CString& roomNo, int persons);
 BOOL IsHourlyPeriodOverAt(COleDateTime start, COleDateTime end, COleDateTime now);
 BOOL IsHourlyPeriodOver(COleDateTime start, COleDateTime end);
 
-// The texts of columns 1 to 9 of a room's row; pictures are not texts and read empty.
-struct RoomRowTexts
-{
-    wxString price, reserveDate, persons, hourStart, hourEnd, intro;
-};
-RoomRowTexts FormatRoomRow(const CHouseset& room);
+// The board row of the room the recordset stands on: its texts, its pictures
+// and its hourly stay.
+BoardRow FormatRoomRow(const CHouseset& room);
 
 // The window of a list that holds its rows and takes its mouse clicks.
 wxWindow* ListRowsWindow(wxListCtrl& list);

@@ -46,12 +46,14 @@ public:
     // The room under a point of the window, -1 when none.
     int HitTest(const wxPoint& point) const;
     void EnsureVisible(int row);
+    // Lays the cells out again for the rows the list has now: a list that draws
+    // rows it holds itself says nothing when it gets new ones.
+    void Relayout();
 
 private:
     IconGrid Grid() const;
     int SelectedRow() const;
     void SelectRow(int row);
-    void Relayout();
 
     void OnPaint(wxPaintEvent& event);
     void OnSize(wxSizeEvent& event);

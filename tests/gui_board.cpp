@@ -117,4 +117,39 @@ TEST(Board, AboutBoxShowsTheVersion)
     wxTEST_DIALOG(MainFrame()->OnAppAbout(), wxExpectDismissableModal<CAboutDlg>(wxID_OK));
 }
 
+// The hourly timers watch the rooms as their rows show them: a room a command
+// changed (and so redrew) blinks from the next tick, a room added gets its flag
+// from timer 1000 while the others keep their phase.
+TEST(Board, HourlyTimersFollowTheRowsTheCommandsRedraw)
+{
+    SeedRooms("[房间号],[房价],[房间人数],[钟点房],[房间介绍]", "('101','60',0,0,''),('102','60',0,0,'')");
+    g_vHourlyDue.clear();
+    View()->OnTimer(1000);
+    ASSERT_EQ(g_vHourlyDue.size(), 2u);
+    EXPECT_FALSE(g_vHourlyDue[1]);
+
+    // Let by the hour, for one second from midnight: over all day.
+    GetTheApp().m_dbHotel.ExecuteSQL(wxString::FromUTF8(
+        "UPDATE [house] SET [钟点房] = 1, [钟点开始] = '2024-03-05 00:00:00', [钟点结束] = '2024-03-05 00:00:01' "
+        "WHERE [房间号] = '102'"));
+    ASSERT_TRUE(View()->UpdateRoomItem(0, "102", 0));
+    EXPECT_EQ(ColumnImage(1, 8), 1);
+    View()->OnTimer(1001);
+    EXPECT_EQ(ColumnImage(1, 8), -1) << "a clear flag takes the picture away";
+    EXPECT_TRUE(g_vHourlyDue[1]);
+    EXPECT_EQ(ColumnImage(0, 8), -1);
+
+    GetTheApp().m_dbHotel.ExecuteSQL(wxString::FromUTF8(
+        "INSERT INTO [house]([房间号],[房价],[钟点房],[钟点开始],[钟点结束]) "
+        "VALUES ('103','60',1,'2024-03-05 00:00:00','2024-03-05 00:00:01')"));
+    View()->LoadRooms();
+    View()->OnTimer(1000);
+    ASSERT_EQ(g_vHourlyDue.size(), 3u);
+    EXPECT_TRUE(g_vHourlyDue[1]) << "the phase of a flag already there stays";
+    EXPECT_TRUE(g_vHourlyDue[2]) << "an overdue room added is counted as over";
+    View()->OnTimer(1001);
+    EXPECT_EQ(ColumnImage(1, 8), 1);
+    EXPECT_EQ(ColumnImage(2, 8), 1);
+}
+
 }  // namespace
