@@ -219,7 +219,7 @@ TEST(Toolkit, SpeaksTheUiLanguageFromTheStartAndAfterTheSwitch)
 wxBitmap IconOf(wxWindow* window)
 {
     for (wxWindow* child : window->GetChildren())
-        if (auto* picture = wxDynamicCast(child, wxStaticBitmap))
+        if (auto* picture = dynamic_cast<wxStaticBitmap*>(child))
             return picture->GetBitmap();
     return wxNullBitmap;
 }
