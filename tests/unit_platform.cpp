@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 #include "COleDateTime.h"
 #include "CodePage.h"
@@ -260,7 +261,7 @@ TEST_F(TempFolder, ProfileNumbersAndHostileContent)
         std::ofstream out(path, std::ios::binary);
         out << "garbage without equals\n[[[\n=novalue\n" << std::string("\x01\x02\xff\xfe\x00zz\n", 8)
             << "[N]\r\nplain= 7 \r\nsigned=-12abc\r\nwords=abc\r\nblank=\r\nlatin=caf\xe9\r\n"
-            << huge << "=big\n" << std::string(100000, '[') << "\n";
+            << huge << "=big\n" << std::string(100000, '[') << "\n[V]\nlong=" << huge << "\n";
     }
     std::wstring ini = CString(path).ToStdWstring();
     EXPECT_EQ(GetPrivateProfileIntW(L"N", L"plain", 0, ini.c_str()), 7u);
@@ -272,6 +273,10 @@ TEST_F(TempFolder, ProfileNumbersAndHostileContent)
     EXPECT_STREQ(buf, L"caf\u00e9");
     std::wstring hugeKey(100000, L'k');
     EXPECT_EQ(GetPrivateProfileStringW(L"N", hugeKey.c_str(), L"", buf, 8, ini.c_str()), 3u);
+
+    std::vector<wchar_t> whole(100001);
+    EXPECT_EQ(GetPrivateProfileStringW(L"V", L"long", L"", whole.data(), 100001, ini.c_str()), 100000u);
+    EXPECT_EQ(GetPrivateProfileStringW(L"V", L"long", L"", buf, 8, ini.c_str()), 7u);
 
     ASSERT_TRUE(WritePrivateProfileStringW(L"N", hugeKey.c_str(), L"changed", ini.c_str()));
     ASSERT_TRUE(WritePrivateProfileStringW(L"N", L"plain", L"8", ini.c_str()));
