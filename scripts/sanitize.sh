@@ -15,7 +15,7 @@ sanitizers="-fsanitize=address,undefined"
 flags="$sanitizers -fno-omit-frame-pointer -g -O1"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
-  -DCMAKE_EXE_LINKER_FLAGS="$sanitizers" -DCMAKE_SHARED_LINKER_FLAGS="$sanitizers" >/dev/null
+  -DCMAKE_EXE_LINKER_FLAGS="$sanitizers" -DCMAKE_SHARED_LINKER_FLAGS="$sanitizers" -DGUI_TEST_TIMEOUT=1800 >/dev/null
 cmake --build build-asan -j"$(nproc)"
 
 reports=$root/build-asan/sanitizer-reports
@@ -27,7 +27,7 @@ export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0:f
 export UBSAN_OPTIONS="log_path=$reports/report:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 
 status=0
-(cd build-asan && ctest --output-on-failure -j"$(nproc)" --timeout 900) || status=$?
+(cd build-asan && ctest --output-on-failure -j"$(nproc)" --timeout 2000) || status=$?
 
 found=$(find "$reports" -type f -size +0 | sort)
 if [ -n "$found" ]; then
