@@ -1,4 +1,5 @@
-// One stay as the user interface passes it around: the stays columns without [ID].
+// One stay as the user interface passes it around: the stays columns without
+// [ID]. A plain value: it copies and moves as its members do.
 #pragma once
 
 #include "COleDateTime.h"
@@ -7,11 +8,6 @@
 class GuestRecord
 {
 public:
-    GuestRecord() = default;
-    GuestRecord(const GuestRecord&) = default;
-    GuestRecord& operator=(GuestRecord rec);
-    ~GuestRecord() = default;
-
     CString m_strRoomNo;
     CString m_strName;
     BOOL m_bSex = TRUE;  // TRUE man, FALSE woman

@@ -2,7 +2,7 @@
 
 #include "CUserRWnd.h"
 
-CRecordList::CRecordList(wxWindow* parent, wxWindowID id, const std::vector<GuestRecord>& records)
+CRecordList::CRecordList(wxWindow* parent, wxWindowID id, const CStayRows& records)
     : wxListCtrl(parent, id, wxDefaultPosition, wxDefaultSize,
                  wxLC_REPORT | wxLC_VIRTUAL | wxLC_SINGLE_SEL | wxBORDER_SUNKEN),
       m_records(records)
@@ -22,7 +22,13 @@ wxString CRecordList::OnGetItemText(long item, long column) const
 {
     if (item < 0 || size_t(item) >= m_records.size())
         return wxString();
-    return RecordCellText(m_records[size_t(item)], int(column));
+    // Drawing must go on when the table cannot be read: the cell stays empty,
+    // and the next command says what is wrong.
+    try {
+        return RecordCellText(m_records[size_t(item)], int(column));
+    } catch (const CDBException&) {
+        return wxString();
+    }
 }
 
 int CRecordList::OnGetItemColumnImage(long item, long column) const

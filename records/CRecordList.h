@@ -1,17 +1,16 @@
 // The list of the guest-records window. It holds no texts of its own: row i
-// draws entry i of the window's stays, so rows and stays cannot drift apart,
-// and opening a history of many thousand stays costs only reading them.
+// draws stay i of the window's stays as the table holds it, so rows and stays
+// cannot drift apart, and only the rows in view are ever read.
 #pragma once
 
-#include <vector>
 #include <wx/listctrl.h>
 
-#include "GuestRecord.h"
+#include "CStayRows.h"
 
 class CRecordList : public wxListCtrl
 {
 public:
-    CRecordList(wxWindow* parent, wxWindowID id, const std::vector<GuestRecord>& records);
+    CRecordList(wxWindow* parent, wxWindowID id, const CStayRows& records);
 
     // Brings the row count to the number of stays and redraws the rows from `first` on.
     void SyncRows(long first = 0);
@@ -21,5 +20,5 @@ protected:
     int OnGetItemColumnImage(long item, long column) const override;
 
 private:
-    const std::vector<GuestRecord>& m_records;
+    const CStayRows& m_records;
 };

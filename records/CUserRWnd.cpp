@@ -211,7 +211,8 @@ CUserRWnd::CUserRWnd(wxWindow* parent)
     : CDialogEx(parent, wxID_ANY, U("客户记录"), wxDefaultPosition, wxDefaultSize,
                 wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       m_pRegisterset(std::make_unique<CRegisterset>(&GetTheApp().m_dbRegister)),
-      m_pCashbookset(std::make_unique<CCashbookset>(&GetTheApp().m_dbCashbook))
+      m_pCashbookset(std::make_unique<CCashbookset>(&GetTheApp().m_dbCashbook)),
+      m_vRecords(&GetTheApp().m_dbRegister)
 {
     if (g_nLanguage == 2)
         SetTitle("User Record");
@@ -275,9 +276,12 @@ CUserRWnd::CUserRWnd(wxWindow* parent)
     CloseOnEscape();
 
     // The window opens even when a table cannot be opened now; every command
-    // tries again and says so when it still fails.
-    if (!TryOpen(*m_pRegisterset) || !TryOpen(*m_pCashbookset))
+    // tries again and says so when it still fails. The tables are only looked
+    // at: each command opens its recordset on the rows as they are then.
+    if (!TryOpen(*m_pRegisterset, CRecordset::appendOnly) || !TryOpen(*m_pCashbookset, CRecordset::appendOnly))
         AfxMessageBox(OpenFailedMessage());
+    CloseIfOpen(*m_pRegisterset);
+    CloseIfOpen(*m_pCashbookset);
 }
 
 CUserRWnd::~CUserRWnd()
@@ -343,15 +347,9 @@ int CUserRWnd::FreeNoticeSlot() const
 void CUserRWnd::LoadRecords()
 {
     m_listRecords->DeleteAllItems();
-    m_vRecords.clear();
-    if (!OpenStays())
-        return;
-    CloseOnExit closer{*m_pRegisterset};
-
     wxBusyCursor wait;
-    CRegisterset& set = *m_pRegisterset;
-    for (set.MoveFirst(); !set.IsEOF(); set.MoveNext())
-        m_vRecords.push_back(set.GetGuestRecord());
+    if (!m_vRecords.ShowAll())
+        AfxMessageBox(OpenFailedMessage());
     m_listRecords->SyncRows();
 }
 
@@ -365,12 +363,12 @@ BOOL CUserRWnd::AddRecordRow(int nItem, int nMode)
         if (!OpenStays())
             return FALSE;
         CRegisterset& set = *m_pRegisterset;
+        // The stay was written through another recordset: the row is read afresh.
+        m_vRecords.Reread();
         if (nItem < 0 || size_t(nItem) >= m_vRecords.size() || set.FindRecord(m_vRecords[size_t(nItem)]) == -1) {
             AfxMessageBox(U(kRowErrorMessage));
             return FALSE;
         }
-        // The row shows the stay as the table holds it.
-        m_vRecords[size_t(nItem)] = set.GetGuestRecord();
         m_listRecords->RefreshItem(nItem);
         return TRUE;
     }
@@ -466,17 +464,9 @@ void CUserRWnd::Search(int key)
         return;
     dlg->UpdateData(TRUE);
     const CString text = dlg->m_strSearch;
-    if (!OpenStays())
-        return;
-    CloseOnExit closer{*m_pRegisterset};
-
     wxBusyCursor wait;
-    CRegisterset& set = *m_pRegisterset;
-    for (set.MoveFirst(); !set.IsEOF(); set.MoveNext()) {
-        GuestRecord rec = set.GetGuestRecord();
-        if (RecordMatchesSearch(rec, key, text))
-            m_vRecords.push_back(std::move(rec));
-    }
+    if (!m_vRecords.ShowMatches(key, text))
+        AfxMessageBox(OpenFailedMessage());
     m_listRecords->SyncRows();
 }
 
@@ -523,9 +513,6 @@ void CUserRWnd::OnModifyRecord()
         set.m_strDeposit = deposit;
         set.Update();
     }
-    edited.m_strPaid = paid;
-    edited.m_strDeposit = deposit;
-    m_vRecords[size_t(sel)] = edited;
     AddRecordRow(sel, 0);
     UpdateModifyForRow(sel);
 }
@@ -550,7 +537,7 @@ void CUserRWnd::OnDeleteRecord()
         return;
     }
     AddRecordRow(sel, 2);
-    m_vRecords.erase(m_vRecords.begin() + sel);
+    m_vRecords.erase(size_t(sel));
 
     // The row above takes the selection; after the first row, the new first row.
     EnableModify(false);
@@ -574,7 +561,7 @@ void CUserRWnd::OnDblclkList(wxListEvent& event)
     // A double-click beside the rows concerns no stay.
     if (row < 0 || size_t(row) >= m_vRecords.size())
         return;
-    const GuestRecord& rec = m_vRecords[size_t(row)];
+    const GuestRecord rec = m_vRecords[size_t(row)];
 
     if (IsOpenStay(rec)) {
         // Modify works on the selection, which the double-clicked row must hold.

@@ -86,11 +86,11 @@ public:
     std::array<wxWeakRef<CNoticeDlg>, kNoticeSlots> m_dlgNotice;
     int m_nNoticeSlot = 0;  // 0x10100 + the slot taken last; 0 before the first pop-up
     wxWeakRef<CUserSearchDlg> m_pSearchDlg;
-    std::vector<GuestRecord> m_vRecords;  // entry i is the stay shown in list row i
+    CStayRows m_vRecords;  // stay i is the one shown in list row i
     int m_bSearchMode = 0;                // 1 from the search command until the search dialog closes
-    CRecordList* m_listRecords = nullptr;  // row i draws entry i of m_vRecords
+    CRecordList* m_listRecords = nullptr;  // row i draws stay i of m_vRecords
 
-    // Fills the list and m_vRecords from the stays table.
+    // Lists every stay of the stays table.
     void LoadRecords();
     // Row nItem of the list: mode 1 shows entry nItem as a new row, mode 0
     // finds entry nItem in the stays table and redraws the row from the table
