@@ -216,17 +216,22 @@ void OpenRecordsWindow()
     window.Update();
 }
 
-// Last: clearing empties the history the other measures read.
-void MeasureRecords()
+// Right after start-up, so that the peak is the program's with the window
+// open and not what the other measures left in the heap.
+void MeasureRecordsWindow()
 {
-    Report("guest-records window filled and drawn", MedianOf(3, OpenRecordsWindow), 300);
     const double before = CurrentMemoryMb();
     ResetPeakMemory();
     OpenRecordsWindow();
     const double peak = PeakMemoryMb();
     std::printf("%-56s %9.1f MB   target <= 150 MB%s   (%.1f MB before it opened)\n",
                 "guest-records window: peak memory of the process", peak, peak <= 150 ? "" : "   MISSED", before);
+    Report("guest-records window filled and drawn", MedianOf(3, OpenRecordsWindow), 300);
+}
 
+// Last: clearing empties the history the other measures read.
+void MeasureClear()
+{
     CUserRWnd window(&Board()->GetListCtrl());
     window.InitDialog();
     const auto start = Clock::now();
@@ -261,8 +266,9 @@ private:
             Board()->GetListCtrl().Update();
             Report("start-up to the board drawn, without the splash", Milliseconds(m_start) - m_splashMs, 300);
             MeasureBoard();
+            MeasureRecordsWindow();
             MeasureStays();
-            MeasureRecords();
+            MeasureClear();
             g_result = 0;
         } catch (const std::exception& e) {
             std::fprintf(stderr, "bench_desk: %s\n", e.what());

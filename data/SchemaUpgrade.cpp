@@ -1,5 +1,7 @@
 #include "SchemaUpgrade.h"
 
+#include "OdbcConnection.h"
+
 namespace {
 
 struct UpgradedSource
@@ -13,6 +15,15 @@ const UpgradedSource kSources[] = {
     {&DataConnections::m_dbRegister, L"Register"},
     {&DataConnections::m_dbCashbook, L"Cashbook"},
 };
+
+// The stays by name: finding a stay of the history, and searching it.
+const wchar_t kStaysByNameIndex[] = L"CREATE INDEX IF NOT EXISTS {schema}.[ix_register_name] ON [register]([姓名])";
+
+CString InSchema(CString sql, const CString& schema)
+{
+    sql.Replace("{schema}", schema);
+    return sql;
+}
 
 // Register and Cashbook are attached to Hotel's connection when all three are SQLite files.
 CString SchemaOnConnection(const CDatabase& db)
@@ -51,8 +62,7 @@ const std::vector<SchemaUpgrade>& GetSchemaUpgrades()
         {&DataConnections::m_dbRegister,
          L"CREATE INDEX IF NOT EXISTS {schema}.[ix_register_open] ON [register]([房间号], [姓名]) "
          L"WHERE [退房日期] IS NULL"},
-        // Finding a stay of the history, and searching it, by the guest's name.
-        {&DataConnections::m_dbRegister, L"CREATE INDEX IF NOT EXISTS {schema}.[ix_register_name] ON [register]([姓名])"},
+        {&DataConnections::m_dbRegister, kStaysByNameIndex},
     };
     return upgrades;
 }
@@ -63,10 +73,8 @@ void UpgradeDatabase(CDatabase& db, const CString& schema, const std::vector<CSt
         return;
     db.BeginTrans();
     try {
-        for (CString sql : statements) {
-            sql.Replace("{schema}", schema);
-            db.ExecuteSQL(sql);
-        }
+        for (const CString& sql : statements)
+            db.ExecuteSQL(InSchema(sql, schema));
         db.CommitTrans();
     } catch (const CDBException&) {
         RollbackAfterFailure(db);
@@ -74,9 +82,29 @@ void UpgradeDatabase(CDatabase& db, const CString& schema, const std::vector<CSt
     }
 }
 
+bool IsSqliteFile(const CDatabase& db)
+{
+    const OdbcConnection* connection = db.GetConnection();
+    return connection && connection->IsSqlite();
+}
+
+void DeleteMostStays(CDatabase& db, const CString& statement)
+{
+    if (!IsSqliteFile(db)) {
+        db.ExecuteSQL(statement);
+        return;
+    }
+    const CString schema = SchemaOnConnection(db);
+    db.ExecuteSQL("DROP INDEX IF EXISTS " + schema + ".[ix_register_name]");
+    db.ExecuteSQL(statement);
+    db.ExecuteSQL(InSchema(kStaysByNameIndex, schema));
+}
+
 BOOL UpgradeSchema(DataConnections& db, const std::vector<SchemaUpgrade>& upgrades)
 {
     for (const UpgradedSource& source : kSources) {
+        if (!IsSqliteFile(db.*source.connection))
+            continue;
         try {
             UpgradeDatabase(db.*source.connection, SchemaOnConnection(db.*source.connection),
                             StatementsFor(upgrades, source.connection));

@@ -28,8 +28,18 @@ const std::vector<SchemaUpgrade>& GetSchemaUpgrades();
 // passes on.
 void UpgradeDatabase(CDatabase& db, const CString& schema, const std::vector<CString>& statements);
 
-// Applies the changes to each of the three open databases, each in a
-// transaction of its own. On a failure it shows which data source failed and
+// Whether the database is a SQLite file, whose SQL the upgrades are written in.
+bool IsSqliteFile(const CDatabase& db);
+
+// Runs `statement`, which deletes most rows of [register] (clearing the
+// history), within the caller's transaction. On a SQLite file the index of
+// all stays by name is dropped first and made again afterwards over the rows
+// that are left: that costs a fraction of taking each deleted row out of it.
+void DeleteMostStays(CDatabase& db, const CString& statement);
+
+// Applies the changes to each of the three open databases that is a SQLite
+// file, each in a transaction of its own; a data source a site pointed at
+// another database keeps its own schema. On a failure it shows which data source failed and
 // the driver's text, as a data source that cannot be opened does, and returns
 // FALSE: start-up then ends.
 BOOL UpgradeSchema(DataConnections& db, const std::vector<SchemaUpgrade>& upgrades = GetSchemaUpgrades());

@@ -5,6 +5,7 @@
 #include "CHouseset.h"
 #include "CRegisterset.h"
 #include "RecordsetUse.h"
+#include "SchemaUpgrade.h"
 
 namespace {
 
@@ -149,6 +150,6 @@ bool DeleteStay(DataConnections& db, const GuestRecord& stay)
 void ClearStays(DataConnections& db)
 {
     CDeskTransaction transaction(db);
-    db.m_dbRegister.ExecuteSQL("DELETE FROM [register] WHERE NOT (" + OpenStaysFilter() + ")");
+    DeleteMostStays(db.m_dbRegister, "DELETE FROM [register] WHERE NOT (" + OpenStaysFilter() + ")");
     transaction.Commit();
 }

@@ -16,3 +16,12 @@ BOOL OpenRoomsInBoardOrder(CHouseset& rooms)
     AfxMessageBox(OpenFailedMessage());
     return FALSE;
 }
+
+BOOL OpenRoomsNumbered(CHouseset& rooms, const CString& number)
+{
+    if (!number.empty()) {
+        rooms.m_strFilter = wxString::FromUTF8("[房间号] = ?");
+        rooms.m_filterValues = {number};
+    }
+    return OpenRoomsInBoardOrder(rooms);
+}

@@ -290,13 +290,15 @@ void CQuillan2021View::OnRowChanged()
 
 void CQuillan2021View::ReadRoomOfRow(int row)
 {
+    const bool onRow = row >= 0 && row < m_pList->GetItemCount();
+    const CString number = onRow ? m_pList->GetItemText(row, 0) : CString();
     CHouseset rooms(&GetTheApp().m_dbHotel);
-    if (!OpenRoomsInBoardOrder(rooms)) {
+    if (!OpenRoomsNumbered(rooms, number)) {
         wxTheApp->ExitMainLoop();
         return;
     }
     // No row, or a room gone from the table: nothing to check out, nothing to show.
-    const bool found = row >= 0 && row < m_pList->GetItemCount() && rooms.FindRoom(m_pList->GetItemText(row, 0)) != -1;
+    const bool found = onRow && rooms.FindRoom(number) != -1;
     m_bCanCheckOut = m_bCanChangeRoom = found && rooms.m_nPersons != 0;
     SetStatusLine(found ? FormatRoomStatusLine(g_nLanguage, rooms.m_strRoomNo, rooms.m_nPersons) : wxString());
     rooms.Close();

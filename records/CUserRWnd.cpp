@@ -383,9 +383,12 @@ BOOL CUserRWnd::AddRecordRow(int nItem, int nMode)
 
 void CUserRWnd::OnClearRecords()
 {
-    if (!OpenStays())
+    // One statement clears: opening the table only proves it is there, no row is read.
+    if (!TryOpen(*m_pRegisterset, CRecordset::appendOnly)) {
+        AfxMessageBox(OpenFailedMessage());
         return;
-    CloseOnExit closer{*m_pRegisterset};
+    }
+    CloseIfOpen(*m_pRegisterset);
 
     // Clearing is asked for every time, whatever the locks.
     CPasswordDlg prompt(this);

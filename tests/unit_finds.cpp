@@ -8,7 +8,9 @@
 #include <vector>
 #include "CHouseset.h"
 #include "CRegisterset.h"
+#include "DataSources.h"
 #include "SqliteFiles.h"
+#include "StayOperations.h"
 #include "TestEnvironment.h"
 
 namespace {
@@ -290,6 +292,35 @@ TEST_F(StayFindTest, CountsAndFilteredOpensAgreeWithTheWalk)
     EXPECT_EQ(expectOpen, gotOpen);
     EXPECT_EQ(expectOfRoom, gotOfRoom);
     EXPECT_FALSE(gotOfRoom.empty());
+}
+
+// Clearing the history takes the index of the stays by name away for the
+// delete and makes it again: afterwards it is there and finds what is left.
+TEST(HistoryIndexTest, ClearingTheHistoryKeepsTheStaysByNameIndexed)
+{
+    TestEnvironment env;
+    DataConnections db;
+    if (!ProbeDataSources(db))
+        CreateDataSources(db);
+    ASSERT_TRUE(OpenDataSources(db));
+    const GuestRecord running = Stay("101", "张三", "ID1", 2, false);
+    {
+        CRegisterset rs(&db.m_dbRegister);
+        ASSERT_TRUE(rs.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly));
+        for (const GuestRecord& stay : {Stay("101", "张三", "ID1", 1, true), running, Stay("102", "李四", "", 3, true)}) {
+            rs.AddNew();
+            rs.SetGuestRecord(stay);
+            ASSERT_TRUE(rs.Update());
+        }
+    }
+    ClearStays(db);
+    const std::string file = env.DataSaveFolder() + "Register.db";
+    EXPECT_EQ(1u, QueryDatabase(file, "SELECT name FROM sqlite_master WHERE name = 'ix_register_name'").size());
+    EXPECT_EQ("ok", IntegrityOf(file));
+    CRegisterset rs(&db.m_dbRegister);
+    ASSERT_TRUE(rs.Open(CRecordset::dynaset));
+    EXPECT_EQ(1, rs.GetRecordCount());
+    EXPECT_EQ(0, rs.FindRecord(running));
 }
 
 }  // namespace
