@@ -90,9 +90,7 @@ CAddHouse::CAddHouse(wxWindow* parent)
 // Runs when ShowModal starts, after the caller has set the mode and the texts.
 void CAddHouse::OnInitDialog(wxInitDialogEvent&)
 {
-    m_comboPrice->Clear();
-    for (const CString& price : AddHousePriceChoices())
-        m_comboPrice->Append(price);
+    m_comboPrice->Set(AddHousePriceChoices());
     m_comboPrice->SetSelection(0);
     if (m_nMode == 1)
         m_comboPrice->SetValue(m_strPrice);

@@ -84,13 +84,14 @@ void DrawCentredPicture(wxGraphicsContext& gc, const wxBitmap& picture, int cx, 
     gc.DrawBitmap(picture, cx - picture.GetWidth() / 2, top, picture.GetWidth(), picture.GetHeight());
 }
 
-// Moves to the 0-based row; false when the table ends before it.
+// Moves to the 0-based row; false when the table ends before it. By
+// position: the card of the last of 10,000 rooms reads no other room.
 bool MoveToRow(CRecordset& set, int row)
 {
-    set.MoveFirst();
-    for (int i = 0; i < row && !set.IsEOF(); ++i)
-        set.MoveNext();
-    return row >= 0 && !set.IsEOF();
+    if (row < 0 || row >= set.GetRecordCount())
+        return false;
+    set.SetAbsolutePosition(row + 1);
+    return !set.IsEOF();
 }
 
 CString YesNo(const char* label, BOOL flag)

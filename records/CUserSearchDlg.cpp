@@ -1,5 +1,6 @@
 #include "CUserSearchDlg.h"
 
+#include <vector>
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
@@ -51,13 +52,11 @@ void CUserSearchDlg::OnInitDialog(wxInitDialogEvent&)
     m_comboKey->Clear();
     if (g_nLanguage == 1) {
         SetTitle(wxString::FromUTF8("客户记录搜索"));
-        m_comboKey->Append(wxString::FromUTF8("姓名"));
-        m_comboKey->Append(wxString::FromUTF8("证件号"));
+        m_comboKey->Set(std::vector<wxString>{wxString::FromUTF8("姓名"), wxString::FromUTF8("证件号")});
         m_comboKey->SetSelection(0);
     } else if (g_nLanguage == 2) {
         SetTitle("Search record");
-        m_comboKey->Append("Name");
-        m_comboKey->Append("IDNumber");
+        m_comboKey->Set(std::vector<wxString>{"Name", "IDNumber"});
         m_comboKey->SetSelection(0);
         FindWindow(IDC_SEARCH_OK)->SetLabel("Search");
         FindWindow(IDC_SEARCH_CANCEL)->SetLabel("Cancel");
