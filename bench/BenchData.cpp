@@ -1,117 +1,345 @@
-// Timings of the data layer on a hotel with 1,000 rooms and 100,000 stays.
+// Timings of the data layer beside its floors, measured in the same run: raw
+// sqlite3 (the C API on the same file) and a bare ODBC walk (SQLBindCol and
+// SQLFetchScroll through the same driver and data-source settings). Every
+// figure is the median of several runs; peak memory is the process's VmHWM
+// over that figure's runs.
+//   bench [rooms [stays [runs]]]        defaults: 1000 100000 5
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <random>
 #include <string>
+#include <vector>
 #include <sqlite3.h>
 #include "BenchFill.h"
-#include "CHouseset.h"
 #include "CRegisterset.h"
+#include "ConnectString.h"
+#include "DataSources.h"
+#include "OdbcApi.h"
+#include "SqliteSetup.h"
 #include "TestEnvironment.h"
+#include "Utf8Text.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::time_point start)
+double Milliseconds(Clock::time_point from)
 {
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
 }
 
-double RawWalk(const std::string& path, long& rows)
+// Peak resident memory since the last reset, in MB.
+double PeakMegabytes()
 {
-    auto start = Clock::now();
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atof(line.c_str() + 6) / 1024.0;
+    return 0;
+}
+
+void ResetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+struct Figure
+{
+    std::vector<double> times;  // one per run, in milliseconds
+    double ms = 0;              // their median
+    double peakMb = 0;          // VmHWM over the runs
+    long long check = 0;        // what the work saw, so that it is not optimised away
+};
+
+// Runs each work once per round, the rounds in turn, so that a figure and its
+// anchors meet the same moments of a noisy machine.
+std::vector<Figure> MeasureTogether(int runs, const std::vector<std::function<long long()>>& works)
+{
+    std::vector<Figure> figures(works.size());
+    for (int i = 0; i < runs; ++i) {
+        for (size_t w = 0; w < works.size(); ++w) {
+            ResetPeak();
+            const auto start = Clock::now();
+            figures[w].check = works[w]();
+            figures[w].times.push_back(Milliseconds(start));
+            figures[w].peakMb = std::max(figures[w].peakMb, PeakMegabytes());
+        }
+    }
+    for (Figure& f : figures)
+        f.ms = Median(f.times);
+    return figures;
+}
+
+Figure Measure(int runs, const std::function<long long()>& work)
+{
+    return MeasureTogether(runs, {work}).front();
+}
+
+// The median of the ratios run by run.
+double Ratio(const Figure& f, const Figure& anchor)
+{
+    std::vector<double> ratios;
+    for (size_t i = 0; i < f.times.size() && i < anchor.times.size(); ++i)
+        ratios.push_back(anchor.times[i] > 0 ? f.times[i] / anchor.times[i] : 0.0);
+    return ratios.empty() ? 0.0 : Median(ratios);
+}
+
+// ------------------------------------------------------------------ anchors
+
+const char* const kStaysColumns =
+    "[ID],[房间号],[姓名],[性别],[民族],[出生年月],[住房日期],[退房日期],[证件号],[籍贯],[本人职务备注],[交钱],[押金]";
+
+// Every column as text, as sqlite3 hands it out (the anchor the issue measured against).
+long long RawWalk(const std::string& path)
+{
     sqlite3* db = nullptr;
     sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "SELECT * FROM [register]", -1, &st, nullptr);
-    rows = 0;
-    size_t bytes = 0;
+    sqlite3_prepare_v2(db, (std::string("SELECT rowid,") + kStaysColumns + " FROM [register]").c_str(), -1, &st,
+                       nullptr);
+    long long seen = 0;
     while (sqlite3_step(st) == SQLITE_ROW) {
-        int n = sqlite3_column_count(st);
-        for (int c = 0; c < n; ++c) {
-            const unsigned char* text = sqlite3_column_text(st, c);
-            bytes += text ? static_cast<size_t>(sqlite3_column_bytes(st, c)) : 0;
+        for (int c = 0; c < sqlite3_column_count(st); ++c) {
+            sqlite3_column_text(st, c);
+            seen += sqlite3_column_bytes(st, c);
         }
-        ++rows;
     }
     sqlite3_finalize(st);
     sqlite3_close(db);
-    (void)bytes;
-    return Seconds(start);
+    return seen;
+}
+
+// The same columns through the driver, bound in blocks of rows as the recordset binds them.
+class BareOdbc
+{
+public:
+    explicit BareOdbc(const CString& connect)
+    {
+        SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_env);
+        SQLSetEnvAttr(m_env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
+        SQLAllocHandle(SQL_HANDLE_DBC, m_env, &m_dbc);
+        const std::string text = ToUtf8(ResolveConnectString(connect));
+        m_ok = SQL_SUCCEEDED(SQLDriverConnect(m_dbc, nullptr, (SQLCHAR*)text.c_str(), SQL_NTS, nullptr, 0, nullptr,
+                                              SQL_DRIVER_NOPROMPT));
+    }
+    ~BareOdbc()
+    {
+        SQLDisconnect(m_dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+        SQLFreeHandle(SQL_HANDLE_ENV, m_env);
+    }
+    bool Ok() const { return m_ok; }
+
+    long long Walk()
+    {
+        constexpr SQLULEN kRows = 128;
+        constexpr SQLLEN kText = 1024;
+        enum Kind { number, text, date };
+        const Kind kinds[] = {number, number, text, text, number, text, date, date, date, text, text, text, text, text};
+        constexpr size_t kColumns = sizeof kinds / sizeof kinds[0];
+        std::vector<std::vector<char>> buffers(kColumns);
+        std::vector<std::vector<SQLLEN>> ind(kColumns, std::vector<SQLLEN>(kRows));
+        SQLHSTMT h = SQL_NULL_HSTMT;
+        SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &h);
+        SQLULEN fetched = 0;
+        SQLSetStmtAttr(h, SQL_ATTR_ROW_BIND_TYPE, (SQLPOINTER)SQL_BIND_BY_COLUMN, 0);
+        SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, (SQLPOINTER)kRows, 0);
+        SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
+        for (size_t c = 0; c < kColumns; ++c) {
+            const Kind kind = kinds[c];
+            const SQLSMALLINT type =
+                kind == number ? SQL_C_SBIGINT : kind == text ? SQL_C_CHAR : SQL_C_TYPE_TIMESTAMP;
+            const SQLLEN width = kind == number ? sizeof(long long)
+                                 : kind == text ? kText
+                                                    : sizeof(SQL_TIMESTAMP_STRUCT);
+            buffers[c].resize(size_t(width) * kRows);
+            SQLBindCol(h, SQLUSMALLINT(c + 1), type, buffers[c].data(), width, ind[c].data());
+        }
+        const std::string sql = std::string("SELECT rowid,") + kStaysColumns + " FROM [register]";
+        SQLExecDirect(h, (SQLCHAR*)sql.c_str(), SQL_NTS);
+        long long seen = 0;
+        while (SQL_SUCCEEDED(SQLFetchScroll(h, SQL_FETCH_NEXT, 0)))
+            for (SQLULEN r = 0; r < fetched; ++r)
+                for (size_t c = 0; c < kColumns; ++c)
+                    seen += ind[c][r];
+        SQLFreeHandle(SQL_HANDLE_STMT, h);
+        return seen;
+    }
+
+private:
+    SQLHENV m_env = SQL_NULL_HENV;
+    SQLHDBC m_dbc = SQL_NULL_HDBC;
+    bool m_ok = false;
+};
+
+// A durable insert with the program's settings: synchronous FULL, its journal mode.
+class RawInsert
+{
+public:
+    explicit RawInsert(const std::string& path)
+    {
+        sqlite3_open(path.c_str(), &m_db);
+        sqlite3_exec(m_db, (std::string("PRAGMA synchronous = FULL; PRAGMA journal_mode = ") + kJournalMode).c_str(),
+                     nullptr, nullptr, nullptr);
+        sqlite3_prepare_v2(m_db,
+                           "INSERT INTO [register]([房间号],[姓名],[性别],[民族],[出生年月],[住房日期],[证件号],"
+                           "[籍贯],[本人职务备注],[交钱],[押金]) VALUES ('1999','新客人',1,'汉','1990-05-06 00:00:00',"
+                           "'2024-01-01 12:00:00','ID-new','上海','','200','100')",
+                           -1, &m_insert, nullptr);
+    }
+    ~RawInsert()
+    {
+        sqlite3_finalize(m_insert);
+        sqlite3_close(m_db);
+    }
+    long long Insert()
+    {
+        const int rc = sqlite3_step(m_insert);
+        sqlite3_reset(m_insert);
+        return rc == SQLITE_DONE;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_insert = nullptr;
+};
+
+// ------------------------------------------------------------------ the layer
+
+long long RecordsetWalk(CDatabase& db)
+{
+    CRegisterset rs(&db);
+    rs.Open(CRecordset::dynaset);
+    long long seen = 0;
+    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
+        seen += rs.m_nID + rs.m_bSex;
+        seen += long(rs.m_strRoomNo.length() + rs.m_strName.length() + rs.m_strNation.length() +
+                     rs.m_strIdNumber.length() + rs.m_strNativePlace.length() + rs.m_strRemarks.length() +
+                     rs.m_strPaid.length() + rs.m_strDeposit.length());
+        seen += rs.m_dtBirth.GetStatus() + rs.m_dtCheckIn.GetStatus() + rs.m_dtCheckOut.GetStatus();
+    }
+    return seen;
+}
+
+GuestRecord StayAt(CDatabase& db, long position)
+{
+    CRegisterset rs(&db);
+    rs.Open(CRecordset::dynaset);
+    rs.SetAbsolutePosition(position + 1);
+    return rs.GetGuestRecord();
+}
+
+void Row(const char* what, const Figure& f, const char* anchorName = nullptr, const Figure* anchor = nullptr,
+         const char* target = "")
+{
+    std::printf("%-40s %10.3f ms %8.1f MB", what, f.ms, f.peakMb);
+    if (anchor)
+        std::printf("   %-22s %10.3f ms  %6.2f x", anchorName, anchor->ms, Ratio(f, *anchor));
+    else
+        std::printf("   %-22s %10s     %8s", "", "", "");
+    std::printf("   %s\n", target);
 }
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
-    const int kRooms = 1000, kStays = 100000;
+    const int rooms = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const int stays = argc > 2 ? std::atoi(argv[2]) : 100000;
+    const int runs = argc > 3 ? std::atoi(argv[3]) : 5;
+    if (rooms < 1 || stays < 2 || runs < 1) {
+        std::fprintf(stderr, "usage: bench [rooms [stays [runs]]]\n");
+        return 2;
+    }
+    // As the program starts: SQLite set up before anything opens it (the fill does).
+    ConfigureSqliteLibrary();
     TestEnvironment env;
     auto start = Clock::now();
-    if (!FillDatabases(env.DataSaveFolder(), kRooms, kStays)) {
+    if (!FillDatabases(env.DataSaveFolder(), rooms, stays)) {
         std::fprintf(stderr, "filling the databases failed\n");
         return 1;
     }
-    double fill = Seconds(start);
+    const double fill = Milliseconds(start) / 1000;
 
-    // The settings the program registers its data sources with.
-    CString connect = CString(wxT("Driver=SQLite3;StepAPI=1;Database=")) + wxString::FromUTF8(env.DataSaveFolder());
-    CDatabase hotel, reg;
+    // The program's own registration and open: the files attached to one connection.
+    DataConnections db;
+    CreateDataSources(db);
+    if (!OpenDataSources(db)) {
+        std::fprintf(stderr, "the data sources do not open\n");
+        return 1;
+    }
+    const std::string registerFile = env.DataSaveFolder() + "Register.db";
+    BareOdbc bare("DSN=Register");
+    if (!bare.Ok()) {
+        std::fprintf(stderr, "the bare ODBC connection failed\n");
+        return 1;
+    }
+    std::mt19937 random(2024);
+    std::uniform_int_distribution<long> anyStay(0, stays - 1);
+
     try {
-        hotel.OpenEx(connect + wxT("Hotel.db"), CDatabase::useCursorLib);
-        reg.OpenEx(connect + wxT("Register.db"), CDatabase::useCursorLib);
+        std::printf("Data layer: %d rooms, %d stays (filled in %.1f s), medians of %d runs\n\n", rooms, stays, fill,
+                    runs);
+        std::printf("%-40s %13s %11s   %-22s %13s  %8s   %s\n", "figure", "time", "peak", "anchor", "time", "ratio",
+                    "target");
 
-        start = Clock::now();
-        CRegisterset rs(&reg);
-        if (!rs.Open(CRecordset::dynaset))
+        const std::vector<Figure> walks = MeasureTogether(runs, {[&] { return RawWalk(registerFile); },
+                                                                 [&] { return bare.Walk(); },
+                                                                 [&] { return RecordsetWalk(db.m_dbRegister); }});
+        const Figure& raw = walks[0];
+        const Figure& odbc = walks[1];
+        const Figure& walk = walks[2];
+        Row("walk of all stays, CRegisterset", walk, "raw sqlite3 walk", &raw, "<= 3 x raw");
+        Row("", walk, "bare ODBC walk", &odbc, "<= 1.25 x bare ODBC");
+
+        const Figure count = Measure(runs, [&] {
+            CRegisterset rs(&db.m_dbRegister);
+            rs.Open(CRecordset::dynaset);
+            return rs.GetRecordCount();
+        });
+        Row("GetRecordCount on a fresh recordset", count);
+
+        const Figure position = Measure(runs, [&] { return long(StayAt(db.m_dbRegister, anyStay(random)).m_strName.length()); });
+        Row("SetAbsolutePosition, fresh recordset", position, nullptr, nullptr, "a block, not a walk");
+
+        std::vector<GuestRecord> wanted;
+        for (int i = 0; i < runs; ++i)
+            wanted.push_back(StayAt(db.m_dbRegister, anyStay(random)));
+        size_t next = 0;
+        const Figure find = Measure(runs, [&] {
+            CRegisterset rs(&db.m_dbRegister);
+            rs.Open(CRecordset::dynaset);
+            return rs.FindRecord(wanted[next++ % wanted.size()]);
+        });
+        Row("FindRecord of a stay, fresh recordset", find, nullptr, nullptr, "<= 5 ms");
+
+        // Both anchor and layer commit each insert on its own, as check-in does,
+        // on two connections to the one file, taking turns.
+        CloseDataSources(db);
+        if (!OpenDataSources(db))
             return 1;
-        long walked = 0;
-        GuestRecord last;
-        for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
-            ++walked;
-            last.m_strRoomNo = rs.m_strRoomNo;
-            last.m_strName = rs.m_strName;
-            last.m_bSex = rs.m_bSex;
-            last.m_strNation = rs.m_strNation;
-            last.m_dtBirth = rs.m_dtBirth;
-            last.m_dtCheckIn = rs.m_dtCheckIn;
-            last.m_dtCheckOut = rs.m_dtCheckOut;
-            last.m_strIdNumber = rs.m_strIdNumber;
-            last.m_strNativePlace = rs.m_strNativePlace;
-            last.m_strRemarks = rs.m_strRemarks;
-            last.m_strPaid = rs.m_strPaid;
-            last.m_strDeposit = rs.m_strDeposit;
-        }
-        double walk = Seconds(start);
-
-        long rawRows = 0;
-        double raw = RawWalk(env.DataSaveFolder() + "Register.db", rawRows);
-
-        start = Clock::now();
-        int found = rs.FindRecord(last);
-        double find = Seconds(start);
-
-        start = Clock::now();
-        BOOL added = rs.AddRecord(wxT("1999"), wxString::FromUTF8("新客人"), TRUE, wxString::FromUTF8("汉"),
-                                  COleDateTime(1990, 5, 6, 0, 0, 0), COleDateTime::GetCurrentTime(), wxT("ID-new"),
-                                  wxString::FromUTF8("上海"), CString(), wxT("200"), wxT("100"));
-        double add = Seconds(start);
-
-        CHouseset rooms(&hotel);
-        if (!rooms.Open(CRecordset::dynaset))
-            return 1;
-        start = Clock::now();
-        int room = rooms.FindRoom(wxString::Format("%d", 1000 + kRooms - 1));
-        double findRoom = Seconds(start);
-
-        std::printf("Data layer, %d rooms and %d stays (filled in %.2f s)\n\n", kRooms, kStays, fill);
-        std::printf("%-44s %12s  %s\n", "operation", "time", "result");
-        std::printf("%-44s %10.3f s  %ld rows\n", "open + walk all stays (CRegisterset)", walk, walked);
-        std::printf("%-44s %10.3f s  %ld rows\n", "same walk, sqlite3 C API", raw, rawRows);
-        std::printf("%-44s %10.2f x  target <= 5x, walk <= 0.3 s\n", "ratio recordset / raw", raw > 0 ? walk / raw : 0.0);
-        std::printf("%-44s %10.3f ms position %d\n", "FindRecord of the last stay", find * 1000, found);
-        std::printf("%-44s %10.3f ms %s (target <= 5 ms)\n", "AddRecord (one stay)", add * 1000,
-                    added ? "ok" : "failed");
-        std::printf("%-44s %10.3f ms position %d\n", "FindRoom of the last room", findRoom * 1000, room);
+        RawInsert insert(registerFile);
+        CRegisterset rs(&db.m_dbRegister);
+        rs.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly);
+        const std::vector<Figure> adds = MeasureTogether(runs * 10, {[&] { return insert.Insert(); }, [&] {
+            return rs.AddRecord(wxT("1999"), wxString::FromUTF8("新客人"), TRUE, wxString::FromUTF8("汉"),
+                                COleDateTime(1990, 5, 6, 0, 0, 0), COleDateTime::GetCurrentTime(), wxT("ID-new"),
+                                wxString::FromUTF8("上海"), CString(), wxT("200"), wxT("100"));
+        }});
+        const Figure& rawAdd = adds[0];
+        const Figure& add = adds[1];
+        Row("AddRecord, durable", add, "raw sqlite3 insert", &rawAdd, "<= 2 ms");
+        std::printf("\nchecks: %lld %lld %lld %lld %lld\n", raw.check, odbc.check, walk.check, count.check, find.check);
     } catch (const CDBException& e) {
         std::fprintf(stderr, "database error: %s\n", e.m_strError.utf8_str().data());
         return 1;

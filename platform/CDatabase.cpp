@@ -57,11 +57,18 @@ OdbcConnection& CDatabase::Connection() const
     return *m_impl;
 }
 
+std::shared_ptr<OdbcConnection> CDatabase::SharedConnection() const
+{
+    Connection();
+    return m_impl;
+}
+
 void CDatabase::ExecuteSQL(const CString& sql)
 {
     OdbcConnection& conn = Connection();
     OdbcStatement stmt(conn);
     stmt.Execute(ToUtf8(sql));
+    stmt.ReadAllRows();
     conn.NoteWrite(std::string(), 0);
 }
 

@@ -37,7 +37,8 @@ public:
     void Close();
     BOOL IsOpen() const;
     CString GetConnect() const { return m_strConnect; }
-    // Runs a statement that returns no rows; the SQL text is the program's own.
+    // Runs a statement of the program's own SQL; rows it returns are read and
+    // dropped, so that a statement that works as it is stepped runs whole.
     void ExecuteSQL(const CString& sql);
 
     // Writes between BeginTrans and CommitTrans reach the files of the
@@ -53,8 +54,10 @@ public:
     // The physical connection, shared by the CDatabase objects opened on it;
     // null when not open.
     OdbcConnection* GetConnection() const { return m_impl.get(); }
-    // Throws when the database is not open.
+    // Throws when the database is not open; the shared form keeps the
+    // connection alive for a recordset whose statements are still running.
     OdbcConnection& Connection() const;
+    std::shared_ptr<OdbcConnection> SharedConnection() const;
 
 private:
     std::shared_ptr<OdbcConnection> m_impl;

@@ -1,34 +1,455 @@
 #include "CRecordset.h"
 
 #include <algorithm>
+#include <climits>
+#include <optional>
 #include <unordered_map>
-#include <unordered_set>
-#include "BlockReader.h"
 #include "FieldValue.h"
 #include "OdbcConnection.h"
-#include "OdbcStatement.h"
 #include "ParameterBinder.h"
-#include "RecordsetRow.h"
+#include "PooledStatement.h"
+#include "RowBlock.h"
+#include "StoredValue.h"
 #include "Utf8Text.h"
 
-struct CRecordset::Impl
+// How the rows are kept. The rows of the open are read in the query's order
+// by one statement (the walk), a block at a time as the cursor reaches them;
+// their keys are kept, their values only for the block at hand. A position
+// far past the rows walked is read by an OFFSET query while the table is as
+// it was at the open. A block whose rows another recordset on the connection
+// wrote since it was read is read again by its keys, so a row's values are
+// current whenever the cursor moves onto it. Rows this recordset adds come
+// after the rows of the open.
+namespace {
+
+constexpr long long kDeleted = LLONG_MIN;      // a row that is no longer there
+constexpr long long kUnknown = LLONG_MIN + 1;  // a position not read yet
+constexpr size_t kBlock = RowBlock::kRows;
+// A position this far past the rows walked is read by an OFFSET query.
+constexpr size_t kJumpRows = 2 * kBlock;
+
+FieldValue NumberValue(long long number)
 {
+    FieldValue v;
+    v.isNull = false;
+    v.number = number;
+    return v;
+}
+
+FieldValue FilterFieldValue(const CFilterValue& param)
+{
+    FieldValue v;
+    v.isNull = false;
+    v.text = ToUtf8(param.m_strText);
+    v.number = param.m_nNumber;
+    v.date = param.m_dt;
+    return v;
+}
+
+}  // namespace
+
+class CRecordset::Impl : public RowBlock::LateValues
+{
+public:
     enum class Mode { none, edit, addNew };
 
+    // What the open fixed.
     std::vector<CFieldExchange::Field> fields;
     std::string table;
-    std::string columnList;  // "rowid, [a], [b], ..."
-    std::string query;       // the SELECT of the open, all columns, in its order
-    std::vector<FieldValue> filterValues;  // bound to the "?" of the open's WHERE
+    int keyField = -1;        // the field that is the rowid, or -1: the rowid is selected first
+    std::string columns;      // "rowid, [a], [b], ..." or "[ID], [a], ..."
+    std::string rowsClauses;  // " FROM t WHERE ... ORDER BY ...", with its parameters below
+    std::string whereClauses; // the same without the order
+    std::string orderClause;  // " ORDER BY ...": a total order, so that every statement gives the rows alike
+    std::vector<CFilterValue> filterValues;
+    bool positionsByKeyOnly = false;  // no filter and no order: an update moves no row
+    long long maxKey = 0;     // rows added later have larger keys and are not among the open's
     unsigned long openSerial = 0;
-    size_t readInOrder = 0;  // leading rows whose values the query has given
-    std::vector<RecordsetRow> rows;
-    bool keysAscending = true;  // rows in the order of their keys, so a key is found by halving
+    bool open = false;
+    bool appendOnly = false;
+    std::shared_ptr<OdbcConnection> conn;
+
+    // The rows.
+    std::optional<PooledStatement> walk;
+    std::optional<ParameterBinder> walkParameters;  // alive while the walk's statement runs
+    // When the walk's statement ran: a sorted result holds the values as they
+    // were then, so its rows count as read at that moment.
+    unsigned long walkSerial = 0;
+    bool walkDone = false;
+    size_t walkRead = 0;               // positions the walk has given
+    size_t openRows = 0;               // once the walk has ended: the rows of the open, before those added
+    std::vector<long long> keys;       // by position; past walkRead only what OFFSET queries gave
+    std::vector<long long> addedKeys;  // rows added before the walk ended, which come after it
+    size_t deleted = 0;                // kDeleted entries in keys
+    unsigned long removalsSerial = 0;  // rows removed up to this write are marked in keys
+    bool removalsKnown = true;         // false once the log could not tell which rows went
+    long appendedOnly = 0;             // rows an appendOnly recordset added
+
+    // The block at hand: positions [blockFirst, blockEnd), at slots of the block.
+    std::optional<RowBlock> block;
+    size_t blockFirst = 0, blockEnd = 0;
+    std::vector<long> slots;  // by position - blockFirst; -1: not in the block; empty: slot = offset
+    unsigned long blockSerial = 0;
+    std::unordered_map<long long, std::string> lateTexts;  // by key * field count + field
+
+    mutable std::optional<long> count;
+    mutable unsigned long countSerial = 0;
+
     long pos = 0;
     bool bof = true, eof = true;
     Mode mode = Mode::none;
     std::vector<FieldValue> before;  // member values when Edit or AddNew began
-    bool open = false;
+
+    PooledStatement Prepared(const std::string& sql) { return PooledStatement(conn, sql); }
+
+    // The filter's values, for the statements over the open's rows.
+    void BindRowsParameters(ParameterBinder& binder) const
+    {
+        for (const CFilterValue& value : filterValues)
+            binder.Bind(FilterFieldValue(value), value.m_type);
+    }
+
+    // Whether positions read by OFFSET queries may have moved since the open:
+    // rows gone, or, under a filter or an order, rows changed.
+    bool TableChanged() const { return conn->TableChangedSince(table, openSerial, positionsByKeyOnly); }
+
+    void ResetRows()
+    {
+        walkParameters.reset();
+        walk.reset();
+        walkDone = false;
+        walkRead = 0;
+        keys.clear();
+        addedKeys.clear();
+        deleted = 0;
+        removalsKnown = true;
+        blockFirst = blockEnd = 0;
+        slots.clear();
+        lateTexts.clear();
+        count.reset();
+    }
+
+    void StartWalk()
+    {
+        walk.emplace(Prepared("SELECT " + columns + rowsClauses));
+        walkParameters.emplace(**walk);
+        BindRowsParameters(*walkParameters);
+        (*walk)->ExecutePrepared();
+        walkSerial = conn->WriteSerial();
+    }
+
+    void TakeBlock(size_t first, SQLULEN rows)
+    {
+        blockFirst = first;
+        blockEnd = first + rows;
+        slots.clear();
+        blockSerial = conn->WriteSerial();
+        lateTexts.clear();
+    }
+
+    void TruncateKeys(size_t size)
+    {
+        if (size >= keys.size())
+            return;
+        deleted -= size_t(std::count(keys.begin() + long(size), keys.end(), kDeleted));
+        keys.resize(size);
+    }
+
+    void EndWalk()
+    {
+        walkParameters.reset();
+        walk.reset();  // the statement and its read lock go back at once
+        walkDone = true;
+        TruncateKeys(walkRead);
+        openRows = walkRead;
+        keys.insert(keys.end(), addedKeys.begin(), addedKeys.end());
+        addedKeys.clear();
+    }
+
+    // The rows just fetched into the block, as the positions from `first` on.
+    SQLULEN TakeFetchedRows(size_t first)
+    {
+        const SQLULEN rows = block->Rows();
+        if (keys.size() < first + rows)
+            keys.resize(first + rows, kUnknown);
+        for (SQLULEN r = 0; r < rows; ++r)
+            keys[first + r] = block->Key(r);
+        TakeBlock(first, rows);
+        return rows;
+    }
+
+    // Reads the walk's next block; false at its end.
+    bool WalkOn()
+    {
+        if (walkDone)
+            return false;
+        if (!block->Fetch(**walk)) {
+            EndWalk();
+            return false;
+        }
+        const SQLULEN rows = TakeFetchedRows(walkRead);
+        blockSerial = walkSerial;
+        walkRead += rows;
+        if (rows < kBlock)
+            EndWalk();
+        return true;
+    }
+
+    // Reads the block of `index` with an OFFSET query; false past the open's rows.
+    bool Jump(size_t index)
+    {
+        const size_t first = index - index % kBlock;
+        PooledStatement stmt = Prepared("SELECT " + columns + rowsClauses + " LIMIT ? OFFSET ?");
+        ParameterBinder binder(*stmt);
+        BindRowsParameters(binder);
+        binder.Bind(NumberValue(static_cast<long long>(kBlock)), CFieldExchange::Long);
+        binder.Bind(NumberValue(static_cast<long long>(first)), CFieldExchange::Long);
+        stmt->ExecutePrepared();
+        return block->Fetch(*stmt) && index < first + TakeFetchedRows(first);
+    }
+
+    // Positions read by OFFSET queries hold only while the table is as it was.
+    void DropJumpsIfChanged()
+    {
+        if (walkDone || keys.size() <= walkRead || !TableChanged())
+            return;
+        TruncateKeys(walkRead);
+        if (blockEnd > walkRead)
+            blockFirst = blockEnd = 0;
+    }
+
+    // Whether position `index` exists; its key is known when it does.
+    bool Known(size_t index)
+    {
+        DropJumpsIfChanged();
+        if (index < keys.size() && keys[index] != kUnknown)
+            return true;
+        if (walkDone)
+            return false;
+        if (index >= walkRead + kJumpRows && !TableChanged()) {
+            if (Jump(index))
+                return true;
+            if (addedKeys.empty())
+                return false;  // past the open's rows, and none added here
+        }
+        while (walkRead <= index)
+            if (!WalkOn())
+                return index < keys.size();
+        return true;
+    }
+
+    // Reads again, by their keys, the rows of the block around `index`; rows
+    // that are no longer there are marked so.
+    void ReadBlockAgain(size_t index)
+    {
+        const size_t first = index - index % kBlock;
+        const size_t end = std::min(first + kBlock, keys.size());
+        std::vector<long long> wanted;
+        for (size_t i = first; i < end; ++i)
+            if (keys[i] != kDeleted && keys[i] != kUnknown)
+                wanted.push_back(keys[i]);
+        TakeBlock(first, end - first);
+        slots.assign(end - first, -1);
+        if (wanted.empty())
+            return;
+        // Always as many marks, so that one prepared statement serves every block.
+        std::string sql = "SELECT " + columns + " FROM " + table + " WHERE rowid IN (?";
+        for (size_t i = 1; i < kBlock; ++i)
+            sql += ",?";
+        sql += ")";
+        PooledStatement stmt = Prepared(sql);
+        ParameterBinder binder(*stmt);
+        for (size_t i = 0; i < kBlock; ++i)
+            binder.Bind(NumberValue(i < wanted.size() ? wanted[i] : wanted.front()), CFieldExchange::Long);
+        stmt->ExecutePrepared();
+        std::unordered_map<long long, long> slotOfKey;
+        if (block->Fetch(*stmt))
+            for (SQLULEN r = 0; r < block->Rows(); ++r)
+                slotOfKey.emplace(block->Key(r), long(r));
+        for (size_t i = first; i < end; ++i) {
+            if (keys[i] == kDeleted || keys[i] == kUnknown)
+                continue;
+            const auto it = slotOfKey.find(keys[i]);
+            if (it != slotOfKey.end()) {
+                slots[i - first] = it->second;
+            } else {
+                keys[i] = kDeleted;  // removed through another recordset
+                ++deleted;
+            }
+        }
+    }
+
+    long SlotOf(size_t index) const
+    {
+        if (index < blockFirst || index >= blockEnd)
+            return -1;
+        return slots.empty() ? long(index - blockFirst) : slots[index - blockFirst];
+    }
+
+    // Moves the values of an existing position into the members; false when
+    // its row is no longer there.
+    bool Load(size_t index)
+    {
+        if (keys[index] == kDeleted)
+            return false;
+        long slot = SlotOf(index);
+        const bool current = slot >= 0 && (blockSerial == conn->WriteSerial() ||
+                                           conn->Unchanged(table, keys[index], blockSerial));
+        if (!current) {
+            ReadBlockAgain(index);
+            slot = SlotOf(index);
+            if (keys[index] == kDeleted || slot < 0)
+                return false;
+        }
+        block->ToMembers(SQLULEN(slot), *this);
+        return true;
+    }
+
+    // Marks the rows other recordsets removed since the last look; false when
+    // the log could not tell which, and every row passed must then be read.
+    bool MarkRemovals()
+    {
+        DropJumpsIfChanged();
+        if (!removalsKnown)
+            return false;
+        std::vector<long long> removed;
+        if (!conn->RemovalsSince(table, removalsSerial, removed)) {
+            removalsKnown = false;
+            return false;
+        }
+        removalsSerial = conn->WriteSerial();
+        if (removed.empty())
+            return true;
+        std::sort(removed.begin(), removed.end());
+        for (long long& key : keys) {
+            if (key != kDeleted && key != kUnknown && std::binary_search(removed.begin(), removed.end(), key)) {
+                key = kDeleted;
+                ++deleted;
+            }
+        }
+        for (long long key : removed)
+            addedKeys.erase(std::remove(addedKeys.begin(), addedKeys.end(), key), addedKeys.end());
+        return true;
+    }
+
+    // The position of the `ordinal`-th row that is still there, from `from`
+    // on. Returns false at the end, with `index` one past the last position.
+    bool Advance(size_t from, long ordinal, size_t& index)
+    {
+        const bool marked = MarkRemovals();
+        index = from;
+        for (;;) {
+            if (marked && deleted == 0 && ordinal > 0) {
+                index += size_t(ordinal);  // no row to skip: straight there
+                ordinal = 0;
+            }
+            if (!Known(index))
+                return false;
+            if (keys[index] != kDeleted && (marked || Load(index))) {
+                if (ordinal == 0)
+                    return true;
+                --ordinal;
+            }
+            ++index;
+        }
+    }
+
+    // The position of `index` as a walk counts it: rows found gone are not counted.
+    long OrdinalOf(size_t index)
+    {
+        if (MarkRemovals() && deleted == 0)
+            return long(index);
+        long live = 0;
+        const bool marked = removalsKnown;
+        for (size_t i = 0; i < index; ++i)
+            if (keys[i] != kDeleted && (marked || Load(i)))
+                ++live;
+        return live;
+    }
+
+    // The keys of the rows the query and `narrowing` select, in the rows' order.
+    std::vector<long long> CandidateKeys(const std::string& narrowing, const std::vector<CString>& values)
+    {
+        PooledStatement stmt = Prepared("SELECT rowid" + whereClauses + " AND (" + narrowing + ")" + orderClause);
+        ParameterBinder binder(*stmt);
+        BindRowsParameters(binder);
+        for (const CString& value : values)
+            binder.Bind(FilterFieldValue(value), CFieldExchange::Text);
+        stmt->ExecutePrepared();
+        std::vector<long long> found;
+        for (std::string key; !(key = stmt->FetchFirstOfNext()).empty();)
+            found.push_back(ParseStoredInteger(key.data(), key.size()));
+        return found;
+    }
+
+    // The keys of every row past the walk, read alone, so that a row's
+    // position is known without reading the rows before it. Needs the rows
+    // gone from the walked ones marked; false when they are not.
+    bool ReadRemainingKeys()
+    {
+        if (walkDone)
+            return true;
+        if (!MarkRemovals())
+            return false;
+        const size_t live = walkRead - size_t(std::count(keys.begin(), keys.begin() + long(walkRead), kDeleted));
+        PooledStatement stmt = Prepared("SELECT rowid" + rowsClauses + " LIMIT -1 OFFSET " + std::to_string(live));
+        ParameterBinder binder(*stmt);
+        BindRowsParameters(binder);
+        stmt->ExecutePrepared();
+        if (blockEnd > walkRead)
+            blockFirst = blockEnd = 0;  // positions past the walk are read anew
+        TruncateKeys(walkRead);
+        for (std::string key; !(key = stmt->FetchFirstOfNext()).empty();)
+            keys.push_back(ParseStoredInteger(key.data(), key.size()));
+        walkRead = keys.size();
+        EndWalk();
+        return true;
+    }
+
+    // Where the row with `key` stands among the rows; false when it is none of them.
+    bool IndexOfKey(long long key, size_t& index)
+    {
+        DropJumpsIfChanged();
+        auto known = std::find(keys.begin(), keys.end(), key);
+        if (known != keys.end()) {
+            index = size_t(known - keys.begin());
+            return true;
+        }
+        if (walkDone || key > maxKey)
+            return false;
+        // In key order, with no row gone since the open, a row's position is
+        // the number of rows before it.
+        if (positionsByKeyOnly && !TableChanged()) {
+            PooledStatement stmt = Prepared("SELECT count(*)" + whereClauses + " AND rowid < ?");
+            ParameterBinder binder(*stmt);
+            binder.Bind(NumberValue(key), CFieldExchange::Long);
+            stmt->ExecutePrepared();
+            const std::string before = stmt->FetchText();
+            index = size_t(ParseStoredInteger(before.data(), before.size()));
+            if (Known(index) && keys[index] == key)
+                return true;
+        }
+        if (!ReadRemainingKeys()) {
+            while (WalkOn()) {
+            }
+        }
+        known = std::find(keys.begin(), keys.end(), key);
+        index = size_t(known - keys.begin());
+        return known != keys.end();
+    }
+
+    std::string Text(long long key, const CFieldExchange::Field& field) override
+    {
+        const long long slot = key * static_cast<long long>(fields.size()) + (&field - fields.data());
+        auto it = lateTexts.find(slot);
+        if (it != lateTexts.end())
+            return it->second;
+        PooledStatement stmt = Prepared("SELECT " + ToUtf8(field.column) + " FROM " + table + " WHERE rowid = ?");
+        ParameterBinder binder(*stmt);
+        binder.Bind(NumberValue(key), CFieldExchange::Long);
+        stmt->ExecutePrepared();
+        return lateTexts.emplace(slot, stmt->FetchText()).first->second;
+    }
 };
 
 CRecordset::CRecordset(CDatabase* pDatabase) : m_pDatabase(pDatabase), m_impl(std::make_unique<Impl>()) {}
@@ -37,27 +458,29 @@ CRecordset::~CRecordset() = default;
 
 namespace {
 
-std::vector<FieldValue> FilterValues(const std::vector<CString>& values)
+// The field an INTEGER PRIMARY KEY column is bound to: the rowid itself, so
+// that it need not be selected twice. -1 when there is none.
+int RowidField(const std::shared_ptr<OdbcConnection>& conn, const std::string& table, const std::vector<CFieldExchange::Field>& fields)
 {
-    std::vector<FieldValue> bound;
-    for (const CString& value : values) {
-        FieldValue v;
-        v.isNull = false;
-        v.text = ToUtf8(value);
-        bound.push_back(std::move(v));
+    const std::string name = table.size() > 2 && table.front() == '[' ? table.substr(1, table.size() - 2) : table;
+    PooledStatement stmt(conn,
+                         "SELECT name FROM pragma_table_info(?) WHERE pk > 0 AND upper(type) = 'INTEGER' "
+                         "AND (SELECT count(*) FROM pragma_table_info(?) WHERE pk > 0) = 1");
+    SQLLEN l1 = 0, l2 = 0;
+    stmt->BindText(1, name, l1);
+    stmt->BindText(2, name, l2);
+    stmt->ExecutePrepared();
+    const CString column = CString::FromUTF8(stmt->FetchText().c_str());
+    if (column.empty())
+        return -1;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        CString bound = fields[i].column;
+        if (bound.StartsWith("[") && bound.EndsWith("]"))
+            bound = bound.Mid(1, bound.length() - 2);
+        if (fields[i].type == CFieldExchange::Long && bound.CmpNoCase(column) == 0)
+            return int(i);
     }
-    return bound;
-}
-
-void BindAll(ParameterBinder& binder, const std::vector<FieldValue>& values)
-{
-    for (const FieldValue& v : values)
-        binder.Bind(v, CFieldExchange::Text);
-}
-
-std::string FromClause(const std::string& table, const CString& filter)
-{
-    return " FROM " + table + (filter.empty() ? std::string() : " WHERE " + ToUtf8(filter));
+    return -1;
 }
 
 }  // namespace
@@ -70,33 +493,34 @@ BOOL CRecordset::Open(UINT, const CString&, DWORD options)
     CFieldExchange fx;
     DoFieldExchange(&fx);
     Impl& d = *m_impl;
+    d.conn = m_pDatabase->SharedConnection();
     d.fields = fx.m_fields;
     d.table = ToUtf8(GetDefaultSQL());
-    d.columnList = "rowid";
+    d.appendOnly = (options & appendOnly) != 0;
+    d.appendedOnly = 0;
+    d.keyField = RowidField(d.conn, d.table, d.fields);
+    d.columns = d.keyField < 0 ? "rowid" : std::string();
     for (const auto& f : d.fields)
-        d.columnList += ", " + ToUtf8(f.column);
+        d.columns += (d.columns.empty() ? "" : ", ") + ToUtf8(f.column);
+    d.block.emplace(d.fields, d.keyField);
     d.open = true;
     try {
-        if (options & appendOnly)
-            CheckTable();
-        else
+        if (d.appendOnly) {
+            // No rows are read, but the open fails as it would with rows when
+            // the table or a column is missing.
+            PooledStatement(d.conn, "SELECT " + d.columns + " FROM " + d.table + " WHERE 0")->ExecutePrepared();
+            d.ResetRows();
+            d.walkDone = true;
+            d.openRows = 0;
+            MoveFirst();
+        } else {
             Requery();
+        }
     } catch (...) {
-        d.open = false;
+        Close();
         throw;
     }
     return TRUE;
-}
-
-// Runs the recordset's query for no rows: the open fails as it would with
-// rows when the table or a column is missing.
-void CRecordset::CheckTable()
-{
-    Impl& d = *m_impl;
-    OdbcStatement stmt(m_pDatabase->Connection());
-    stmt.Execute("SELECT " + d.columnList + " FROM " + d.table + " WHERE 0");
-    d.rows.clear();
-    MoveFirst();
 }
 
 BOOL CRecordset::Requery()
@@ -104,31 +528,33 @@ BOOL CRecordset::Requery()
     Impl& d = *m_impl;
     if (!d.open)
         throw CDBException("The recordset is not open");
-    // Only the keys are read here: values come when the cursor reaches their
-    // rows, so opening a large table to count or to append costs little.
-    d.filterValues = FilterValues(m_filterValues);
-    // Without a sort the rows come in the table's own order. A filter may be
-    // answered from an index kept in another order: "+rowid" lets SQLite use
-    // the index and then sort the few rows it gives, where "rowid" would make
-    // it walk the whole table because that walk needs no sorting.
-    const std::string order = !m_strSort.empty() ? ToUtf8(m_strSort) : m_strFilter.empty() ? "rowid" : "+rowid";
-    const std::string clauses = FromClause(d.table, m_strFilter) + " ORDER BY " + order;
-    d.query = "SELECT " + d.columnList + clauses;
-
-    OdbcConnection* db = m_pDatabase->GetConnection();
-    OdbcStatement stmt(*db);
-    ParameterBinder binder(stmt);
-    BindAll(binder, d.filterValues);
-    static const std::vector<CFieldExchange::Field> kKeysOnly;
-    BlockReader reader(stmt, kKeysOnly);
-    stmt.Execute("SELECT rowid" + clauses);
-    d.rows.clear();
-    reader.ReadAll([&](RecordsetRow&& row) { d.rows.push_back(std::move(row)); });
-    d.keysAscending = std::is_sorted(d.rows.begin(), d.rows.end(),
-                                     [](const RecordsetRow& a, const RecordsetRow& b) { return a.key < b.key; });
-    d.openSerial = db->WriteSerial();
-    d.readInOrder = 0;
+    d.ResetRows();
+    d.filterValues = m_filterValues;
+    {
+        PooledStatement stmt = d.Prepared("SELECT max(rowid) FROM " + d.table);
+        stmt->ExecutePrepared();
+        const std::string max = stmt->FetchText();
+        d.maxKey = max.empty() ? LLONG_MIN : ParseStoredInteger(max.data(), max.size());
+    }
+    // The key bound is a number of the layer's own, written into the SQL: the
+    // SQLite driver reads the whole result of a statement with parameters at
+    // once, and only a statement without them is read as it is fetched.
+    d.whereClauses = " FROM " + d.table + " WHERE ";
+    if (!m_strFilter.empty())
+        d.whereClauses += "(" + ToUtf8(m_strFilter) + ") AND ";
+    d.whereClauses += "rowid <= " + std::to_string(d.maxKey);
+    // Rows of equal sort values come by key. Without a sort they come in the
+    // table's own order; a filter may be answered from an index kept in another
+    // order, and "+rowid" lets SQLite use it and then sort the few rows it
+    // gives, where "rowid" would make it walk the whole table instead.
+    d.orderClause = " ORDER BY " + (!m_strSort.empty() ? ToUtf8(m_strSort) + ", rowid"
+                                    : m_strFilter.empty() ? std::string("rowid") : std::string("+rowid"));
+    d.rowsClauses = d.whereClauses + d.orderClause;
+    d.positionsByKeyOnly = m_strFilter.empty() && m_strSort.empty();
+    d.openSerial = d.conn->WriteSerial();
+    d.removalsSerial = d.openSerial;
     d.mode = Impl::Mode::none;
+    d.StartWalk();
     MoveFirst();
     return TRUE;
 }
@@ -136,8 +562,10 @@ BOOL CRecordset::Requery()
 void CRecordset::Close()
 {
     Impl& d = *m_impl;
+    d.ResetRows();
+    d.block.reset();
+    d.conn.reset();
     d.open = false;
-    d.rows.clear();
     d.mode = Impl::Mode::none;
     d.bof = d.eof = true;
     d.pos = 0;
@@ -148,130 +576,20 @@ BOOL CRecordset::IsOpen() const
     return m_impl->open;
 }
 
-namespace {
-
-// Reads again the block of rows from 'first' on whose values may be stale.
-void RefreshBlock(OdbcConnection* db, CRecordset::Impl& d, size_t first);
-// Reads values of rows never read, from 'index' on, with the open's own query.
-void ReadInOrder(OdbcConnection* db, CRecordset::Impl& d, size_t index);
-
-}  // namespace
-
-// Moves onto row 'index' when it still exists, bringing its values up to date.
-static bool LoadRow(CDatabase* database, CRecordset::Impl& d, long index)
-{
-    OdbcConnection* db = database->GetConnection();
-    if (!db)
-        throw CDBException("The database is not open");
-    RecordsetRow& row = d.rows[size_t(index)];
-    if (row.serial == 0)
-        ReadInOrder(db, d, size_t(index));
-    if (row.serial != db->WriteSerial() && db->Unchanged(d.table, row.key, row.serial))
-        row.serial = db->WriteSerial();
-    if (row.serial != db->WriteSerial())
-        RefreshBlock(db, d, size_t(index));
-    if (row.deleted)
-        return false;
-    UnpackIntoMembers(row.packed, d.fields);
-    return true;
-}
-
-namespace {
-
-// Reads a text value too long for the block's buffers by its own query.
-BlockReader::LongTextReader WholeTextOf(OdbcConnection& db, const std::string& table)
-{
-    return [&db, table](long long key, const CFieldExchange::Field& field) {
-        OdbcStatement stmt(db);
-        ParameterBinder binder(stmt);
-        FieldValue rowid;
-        rowid.isNull = false;
-        rowid.number = key;
-        binder.Bind(rowid, CFieldExchange::Long);
-        stmt.Execute("SELECT " + ToUtf8(field.column) + " FROM " + table + " WHERE rowid = ?");
-        return stmt.FetchText();
-    };
-}
-
-void ReadInOrder(OdbcConnection* db, CRecordset::Impl& d, size_t index)
-{
-    // The query gives the rows in the order of the keys only while the table
-    // is as it was at the open, and only a walk from the start continues it;
-    // anything else is read by key.
-    if (index != d.readInOrder || db->TableChangedSince(d.table, d.openSerial))
-        return;
-    // A first block answers an open that only looks at its first rows; a walk
-    // that goes on past it takes all the rest in one pass.
-    const std::string limit = index == 0 ? std::to_string(kBlockRows) : std::string("-1");
-    OdbcStatement stmt(*db);
-    ParameterBinder binder(stmt);
-    BindAll(binder, d.filterValues);
-    BlockReader reader(stmt, d.fields, WholeTextOf(*db, d.table));
-    stmt.Execute(d.query + " LIMIT " + limit + " OFFSET " + std::to_string(index));
-    bool inStep = true;
-    reader.ReadAll([&](RecordsetRow&& fresh) {
-        if (!inStep || d.readInOrder >= d.rows.size() || d.rows[d.readInOrder].key != fresh.key) {
-            inStep = false;
-            return;
-        }
-        RecordsetRow& row = d.rows[d.readInOrder++];
-        row.packed = std::move(fresh.packed);
-        row.serial = db->WriteSerial();
-    });
-}
-
-void RefreshBlock(OdbcConnection* db, CRecordset::Impl& d, size_t first)
-{
-    std::vector<size_t> indexes;
-    for (size_t i = first; i < d.rows.size() && indexes.size() < kBlockRows; ++i) {
-        RecordsetRow& row = d.rows[i];
-        if (row.deleted || row.serial == db->WriteSerial())
-            continue;
-        if (db->Unchanged(d.table, row.key, row.serial))
-            row.serial = db->WriteSerial();
-        else
-            indexes.push_back(i);
-    }
-    if (indexes.empty())
-        return;
-
-    std::string sql = "SELECT " + d.columnList + " FROM " + d.table + " WHERE rowid IN (";
-    for (size_t i = 0; i < indexes.size(); ++i)
-        sql += i ? ",?" : "?";
-    sql += ")";
-
-    OdbcStatement stmt(*db);
-    ParameterBinder binder(stmt);
-    for (size_t i : indexes) {
-        FieldValue key;
-        key.isNull = false;
-        key.number = d.rows[i].key;
-        binder.Bind(key, CFieldExchange::Long);
-    }
-    BlockReader reader(stmt, d.fields, WholeTextOf(*db, d.table));
-    stmt.Execute(sql);
-    std::unordered_map<long long, RecordsetRow> fresh;
-    reader.ReadAll([&](RecordsetRow&& row) { fresh.emplace(row.key, std::move(row)); });
-    for (size_t i : indexes) {
-        RecordsetRow& row = d.rows[i];
-        auto it = fresh.find(row.key);
-        row.serial = db->WriteSerial();
-        if (it == fresh.end())
-            row.deleted = true;  // removed through another recordset
-        else
-            row.packed = std::move(it->second.packed);
-    }
-}
-
-}  // namespace
-
 void CRecordset::MoveFirst()
 {
     Impl& d = *m_impl;
+    if (!d.open)
+        throw CDBException("The recordset is not open");
     d.bof = d.eof = false;
-    for (d.pos = 0; d.pos < long(d.rows.size()); ++d.pos)
-        if (LoadRow(m_pDatabase, d, d.pos))
+    size_t index = 0;
+    for (; d.Known(index); ++index) {
+        if (d.Load(index)) {
+            d.pos = long(index);
             return;
+        }
+    }
+    d.pos = long(index);
     d.bof = d.eof = true;
 }
 
@@ -281,9 +599,14 @@ void CRecordset::MoveNext()
     if (d.eof)
         throw CDBException("Attempt to move past the end of the recordset");
     d.bof = false;
-    for (++d.pos; d.pos < long(d.rows.size()); ++d.pos)
-        if (LoadRow(m_pDatabase, d, d.pos))
+    size_t index = size_t(d.pos) + 1;
+    for (; d.Known(index); ++index) {
+        if (d.Load(index)) {
+            d.pos = long(index);
             return;
+        }
+    }
+    d.pos = long(index);
     d.eof = true;
 }
 
@@ -293,9 +616,12 @@ void CRecordset::MovePrev()
     if (d.bof)
         throw CDBException("Attempt to move before the start of the recordset");
     d.eof = false;
-    for (--d.pos; d.pos >= 0; --d.pos)
-        if (LoadRow(m_pDatabase, d, d.pos))
+    for (long index = d.pos - 1; index >= 0; --index) {
+        if (d.Known(size_t(index)) && d.Load(size_t(index))) {
+            d.pos = index;
             return;
+        }
+    }
     d.pos = 0;
     d.bof = true;
 }
@@ -303,26 +629,83 @@ void CRecordset::MovePrev()
 void CRecordset::MoveLast()
 {
     Impl& d = *m_impl;
+    if (!d.open)
+        throw CDBException("The recordset is not open");
+    while (d.WalkOn()) {
+    }
     d.bof = d.eof = false;
-    for (d.pos = long(d.rows.size()) - 1; d.pos >= 0; --d.pos)
-        if (LoadRow(m_pDatabase, d, d.pos))
+    for (long index = long(d.keys.size()) - 1; index >= 0; --index) {
+        if (d.Load(size_t(index))) {
+            d.pos = index;
             return;
+        }
+    }
     d.pos = 0;
     d.bof = d.eof = true;
 }
 
+void CRecordset::MoveToOrdinal(long ordinal)
+{
+    Impl& d = *m_impl;
+    d.bof = d.eof = false;
+    size_t index = 0;
+    // A row found gone when it is read counts as it would have in a walk.
+    while (d.Advance(index, ordinal, index)) {
+        if (d.Load(index)) {
+            d.pos = long(index);
+            return;
+        }
+        ordinal = 0;
+        ++index;
+    }
+    // One past the last row is the end, as MoveNext reaches it; further is an error.
+    size_t last = 0;
+    const bool reachable = ordinal == 0 || (d.Advance(0, ordinal - 1, last) && d.Load(last));
+    d.pos = long(index);
+    d.eof = true;
+    d.bof = GetRecordCount() == 0;
+    if (!reachable)
+        throw CDBException("Attempt to move past the end of the recordset");
+}
+
 void CRecordset::Move(long rows)
 {
-    for (; rows > 0; --rows)
-        MoveNext();
-    for (; rows < 0; ++rows)
-        MovePrev();
+    Impl& d = *m_impl;
+    if (rows == 0)
+        return;
+    if (rows < 0 || d.eof || d.bof) {
+        // Backwards, and from either end, the walk of single moves is short or an error.
+        for (; rows > 0; --rows)
+            MoveNext();
+        for (; rows < 0; ++rows)
+            MovePrev();
+        return;
+    }
+    size_t index = size_t(d.pos);
+    bool found = d.Advance(index, rows, index);
+    while (found && !d.Load(index))  // found gone as it was read: the next one
+        found = d.Advance(index, 0, index);
+    if (found) {
+        d.pos = long(index);
+        return;
+    }
+    // Past the last row: the end when the move was one too many, an error beyond.
+    size_t last = size_t(d.pos);
+    const bool oneTooMany = rows == 1 || (d.Advance(last, rows - 1, last) && d.Load(last));
+    d.pos = long(index);
+    d.eof = true;
+    if (!oneTooMany)
+        throw CDBException("Attempt to move past the end of the recordset");
 }
 
 void CRecordset::SetAbsolutePosition(long row)
 {
-    MoveFirst();
-    Move(row - 1);
+    if (row <= 0) {
+        MoveFirst();
+        Move(row - 1);
+        return;
+    }
+    MoveToOrdinal(row - 1);
 }
 
 BOOL CRecordset::IsEOF() const
@@ -335,74 +718,19 @@ BOOL CRecordset::IsBOF() const
     return m_impl->bof;
 }
 
-long CRecordset::GetRecordCount() const
-{
-    const auto& rows = m_impl->rows;
-    return long(std::count_if(rows.begin(), rows.end(), [](const RecordsetRow& r) { return !r.deleted; }));
-}
-
 long CRecordset::CountRows()
 {
     if (!m_pDatabase || !m_pDatabase->IsOpen())
         throw CDBException("The database is not open");
-    OdbcStatement stmt(m_pDatabase->Connection());
-    ParameterBinder binder(stmt);
-    BindAll(binder, FilterValues(m_filterValues));
-    stmt.Execute("SELECT count(*)" + FromClause(ToUtf8(GetDefaultSQL()), m_strFilter));
-    return std::stol("0" + stmt.FetchText());
-}
-
-namespace {
-
-// The keys of the rows of the open's table that its filter and `narrowing` select.
-std::vector<long long> SelectedKeys(OdbcConnection& db, const CRecordset::Impl& d, const CString& filter,
-                                    const CString& narrowing, const std::vector<CString>& values)
-{
-    const CString where = filter.empty() ? narrowing : "(" + filter + ") AND (" + narrowing + ")";
-    OdbcStatement stmt(db);
-    ParameterBinder binder(stmt);
-    BindAll(binder, d.filterValues);
-    BindAll(binder, FilterValues(values));
-    static const std::vector<CFieldExchange::Field> kKeysOnly;
-    BlockReader reader(stmt, kKeysOnly);
-    stmt.Execute("SELECT rowid" + FromClause(d.table, where));
-    std::vector<long long> keys;
-    reader.ReadAll([&](RecordsetRow&& row) { keys.push_back(row.key); });
-    return keys;
-}
-
-// Where those keys stand in the open's rows, in the rows' order.
-std::vector<size_t> IndexesOfKeys(const CRecordset::Impl& d, std::vector<long long> keys)
-{
-    std::vector<size_t> indexes;
-    if (d.keysAscending) {
-        for (long long key : keys) {
-            auto it = std::lower_bound(d.rows.begin(), d.rows.end(), key,
-                                       [](const RecordsetRow& row, long long k) { return row.key < k; });
-            if (it != d.rows.end() && it->key == key)
-                indexes.push_back(size_t(it - d.rows.begin()));
-        }
-        std::sort(indexes.begin(), indexes.end());
-    } else {
-        const std::unordered_set<long long> wanted(keys.begin(), keys.end());
-        for (size_t i = 0; i < d.rows.size(); ++i)
-            if (wanted.count(d.rows[i].key))
-                indexes.push_back(i);
-    }
-    return indexes;
-}
-
-}  // namespace
-
-// Whether row `index` is still in the table, as a walk onto it would find.
-static bool IsLive(CDatabase* database, CRecordset::Impl& d, size_t index)
-{
-    const RecordsetRow& row = d.rows[index];
-    if (row.deleted)
-        return false;
-    if (database->Connection().Unchanged(d.table, row.key, row.serial ? row.serial : d.openSerial))
-        return true;
-    return LoadRow(database, d, long(index));
+    PooledStatement stmt(m_pDatabase->SharedConnection(),
+                         "SELECT count(*) FROM " + ToUtf8(GetDefaultSQL()) +
+                             (m_strFilter.empty() ? std::string() : " WHERE " + ToUtf8(m_strFilter)));
+    ParameterBinder binder(*stmt);
+    for (const CFilterValue& value : m_filterValues)
+        binder.Bind(FilterFieldValue(value), value.m_type);
+    stmt->ExecutePrepared();
+    const std::string n = stmt->FetchText();
+    return long(ParseStoredInteger(n.data(), n.size()));
 }
 
 long CRecordset::FindFirst(const CString& narrowing, const std::vector<CString>& values,
@@ -418,31 +746,57 @@ long CRecordset::FindFirst(const CString& narrowing, const std::vector<CString>&
                 return position;
         return -1;
     }
-    OdbcConnection& db = m_pDatabase->Connection();
-    const std::vector<size_t> candidates = IndexesOfKeys(d, SelectedKeys(db, d, m_strFilter, narrowing, values));
-    // While nothing of the table was written since the open, every row is
-    // still there and a row's position is its index.
-    const bool untouched = !db.TableChangedSince(d.table, d.openSerial);
-    size_t counted = 0;  // rows before `counted` are in `live`
-    long live = 0;
-    for (size_t index : candidates) {
-        if (!LoadRow(m_pDatabase, d, long(index)) || !accept())
+    std::vector<long long> candidates = d.CandidateKeys(ToUtf8(narrowing), values);
+    // Rows added here stand after the open's; the narrowing only spares reads.
+    candidates.insert(candidates.end(), d.addedKeys.begin(), d.addedKeys.end());
+    if (d.walkDone)
+        candidates.insert(candidates.end(), d.keys.begin() + long(std::min(d.openRows, d.keys.size())), d.keys.end());
+    for (long long key : candidates) {
+        size_t index = 0;
+        if (!d.IndexOfKey(key, index) || !d.Load(index) || !accept())
             continue;
-        if (untouched) {
-            live = long(index);
-        } else {
-            for (; counted < index; ++counted)
-                live += IsLive(m_pDatabase, d, counted) ? 1 : 0;
-            LoadRow(m_pDatabase, d, long(index));  // the count may have moved the members
-        }
+        const long position = d.OrdinalOf(index);
+        d.Load(index);  // counting may have read other rows into the members
         d.pos = long(index);
         d.bof = d.eof = false;
-        return live;
+        return position;
     }
-    d.pos = long(d.rows.size());
+    d.pos = long(d.keys.size());
     d.eof = true;
     d.bof = GetRecordCount() == 0;
     return -1;
+}
+
+long CRecordset::GetRecordCount() const
+{
+    Impl& d = *m_impl;
+    if (!d.open)
+        return 0;
+    if (d.appendOnly)
+        return d.appendedOnly;
+    if (d.walkDone)
+        return long(d.keys.size() - d.deleted);
+    // The rows of the open as the table holds them now, and the rows added here.
+    if (!d.count || d.countSerial != d.conn->WriteSerial()) {
+        auto countOf = [&d](const std::string& sql, bool filtered) {
+            PooledStatement stmt = d.Prepared(sql);
+            ParameterBinder binder(*stmt);
+            if (filtered)
+                d.BindRowsParameters(binder);
+            stmt->ExecutePrepared();
+            const std::string n = stmt->FetchText();
+            return long(ParseStoredInteger(n.data(), n.size()));
+        };
+        // Unfiltered, SQLite counts a whole table without reading its rows:
+        // all of them, less the few added since the open.
+        const std::string from = " FROM " + d.table;
+        d.count = d.filterValues.empty() && m_strFilter.empty()
+                      ? countOf("SELECT count(*)" + from, false) -
+                            countOf("SELECT count(*)" + from + " WHERE rowid > " + std::to_string(d.maxKey), false)
+                      : countOf("SELECT count(*)" + d.whereClauses, true);
+        d.countSerial = d.conn->WriteSerial();
+    }
+    return *d.count + long(d.addedKeys.size());
 }
 
 BOOL CRecordset::CanAppend() const
@@ -455,10 +809,19 @@ BOOL CRecordset::CanUpdate() const
     return m_impl->open;
 }
 
+namespace {
+
+bool OnRow(const CRecordset::Impl& d)
+{
+    return d.open && !d.eof && !d.bof && size_t(d.pos) < d.keys.size() && d.keys[size_t(d.pos)] != kDeleted;
+}
+
+}  // namespace
+
 void CRecordset::Edit()
 {
     Impl& d = *m_impl;
-    if (!d.open || d.eof || d.bof || d.rows[size_t(d.pos)].deleted)
+    if (!OnRow(d))
         throw CDBException("No current record to edit");
     d.before.clear();
     for (const auto& f : d.fields)
@@ -487,8 +850,8 @@ void CRecordset::CancelUpdate()
     Impl& d = *m_impl;
     const bool wasAdding = d.mode == Impl::Mode::addNew;
     d.mode = Impl::Mode::none;
-    if (wasAdding && !d.eof && !d.bof)
-        LoadRow(m_pDatabase, d, d.pos);
+    if (wasAdding && OnRow(d))
+        d.Load(size_t(d.pos));
 }
 
 BOOL CRecordset::Update()
@@ -496,8 +859,7 @@ BOOL CRecordset::Update()
     Impl& d = *m_impl;
     if (d.mode == Impl::Mode::none)
         throw CDBException("Update without Edit or AddNew");
-    OdbcConnection* db = m_pDatabase->GetConnection();
-    if (!db)
+    if (!d.open || !m_pDatabase->IsOpen())
         throw CDBException("The database is not open");
 
     std::vector<size_t> changed;
@@ -510,22 +872,14 @@ BOOL CRecordset::Update()
     const Impl::Mode mode = d.mode;
     d.mode = Impl::Mode::none;
 
-    OdbcStatement stmt(*db);
-    ParameterBinder binder(stmt);
     std::string sql;
     if (mode == Impl::Mode::edit) {
         if (changed.empty())
             return TRUE;
         sql = "UPDATE " + d.table + " SET ";
-        for (size_t i = 0; i < changed.size(); ++i) {
+        for (size_t i = 0; i < changed.size(); ++i)
             sql += (i ? ", " : "") + ToUtf8(d.fields[changed[i]].column) + " = ?";
-            binder.Bind(now[changed[i]], d.fields[changed[i]].type);
-        }
         sql += " WHERE rowid = ?";
-        FieldValue key;
-        key.isNull = false;
-        key.number = d.rows[size_t(d.pos)].key;
-        binder.Bind(key, CFieldExchange::Long);
     } else if (changed.empty()) {
         sql = "INSERT INTO " + d.table + " DEFAULT VALUES";
     } else {
@@ -533,43 +887,51 @@ BOOL CRecordset::Update()
         for (size_t i = 0; i < changed.size(); ++i) {
             names += (i ? ", " : "") + ToUtf8(d.fields[changed[i]].column);
             marks += i ? ", ?" : "?";
-            binder.Bind(now[changed[i]], d.fields[changed[i]].type);
         }
         sql = "INSERT INTO " + d.table + " (" + names + ") VALUES (" + marks + ")";
     }
-    stmt.Execute(sql);
+    {
+        PooledStatement stmt = d.Prepared(sql);
+        ParameterBinder binder(*stmt);
+        for (size_t c : changed)
+            binder.Bind(now[c], d.fields[c].type);
+        if (mode == Impl::Mode::edit)
+            binder.Bind(NumberValue(d.keys[size_t(d.pos)]), CFieldExchange::Long);
+        stmt->ExecutePrepared();
+    }
 
     if (mode == Impl::Mode::edit) {
-        db->NoteWrite(d.table, d.rows[size_t(d.pos)].key);
-    } else {
-        OdbcStatement last(*db);
-        last.Execute("SELECT last_insert_rowid()");
-        RecordsetRow row;
-        if (SQL_SUCCEEDED(SQLFetch(last.Get())))
-            last.Check(SQLGetData(last.Get(), 1, SQL_C_SBIGINT, &row.key, 0, nullptr), "read the new key");
-        db->NoteWrite(d.table, row.key);
-        d.keysAscending = d.keysAscending && (d.rows.empty() || d.rows.back().key < row.key);
-        d.rows.push_back(std::move(row));
-        // Back on the row that was current before AddNew.
-        if (!d.eof && !d.bof)
-            LoadRow(m_pDatabase, d, d.pos);
+        d.conn->NoteWrite(d.table, d.keys[size_t(d.pos)], OdbcConnection::WriteKind::update);
+        return TRUE;
     }
+    // A new row is no row another recordset holds: nothing for them to read again.
+    if (d.appendOnly) {
+        ++d.appendedOnly;
+        return TRUE;
+    }
+    PooledStatement last = d.Prepared("SELECT last_insert_rowid()");
+    last->ExecutePrepared();
+    const std::string key = last->FetchText();
+    (d.walkDone ? d.keys : d.addedKeys).push_back(ParseStoredInteger(key.data(), key.size()));
+    // Back on the row that was current before AddNew.
+    if (OnRow(d))
+        d.Load(size_t(d.pos));
     return TRUE;
 }
 
 void CRecordset::Delete()
 {
     Impl& d = *m_impl;
-    if (!d.open || d.eof || d.bof || d.rows[size_t(d.pos)].deleted)
+    if (!OnRow(d))
         throw CDBException("No current record to delete");
-    OdbcConnection* db = m_pDatabase->GetConnection();
-    OdbcStatement stmt(*db);
-    ParameterBinder binder(stmt);
-    FieldValue key;
-    key.isNull = false;
-    key.number = d.rows[size_t(d.pos)].key;
-    binder.Bind(key, CFieldExchange::Long);
-    stmt.Execute("DELETE FROM " + d.table + " WHERE rowid = ?");
-    db->NoteWrite(d.table, key.number);
-    d.rows[size_t(d.pos)].deleted = true;
+    const long long key = d.keys[size_t(d.pos)];
+    {
+        PooledStatement stmt = d.Prepared("DELETE FROM " + d.table + " WHERE rowid = ?");
+        ParameterBinder binder(*stmt);
+        binder.Bind(NumberValue(key), CFieldExchange::Long);
+        stmt->ExecutePrepared();
+    }
+    d.conn->NoteWrite(d.table, key);
+    d.keys[size_t(d.pos)] = kDeleted;
+    ++d.deleted;
 }

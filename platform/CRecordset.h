@@ -9,6 +9,7 @@
 #include <vector>
 #include "CDatabase.h"
 #include "CFieldExchange.h"
+#include "CFilterValue.h"
 
 class CRecordset
 {
@@ -22,9 +23,11 @@ public:
     CRecordset(const CRecordset&) = delete;
     CRecordset& operator=(const CRecordset&) = delete;
 
-    // Reads the keys of all rows of GetDefaultSQL's table, filtered by m_strFilter
-    // and ordered by m_strSort, and moves to the first row; with appendOnly it
-    // reads none and stands at the end.
+    // Opens on the rows of GetDefaultSQL's table that m_strFilter (with
+    // m_filterValues) lets through, ordered by m_strSort, and moves to the
+    // first; with appendOnly it reads none and stands at the end. Rows are read
+    // a block at a time as the cursor reaches them; rows that other recordsets
+    // add later are not among them (Requery reads them).
     virtual BOOL Open(UINT openType = AFX_DB_USE_DEFAULT_TYPE, const CString& sql = CString(), DWORD options = 0);
     void Close();
     BOOL IsOpen() const;
@@ -33,10 +36,12 @@ public:
     void MoveNext();
     void MovePrev();
     void MoveLast();
+    // Both cost a block, not a walk, while the table is as it was at the open.
     void Move(long rows);
     void SetAbsolutePosition(long row);  // 1-based, as the class library counts
     BOOL IsEOF() const;
     BOOL IsBOF() const;
+    // The rows of the recordset that are still there, its own additions included.
     long GetRecordCount() const;
     // The rows of the table that m_strFilter keeps, counted by the database
     // without reading them: what GetRecordCount gives right after Open. The
@@ -61,11 +66,13 @@ public:
     void Delete();
     BOOL Requery();
 
-    // SQL text of the program's own (column names and ASC/DESC), never values.
+    // SQL text of the program's own (column names and ASC/DESC), never values:
+    // the values of the filter's "?" marks go in m_filterValues, in order. (The
+    // driver reads the rows of a filter with values at the open, so such a
+    // filter should let few through.)
     CString m_strSort;
     CString m_strFilter;
-    // Values for the "?" of m_strFilter, in order: bound as parameters.
-    std::vector<CString> m_filterValues;
+    std::vector<CFilterValue> m_filterValues;
     UINT m_nFields = 0;
     UINT m_nDefaultType = snapshot;
 
@@ -74,13 +81,15 @@ public:
     virtual void DoFieldExchange(CFieldExchange* pFX) = 0;
 
     // The rows read and the cursor; shared with the functions that fetch them.
-    struct Impl;
+    class Impl;
 
     // The connection the recordset reads and writes through.
     CDatabase* m_pDatabase;
 
 private:
-    void CheckTable();
+    // Moves onto the `ordinal`-th row that is still there (0-based), or one
+    // past the last; throws beyond that, as a walk of MoveNext would.
+    void MoveToOrdinal(long ordinal);
 
     std::unique_ptr<Impl> m_impl;
 };

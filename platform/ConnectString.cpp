@@ -3,16 +3,29 @@
 #include "CDBException.h"
 #include "CDatabase.h"
 #include "OdbcInstaller.h"
+#include <vector>
 
-CString ConnectAttribute(const CString& connect, const CString& key)
+namespace {
+
+// One key=value pair of a connect string: where it stands, and its value with
+// the braces taken off.
+struct Attribute
 {
+    CString name;
+    CString value;
+    size_t start, end;  // the pair's text, without the ";" after it
+};
+
+std::vector<Attribute> Attributes(const CString& connect)
+{
+    std::vector<Attribute> pairs;
     size_t at = 0;
     while (at < connect.size()) {
         const size_t eq = connect.find('=', at);
         if (eq == CString::npos)
             break;
-        CString name = connect.substr(at, eq - at);
-        CString value;
+        Attribute pair{connect.substr(at, eq - at), CString(), at, 0};
+        pair.name.Trim(true).Trim(false);
         size_t next = eq + 1;
         if (next < connect.size() && connect[next] == '{') {
             for (++next; next < connect.size(); ++next) {
@@ -20,32 +33,57 @@ CString ConnectAttribute(const CString& connect, const CString& key)
                     break;
                 if (connect[next] == '}')
                     ++next;
-                value += connect[next];
+                pair.value += connect[next];
             }
             next = connect.find(';', next);
         } else {
             next = connect.find(';', next);
-            value = connect.substr(eq + 1, next == CString::npos ? CString::npos : next - eq - 1);
+            pair.value = connect.substr(eq + 1, next == CString::npos ? CString::npos : next - eq - 1);
         }
-        if (name.Trim(true).Trim(false).CmpNoCase(key) == 0)
-            return value;
+        pair.end = next == CString::npos ? connect.size() : next;
+        pairs.push_back(pair);
         if (next == CString::npos)
             break;
         at = next + 1;
     }
+    return pairs;
+}
+
+// The connect string without the pairs of `key`.
+CString WithoutAttribute(const CString& connect, const CString& key)
+{
+    CString kept;
+    for (const Attribute& pair : Attributes(connect))
+        if (pair.name.CmpNoCase(key) != 0)
+            kept += connect.substr(pair.start, pair.end - pair.start) + ";";
+    return kept;
+}
+
+}  // namespace
+
+CString ConnectAttribute(const CString& connect, const CString& key)
+{
+    for (const Attribute& pair : Attributes(connect))
+        if (pair.name.CmpNoCase(key) == 0)
+            return pair.value;
     return CString();
 }
 
 namespace {
 
-// The SQLite driver waits for a lock held elsewhere as long as its Timeout
-// says, and 100 seconds when nothing does: far too long for a desk.
-CString WithBusyTimeout(const CString& connect)
+// What the layer needs of the SQLite driver, whatever the data source says:
+// rows read as they are fetched (StepAPI=1), so that a walk costs a block of
+// memory and reaches rows as they are now; and a wait for a lock held
+// elsewhere that fits a desk (100 seconds when nothing sets one).
+CString ForTheLayer(const CString& connect)
 {
-    if (ConnectAttribute(connect, "DRIVER").Lower().Find("sqlite3") == wxNOT_FOUND ||
-        !ConnectAttribute(connect, "Timeout").empty())
+    if (ConnectAttribute(connect, "DRIVER").Lower().Find("sqlite3") == wxNOT_FOUND)
         return connect;
-    return connect + (connect.EndsWith(";") ? "" : ";") + wxString::Format("Timeout=%d", kBusyTimeoutMs);
+    // The driver takes the first of a key given twice.
+    CString completed = WithoutAttribute(connect, "StepAPI") + "StepAPI=1;";
+    if (ConnectAttribute(connect, "Timeout").empty())
+        completed += wxString::Format("Timeout=%d;", kBusyTimeoutMs);
+    return completed;
 }
 
 }  // namespace
@@ -56,12 +94,12 @@ CString ResolveConnectString(CString connect)
         connect = connect.Mid(5);
     CString dsn;
     if (!connect.Upper().StartsWith("DSN=", &dsn) || dsn.find(';') != CString::npos)
-        return WithBusyTimeout(connect);
+        return ForTheLayer(connect);
     dsn = connect.Mid(4);
     CString resolved;
     switch (LookUpDataSource(dsn, resolved)) {
     case DataSourceLookup::found:
-        return WithBusyTimeout(resolved);
+        return ForTheLayer(resolved);
     case DataSourceLookup::notFound:
         throw CDBException("[unixODBC][Driver Manager]Data source name not found and no default driver specified",
                            "State:IM002,Native:0");

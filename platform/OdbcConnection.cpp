@@ -9,6 +9,7 @@
 
 std::shared_ptr<OdbcConnection> OdbcConnection::Open(const CString& connect, DWORD options)
 {
+    ConfigureSqliteLibrary();
     auto conn = std::make_shared<OdbcConnection>();
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &conn->m_env)))
         throw CDBException("Cannot allocate the ODBC environment");
@@ -34,6 +35,7 @@ std::shared_ptr<OdbcConnection> OdbcConnection::Open(const CString& connect, DWO
 
 OdbcConnection::~OdbcConnection()
 {
+    m_idleStatements.clear();  // their handles go before the connection's
     if (m_dbc) {
         if (m_transactionDepth > 0) {
             m_transactionDepth = 0;
@@ -46,22 +48,39 @@ OdbcConnection::~OdbcConnection()
         SQLFreeHandle(SQL_HANDLE_ENV, m_env);
 }
 
-void OdbcConnection::NoteWrite(const std::string& table, long long key)
+void OdbcConnection::NoteWrite(const std::string& table, long long key, WriteKind kind)
 {
-    m_writes.push_back({++m_writeSerial, table, key});
+    m_writes.push_back({++m_writeSerial, table, key, kind});
     if (m_writes.size() > kWritesKept)
         m_writes.pop_front();
 }
 
 // Writes since `serial` that touch the table, or the row `key` of it when one is given.
-bool OdbcConnection::ChangedSince(const std::string& table, const long long* key, unsigned long serial) const
+bool OdbcConnection::ChangedSince(const std::string& table, const long long* key, unsigned long serial,
+                                  bool removalsOnly) const
 {
     if (serial == 0 || (!m_writes.empty() && m_writes.front().serial > serial + 1))
         return true;  // never read, or read before the writes kept here
-    for (auto it = m_writes.rbegin(); it != m_writes.rend() && it->serial > serial; ++it)
-        if (it->table.empty() || (it->table == table && (!key || it->key == *key)))
+    for (auto it = m_writes.rbegin(); it != m_writes.rend() && it->serial > serial; ++it) {
+        if (it->table.empty())
             return true;
+        if (it->table == table && (!key || it->key == *key) && !(removalsOnly && it->kind == WriteKind::update))
+            return true;
+    }
     return false;
+}
+
+bool OdbcConnection::RemovalsSince(const std::string& table, unsigned long serial, std::vector<long long>& keys) const
+{
+    if (serial == 0 || (!m_writes.empty() && m_writes.front().serial > serial + 1))
+        return false;
+    for (auto it = m_writes.rbegin(); it != m_writes.rend() && it->serial > serial; ++it) {
+        if (it->table.empty())
+            return false;
+        if (it->table == table && it->kind == WriteKind::removal)
+            keys.push_back(it->key);
+    }
+    return true;
 }
 
 bool OdbcConnection::Run(const char* sql, CString* error)
@@ -78,6 +97,34 @@ bool OdbcConnection::Run(const char* sql, CString* error)
         *error = ReadDiagnostics(SQL_HANDLE_STMT, h, sql).text;
     SQLFreeHandle(SQL_HANDLE_STMT, h);
     return ok;
+}
+
+std::unique_ptr<OdbcStatement> OdbcConnection::TakeStatement(const std::string& sql)
+{
+    for (auto it = m_idleStatements.begin(); it != m_idleStatements.end(); ++it) {
+        if (it->first == sql) {
+            std::unique_ptr<OdbcStatement> stmt = std::move(it->second);
+            m_idleStatements.erase(it);
+            return stmt;
+        }
+    }
+    auto stmt = std::make_unique<OdbcStatement>(*this);
+    stmt->Prepare(sql);
+    return stmt;
+}
+
+void OdbcConnection::ReturnStatement(const std::string& sql, std::unique_ptr<OdbcStatement> stmt) noexcept
+{
+    if (stmt->RowsPending())
+        return;  // freed: the driver would not run it again reliably
+    stmt->Reset();
+    try {
+        m_idleStatements.emplace_front(sql, std::move(stmt));
+    } catch (...) {
+        return;  // not kept: freed
+    }
+    if (m_idleStatements.size() > kIdleStatementsKept)
+        m_idleStatements.pop_back();
 }
 
 void OdbcConnection::Begin()

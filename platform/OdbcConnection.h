@@ -3,10 +3,13 @@
 #pragma once
 
 #include <deque>
+#include <list>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 #include "OdbcApi.h"
+#include "OdbcStatement.h"
 #include "WinTypes.h"
 
 class OdbcConnection
@@ -39,25 +42,39 @@ public:
     // Runs SQL of the layer's own; false with the driver's text instead of a throw.
     bool Run(const char* sql, CString* error = nullptr);
 
+    // A statement prepared with `sql`, from the idle ones when there is one
+    // (see PooledStatement); ReturnStatement resets it and keeps it for the next.
+    std::unique_ptr<OdbcStatement> TakeStatement(const std::string& sql);
+    void ReturnStatement(const std::string& sql, std::unique_ptr<OdbcStatement> stmt) noexcept;
+
     // Counts the writes made on this connection, so that recordsets know when
     // the rows they read may have changed.
     unsigned long WriteSerial() const { return m_writeSerial; }
     // A write of row `key` of `table`; an empty table stands for any row of any
-    // table (SQL run through ExecuteSQL, a rollback).
-    void NoteWrite(const std::string& table, long long key);
+    // table (SQL run through ExecuteSQL, a rollback). Rows added are not noted:
+    // no recordset holds them.
+    enum class WriteKind { update, removal };
+    void NoteWrite(const std::string& table, long long key, WriteKind kind = WriteKind::removal);
     // Whether a row read at `serial` still holds what the table holds.
     bool Unchanged(const std::string& table, long long key, unsigned long serial) const
     {
         return !ChangedSince(table, &key, serial);
     }
-    // Whether any row of the table may have been written since `serial`.
-    bool TableChangedSince(const std::string& table, unsigned long serial) const
+    // Whether any row of the table may have been written since `serial`; with
+    // removalsOnly, whether one may have gone (an update moves no row of a
+    // query without filter and order).
+    bool TableChangedSince(const std::string& table, unsigned long serial, bool removalsOnly = false) const
     {
-        return ChangedSince(table, nullptr, serial);
+        return ChangedSince(table, nullptr, serial, removalsOnly);
     }
 
+    // The keys of the table's rows removed since `serial`; false when the log
+    // cannot tell them (SQL of the program's own, a rollback, too many writes).
+    bool RemovalsSince(const std::string& table, unsigned long serial, std::vector<long long>& keys) const;
+
 private:
-    bool ChangedSince(const std::string& table, const long long* key, unsigned long serial) const;
+    bool ChangedSince(const std::string& table, const long long* key, unsigned long serial,
+                      bool removalsOnly = false) const;
     // Undoes the open transaction; the driver's text when that failed.
     CString RollBackNow();
     // Ends the driver's transaction; outside the outermost one it goes back to a commit per write.
@@ -80,7 +97,12 @@ private:
         unsigned long serial;
         std::string table;
         long long key;
+        WriteKind kind;
     };
     static constexpr size_t kWritesKept = 256;
     std::deque<Write> m_writes;
+
+    // Idle prepared statements, the most recently used first.
+    static constexpr size_t kIdleStatementsKept = 64;
+    std::list<std::pair<std::string, std::unique_ptr<OdbcStatement>>> m_idleStatements;
 };

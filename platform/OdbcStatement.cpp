@@ -31,14 +31,65 @@ void OdbcStatement::Execute(const std::string& sql)
     SQLRETURN rc = SQLExecDirect(m_h, (SQLCHAR*)sql.c_str(), SQLINTEGER(sql.size()));
     if (rc != SQL_NO_DATA)
         Check(rc, "cannot execute the statement");
+    NoteExecuted();
+}
+
+void OdbcStatement::NoteExecuted()
+{
+    SQLSMALLINT columns = 0;
+    m_rowsPending = SQL_SUCCEEDED(SQLNumResultCols(m_h, &columns)) && columns > 0;
+}
+
+SQLRETURN OdbcStatement::FetchNext()
+{
+    const SQLRETURN rc = SQLFetchScroll(m_h, SQL_FETCH_NEXT, 0);
+    if (rc == SQL_NO_DATA)
+        m_rowsPending = false;
+    else
+        Check(rc, "cannot read the rows");
+    return rc;
+}
+
+void OdbcStatement::Prepare(const std::string& sql)
+{
+    Check(SQLPrepare(m_h, (SQLCHAR*)sql.c_str(), SQLINTEGER(sql.size())), "cannot prepare the statement");
+}
+
+void OdbcStatement::ExecutePrepared()
+{
+    const SQLRETURN rc = SQLExecute(m_h);
+    if (rc != SQL_NO_DATA)
+        Check(rc, "cannot execute the statement");
+    NoteExecuted();
+}
+
+void OdbcStatement::Reset()
+{
+    SQLFreeStmt(m_h, SQL_CLOSE);
+    SQLFreeStmt(m_h, SQL_UNBIND);
+    SQLFreeStmt(m_h, SQL_RESET_PARAMS);
+    SQLSetStmtAttr(m_h, SQL_ATTR_ROW_ARRAY_SIZE, (SQLPOINTER)1, 0);
+    SQLSetStmtAttr(m_h, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+}
+
+void OdbcStatement::ReadAllRows()
+{
+    while (m_rowsPending)
+        FetchNext();
 }
 
 std::string OdbcStatement::FetchText()
 {
-    const SQLRETURN rc = SQLFetch(m_h);
-    if (rc == SQL_NO_DATA)
+    std::string text = FetchFirstOfNext();
+    // On to the end, so that the statement can run again (see RowsPending).
+    ReadAllRows();
+    return text;
+}
+
+std::string OdbcStatement::FetchFirstOfNext()
+{
+    if (FetchNext() == SQL_NO_DATA)
         return std::string();
-    Check(rc, "cannot read the result");
     // A long value comes in pieces, each ended by a NUL of the driver's.
     std::string text;
     std::vector<char> buffer(64 * 1024);

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dlfcn.h>
+#include <sqlite3.h>
 #include <unistd.h>
 #include "CDBException.h"
 #include "CDatabase.h"
@@ -48,6 +50,23 @@ void PrepareSchema(OdbcConnection& conn, const std::string& schema)
 }
 
 }  // namespace
+
+void ConfigureSqliteLibrary()
+{
+    static const bool configured = [] {
+        // The library the driver is linked with, loaded and kept before the driver is.
+        void* library = dlopen("libsqlite3.so.0", RTLD_NOW | RTLD_GLOBAL);
+        if (!library)
+            return false;
+        auto config = reinterpret_cast<decltype(&sqlite3_config)>(dlsym(library, "sqlite3_config"));
+        if (!config)
+            return false;
+        config(SQLITE_CONFIG_MULTITHREAD);
+        config(SQLITE_CONFIG_MEMSTATUS, 0);
+        return true;
+    }();
+    (void)configured;
+}
 
 bool IsSqliteDriver(SQLHDBC dbc)
 {

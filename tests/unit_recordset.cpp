@@ -1,0 +1,292 @@
+// The recordset as it reads rows a block at a time: positions without a walk,
+// filter values as parameters, counts, rows added elsewhere, the driver's
+// text turned into members, and statements the connection reuses.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <vector>
+#include "CHouseset.h"
+#include "CRegisterset.h"
+#include "ConnectString.h"
+#include "StoredValue.h"
+#include "TestEnvironment.h"
+
+namespace {
+
+// ------------------------------------------------------------ stored values
+
+TEST(StoredValue, TextOfEveryWidthAndBrokenUtf8)
+{
+    CString text = "left over from the row before, long enough to need its own buffer";
+    AssignUtf8(text, "101", 3);
+    EXPECT_EQ(text, "101");
+    const std::string mixed = "张三 a€𝄞";  // 3, 1, 3 and 4 bytes a character
+    AssignUtf8(text, mixed.data(), mixed.size());
+    EXPECT_EQ(text, wxString::FromUTF8(mixed));
+    AssignUtf8(text, "", 0);
+    EXPECT_TRUE(text.empty());
+    for (const char* broken : {"\xE5\xBC", "a\xC0\xAF", "\xED\xA0\x80", "\xF8\x88\x80\x80\x80"}) {
+        AssignUtf8(text, broken, std::strlen(broken));
+        EXPECT_EQ(text, wxString::FromUTF8(broken)) << "as wx reads it";
+    }
+}
+
+TEST(StoredValue, IntegersAsStrtollReadsThem)
+{
+    struct Case { const char* text; long long value; };
+    const Case cases[] = {{"0", 0},        {"1", 1},   {"-20", -20}, {" +7", 7},   {"12abc", 12}, {"1.5", 1},
+                          {"abc", 0},      {"", 0},    {"-", 0},     {"255", 255},
+                          {"9223372036854775807", LLONG_MAX},        {"9223372036854775808", LLONG_MAX},
+                          {"-9223372036854775808", LLONG_MIN},       {"-99999999999999999999", LLONG_MIN}};
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseStoredInteger(c.text, std::strlen(c.text)), c.value) << c.text;
+}
+
+TEST(StoredValue, TimestampsInTheFormsTheDriverWrites)
+{
+    COleDateTime date;
+    int y, mo, d, h, mi, s, ms;
+    ASSERT_TRUE(ParseStoredTimestamp("2024-03-05 14:07:09.400", 23, date));
+    ASSERT_TRUE(date.GetParts(y, mo, d, h, mi, s, ms));
+    EXPECT_EQ(std::vector<int>({y, mo, d, h, mi, s, ms}), std::vector<int>({2024, 3, 5, 14, 7, 9, 400}));
+    ASSERT_TRUE(ParseStoredTimestamp("2024-03-05T14:07:09", 19, date));
+    EXPECT_EQ(date.GetSecond(), 9);
+    ASSERT_TRUE(ParseStoredTimestamp("1990-01-02", 10, date));
+    EXPECT_EQ(date.GetHour(), 0);
+    // As another program may have written them.
+    struct Other { const char* text; int hour, minute, second, millisecond; };
+    for (const Other& o : {Other{"2024-3-5 1:02:03", 1, 2, 3, 0}, Other{"2024/03/05 14:07", 14, 7, 0, 0},
+                           Other{"2024-03-05 14:07:09.4", 14, 7, 9, 400}, Other{"2024-03-05 14:07:09.123456 ", 14, 7, 9, 123}}) {
+        ASSERT_TRUE(ParseStoredTimestamp(o.text, std::strlen(o.text), date)) << o.text;
+        ASSERT_TRUE(date.GetParts(y, mo, d, h, mi, s, ms)) << o.text;
+        EXPECT_EQ(std::vector<int>({y, mo, d, h, mi, s, ms}), std::vector<int>({2024, 3, 5, o.hour, o.minute, o.second,
+                                                                                o.millisecond})) << o.text;
+    }
+    // A date that cannot be one is read, and is invalid, as its parts make it.
+    ASSERT_TRUE(ParseStoredTimestamp("2021-02-30 00:00:00", 19, date));
+    EXPECT_EQ(date.GetStatus(), COleDateTime::invalid);
+    // Text that holds no date.
+    for (const char* other : {"2459000.5", "abcd-ef-gh", "2024-03-05 14", "2024-03-05 14:07:09.", "24-03-05",
+                              "2024-03-05 14:07:09 and more", ""})
+        EXPECT_FALSE(ParseStoredTimestamp(other, std::strlen(other), date)) << other;
+}
+
+TEST(ConnectStrings, TheSqliteDriverReadsRowsAsTheyAreFetchedAndWaitsBriefly)
+{
+    const CString resolved = ResolveConnectString("ODBC;Driver=SQLite3;StepAPI=0;Database=/tmp/x.db");
+    EXPECT_EQ(ConnectAttribute(resolved, "StepAPI"), "1");
+    EXPECT_EQ(ConnectAttribute(resolved, "Timeout"), wxString::Format("%d", kBusyTimeoutMs));
+    EXPECT_EQ(ConnectAttribute(resolved, "database"), "/tmp/x.db");
+    EXPECT_EQ(ConnectAttribute(ResolveConnectString("Driver=SQLite3;Timeout=5;Database=a"), "Timeout"), "5");
+    // Braced values, "}" doubled; other drivers are left as they are.
+    EXPECT_EQ(ConnectAttribute("Driver={My Driver};PWD={a;b}}c};UID=u", "PWD"), "a;b}c");
+    EXPECT_EQ(ResolveConnectString("Driver=Other;Database=x"), "Driver=Other;Database=x");
+}
+
+// ------------------------------------------------------------ the recordset
+
+class RecordsetBlocks : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_db.OpenEx(wxString::FromUTF8("Driver=SQLite3;Database=" + m_env.DataSaveFolder() + "Register.db"));
+    }
+
+    // Stays named "guest 0", "guest 1", ... in key order; every seventh remark long.
+    void AddStays(int count)
+    {
+        CRegisterset add(&m_db);
+        add.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly);
+        m_db.BeginTrans();
+        for (int i = 0; i < count; ++i) {
+            const CString remark = i % 7 == 0 ? CString(wxUniChar(0x4E00 + i % 500), 300 + i % 900) : CString("r");
+            ASSERT_TRUE(add.AddRecord(wxString::Format("%d", 100 + i % 50), wxString::Format("guest %d", i), i % 2,
+                                      "", COleDateTime(1980, 1, 1 + i % 28, 0, 0, 0), COleDateTime(2024, 1, 1, 12, 0, 0),
+                                      "", "", remark, "0", "0"));
+        }
+        m_db.CommitTrans();
+    }
+
+    TestEnvironment m_env;
+    CDatabase m_db;
+};
+
+TEST_F(RecordsetBlocks, PositionsReachTheRowsAWalkReaches)
+{
+    AddStays(1000);
+    std::vector<CString> names, remarks;
+    {
+        CRegisterset walk(&m_db);
+        walk.Open(CRecordset::dynaset);
+        for (; !walk.IsEOF(); walk.MoveNext()) {
+            names.push_back(walk.m_strName);
+            remarks.push_back(walk.m_strRemarks);
+        }
+    }
+    ASSERT_EQ(names.size(), 1000u);
+    EXPECT_EQ(remarks[7].length(), 307u) << "a long value read whole";
+
+    CRegisterset rs(&m_db);
+    rs.Open(CRecordset::dynaset);
+    // Far ahead, back, inside one block, and across blocks.
+    for (long row : {900L, 3L, 1000L, 129L, 128L, 640L, 641L, 1L, 777L}) {
+        rs.SetAbsolutePosition(row);
+        ASSERT_FALSE(rs.IsEOF()) << row;
+        EXPECT_EQ(rs.m_strName, names[size_t(row - 1)]) << row;
+        EXPECT_EQ(rs.m_strRemarks, remarks[size_t(row - 1)]) << row;
+    }
+    rs.SetAbsolutePosition(500);
+    rs.Move(300);
+    EXPECT_EQ(rs.m_strName, names[799]);
+    rs.MovePrev();
+    EXPECT_EQ(rs.m_strName, names[798]);
+    EXPECT_EQ(rs.GetRecordCount(), 1000);
+
+    // One past the last row is the end; further is an error, as a walk of MoveNext makes it.
+    rs.SetAbsolutePosition(1001);
+    EXPECT_TRUE(rs.IsEOF());
+    EXPECT_FALSE(rs.IsBOF());
+    EXPECT_THROW(rs.SetAbsolutePosition(1002), CDBException);
+    rs.SetAbsolutePosition(995);
+    rs.Move(6);
+    EXPECT_TRUE(rs.IsEOF());
+    rs.SetAbsolutePosition(995);
+    EXPECT_THROW(rs.Move(7), CDBException);
+
+    // A sorted open reaches its own order by position too.
+    CRegisterset sorted(&m_db);
+    sorted.m_strSort = wxString::FromUTF8("[姓名] DESC");
+    sorted.Open(CRecordset::dynaset);
+    std::vector<CString> descending(names);
+    std::sort(descending.begin(), descending.end(), [](const CString& a, const CString& b) { return a > b; });
+    sorted.SetAbsolutePosition(850);
+    EXPECT_EQ(sorted.m_strName, descending[849]);
+}
+
+TEST_F(RecordsetBlocks, PositionsAfterRowsWentAreThoseOfTheRowsLeft)
+{
+    AddStays(700);
+    CRegisterset rs(&m_db);
+    rs.Open(CRecordset::dynaset);
+    rs.SetAbsolutePosition(600);
+    EXPECT_EQ(rs.m_strName, "guest 599");
+
+    // Rows removed through another recordset, before and at the position.
+    CRegisterset other(&m_db);
+    other.Open(CRecordset::dynaset);
+    for (long row : {600L, 10L, 2L}) {
+        other.SetAbsolutePosition(row);
+        other.Delete();
+    }
+    rs.SetAbsolutePosition(600);
+    EXPECT_EQ(rs.m_strName, "guest 602") << "the 600th row still there";
+    rs.SetAbsolutePosition(3);
+    EXPECT_EQ(rs.m_strName, "guest 3");
+    EXPECT_EQ(rs.GetRecordCount(), 697);
+    int walked = 0;
+    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
+        ++walked;
+    EXPECT_EQ(walked, 697);
+    EXPECT_EQ(rs.GetRecordCount(), 697);
+}
+
+TEST_F(RecordsetBlocks, FilterValuesGoAsParametersAndCountsAgreeWithAWalk)
+{
+    AddStays(400);
+    CRegisterset rs(&m_db);
+    rs.m_strFilter = wxString::FromUTF8("[房间号] = ? AND [性别] = ? AND [出生年月] < ?");
+    rs.m_filterValues = {CString("103"), 1, COleDateTime(1980, 1, 20, 0, 0, 0)};
+    rs.Open(CRecordset::dynaset);
+    const long counted = rs.GetRecordCount();
+    long walked = 0;
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        ++walked;
+        EXPECT_EQ(rs.m_strRoomNo, "103");
+        EXPECT_TRUE(rs.m_bSex);
+    }
+    EXPECT_GT(walked, 0);
+    EXPECT_EQ(counted, walked);
+    EXPECT_EQ(rs.GetRecordCount(), walked);
+
+    // A value that looks like SQL is a value; Requery binds the values anew.
+    rs.m_filterValues = {CString("103' OR '1'='1"), 1, COleDateTime(1980, 1, 20, 0, 0, 0)};
+    rs.Requery();
+    EXPECT_TRUE(rs.IsEOF());
+    EXPECT_EQ(rs.GetRecordCount(), 0);
+    COleDateTime none;
+    none.SetStatus(COleDateTime::null);
+    rs.m_filterValues = {CString("103"), 1, none};  // NULL compares as nothing
+    rs.Requery();
+    EXPECT_TRUE(rs.IsEOF());
+}
+
+TEST_F(RecordsetBlocks, RowsAddedElsewhereWaitForARequeryAndOwnRowsComeLast)
+{
+    AddStays(300);
+    CRegisterset rs(&m_db);
+    rs.Open(CRecordset::dynaset);
+    EXPECT_EQ(rs.GetRecordCount(), 300);
+    // Added here before the walk ends: it comes after the rows of the open.
+    ASSERT_TRUE(rs.AddRecord("999", "mine", TRUE, "", COleDateTime(), COleDateTime::GetCurrentTime(), "", "", "", "0",
+                             "0"));
+    EXPECT_EQ(rs.m_strName, "guest 0") << "back on the row it was on";
+    CRegisterset other(&m_db);
+    other.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly);
+    ASSERT_TRUE(other.AddRecord("998", "theirs", TRUE, "", COleDateTime(), COleDateTime::GetCurrentTime(), "", "", "",
+                                "0", "0"));
+    EXPECT_EQ(other.GetRecordCount(), 1);
+    EXPECT_EQ(rs.GetRecordCount(), 301);
+
+    CString last;
+    long walked = 0;
+    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext(), ++walked)
+        last = rs.m_strName;
+    EXPECT_EQ(walked, 301);
+    EXPECT_EQ(last, "mine");
+    rs.Requery();
+    EXPECT_EQ(rs.GetRecordCount(), 302);
+}
+
+TEST_F(RecordsetBlocks, StatementsLeftBeforeTheirEndAreNotRunAgain)
+{
+    // The driver runs every other execution of a statement whose last result
+    // was left unread as if it returned nothing.
+    AddStays(300);
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        CRegisterset rs(&m_db);
+        rs.Open(CRecordset::dynaset);
+        EXPECT_EQ(rs.m_strName, "guest 0");
+        rs.SetAbsolutePosition(150);  // stops the walk half-way
+        EXPECT_EQ(rs.m_strName, "guest 149");
+        EXPECT_EQ(rs.GetRecordCount(), 300);
+    }
+}
+
+TEST_F(RecordsetBlocks, DatesAnotherProgramWroteReadWithoutTheDriversParser)
+{
+    m_db.ExecuteSQL(wxString::FromUTF8("INSERT INTO [register]([姓名], [出生年月], [住房日期], [退房日期]) "
+                                       "VALUES ('a', '1990-01-02 03:04', '2024-03-05 14:07:09.400', 'soon')"));
+    CRegisterset rs(&m_db);
+    rs.Open(CRecordset::dynaset);
+    ASSERT_FALSE(rs.IsEOF());
+    EXPECT_EQ(rs.m_dtBirth.GetStatus(), COleDateTime::valid);
+    EXPECT_EQ(rs.m_dtBirth.GetMinute(), 4);
+    EXPECT_EQ(rs.m_dtCheckIn.GetSecond(), 9);
+    EXPECT_EQ(rs.m_dtCheckOut.GetStatus(), COleDateTime::invalid);
+}
+
+TEST_F(RecordsetBlocks, StatementsThatWorkAsTheyAreSteppedRunWhole)
+{
+    // A PRAGMA that sets something returns a row: ExecuteSQL runs it all the same.
+    m_db.ExecuteSQL("PRAGMA main.max_page_count = 1");
+    CRegisterset rs(&m_db);
+    rs.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly);
+    EXPECT_THROW(rs.AddRecord("1", CString('x', 100000), TRUE, "", COleDateTime(), COleDateTime(), "", "", "", "", ""),
+                 CDBException);
+}
+
+}  // namespace
