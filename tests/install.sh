@@ -4,6 +4,7 @@
 # user's data or settings are touched.
 #   install.sh files BUILD_DIR CMAKE SQLITE3   what an install puts where
 #   install.sh start BUILD_DIR CMAKE SQLITE3   the menu entry starts the program (needs Xvfb)
+#   install.sh adopt BUILD_DIR CMAKE SQLITE3   a hotel of build/bin goes on in the install (needs Xvfb)
 set -euo pipefail
 mode=$1 build=$2 cmake=$3 sqlite=$4
 work=$(mktemp -d)
@@ -24,28 +25,70 @@ program="$prefix/lib/quillan2021"
 entry="$prefix/share/applications/quillan2021.desktop"
 settings="$HOME/.config/quillan2021"
 
+# Starts the launcher under Xvfb in the current folder, as the menu does, and
+# prints the databases the program has open once it is up: its board has
+# written the language to the settings file there and its three databases are
+# open (or it has ended).
+databases_opened_from_menu() {  # LAUNCHER
+  timeout 120 xvfb-run -a -s "-screen 0 1600x1200x24" bash -c '
+    NO_AT_BRIDGE=1 "$1" & pid=$!
+    opened() { ls -l /proc/$pid/fd 2>/dev/null | sed -n "s/.* -> \(.*\.db\)$/\1/p"; }
+    for _ in $(seq 600); do
+      grep -qs "Language" Quillan.INI && [ "$(opened | wc -l)" = 3 ] && break
+      kill -0 $pid 2>/dev/null || break
+      sleep 0.1
+    done
+    opened
+    kill $pid 2>/dev/null || true
+    wait $pid 2>/dev/null || true' _ "$1"
+}
+
 if [ "$mode" = start ]; then
   install_into "$prefix"
   exec_value=$(entry_value Exec "$entry")
   [ "$exec_value" = "\"$prefix/bin/quillan2021\"" ] || { echo "FAIL: unexpected Exec=$exec_value"; exit 1; }
   cd "$(entry_value Path "$entry")"
-  # Started as the menu starts it; up once the board has written the language to
-  # the settings file in its working folder, with its databases open.
-  timeout 120 xvfb-run -a -s "-screen 0 1600x1200x24" bash -c '
-    NO_AT_BRIDGE=1 "$1" & pid=$!
-    for _ in $(seq 600); do
-      grep -qs "Language" Quillan.INI && break
-      kill -0 $pid 2>/dev/null || break
-      sleep 0.1
-    done
-    open=$(ls -l /proc/$pid/fd 2>/dev/null | grep -c "$2/DataSave/[A-Za-z]*\.db$" || true)
-    kill $pid 2>/dev/null || true
-    wait $pid 2>/dev/null || true
-    grep -qs "Language" Quillan.INI || { echo "FAIL: the program did not reach its board in $PWD"; exit 1; }
-    [ "$open" = 3 ] || { echo "FAIL: $open of the three installed databases open"; exit 1; }' \
-    _ "$prefix/bin/quillan2021" "$program"
+  opened=$(databases_opened_from_menu "$prefix/bin/quillan2021")
+  grep -qs "Language" Quillan.INI || { echo "FAIL: the program did not reach its board in $PWD"; exit 1; }
+  [ "$(grep -c "^$program/DataSave/[A-Za-z]*\.db$" <<<"$opened")" = 3 ] ||
+    { echo "FAIL: not the three installed databases open: $opened"; exit 1; }
   echo "install start: passed"
   exit 0
+fi
+
+if [ "$mode" = adopt ]; then
+  # The earlier run command ran build/bin: its hotel, the empty journal every
+  # commit leaves, the settings file in the checkout, and the data sources that
+  # program registered on its databases.
+  checkout="$work/checkout"
+  old="$checkout/build/bin/DataSave"
+  mkdir -p "$old"
+  cp "$build/empty-databases/"*.db "$old/"
+  "$sqlite" "$old/Hotel.db" "INSERT INTO house([房间号],[房价]) VALUES ('301','150');"
+  : >"$old/Hotel.db-journal"
+  printf '[LANGUAGE]\nLanguage=2\n' >"$checkout/Quillan.INI"
+  for dsn in Hotel Register Cashbook; do
+    printf '[%s]\nDriver=SQLite3\nDatabase=%s/%s.db\nNoCreat=1\n\n' "$dsn" "$old" "$dsn"
+  done >"$ODBCINI"
+  adopt() { bash "$(dirname "$0")/../scripts/adopt_build_data.sh" "$old" "$program/DataSave" "$settings" "$checkout/Quillan.INI"; }
+
+  # A journal with pages in it: the program was killed there; nothing is taken.
+  printf 'pages' >"$old/Register.db-journal"
+  adopt 2>/dev/null && fail "build/bin's databases were taken with unfinished writes"
+  [ ! -e "$program/DataSave" ] || fail "a torn copy of build/bin's databases was made"
+  rm "$old/Register.db-journal"
+
+  adopt >/dev/null || fail "build/bin's hotel was not taken along"
+  install_into "$prefix"
+  cd "$(entry_value Path "$entry")"
+  opened=$(databases_opened_from_menu "$prefix/bin/quillan2021")
+  [ "$(grep -c "^$program/DataSave/[A-Za-z]*\.db$" <<<"$opened")" = 3 ] ||
+    fail "the installed program works on other databases: $opened"
+  [ "$("$sqlite" "$program/DataSave/Hotel.db" "SELECT [房间号] FROM house;")" = 301 ] || fail "the room was not taken along"
+  grep -q "Language=2" Quillan.INI || fail "the settings were not taken along"
+  [ "$("$sqlite" "$old/Hotel.db" "SELECT count(*) FROM house;")" = 1 ] || fail "build/bin's hotel was changed"
+  [ "$failures" -eq 0 ] && echo "install adopt: all passed"
+  exit "$failures"
 fi
 
 install_into "$prefix"
