@@ -8,6 +8,7 @@
 #include "OdbcConnection.h"
 #include "ParameterBinder.h"
 #include "PooledStatement.h"
+#include "RankSamples.h"
 #include "RowBlock.h"
 #include "StoredValue.h"
 #include "Utf8Text.h"
@@ -195,15 +196,25 @@ public:
         return true;
     }
 
-    // Reads the block of `index` with an OFFSET query; false past the open's rows.
+    // Reads the block of `index` with an OFFSET query; false past the open's
+    // rows. In key order the rank samples start it near the block.
     bool Jump(size_t index)
     {
         const size_t first = index - index % kBlock;
-        PooledStatement stmt = Prepared("SELECT " + columns + rowsClauses + " LIMIT ? OFFSET ?");
+        std::string sql = "SELECT " + columns + rowsClauses + " LIMIT ? OFFSET ?";
+        RankSamples::Start start{0, false, static_cast<long long>(first)};
+        if (positionsByKeyOnly) {
+            start = RankSamples::Of(*conn, table).StartOf(static_cast<long long>(first));
+            sql = "SELECT " + columns + whereClauses + (start.after ? " AND rowid > ?" : " AND rowid >= ?") +
+                  orderClause + " LIMIT ? OFFSET ?";
+        }
+        PooledStatement stmt = Prepared(sql);
         ParameterBinder binder(*stmt);
         BindRowsParameters(binder);
+        if (positionsByKeyOnly)
+            binder.Bind(NumberValue(start.key), CFieldExchange::Long);
         binder.Bind(NumberValue(static_cast<long long>(kBlock)), CFieldExchange::Long);
-        binder.Bind(NumberValue(static_cast<long long>(first)), CFieldExchange::Long);
+        binder.Bind(NumberValue(start.skip), CFieldExchange::Long);
         stmt->ExecutePrepared();
         return block->Fetch(*stmt) && index < first + TakeFetchedRows(first);
     }
@@ -420,13 +431,12 @@ public:
         // In key order, with no row gone since the open, a row's position is
         // the number of rows before it.
         if (positionsByKeyOnly && !TableChanged()) {
-            PooledStatement stmt = Prepared("SELECT count(*)" + whereClauses + " AND rowid < ?");
-            ParameterBinder binder(*stmt);
-            binder.Bind(NumberValue(key), CFieldExchange::Long);
-            stmt->ExecutePrepared();
-            const std::string before = stmt->FetchText();
-            index = size_t(ParseStoredInteger(before.data(), before.size()));
-            if (Known(index) && keys[index] == key)
+            index = size_t(RankSamples::Of(*conn, table).RankOf(key));
+            if (index >= keys.size())
+                keys.resize(index + 1, kUnknown);
+            if (keys[index] == kUnknown)
+                keys[index] = key;
+            if (keys[index] == key)
                 return true;
         }
         if (!ReadRemainingKeys()) {

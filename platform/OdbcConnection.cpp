@@ -4,6 +4,7 @@
 #include "CDatabase.h"
 #include "ConnectString.h"
 #include "OdbcDiagnostics.h"
+#include "RankSamples.h"
 #include "SqliteSetup.h"
 #include "Utf8Text.h"
 
@@ -31,6 +32,13 @@ std::shared_ptr<OdbcConnection> OdbcConnection::Open(const CString& connect, DWO
     if (conn->m_sqlite)
         PrepareSqlite(*conn, options);
     return conn;
+}
+
+OdbcConnection::OdbcConnection() = default;
+
+std::unique_ptr<RankSamples>& OdbcConnection::RankSamplesOf(const std::string& table)
+{
+    return m_rankSamples[table];
 }
 
 OdbcConnection::~OdbcConnection()

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <list>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +13,8 @@
 #include "OdbcStatement.h"
 #include "WinTypes.h"
 
+class RankSamples;
+
 class OdbcConnection
 {
 public:
@@ -19,7 +22,7 @@ public:
     // file is made ready as SqliteSetup describes. Throws CDBException.
     static std::shared_ptr<OdbcConnection> Open(const CString& connect, DWORD options);
 
-    OdbcConnection() = default;
+    OdbcConnection();
     ~OdbcConnection();
     OdbcConnection(const OdbcConnection&) = delete;
     OdbcConnection& operator=(const OdbcConnection&) = delete;
@@ -46,6 +49,9 @@ public:
     // (see PooledStatement); ReturnStatement resets it and keeps it for the next.
     std::unique_ptr<OdbcStatement> TakeStatement(const std::string& sql);
     void ReturnStatement(const std::string& sql, std::unique_ptr<OdbcStatement> stmt) noexcept;
+
+    // Where the rank samples of a table are kept (see RankSamples).
+    std::unique_ptr<RankSamples>& RankSamplesOf(const std::string& table);
 
     // Counts the writes made on this connection, so that recordsets know when
     // the rows they read may have changed.
@@ -105,4 +111,5 @@ private:
     // Idle prepared statements, the most recently used first.
     static constexpr size_t kIdleStatementsKept = 64;
     std::list<std::pair<std::string, std::unique_ptr<OdbcStatement>>> m_idleStatements;
+    std::map<std::string, std::unique_ptr<RankSamples>> m_rankSamples;
 };

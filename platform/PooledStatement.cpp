@@ -4,7 +4,13 @@
 #include "OdbcConnection.h"
 
 PooledStatement::PooledStatement(std::shared_ptr<OdbcConnection> conn, std::string sql)
-    : m_conn(std::move(conn)), m_sql(std::move(sql)), m_stmt(m_conn->TakeStatement(m_sql))
+    : m_keepAlive(std::move(conn)), m_conn(m_keepAlive.get()), m_sql(std::move(sql)),
+      m_stmt(m_conn->TakeStatement(m_sql))
+{
+}
+
+PooledStatement::PooledStatement(OdbcConnection& conn, std::string sql)
+    : m_conn(&conn), m_sql(std::move(sql)), m_stmt(m_conn->TakeStatement(m_sql))
 {
 }
 
@@ -17,7 +23,8 @@ PooledStatement& PooledStatement::operator=(PooledStatement&& other) noexcept
 {
     if (this != &other) {
         GiveBack();
-        m_conn = std::move(other.m_conn);
+        m_keepAlive = std::move(other.m_keepAlive);
+        m_conn = other.m_conn;
         m_sql = std::move(other.m_sql);
         m_stmt = std::move(other.m_stmt);
     }

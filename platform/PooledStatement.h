@@ -12,7 +12,9 @@ class OdbcConnection;
 class PooledStatement
 {
 public:
+    // The shared form keeps the connection alive while the statement is out.
     PooledStatement(std::shared_ptr<OdbcConnection> conn, std::string sql);
+    PooledStatement(OdbcConnection& conn, std::string sql);
     ~PooledStatement();
     PooledStatement(PooledStatement&& other) noexcept = default;
     PooledStatement& operator=(PooledStatement&& other) noexcept;
@@ -26,7 +28,8 @@ public:
 private:
     void GiveBack() noexcept;
 
-    std::shared_ptr<OdbcConnection> m_conn;
+    std::shared_ptr<OdbcConnection> m_keepAlive;
+    OdbcConnection* m_conn;
     std::string m_sql;
     std::unique_ptr<OdbcStatement> m_stmt;
 };

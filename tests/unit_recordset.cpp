@@ -10,6 +10,8 @@
 #include "CHouseset.h"
 #include "CRegisterset.h"
 #include "ConnectString.h"
+#include "OdbcConnection.h"
+#include "RankSamples.h"
 #include "StoredValue.h"
 #include "TestEnvironment.h"
 
@@ -287,6 +289,38 @@ TEST_F(RecordsetBlocks, StatementsThatWorkAsTheyAreSteppedRunWhole)
     rs.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly);
     EXPECT_THROW(rs.AddRecord("1", CString('x', 100000), TRUE, "", COleDateTime(), COleDateTime(), "", "", "", "", ""),
                  CDBException);
+}
+
+TEST_F(RecordsetBlocks, RankSamplesFollowRowsGoneAndAdded)
+{
+    AddStays(1000);
+    // Gaps in the keys: every third row of the first half gone.
+    m_db.ExecuteSQL("DELETE FROM [register] WHERE rowid % 3 = 0 AND rowid < 500");
+    auto countBelow = [&](long long key) {
+        CRegisterset rs(&m_db);
+        rs.m_strFilter = "rowid < ?";
+        rs.m_filterValues = {long(key)};
+        return static_cast<long long>(rs.CountRows());
+    };
+    OdbcConnection& conn = m_db.Connection();
+    for (long long key : {1LL, 2LL, 256LL, 257LL, 499LL, 500LL, 777LL, 1000LL, 1001LL})
+        EXPECT_EQ(RankSamples::Of(conn, "[register]").RankOf(key), countBelow(key)) << key;
+
+    // A row removed through a recordset, and rows added since the samples were read.
+    CRegisterset rs(&m_db);
+    rs.Open(CRecordset::dynaset);
+    rs.SetAbsolutePosition(10);
+    rs.Delete();
+    AddStays(300);
+    for (long long key : {5LL, 600LL, 1100LL, 1300LL})
+        EXPECT_EQ(RankSamples::Of(conn, "[register]").RankOf(key), countBelow(key)) << key;
+
+    // The start of a position: the rows from the key on, less the skip.
+    const RankSamples& samples = RankSamples::Of(conn, "[register]");
+    for (long long rank : {0LL, 255LL, 256LL, 900LL, 1100LL}) {
+        const RankSamples::Start start = samples.StartOf(rank);
+        EXPECT_EQ(countBelow(start.key) + (start.after ? 1 : 0) + start.skip, rank) << rank;
+    }
 }
 
 }  // namespace
