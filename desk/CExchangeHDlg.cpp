@@ -14,6 +14,7 @@
 #include "Globals.h"
 #include "MessageBox.h"
 #include "StayOperations.h"
+#include "UndoneOperation.h"
 
 namespace {
 
@@ -220,7 +221,7 @@ void CExchangeHDlg::OnOK(wxCommandEvent&)
         }
     } catch (const CDBException& e) {
         // The guest is still in the old room, in the stays and in the rooms.
-        e.ReportError();
+        ReportUndoneOperation(e);
         EndDialog(wxID_CANCEL);
         return;
     }

@@ -18,6 +18,7 @@
 #include "MessageBox.h"
 #include "StayDays.h"
 #include "StayOperations.h"
+#include "UndoneOperation.h"
 
 double ComputeBillTotal(int days, const CString& price)
 {
@@ -326,7 +327,7 @@ void CRegEndDlg::OnOK(wxCommandEvent&)
         CheckOut(GetTheApp(), m_strRoomNo, name, bill);
     } catch (const CDBException& e) {
         // The guest is still in: neither the room, the stay nor the cash book changed.
-        e.ReportError();
+        ReportUndoneOperation(e);
         EndDialog(wxID_CANCEL);
         return;
     }

@@ -25,6 +25,7 @@
 #include "MessageBox.h"
 #include "ProgramFolder.h"
 #include "StayOperations.h"
+#include "UndoneOperation.h"
 
 namespace {
 
@@ -398,8 +399,7 @@ void CRegisterDlg::OnOK(wxCommandEvent&)
         if (m_nMode == 1)
             RewriteStay(bSex);
     } catch (const CDBException& e) {
-        // Nothing of the operation was stored.
-        e.ReportError();
+        ReportUndoneOperation(e);
         StopReader();
         EndDialog(wxID_CANCEL);
         return;

@@ -20,6 +20,7 @@
 #include "RecordsetUse.h"
 #include "Resources.h"
 #include "StayOperations.h"
+#include "UndoneOperation.h"
 
 namespace {
 
@@ -400,7 +401,7 @@ void CUserRWnd::OnClearRecords()
         // One statement in one transaction: a failure half-way deletes nothing.
         ClearStays(GetTheApp());
     } catch (const CDBException& e) {
-        e.ReportError();
+        ReportUndoneOperation(e);
         return;
     }
     // What is left are the guests still in, listed again as the table holds them.
@@ -536,7 +537,7 @@ void CUserRWnd::OnDeleteRecord()
         if (!DeleteStay(GetTheApp(), m_vRecords[size_t(sel)]))
             return;
     } catch (const CDBException& e) {
-        e.ReportError();
+        ReportUndoneOperation(e);
         return;
     }
     AddRecordRow(sel, 2);

@@ -32,6 +32,7 @@
 #include "Globals.h"
 #include "GuiTestSupport.h"
 #include "LockSettings.h"
+#include "SqliteFiles.h"
 
 namespace {
 
@@ -457,6 +458,24 @@ TEST_F(Records, DeleteInAFilteredListRemovesThatStayOnly)
     ExpectMessageBox ask;
     wxTEST_DIALOG(Command(*w, ID_RECORDS_DELETE), ask);
     EXPECT_EQ(ask.Shown(), U("请选择一条记录！"));
+}
+
+// Another program holds the stays file: the clerk is told once, in the
+// window's language, that nothing changed and why; the stay stays listed and stored.
+TEST_F(Records, DeleteOnALockedFileSaysNothingChanged)
+{
+    g_nLanguage = 2;
+    auto w = OpenRecords();
+    ClickRow(*w, 0);
+    ExpectMessageBox report;
+    {
+        FileWriteLock otherProgram(GuiEnvironment().DataSaveFolder() + "Register.db");
+        wxTEST_DIALOG(Command(*w, ID_RECORDS_DELETE), wxExpectModal<wxMessageDialog>(wxID_YES), report);
+    }
+    EXPECT_TRUE(report.Shown().StartsWith("This was not done: nothing in the records has changed.")) << report.Shown();
+    EXPECT_NE(report.Shown().Find("locked"), wxNOT_FOUND) << report.Shown();
+    EXPECT_EQ(ReadStays().size(), 4u);
+    ExpectListInStep(*w);
 }
 
 TEST_F(Records, DeletingTheFirstRowSelectsTheNewFirstRow)

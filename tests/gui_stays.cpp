@@ -24,6 +24,7 @@
 #include "CQuillan2021App.h"
 #include "CQuillan2021View.h"
 #include "CRegisterset.h"
+#include "CRoomList.h"
 #include "DialogDrivers.h"
 #include "Globals.h"
 #include "GuiTestSupport.h"
@@ -623,8 +624,9 @@ TEST_F(StaysCheckOut, CancelledCheckOutWritesNothingAndKeepsTheRowMarked)
 }
 
 // The disk fills while the cash-book row is written, after the room and the
-// stay: the clerk is told once, with the driver's text, the dialog ends as
-// cancelled, nothing stays written and the board shows the room as the table has it.
+// stay: the clerk is told once that nothing changed, with the driver's text,
+// the dialog ends as cancelled, nothing stays written and the board shows the
+// room as the table has it.
 TEST_F(StaysCheckOut, CheckOutOnAFullDiskIsReportedOnceAndLeavesEverythingAsItWas)
 {
     const std::string folder = GuiEnvironment().DataSaveFolder();
@@ -635,7 +637,11 @@ TEST_F(StaysCheckOut, CheckOutOnAFullDiskIsReportedOnceAndLeavesEverythingAsItWa
     };
     const std::string before = dumps();
     Select(0);
-    Board().SetItem(0, 5, "?");  // what the board shows must come from the table again
+    // What the board shows must come from the table again.
+    CRoomList& list = dynamic_cast<CRoomList&>(Board());
+    BoardRow stale = list.Row(0);
+    stale.texts[5] = "?";
+    list.SetRow(0, stale);
 
     CheckOutForm form;
     form.name = U("王五");
@@ -647,6 +653,7 @@ TEST_F(StaysCheckOut, CheckOutOnAFullDiskIsReportedOnceAndLeavesEverythingAsItWa
     }
     ExpectNoProblems(clerk.Seen().problems);
     EXPECT_EQ(clerk.Seen().result, wxID_CANCEL);
+    EXPECT_TRUE(report.Shown().StartsWith(U("没有完成：记录没有任何改动。"))) << report.Shown();
     EXPECT_NE(report.Shown().Find("I/O error"), wxNOT_FOUND) << report.Shown();
     EXPECT_TRUE(dumps() == before) << "a file changed";
     EXPECT_EQ(Board().GetItemText(0, 5), U("2人"));
