@@ -7,7 +7,8 @@
 // "zh_CN.UTF-8" for 1 and every other value but 2, "en_US.UTF-8" for 2.
 const char* UiLocaleName(int language);
 
-// Sets the locale of the language for everything but numbers, and the
-// language the toolkit's translations are looked up in. False, and the
-// locale left as it was, when that locale is not installed.
+// Sets the locale of the language for everything but numbers and the
+// characters (Chinese in either language, so that text is laid out alike),
+// and the language the toolkit's translations are looked up in. False, and
+// the locale left as it was, when that locale is not installed.
 bool ApplyUiLocale(int language);

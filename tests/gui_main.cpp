@@ -1,6 +1,8 @@
 // Runs the GUI tests inside the live main loop of the real application object,
 // in a sandbox (temporary HOME, ODBCINI, current directory and database files).
 #include <gtest/gtest.h>
+#include <cstdlib>
+#include <fstream>
 #include <wx/app.h>
 #include <wx/testing.h>
 #include "CMainFrame.h"
@@ -115,6 +117,9 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     TestEnvironment environment;
     g_environment = &environment;
+    // The UI language stored before the program starts, for the tests of a start in that language.
+    if (const char* language = std::getenv("QUILLAN_TEST_START_LANGUAGE"))
+        std::ofstream(environment.Folder() + "/Quillan.INI") << "[LANGUAGE]\nLanguage=" << language << "\n";
     ThrowingModalHook hook;
     wxEntry(argc, argv);
     g_environment = nullptr;
