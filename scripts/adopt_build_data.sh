@@ -8,25 +8,7 @@
 set -euo pipefail
 from=$1 to=$2 settings=$3 old_settings=$4
 
-# The user's data sources that name a database in FOLDER.
-sources_into() {
-  local folder dsn db
-  folder=$(cd "$1" && pwd -P)
-  for dsn in Hotel Register Cashbook; do
-    db=$(odbcinst -q -s -h -n "$dsn" 2>/dev/null | sed -n 's/^Database=//p') || true
-    [ "${db%/*}" = "$folder" ] && echo "$dsn"
-  done
-  return 0
-}
-
-[ -d "$from" ] || exit 0
-if [ -d "$to" ]; then
-  if [ -n "$(sources_into "$from")" ]; then
-    echo "Warning: the data sources still name the databases in $from, so the program works on those," >&2
-    echo "not on $to. Keep $from until they are moved there." >&2
-  fi
-  exit 0
-fi
+[ -d "$from" ] && [ ! -d "$to" ] || exit 0
 
 # A journal or write-ahead log with pages in it belongs to writes that did not
 # finish: a database copied without it is torn. Empty ones are left by every
@@ -46,10 +28,3 @@ if [ -f "$old_settings" ] && [ ! -e "$settings/Quillan.INI" ]; then
   cp -p "$old_settings" "$settings/"
   echo "Copied $old_settings to $settings"
 fi
-
-# A data source whose files open is kept at every start, so the installed
-# program would go on working on build/bin's databases, and lose them with the
-# build folder. Removed, the installed program registers its own at its first start.
-for dsn in $(sources_into "$from"); do
-  odbcinst -u -s -h -n "$dsn" >/dev/null
-done
