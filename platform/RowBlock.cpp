@@ -116,9 +116,13 @@ void RowBlock::ToMembers(SQLULEN row, LateValues& late) const
                 date.SetStatus(COleDateTime::null);
             } else {
                 const std::string whole = col.Overflowed(row) ? late.Text(m_keys[row], field) : std::string();
-                const bool read = whole.empty() ? ParseStoredTimestamp(col.At(row), length, date)
-                                                : ParseStoredTimestamp(whole.data(), whole.size(), date);
-                if (!read) {
+                const char* text = whole.empty() ? col.At(row) : whole.data();
+                const size_t size = whole.empty() ? length : whole.size();
+                if (IsBlankStoredText(text, size)) {
+                    // Another program's empty date is no date, as the driver's own reading had it.
+                    date = COleDateTime();
+                    date.SetStatus(COleDateTime::null);
+                } else if (!ParseStoredTimestamp(text, size, date)) {
                     date = COleDateTime();
                     date.SetStatus(COleDateTime::invalid);
                 }

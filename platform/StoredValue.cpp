@@ -1,5 +1,6 @@
 #include "StoredValue.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -127,4 +128,9 @@ bool ParseStoredTimestamp(const char* data, size_t length, COleDateTime& date)
         return false;
     date.SetDateTimeMs(year, month, day, hour, minute, second, millisecond);
     return true;
+}
+
+bool IsBlankStoredText(const char* data, size_t length)
+{
+    return std::all_of(data, data + length, [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
 }

@@ -21,3 +21,5 @@ long long ParseStoredInteger(const char* data, size_t length);
 // parts are not checked here: SetDateTimeMs makes a date that cannot be one
 // invalid. (The driver's own reading of such text runs past its end.)
 bool ParseStoredTimestamp(const char* data, size_t length, COleDateTime& date);
+// Whether stored text holds nothing but blanks.
+bool IsBlankStoredText(const char* data, size_t length);

@@ -271,7 +271,8 @@ TEST_F(RecordsetBlocks, StatementsLeftBeforeTheirEndAreNotRunAgain)
 TEST_F(RecordsetBlocks, DatesAnotherProgramWroteReadWithoutTheDriversParser)
 {
     m_db.ExecuteSQL(wxString::FromUTF8("INSERT INTO [register]([姓名], [出生年月], [住房日期], [退房日期]) "
-                                       "VALUES ('a', '1990-01-02 03:04', '2024-03-05 14:07:09.400', 'soon')"));
+                                       "VALUES ('a', '1990-01-02 03:04', '2024-03-05 14:07:09.400', 'soon'), "
+                                       "('b', '', ' ', NULL)"));
     CRegisterset rs(&m_db);
     rs.Open(CRecordset::dynaset);
     ASSERT_FALSE(rs.IsEOF());
@@ -279,6 +280,12 @@ TEST_F(RecordsetBlocks, DatesAnotherProgramWroteReadWithoutTheDriversParser)
     EXPECT_EQ(rs.m_dtBirth.GetMinute(), 4);
     EXPECT_EQ(rs.m_dtCheckIn.GetSecond(), 9);
     EXPECT_EQ(rs.m_dtCheckOut.GetStatus(), COleDateTime::invalid);
+    // An empty date is no date: the stay reads as running, not as a broken date.
+    rs.MoveNext();
+    ASSERT_FALSE(rs.IsEOF());
+    EXPECT_EQ(rs.m_dtBirth.GetStatus(), COleDateTime::null);
+    EXPECT_EQ(rs.m_dtCheckIn.GetStatus(), COleDateTime::null);
+    EXPECT_EQ(rs.m_dtCheckOut.GetStatus(), COleDateTime::null);
 }
 
 TEST_F(RecordsetBlocks, StatementsThatWorkAsTheyAreSteppedRunWhole)
