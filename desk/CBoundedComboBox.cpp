@@ -126,12 +126,28 @@ void CBoundedComboBox::ShowFor(const wxString& typed, int selected)
 std::vector<unsigned> CBoundedComboBox::AroundEntry(int selected) const
 {
     const size_t count = m_entries.size();
-    const size_t shown = std::min<size_t>(count, kShownMax);
+    std::vector<unsigned> entries;
+    if (count <= kShownMax) {
+        for (size_t n = 0; n < count; ++n)
+            entries.push_back(unsigned(n));
+        return entries;
+    }
+    const size_t near = kShownMax - kSpreadEntries;
     const size_t centre = selected == wxNOT_FOUND ? 0 : size_t(selected);
-    const size_t first = std::min(centre > shown / 2 ? centre - shown / 2 : 0, count - shown);
-    std::vector<unsigned> entries(shown);
-    for (size_t i = 0; i < shown; ++i)
-        entries[i] = unsigned(first + i);
+    const size_t first = std::min(centre > near / 2 ? centre - near / 2 : 0, count - near);
+    // The spread entries before the neighbours, the neighbours, the spread entries after them.
+    for (size_t k = 0; k < kSpreadEntries; ++k) {
+        const size_t n = k * (count - 1) / (kSpreadEntries - 1);
+        if (n < first)
+            entries.push_back(unsigned(n));
+    }
+    for (size_t n = first; n < first + near; ++n)
+        entries.push_back(unsigned(n));
+    for (size_t k = 0; k < kSpreadEntries; ++k) {
+        const size_t n = k * (count - 1) / (kSpreadEntries - 1);
+        if (n >= first + near)
+            entries.push_back(unsigned(n));
+    }
     return entries;
 }
 

@@ -7,7 +7,9 @@
 //
 // Up to kShownMax entries the drop-down shows them all. Beyond that it shows,
 // in list order, the entries that begin with the text typed (an editable
-// combo box), or else the entries around the selection.
+// combo box), or else the entries around the selection together with entries
+// spread evenly over the whole list: picking one of those brings its own
+// neighbours in, so any entry is two picks away.
 #pragma once
 
 #include <vector>
@@ -18,6 +20,8 @@ class CBoundedComboBox : public wxComboBox
 public:
     // The most entries the toolkit's list holds at a time.
     static constexpr unsigned kShownMax = 200;
+    // Of those, the entries spread over the whole of a longer list.
+    static constexpr unsigned kSpreadEntries = 20;
 
     // As wxComboBox, without a sorted style: the caller orders the entries.
     CBoundedComboBox(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style);
@@ -47,7 +51,7 @@ private:
     int ShownIndexOf(unsigned n) const;
     // Chooses what the drop-down holds after the entries or the text changed.
     void ShowFor(const wxString& typed, int selected);
-    // The entries around `selected` (the first ones when nothing is).
+    // The entries around `selected` (the first ones when nothing is) and the spread ones.
     std::vector<unsigned> AroundEntry(int selected) const;
     // The entries that begin with `typed`, at most kShownMax of them.
     std::vector<unsigned> BeginningWith(const wxString& typed) const;

@@ -2,6 +2,7 @@
 // drop-down holds a bounded part of them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 #include <wx/app.h>
@@ -86,10 +87,9 @@ TEST_F(BoundedComboTest, LongListsAnswerForEveryEntry)
     combo->SetSelection(8000);
     EXPECT_EQ(8000, combo->GetSelection());
     EXPECT_EQ("9000", combo->GetValue());
-    const std::vector<wxString> shown = Shown(combo);
-    ASSERT_FALSE(shown.empty());
-    EXPECT_LT(shown.front(), "9000");
-    EXPECT_GT(shown.back(), "9000");
+    const std::vector<unsigned>& shown = combo->GetShownEntries();
+    for (unsigned n : {7999u, 8000u, 8001u})
+        EXPECT_NE(shown.end(), std::find(shown.begin(), shown.end(), n)) << n;
     combo->SetString(8000, "9000A");
     EXPECT_EQ("9000A", combo->GetString(8000));
 
@@ -125,21 +125,33 @@ TEST_F(BoundedComboTest, TypingNarrowsALongListToWhatBeginsWithTheText)
     EXPECT_EQ(wxNOT_FOUND, combo->GetSelection());
 }
 
-TEST_F(BoundedComboTest, ReadOnlyLongListsFollowThePick)
+TEST_F(BoundedComboTest, ReadOnlyLongListsReachEveryEntryInTwoPicks)
 {
     CBoundedComboBox* combo = Make(wxCB_READONLY);
     combo->Set(Rooms(1000));
     combo->SetSelection(999);
     EXPECT_EQ("1999", combo->GetValue());
-    EXPECT_EQ(999u, combo->GetShownEntries().back());
 
-    // Picking the first row shown moves the drop-down on to its neighbours.
+    // Around the selection, and spread over the whole list, in list order.
     combo->SetSelection(500);
-    const unsigned first = combo->GetShownEntries().front();
-    PickShownRow(combo, 0);
-    EXPECT_EQ(int(first), combo->GetSelection());
-    EXPECT_LT(combo->GetShownEntries().front(), first);
-    EXPECT_EQ(int(first), combo->GetSelection()) << "the pick stays selected";
+    const std::vector<unsigned> shown = combo->GetShownEntries();
+    ASSERT_LE(shown.size(), size_t(CBoundedComboBox::kShownMax));
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+    EXPECT_EQ(0u, shown.front());
+    EXPECT_EQ(999u, shown.back());
+    for (unsigned n : {499u, 500u, 501u})
+        EXPECT_NE(shown.end(), std::find(shown.begin(), shown.end(), n)) << n;
+
+    // Picking a far entry brings its neighbours, and keeps it selected.
+    const auto far = std::find_if(shown.begin(), shown.end(), [](unsigned n) { return n > 700; });
+    ASSERT_NE(shown.end(), far);
+    const unsigned picked = *far;
+    PickShownRow(combo, int(far - shown.begin()));
+    EXPECT_EQ(int(picked), combo->GetSelection());
+    const std::vector<unsigned> after = combo->GetShownEntries();
+    for (unsigned n : {picked - 1, picked + 1})
+        EXPECT_NE(after.end(), std::find(after.begin(), after.end(), n)) << n;
+    EXPECT_EQ(combo->GetString(picked), combo->GetValue());
 }
 
 }  // namespace
