@@ -1,10 +1,12 @@
 #include "CodePage.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cwchar>
 #include <iconv.h>
 #include <map>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -113,13 +115,83 @@ bool IsAscii(const wchar_t* wide, size_t count)
     return true;
 }
 
+// GBK holds only characters of the basic plane, each as one or two bytes,
+// and knows no state: a table of its bytes for every such character, made
+// once by iconv itself, encodes what iconv would without its cost per call
+// (an export converts every field of every row).
+class GbkEncoder
+{
+public:
+    static const GbkEncoder& Get()
+    {
+        static const GbkEncoder encoder;
+        return encoder;
+    }
+
+    // False when GBK does not hold the character.
+    bool Append(wchar_t c, std::string& out) const
+    {
+        const unsigned long code = static_cast<unsigned long>(c);
+        const std::uint16_t bytes = code < m_bytes.size() ? m_bytes[code] : 0;
+        if (bytes == 0)
+            return false;
+        if (bytes > 0xFF)
+            out += static_cast<char>(bytes >> 8);
+        out += static_cast<char>(bytes & 0xFF);
+        return true;
+    }
+
+private:
+    GbkEncoder() : m_bytes(0x10000, 0)
+    {
+        iconv_t cd = iconv_open("GBK", "WCHAR_T");
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            return;
+        for (unsigned long code = 0; code < m_bytes.size(); ++code) {
+            wchar_t c = static_cast<wchar_t>(code);
+            char* in = reinterpret_cast<char*>(&c);
+            size_t inLeft = sizeof c;
+            unsigned char gbk[8];
+            char* out = reinterpret_cast<char*>(gbk);
+            size_t outLeft = sizeof gbk;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            if (iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1))
+                continue;
+            const size_t length = sizeof gbk - outLeft;
+            if (length == 1 && code != 0)
+                m_bytes[code] = gbk[0];
+            else if (length == 2)
+                m_bytes[code] = static_cast<std::uint16_t>(gbk[0] << 8 | gbk[1]);
+        }
+        iconv_close(cd);
+    }
+
+    // By code point: the byte, or lead and trail byte; 0 where GBK has none
+    // (no character but NUL is the single byte 0, and NUL is ASCII).
+    std::vector<std::uint16_t> m_bytes;
+};
+
 std::string WideToBytes(UINT codePage, const wchar_t* wide, size_t count, const char* defaultChar, bool* used)
 {
     if (IsAscii(wide, count))
         return std::string(wide, wide + count);
     std::string replacement = (defaultChar && *defaultChar && codePage != CP_UTF8) ? std::string(defaultChar, 1) : "?";
-    return Convert("WCHAR_T", CharsetOf(codePage), reinterpret_cast<const char*>(wide), count * sizeof(wchar_t),
-                   sizeof(wchar_t), replacement, used);
+    if (codePage == CP_UTF8)
+        return Convert("WCHAR_T", "UTF-8", reinterpret_cast<const char*>(wide), count * sizeof(wchar_t),
+                       sizeof(wchar_t), replacement, used);
+    const GbkEncoder& gbk = GbkEncoder::Get();
+    std::string bytes;
+    bytes.reserve(count * 2);
+    for (size_t i = 0; i < count; ++i) {
+        if (static_cast<unsigned long>(wide[i]) < 0x80) {
+            bytes += static_cast<char>(wide[i]);
+        } else if (!gbk.Append(wide[i], bytes)) {
+            bytes += replacement;
+            if (used)
+                *used = true;
+        }
+    }
+    return bytes;
 }
 
 std::wstring BytesToWide(UINT codePage, const char* bytes, size_t count, bool* replaced = nullptr)

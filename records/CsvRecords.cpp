@@ -1,5 +1,6 @@
 #include "CsvRecords.h"
 
+#include "CRegisterset.h"
 #include "CodePage.h"
 
 namespace {
@@ -231,7 +232,8 @@ std::string GuestCsvHeader()
     return Oem("房间号,姓名,性别,民族,生日,入住时间,退房时间,证件号,地址,职务备注,交钱,押金") + "\r";
 }
 
-std::string GuestCsvLine(const GuestRecord& rec)
+template <class Stay>
+std::string GuestCsvLine(const Stay& rec)
 {
     std::string line;
     line.reserve(160);
@@ -253,6 +255,9 @@ std::string GuestCsvLine(const GuestRecord& rec)
     }
     return line + '\r';
 }
+
+template std::string GuestCsvLine(const GuestRecord&);
+template std::string GuestCsvLine(const CRegisterset&);
 
 GuestRecord GuestRecordFromCsv(const CsvRow& fields, bool utf8, CsvBadField& bad)
 {

@@ -64,7 +64,10 @@ constexpr size_t kGuestCsvFields = 12;
 
 // "房间号,姓名,性别,民族,生日,入住时间,退房时间,证件号,地址,职务备注,交钱,押金" and CR.
 std::string GuestCsvHeader();
-std::string GuestCsvLine(const GuestRecord& rec);
+// Of a GuestRecord, or of the current row of a stays recordset (CRegisterset),
+// which holds the same members: an export need not copy every row first.
+template <class Stay>
+std::string GuestCsvLine(const Stay& stay);
 // From a row of twelve fields, as CashbookRecordFromCsv reads; the sex is man
 // exactly when the field is "男".
 GuestRecord GuestRecordFromCsv(const CsvRow& fields, bool utf8, CsvBadField& bad);

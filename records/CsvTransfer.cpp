@@ -112,7 +112,7 @@ CsvTable CashbookCsvTable(CCashbookset& set)
 
 CsvTable GuestCsvTable(CRegisterset& set)
 {
-    auto line = [&set] { return GuestCsvLine(set.GetGuestRecord()); };
+    auto line = [&set] { return GuestCsvLine(set); };
     auto setFromRow = [&set](const CsvRow& row, bool utf8) {
         CsvBadField bad;
         set.SetGuestRecord(GuestRecordFromCsv(row, utf8, bad));

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <iconv.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -426,6 +427,29 @@ TEST(CodePage, GbkRoundTripAndReplacement)
     EXPECT_TRUE(broken.StartsWith("A"));
     EXPECT_GE(broken.length(), 2u);
     EXPECT_EQ(FromCodePage(ToCodePage(chinese, CP_UTF8), CP_UTF8), chinese);
+}
+
+TEST(CodePage, GbkBytesAreIconvsForEveryCharacter)
+{
+    // The encoder keeps a table of its own: it must give what iconv gives,
+    // "?" where iconv has nothing, for the whole basic plane and beyond it.
+    iconv_t cd = iconv_open("GBK", "WCHAR_T");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    for (unsigned long code = 1; code < 0x110000; code += code < 0x10000 ? 1 : 0x1F1) {
+        wchar_t c = static_cast<wchar_t>(code);
+        char* in = reinterpret_cast<char*>(&c);
+        size_t inLeft = sizeof c;
+        char bytes[8];
+        char* out = bytes;
+        size_t outLeft = sizeof bytes;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        const bool held = iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1);
+        const std::string expected = held ? std::string(bytes, sizeof bytes - outLeft) : std::string("?");
+        char got[8];
+        const int length = WideCharToMultiByte(CP_OEMCP, 0, &c, 1, got, sizeof got, nullptr, nullptr);
+        ASSERT_EQ(std::string(got, size_t(length)), expected) << "U+" << std::hex << code;
+    }
+    iconv_close(cd);
 }
 
 TEST(CodePage, WindowsCallingConventions)
