@@ -90,14 +90,21 @@ bool IsSqliteFile(const CDatabase& db)
 
 void DeleteMostStays(CDatabase& db, const CString& statement)
 {
-    if (!IsSqliteFile(db)) {
-        db.ExecuteSQL(statement);
-        return;
-    }
     const CString schema = SchemaOnConnection(db);
-    db.ExecuteSQL("DROP INDEX IF EXISTS " + schema + ".[ix_register_name]");
+    bool dropped = false;
+    if (IsSqliteFile(db)) {
+        try {
+            db.ExecuteSQL("DROP INDEX IF EXISTS " + schema + ".[ix_register_name]");
+            dropped = true;
+        } catch (const CDBException&) {
+            // SQLite drops nothing while a read on the connection is under way
+            // ("database table is locked"); the transaction goes on, and the
+            // delete takes the index along, which only costs time.
+        }
+    }
     db.ExecuteSQL(statement);
-    db.ExecuteSQL(InSchema(kStaysByNameIndex, schema));
+    if (dropped)
+        db.ExecuteSQL(InSchema(kStaysByNameIndex, schema));
 }
 
 BOOL UpgradeSchema(DataConnections& db, const std::vector<SchemaUpgrade>& upgrades)

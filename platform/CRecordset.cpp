@@ -549,9 +549,12 @@ BOOL CRecordset::Requery()
     // The key bound is a number of the layer's own, written into the SQL: the
     // SQLite driver reads the whole result of a statement with parameters at
     // once, and only a statement without them is read as it is fetched.
+    // Under a filter the bound is "+rowid": a plain rowid range would be the
+    // plan SQLite takes, walking the whole table past the index that answers
+    // the filter (the running stays: 200 ms instead of 3 at 1,000,000 stays).
     d.whereClauses = " FROM " + d.table + " WHERE ";
     if (!m_strFilter.empty())
-        d.whereClauses += "(" + ToUtf8(m_strFilter) + ") AND ";
+        d.whereClauses += "(" + ToUtf8(m_strFilter) + ") AND +";
     d.whereClauses += "rowid <= " + std::to_string(d.maxKey);
     // Rows of equal sort values come by key. Without a sort they come in the
     // table's own order; a filter may be answered from an index kept in another

@@ -397,14 +397,17 @@ void CUserRWnd::OnClearRecords()
         return;
 
     wxBusyCursor wait;
+    // The list lets go of its rows first: nothing reads the stays while they go.
+    m_listRecords->DeleteAllItems();
+    m_vRecords.clear();
     try {
         // One statement in one transaction: a failure half-way deletes nothing.
         ClearStays(GetTheApp());
     } catch (const CDBException& e) {
         ReportUndoneOperation(e);
-        return;
     }
-    // What is left are the guests still in, listed again as the table holds them.
+    // What is left (the guests still in, or every stay when nothing went) is
+    // listed again as the table holds it.
     LoadRecords();
     EnableModify(false);
 }
