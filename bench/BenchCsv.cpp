@@ -17,6 +17,7 @@
 #include "CRegisterset.h"
 #include "CsvTransfer.h"
 #include "DataSources.h"
+#include "SqliteSetup.h"
 #include "TestEnvironment.h"
 
 namespace {
@@ -173,6 +174,8 @@ int main(int argc, char** argv)
 {
     const long stays = argc > 1 ? std::atol(argv[1]) : 100000;
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    // As the program starts: SQLite set up before anything opens it (the fill does).
+    ConfigureSqliteLibrary();
     TestEnvironment env;
     if (!FillDatabases(env.DataSaveFolder(), 1000, int(stays))) {
         std::fprintf(stderr, "filling the databases failed\n");

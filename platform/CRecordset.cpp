@@ -100,6 +100,36 @@ public:
     bool bof = true, eof = true;
     Mode mode = Mode::none;
     std::vector<FieldValue> before;  // member values when Edit or AddNew began
+    std::vector<FieldValue> now;     // member values at Update
+    std::vector<size_t> changed;     // the fields whose value Update writes
+
+    // The INSERT of the row added last, kept bound while the rows that follow
+    // set the same columns: an import adds a file's rows one by one.
+    struct Insert
+    {
+        Insert(PooledStatement prepared, std::vector<size_t> written)
+            : columns(std::move(written)), stmt(std::move(prepared)), parameters(*stmt)
+        {
+        }
+        std::vector<size_t> columns;
+        PooledStatement stmt;
+        ParameterBinder parameters;
+    };
+    std::optional<Insert> insert;
+
+    Insert& InsertOf(const std::vector<size_t>& columns)
+    {
+        if (insert && insert->columns == columns)
+            return *insert;
+        insert.reset();
+        std::string names, marks;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            names += (i ? ", " : "") + ToUtf8(fields[columns[i]].column);
+            marks += i ? ", ?" : "?";
+        }
+        insert.emplace(Prepared("INSERT INTO " + table + " (" + names + ") VALUES (" + marks + ")"), columns);
+        return *insert;
+    }
 
     PooledStatement Prepared(const std::string& sql) { return PooledStatement(conn, sql); }
 
@@ -576,6 +606,7 @@ void CRecordset::Close()
 {
     Impl& d = *m_impl;
     d.ResetRows();
+    d.insert.reset();
     d.block.reset();
     d.conn.reset();
     d.open = false;
@@ -875,42 +906,38 @@ BOOL CRecordset::Update()
     if (!d.open || !m_pDatabase->IsOpen())
         throw CDBException("The database is not open");
 
-    std::vector<size_t> changed;
-    std::vector<FieldValue> now;
+    std::vector<size_t>& changed = d.changed;
+    std::vector<FieldValue>& now = d.now;
+    changed.clear();
+    now.resize(d.fields.size());
     for (size_t c = 0; c < d.fields.size(); ++c) {
-        now.push_back(ReadFieldValue(d.fields[c]));
+        now[c] = ReadFieldValue(d.fields[c]);
         if (!(now[c] == d.before[c]))
             changed.push_back(c);
     }
     const Impl::Mode mode = d.mode;
     d.mode = Impl::Mode::none;
 
-    std::string sql;
     if (mode == Impl::Mode::edit) {
         if (changed.empty())
             return TRUE;
-        sql = "UPDATE " + d.table + " SET ";
+        std::string sql = "UPDATE " + d.table + " SET ";
         for (size_t i = 0; i < changed.size(); ++i)
             sql += (i ? ", " : "") + ToUtf8(d.fields[changed[i]].column) + " = ?";
         sql += " WHERE rowid = ?";
-    } else if (changed.empty()) {
-        sql = "INSERT INTO " + d.table + " DEFAULT VALUES";
-    } else {
-        std::string names, marks;
-        for (size_t i = 0; i < changed.size(); ++i) {
-            names += (i ? ", " : "") + ToUtf8(d.fields[changed[i]].column);
-            marks += i ? ", ?" : "?";
-        }
-        sql = "INSERT INTO " + d.table + " (" + names + ") VALUES (" + marks + ")";
-    }
-    {
         PooledStatement stmt = d.Prepared(sql);
         ParameterBinder binder(*stmt);
         for (size_t c : changed)
             binder.Bind(now[c], d.fields[c].type);
-        if (mode == Impl::Mode::edit)
-            binder.Bind(NumberValue(d.keys[size_t(d.pos)]), CFieldExchange::Long);
+        binder.Bind(NumberValue(d.keys[size_t(d.pos)]), CFieldExchange::Long);
         stmt->ExecutePrepared();
+    } else if (changed.empty()) {
+        d.Prepared("INSERT INTO " + d.table + " DEFAULT VALUES")->ExecutePrepared();
+    } else {
+        Impl::Insert& insert = d.InsertOf(changed);
+        for (size_t i = 0; i < changed.size(); ++i)
+            insert.parameters.Set(i, now[changed[i]], d.fields[changed[i]].type);
+        insert.stmt->ExecutePrepared();
     }
 
     if (mode == Impl::Mode::edit) {

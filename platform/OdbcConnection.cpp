@@ -34,6 +34,27 @@ std::shared_ptr<OdbcConnection> OdbcConnection::Open(const CString& connect, DWO
     return conn;
 }
 
+namespace {
+
+// The SQLite driver keeps the statement SQLite prepared only for what it takes
+// for a query: text that begins with SELECT, PRAGMA, EXPLAIN or WITH. Any other
+// statement it prepares again at every execution, which made an INSERT run
+// again and again (an import) cost twice what it needs. Led by a common table
+// expression that nothing uses, a write is a query to the driver and SQLite
+// runs it as it is; the driver then prepares it once and, with parameters,
+// runs it at every execution to its end.
+const std::string kKeepPrepared = "WITH [unused] AS (SELECT 1) ";
+
+bool IsWrite(const std::string& sql)
+{
+    for (const char* verb : {"INSERT ", "UPDATE ", "DELETE "})
+        if (sql.compare(0, 7, verb) == 0)
+            return true;
+    return false;
+}
+
+}  // namespace
+
 OdbcConnection::OdbcConnection() = default;
 
 std::unique_ptr<RankSamples>& OdbcConnection::RankSamplesOf(const std::string& table)
@@ -117,6 +138,12 @@ std::unique_ptr<OdbcStatement> OdbcConnection::TakeStatement(const std::string& 
         }
     }
     auto stmt = std::make_unique<OdbcStatement>(*this);
+    if (m_sqlite && IsWrite(sql)) {
+        stmt->Prepare(kKeepPrepared + sql);
+        // Without parameters the driver would run it only as rows are fetched, and a write has none.
+        if (stmt->ParameterCount() > 0)
+            return stmt;
+    }
     stmt->Prepare(sql);
     return stmt;
 }

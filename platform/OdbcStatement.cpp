@@ -63,6 +63,13 @@ void OdbcStatement::ExecutePrepared()
     NoteExecuted();
 }
 
+int OdbcStatement::ParameterCount() const
+{
+    SQLSMALLINT count = 0;
+    Check(SQLNumParams(m_h, &count), "count the parameters");
+    return count;
+}
+
 void OdbcStatement::Reset()
 {
     SQLFreeStmt(m_h, SQL_CLOSE);

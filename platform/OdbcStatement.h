@@ -32,6 +32,8 @@ public:
     // Prepares once; ExecutePrepared runs it again with the parameters bound then.
     void Prepare(const std::string& sql);
     void ExecutePrepared();
+    // The "?" marks of the prepared statement, as the driver counts them.
+    int ParameterCount() const;
     // Back to a prepared statement with no cursor, bindings or block of rows,
     // ready for its next user.
     void Reset();

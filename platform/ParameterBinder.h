@@ -1,8 +1,9 @@
-// Input parameters of a statement, kept alive until it has run.
+// Input parameters of a statement, kept alive until it has run. A statement
+// that runs many times keeps its binder and sets new values before each run:
+// a parameter is bound again only when its buffer moved.
 #pragma once
 
 #include <deque>
-#include <unordered_map>
 #include "CFieldExchange.h"
 #include "FieldValue.h"
 #include "OdbcApi.h"
@@ -15,12 +16,27 @@ public:
     explicit ParameterBinder(OdbcStatement& stmt) : m_stmt(stmt) {}
 
     // Binds the next "?" of the statement to a copy of `value`.
-    void Bind(const FieldValue& value, CFieldExchange::FieldType type);
+    void Bind(const FieldValue& value, CFieldExchange::FieldType type) { Set(m_slots.size(), value, type); }
+    // Gives "?" number `index` (from 0) `value` for the next execution; every
+    // mark before it must have been given one already.
+    void Set(size_t index, const FieldValue& value, CFieldExchange::FieldType type);
 
 private:
+    struct Slot
+    {
+        CFieldExchange::FieldType type = CFieldExchange::Text;
+        long long number = 0;
+        std::string text;  // what the driver reads of text and dates
+        SQLLEN indicator = 0;
+        const void* boundAt = nullptr;  // the buffer as it was bound
+        size_t boundCapacity = 0;
+
+        const void* Buffer() const;
+    };
+
+    void BindSlot(SQLUSMALLINT number, Slot& slot);
+
     OdbcStatement& m_stmt;
-    // Deques keep the addresses handed to the driver stable as parameters are added.
-    std::deque<FieldValue> m_values;
-    std::unordered_map<SQLUSMALLINT, SQL_TIMESTAMP_STRUCT> m_dates;
-    std::unordered_map<SQLUSMALLINT, SQLLEN> m_ind;
+    // A deque keeps the addresses handed to the driver stable as parameters are added.
+    std::deque<Slot> m_slots;
 };

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <string>
 
 namespace {
 
@@ -133,4 +132,48 @@ bool ParseStoredTimestamp(const char* data, size_t length, COleDateTime& date)
 bool IsBlankStoredText(const char* data, size_t length)
 {
     return std::all_of(data, data + length, [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
+}
+
+void AppendNumber(std::string& out, int value, int width)
+{
+    char digits[16];
+    int n = 0;
+    const bool negative = value < 0;
+    unsigned magnitude = negative ? 0u - unsigned(value) : unsigned(value);
+    do {
+        digits[n++] = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude > 0);
+    if (negative)
+        out += '-';
+    for (int pad = n; pad < width - (negative ? 1 : 0); ++pad)
+        out += '0';
+    while (n > 0)
+        out += digits[--n];
+}
+
+void AppendDateTimeText(std::string& out, int year, int month, int day, int hour, int minute, int second,
+                        int yearWidth)
+{
+    AppendNumber(out, year, yearWidth);
+    out += '-';
+    AppendNumber(out, month, 2);
+    out += '-';
+    AppendNumber(out, day, 2);
+    out += ' ';
+    AppendNumber(out, hour, 2);
+    out += ':';
+    AppendNumber(out, minute, 2);
+    out += ':';
+    AppendNumber(out, second, 2);
+}
+
+void AppendStoredTimestamp(const COleDateTime& date, std::string& out)
+{
+    // What GetParts cannot give (no valid date) is 0 each, as the driver had it of an empty timestamp.
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
+    date.GetParts(y, mo, d, h, mi, s, ms);
+    AppendDateTimeText(out, y, mo, d, h, mi, s, 4);
+    out += '.';
+    AppendNumber(out, ms, 3);
 }

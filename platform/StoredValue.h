@@ -1,8 +1,10 @@
 // Values as the SQLite driver hands them over in text, turned into the
-// members of a recordset without a detour through other strings.
+// members of a recordset without a detour through other strings, and dates
+// in the text the driver stores them as.
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include "COleDateTime.h"
 #include "WinTypes.h"
 
@@ -23,3 +25,12 @@ long long ParseStoredInteger(const char* data, size_t length);
 bool ParseStoredTimestamp(const char* data, size_t length, COleDateTime& date);
 // Whether stored text holds nothing but blanks.
 bool IsBlankStoredText(const char* data, size_t length);
+
+// Appends `value` with at least `width` digits, as printf's "%0*d" does.
+void AppendNumber(std::string& out, int value, int width);
+// Appends "Y-MM-DD HH:MM:SS", the year with at least `yearWidth` digits.
+void AppendDateTimeText(std::string& out, int year, int month, int day, int hour, int minute, int second,
+                        int yearWidth);
+// Appends a valid date as the driver stores a bound timestamp:
+// "YYYY-MM-DD HH:MM:SS.fff".
+void AppendStoredTimestamp(const COleDateTime& date, std::string& out);

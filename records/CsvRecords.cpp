@@ -2,6 +2,7 @@
 
 #include "CRegisterset.h"
 #include "CodePage.h"
+#include "StoredValue.h"
 
 namespace {
 
@@ -25,42 +26,13 @@ const std::string& Woman()
     return woman;
 }
 
-// Appends `value` with at least `width` digits, as "%0*d" does.
-void AppendNumber(std::string& text, int value, int width)
-{
-    char digits[16];
-    int n = 0;
-    const bool negative = value < 0;
-    unsigned magnitude = negative ? 0u - unsigned(value) : unsigned(value);
-    do {
-        digits[n++] = char('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude > 0);
-    if (negative)
-        text += '-';
-    for (int pad = n; pad < width - (negative ? 1 : 0); ++pad)
-        text += '0';
-    while (n > 0)
-        text += digits[--n];
-}
-
 // The parts of a date that is not valid are -1 each. Digits and signs are
 // the same bytes in the OEM code page.
 void AppendDateField(std::string& line, const COleDateTime& dt)
 {
     int year, month, day, hour, minute, second;
     dt.GetSecondParts(year, month, day, hour, minute, second);
-    AppendNumber(line, year, 1);
-    line += '-';
-    AppendNumber(line, month, 2);
-    line += '-';
-    AppendNumber(line, day, 2);
-    line += ' ';
-    AppendNumber(line, hour, 2);
-    line += ':';
-    AppendNumber(line, minute, 2);
-    line += ':';
-    AppendNumber(line, second, 2);
+    AppendDateTimeText(line, year, month, day, hour, minute, second, 1);
 }
 
 // A text value as a field, quoted when it holds a separator, a quote or a line end.

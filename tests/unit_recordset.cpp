@@ -12,8 +12,10 @@
 #include "ConnectString.h"
 #include "OdbcConnection.h"
 #include "RankSamples.h"
+#include "SqliteFiles.h"
 #include "StoredValue.h"
 #include "TestEnvironment.h"
+#include "Utf8Text.h"
 
 namespace {
 
@@ -32,6 +34,21 @@ TEST(StoredValue, TextOfEveryWidthAndBrokenUtf8)
     for (const char* broken : {"\xE5\xBC", "a\xC0\xAF", "\xED\xA0\x80", "\xF8\x88\x80\x80\x80"}) {
         AssignUtf8(text, broken, std::strlen(broken));
         EXPECT_EQ(text, wxString::FromUTF8(broken)) << "as wx reads it";
+    }
+}
+
+TEST(StoredValue, BoundTextIsTheUtf8WxMakesOfEveryCharacter)
+{
+    // Every character of the basic plane, a sample beyond it, and what is no
+    // character at all (lone surrogates, codes past Unicode).
+    std::vector<unsigned long> codes;
+    for (unsigned long code = 1; code < 0x110000; code += code < 0x10000 ? 1 : 0x1F1)
+        codes.push_back(code);
+    codes.insert(codes.end(), {0x10FFFF, 0x110000, 0x7FFFFFFF});
+    for (unsigned long code : codes) {
+        const CString text = CString("a") + CString(wxUniChar(code)) + CString("z");
+        const wxScopedCharBuffer wx = text.ToUTF8();
+        ASSERT_EQ(ToUtf8(text), std::string(wx.data(), wx.length())) << "U+" << std::hex << code;
     }
 }
 
@@ -286,6 +303,53 @@ TEST_F(RecordsetBlocks, DatesAnotherProgramWroteReadWithoutTheDriversParser)
     EXPECT_EQ(rs.m_dtBirth.GetStatus(), COleDateTime::null);
     EXPECT_EQ(rs.m_dtCheckIn.GetStatus(), COleDateTime::null);
     EXPECT_EQ(rs.m_dtCheckOut.GetStatus(), COleDateTime::null);
+}
+
+TEST_F(RecordsetBlocks, RowsAddedOneAfterAnotherStoreWhatEachOneSet)
+{
+    // One INSERT stays bound from row to row while the columns set are the
+    // same: nothing of a row may reach the next, whatever moved in between.
+    const CString nul = CString("1") + CString(wxUniChar(0)) + CString("3");
+    const CString longName = CString(wxUniChar(0x5F20), 3000);
+    {
+        CRegisterset add(&m_db);
+        add.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly);
+        auto addRow = [&add](const CString& room, const CString& name, const COleDateTime& in) {
+            add.AddNew();
+            add.m_strRoomNo = room;
+            add.m_strName = name;
+            add.m_dtCheckIn = in;
+            add.Update();
+        };
+        COleDateTime none;
+        none.SetStatus(COleDateTime::null);
+        addRow("101", "a", COleDateTime(2024, 3, 5, 14, 7, 9));
+        addRow("102", "", none);
+        addRow(nul, longName, COleDateTime(1999, 12, 31, 23, 59, 59));
+        addRow("104", "d", COleDateTime(100, 1, 1, 0, 0, 0));
+        addRow("105", "e", none);
+        add.AddNew();
+        add.Update();  // nothing set: the table's defaults
+        // Edited and filtered by the same values, as text of the same form.
+        CRegisterset edit(&m_db);
+        edit.m_strFilter = wxString::FromUTF8("[住房日期] = ?");
+        edit.m_filterValues = {COleDateTime(2024, 3, 5, 14, 7, 9)};
+        edit.Open(CRecordset::dynaset);
+        ASSERT_FALSE(edit.IsEOF());
+        edit.Edit();
+        edit.m_dtCheckOut = COleDateTime(2024, 3, 6, 12, 0, 0);
+        edit.Update();
+    }
+    const auto rows = QueryDatabase(m_env.DataSaveFolder() + "Register.db",
+                                    "SELECT hex([房间号]), [姓名], [住房日期], [退房日期] FROM register ORDER BY rowid");
+    const std::vector<std::vector<std::string>> expected = {
+        {"313031", "a", "2024-03-05 14:07:09.000", "2024-03-06 12:00:00.000"},
+        {"313032", "", "<null>", "<null>"},
+        {"310033", ToUtf8(longName), "1999-12-31 23:59:59.000", "<null>"},
+        {"313034", "d", "0100-01-01 00:00:00.000", "<null>"},
+        {"313035", "e", "<null>", "<null>"},
+        {"", "", "<null>", "<null>"}};
+    EXPECT_EQ(rows, expected);
 }
 
 TEST_F(RecordsetBlocks, StatementsThatWorkAsTheyAreSteppedRunWhole)
