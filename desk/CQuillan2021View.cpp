@@ -428,8 +428,8 @@ void CQuillan2021View::OnRegister()
     const bool checkedIn = dialog.ShowModal() == wxID_OK;
     // The clerk may have picked another room in the dialog: flag and refresh
     // the room of the new stay.
-    if (checkedIn && !dialog.m_strRoom.empty() && OpenRooms()) {
-        CHouseset& rooms = *GetDocument()->m_pHouseset;
+    CHouseset rooms(&GetTheApp().m_dbHotel);
+    if (checkedIn && !dialog.m_strRoom.empty() && OpenRoomsNumbered(rooms, dialog.m_strRoom)) {
         if (rooms.FindRoom(dialog.m_strRoom) != -1) {
             rooms.Edit();
             rooms.m_bOccupied = TRUE;
@@ -825,9 +825,12 @@ void CQuillan2021View::LoadRooms()
 
 BOOL CQuillan2021View::UpdateRoomItem(int nItem, CString strRoomNo, int nMode)
 {
-    if (!OpenRooms())
+    // A row is refreshed from its room read alone: finding it in the board's
+    // recordset would first count every room before it in the board's order.
+    CHouseset numbered(&GetTheApp().m_dbHotel);
+    if (nMode == 0 ? !OpenRoomsNumbered(numbered, strRoomNo) : !OpenRooms())
         return FALSE;
-    CHouseset& rooms = *GetDocument()->m_pHouseset;
+    CHouseset& rooms = nMode == 0 ? numbered : *GetDocument()->m_pHouseset;
     // Inserting, the walk of LoadRooms has just moved onto the room: its values
     // are fresh and searching again would make loading the board quadratic.
     const bool onRoom = nMode == 1 && !rooms.IsEOF() && rooms.m_strRoomNo == strRoomNo;
