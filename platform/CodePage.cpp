@@ -171,34 +171,137 @@ private:
     std::vector<std::uint16_t> m_bytes;
 };
 
-std::string WideToBytes(UINT codePage, const wchar_t* wide, size_t count, const char* defaultChar, bool* used)
+// Appends the bytes of the characters in the code page.
+void AppendBytes(UINT codePage, const wchar_t* wide, size_t count, const char* defaultChar, bool* used,
+                 std::string& bytes)
 {
-    if (IsAscii(wide, count))
-        return std::string(wide, wide + count);
-    std::string replacement = (defaultChar && *defaultChar && codePage != CP_UTF8) ? std::string(defaultChar, 1) : "?";
-    if (codePage == CP_UTF8)
-        return Convert("WCHAR_T", "UTF-8", reinterpret_cast<const char*>(wide), count * sizeof(wchar_t),
-                       sizeof(wchar_t), replacement, used);
+    if (IsAscii(wide, count)) {
+        const size_t start = bytes.size();
+        bytes.resize(start + count);
+        for (size_t i = 0; i < count; ++i)
+            bytes[start + i] = static_cast<char>(wide[i]);
+        return;
+    }
+    const char* replacement = (defaultChar && *defaultChar && codePage != CP_UTF8) ? defaultChar : "?";
+    if (codePage == CP_UTF8) {
+        bytes += Convert("WCHAR_T", "UTF-8", reinterpret_cast<const char*>(wide), count * sizeof(wchar_t),
+                         sizeof(wchar_t), std::string(replacement, 1), used);
+        return;
+    }
     const GbkEncoder& gbk = GbkEncoder::Get();
-    std::string bytes;
-    bytes.reserve(count * 2);
+    bytes.reserve(bytes.size() + count * 2);
     for (size_t i = 0; i < count; ++i) {
         if (static_cast<unsigned long>(wide[i]) < 0x80) {
             bytes += static_cast<char>(wide[i]);
         } else if (!gbk.Append(wide[i], bytes)) {
-            bytes += replacement;
+            bytes += *replacement;
             if (used)
                 *used = true;
         }
     }
+}
+
+std::string WideToBytes(UINT codePage, const wchar_t* wide, size_t count, const char* defaultChar, bool* used)
+{
+    std::string bytes;
+    AppendBytes(codePage, wide, count, defaultChar, used, bytes);
     return bytes;
 }
+
+// Decoding GBK, the same way and for the same reason: iconv decodes each
+// byte and each pair of bytes once, into tables. A byte is a character of
+// its own, the lead byte of a pair, or no text; a pair is one character or
+// none. Whatever iconv cannot decode becomes the replacement and the decoding
+// goes on at the next byte, as Convert does.
+class GbkDecoder
+{
+public:
+    static const GbkDecoder& Get()
+    {
+        static const GbkDecoder decoder;
+        return decoder;
+    }
+
+    void Append(const unsigned char* bytes, size_t count, std::wstring& out, bool* replaced) const
+    {
+        out.reserve(out.size() + count);
+        for (size_t i = 0; i < count; ++i) {
+            const unsigned char b = bytes[i];
+            const wchar_t single = m_single[b];
+            if (single != kLead && single != kNone) {
+                out += single;
+                continue;
+            }
+            const wchar_t pair =
+                single == kLead && i + 1 < count ? m_pairs[size_t(m_leadIndex[b]) * 256 + bytes[i + 1]] : kNone;
+            if (pair != kNone) {
+                out += pair;
+                ++i;
+                continue;
+            }
+            out += L'?';
+            if (replaced)
+                *replaced = true;
+        }
+    }
+
+private:
+    static constexpr wchar_t kNone = static_cast<wchar_t>(0xFFFFFFFF);
+    static constexpr wchar_t kLead = static_cast<wchar_t>(0xFFFFFFFE);
+
+    GbkDecoder() : m_single(256, kNone), m_leadIndex(256, 0)
+    {
+        for (unsigned b = 0; b < 0x80; ++b)
+            m_single[b] = static_cast<wchar_t>(b);
+        iconv_t cd = iconv_open("WCHAR_T", "GBK");
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            return;
+        for (unsigned b = 0x80; b < 0x100; ++b) {
+            const unsigned char one[] = {static_cast<unsigned char>(b)};
+            m_single[b] = Decode(cd, one, 1);
+            if (m_single[b] == kLead) {
+                m_leadIndex[b] = static_cast<unsigned char>(m_pairs.size() / 256);
+                for (unsigned trail = 0; trail < 256; ++trail) {
+                    const unsigned char two[] = {static_cast<unsigned char>(b), static_cast<unsigned char>(trail)};
+                    const wchar_t c = Decode(cd, two, 2);
+                    m_pairs.push_back(c == kLead ? kNone : c);
+                }
+            }
+        }
+        iconv_close(cd);
+    }
+
+    // The one character the bytes are, kLead when they are the start of one,
+    // kNone when they are no text.
+    static wchar_t Decode(iconv_t cd, const unsigned char* bytes, size_t count)
+    {
+        char* in = reinterpret_cast<char*>(const_cast<unsigned char*>(bytes));
+        size_t inLeft = count;
+        wchar_t wide[4];
+        char* out = reinterpret_cast<char*>(wide);
+        size_t outLeft = sizeof wide;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        const size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
+        if (rc == static_cast<size_t>(-1))
+            return errno == EINVAL && count == 1 ? kLead : kNone;
+        return inLeft == 0 && sizeof wide - outLeft == sizeof(wchar_t) ? wide[0] : kNone;
+    }
+
+    std::vector<wchar_t> m_single;           // by byte: its character, kLead or kNone
+    std::vector<unsigned char> m_leadIndex;  // by lead byte: its row of m_pairs
+    std::vector<wchar_t> m_pairs;            // by lead row and trail byte: the character or kNone
+};
 
 std::wstring BytesToWide(UINT codePage, const char* bytes, size_t count, bool* replaced = nullptr)
 {
     if (IsAscii(bytes, count))
         return std::wstring(bytes, bytes + count);
-    const wchar_t rep = codePage == CP_UTF8 ? L'\xFFFD' : L'?';
+    if (codePage != CP_UTF8) {
+        std::wstring wide;
+        GbkDecoder::Get().Append(reinterpret_cast<const unsigned char*>(bytes), count, wide, replaced);
+        return wide;
+    }
+    const wchar_t rep = L'\xFFFD';
     std::string replacement(reinterpret_cast<const char*>(&rep), sizeof(wchar_t));
     std::string raw = Convert(CharsetOf(codePage), "WCHAR_T", bytes, count, 1, replacement, replaced);
     return std::wstring(reinterpret_cast<const wchar_t*>(raw.data()), raw.size() / sizeof(wchar_t));
@@ -243,6 +346,11 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, const char* bytes, int byteL
 std::string ToCodePage(const CString& text, UINT codePage)
 {
     return WideToBytes(codePage, text.wc_str(), text.length(), nullptr, nullptr);
+}
+
+void AppendCodePage(std::string& out, const CString& text, UINT codePage)
+{
+    AppendBytes(codePage, text.wc_str(), text.length(), nullptr, nullptr, out);
 }
 
 CString FromCodePage(const std::string& bytes, UINT codePage)

@@ -15,6 +15,8 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, const char* bytes, int byteL
 
 // Convenience forms used by the program.
 std::string ToCodePage(const CString& text, UINT codePage = CP_OEMCP);
+// ToCodePage's bytes, appended to `out`.
+void AppendCodePage(std::string& out, const CString& text, UINT codePage = CP_OEMCP);
 CString FromCodePage(const std::string& bytes, UINT codePage = CP_OEMCP);
 // As FromCodePage, but false (and `text` unchanged) when the bytes are no
 // text of that code page, instead of putting "?" in place of what is not.

@@ -3,16 +3,18 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <vector>
 
 namespace {
 
-// Decodes UTF-8 into `out`; false at the first byte sequence that is not valid.
-bool DecodeUtf8(const unsigned char* p, const unsigned char* end, std::wstring& out)
+// Decodes UTF-8 into `out`, which has room for a character per byte, and
+// gives the end; null at the first byte sequence that is not valid.
+wchar_t* DecodeUtf8(const unsigned char* p, const unsigned char* end, wchar_t* out)
 {
     while (p < end) {
         const unsigned lead = *p++;
         if (lead < 0x80) {
-            out += wchar_t(lead);
+            *out++ = wchar_t(lead);
             continue;
         }
         int more;
@@ -24,21 +26,21 @@ bool DecodeUtf8(const unsigned char* p, const unsigned char* end, std::wstring& 
         else if ((lead & 0xF8) == 0xF0)
             more = 3, code = lead & 0x07;
         else
-            return false;
+            return nullptr;
         if (end - p < more)
-            return false;
+            return nullptr;
         for (int i = 0; i < more; ++i) {
             if ((p[i] & 0xC0) != 0x80)
-                return false;
+                return nullptr;
             code = (code << 6) | (p[i] & 0x3F);
         }
         p += more;
         static const unsigned kSmallest[] = {0, 0x80, 0x800, 0x10000};
         if (code < kSmallest[more] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;  // overlong, beyond Unicode, or a surrogate
-        out += wchar_t(code);
+            return nullptr;  // overlong, beyond Unicode, or a surrogate
+        *out++ = wchar_t(code);
     }
-    return true;
+    return out;
 }
 
 // Reads 1 to `most` digits at `p` into `value`; false when there is none.
@@ -51,28 +53,65 @@ bool Number(const char*& p, const char* end, int most, int& value)
     return digits > 0;
 }
 
-bool Skip(const char*& p, const char* end, const char* any)
+// Steps over `one` or `other` at `p`.
+bool Skip(const char*& p, const char* end, char one, char other)
 {
-    if (p < end && std::strchr(any, *p)) {
+    if (p < end && (*p == one || *p == other)) {
         ++p;
         return true;
     }
     return false;
 }
 
+// Writes `value` with at least `width` (up to 4) digits, as printf's "%0*d"
+// does, and gives the end; 12 bytes are room for any. The CSV export writes
+// eighteen numbers a row, nearly all of them the parts of a date.
+char* WriteNumber(char* p, int value, int width)
+{
+    if (value >= 0 && value < 100 && width == 2) {
+        p[0] = char('0' + value / 10);
+        p[1] = char('0' + value % 10);
+        return p + 2;
+    }
+    if (value >= 0 && value < 10000) {
+        const int digits = value >= 1000 ? 4 : value >= 100 ? 3 : value >= 10 ? 2 : 1;
+        const int length = digits > width ? digits : width;
+        for (int i = length - 1; i >= 0; --i, value /= 10)
+            p[i] = char('0' + value % 10);
+        return p + length;
+    }
+    char digits[12];
+    int n = 0;
+    const bool negative = value < 0;
+    unsigned magnitude = negative ? 0u - unsigned(value) : unsigned(value);
+    do {
+        digits[n++] = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude > 0);
+    if (negative)
+        *p++ = '-';
+    for (int pad = n + (negative ? 1 : 0); pad < width; ++pad)
+        *p++ = '0';
+    while (n > 0)
+        *p++ = digits[--n];
+    return p;
+}
+
 }  // namespace
 
 void AssignUtf8(CString& text, const char* data, size_t length)
 {
-    // One buffer for every value: most values are short and plain ASCII.
-    static thread_local std::wstring wide;
-    wide.clear();
+    // One buffer for every value: a walk sets every text member of every row.
+    static thread_local std::vector<wchar_t> wide;
+    if (wide.size() < length + 1)
+        wide.resize(length + 1);
     const auto* p = reinterpret_cast<const unsigned char*>(data);
-    if (!DecodeUtf8(p, p + length, wide)) {
+    const wchar_t* end = DecodeUtf8(p, p + length, wide.data());
+    if (!end) {
         text = wxString::FromUTF8(data, length);
         return;
     }
-    text.assign(wide.data(), wide.size());
+    text.assign(wide.data(), size_t(end - wide.data()));
 }
 
 long long ParseStoredInteger(const char* data, size_t length)
@@ -106,15 +145,15 @@ bool ParseStoredTimestamp(const char* data, size_t length, COleDateTime& date)
         --end;
     int year, month, day, hour = 0, minute = 0, second = 0, millisecond = 0;
     const char* yearStart = p;
-    if (!Number(p, end, 4, year) || p - yearStart != 4 || !Skip(p, end, "-/") || !Number(p, end, 2, month) ||
-        !Skip(p, end, "-/") || !Number(p, end, 2, day))
+    if (!Number(p, end, 4, year) || p - yearStart != 4 || !Skip(p, end, '-', '/') || !Number(p, end, 2, month) ||
+        !Skip(p, end, '-', '/') || !Number(p, end, 2, day))
         return false;
-    if (Skip(p, end, " T")) {
-        if (!Number(p, end, 2, hour) || !Skip(p, end, ":") || !Number(p, end, 2, minute))
+    if (Skip(p, end, ' ', 'T')) {
+        if (!Number(p, end, 2, hour) || !Skip(p, end, ':', ':') || !Number(p, end, 2, minute))
             return false;
-        if (Skip(p, end, ":") && !Number(p, end, 2, second))
+        if (Skip(p, end, ':', ':') && !Number(p, end, 2, second))
             return false;
-        if (Skip(p, end, ".")) {
+        if (Skip(p, end, '.', '.')) {
             int scale = 100;
             const char* first = p;
             for (; p < end && *p >= '0' && *p <= '9'; ++p, scale /= 10)
@@ -134,38 +173,22 @@ bool IsBlankStoredText(const char* data, size_t length)
     return std::all_of(data, data + length, [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
 }
 
-void AppendNumber(std::string& out, int value, int width)
-{
-    char digits[16];
-    int n = 0;
-    const bool negative = value < 0;
-    unsigned magnitude = negative ? 0u - unsigned(value) : unsigned(value);
-    do {
-        digits[n++] = char('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude > 0);
-    if (negative)
-        out += '-';
-    for (int pad = n; pad < width - (negative ? 1 : 0); ++pad)
-        out += '0';
-    while (n > 0)
-        out += digits[--n];
-}
-
 void AppendDateTimeText(std::string& out, int year, int month, int day, int hour, int minute, int second,
                         int yearWidth)
 {
-    AppendNumber(out, year, yearWidth);
-    out += '-';
-    AppendNumber(out, month, 2);
-    out += '-';
-    AppendNumber(out, day, 2);
-    out += ' ';
-    AppendNumber(out, hour, 2);
-    out += ':';
-    AppendNumber(out, minute, 2);
-    out += ':';
-    AppendNumber(out, second, 2);
+    char text[96];
+    char* p = WriteNumber(text, year, yearWidth);
+    *p++ = '-';
+    p = WriteNumber(p, month, 2);
+    *p++ = '-';
+    p = WriteNumber(p, day, 2);
+    *p++ = ' ';
+    p = WriteNumber(p, hour, 2);
+    *p++ = ':';
+    p = WriteNumber(p, minute, 2);
+    *p++ = ':';
+    p = WriteNumber(p, second, 2);
+    out.append(text, size_t(p - text));
 }
 
 void AppendStoredTimestamp(const COleDateTime& date, std::string& out)
@@ -174,6 +197,6 @@ void AppendStoredTimestamp(const COleDateTime& date, std::string& out)
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
     date.GetParts(y, mo, d, h, mi, s, ms);
     AppendDateTimeText(out, y, mo, d, h, mi, s, 4);
-    out += '.';
-    AppendNumber(out, ms, 3);
+    char fraction[16] = {'.'};
+    out.append(fraction, size_t(WriteNumber(fraction + 1, ms, 3) - fraction));
 }

@@ -26,9 +26,8 @@ bool ParseStoredTimestamp(const char* data, size_t length, COleDateTime& date);
 // Whether stored text holds nothing but blanks.
 bool IsBlankStoredText(const char* data, size_t length);
 
-// Appends `value` with at least `width` digits, as printf's "%0*d" does.
-void AppendNumber(std::string& out, int value, int width);
-// Appends "Y-MM-DD HH:MM:SS", the year with at least `yearWidth` digits.
+// Appends "Y-MM-DD HH:MM:SS", each number as printf's "%0*d" writes it, the
+// year with at least `yearWidth` (up to 4) digits.
 void AppendDateTimeText(std::string& out, int year, int month, int day, int hour, int minute, int second,
                         int yearWidth);
 // Appends a valid date as the driver stores a bound timestamp:

@@ -1,5 +1,7 @@
 #include "CsvRecords.h"
 
+#include <algorithm>
+
 #include "CRegisterset.h"
 #include "CodePage.h"
 #include "StoredValue.h"
@@ -38,12 +40,14 @@ void AppendDateField(std::string& line, const COleDateTime& dt)
 // A text value as a field, quoted when it holds a separator, a quote or a line end.
 void AppendTextField(std::string& line, const CString& text)
 {
-    const std::string bytes = ToCodePage(text, CP_OEMCP);
+    const size_t start = line.size();
+    AppendCodePage(line, text, CP_OEMCP);
     // GBK's trailing bytes are never below 0x40, so these bytes are the characters themselves.
-    if (bytes.find_first_of(",\"\r\n") == std::string::npos) {
-        line += bytes;
+    const auto special = [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; };
+    if (std::none_of(line.begin() + long(start), line.end(), special))
         return;
-    }
+    const std::string bytes = line.substr(start);
+    line.resize(start);
     line += '"';
     for (char c : bytes) {
         if (c == '"')
@@ -225,7 +229,8 @@ std::string GuestCsvLine(const Stay& rec)
         line += ',';
         AppendTextField(line, *text);
     }
-    return line + '\r';
+    line += '\r';
+    return line;
 }
 
 template std::string GuestCsvLine(const GuestRecord&);

@@ -452,6 +452,53 @@ TEST(CodePage, GbkBytesAreIconvsForEveryCharacter)
     iconv_close(cd);
 }
 
+// What iconv reads of GBK bytes: "?" for each byte it cannot read, going on
+// at the next byte; `exact` false when there was one.
+std::wstring IconvGbk(const std::string& bytes, bool& exact)
+{
+    iconv_t cd = iconv_open("WCHAR_T", "GBK");
+    std::wstring text;
+    exact = true;
+    char* in = const_cast<char*>(bytes.data());
+    size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        wchar_t wide[64];
+        char* out = reinterpret_cast<char*>(wide);
+        size_t outLeft = sizeof wide;
+        const bool failed = iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1) && errno != E2BIG;
+        text.append(wide, (sizeof wide - outLeft) / sizeof(wchar_t));
+        if (failed) {
+            text += L'?';
+            exact = false;
+            ++in;
+            --inLeft;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    iconv_close(cd);
+    return text;
+}
+
+TEST(CodePage, GbkTextIsIconvsForEveryByteAndPair)
+{
+    // The decoder keeps tables of its own: every byte and pair of bytes, alone,
+    // at the end of a text and between characters, reads as iconv reads it,
+    // and the exact form refuses what iconv cannot read.
+    for (unsigned lead = 0x80; lead < 0x100; ++lead) {
+        for (unsigned trail = 0; trail < 0x100; ++trail) {
+            const std::string pair{char(lead), char(trail)};
+            for (const std::string& bytes : {pair.substr(0, 1), pair, "a\xb1\xf6" + pair.substr(0, 1), pair + "\xb1\xf6"}) {
+                bool exact = true;
+                const std::wstring expected = IconvGbk(bytes, exact);
+                ASSERT_EQ(FromCodePage(bytes).ToStdWstring(), expected) << std::hex << lead << " " << trail;
+                CString text = "unchanged";
+                ASSERT_EQ(FromCodePageExact(bytes, CP_OEMCP, text), exact) << std::hex << lead << " " << trail;
+                ASSERT_EQ(text.ToStdWstring(), exact ? expected : std::wstring(L"unchanged"));
+            }
+        }
+    }
+}
+
 TEST(CodePage, WindowsCallingConventions)
 {
     const wchar_t* text = L"\u5bbe\u9986x";
