@@ -10,6 +10,8 @@ packages=(
   googletest libgtest-dev libgmock-dev
   xvfb xauth fonts-wqy-microhei imagemagick
   libcairo2-dev
+  # the GUI tests look at what GTK itself draws
+  libgtk-3-dev
   # the sanitizer build and the fuzz targets: clang with its runtimes (libFuzzer) and symbolizer
   clang libclang-rt-14-dev llvm
   # the tests check the install's menu entry with desktop-file-validate
