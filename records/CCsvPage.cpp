@@ -15,6 +15,7 @@
 #include "Globals.h"
 #include "MessageBox.h"
 #include "RecordsetUse.h"
+#include "UndoneOperation.h"
 
 namespace {
 
@@ -268,10 +269,11 @@ bool CCsvPage::ImportFrom(const CString& path)
     try {
         result = ImportCsv(table, path, [this](int percent) { ShowProgress(percent); });
     } catch (const CDBException& e) {
-        // Nothing of the file was stored: the clerk sees the driver's reason.
+        // The import is undone as a desk operation is: the clerk is told so
+        // in the UI language, above the driver's reason.
         CloseIfOpen(table.set);
         ShowProgress(0);
-        e.ReportError();
+        ReportUndoneOperation(e);
         return false;
     }
     CloseIfOpen(table.set);

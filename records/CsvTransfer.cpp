@@ -4,6 +4,7 @@
 
 #include "CCashbookset.h"
 #include "CCsvReader.h"
+#include "CodePage.h"
 #include "CRegisterset.h"
 
 namespace {
@@ -48,8 +49,18 @@ CsvImportResult ReaderFault(const CCsvReader& reader)
     return result;
 }
 
+// Whether the first row of a file is the table's header, given as the
+// program writes it (GBK, line end included), in UTF-8.
+bool IsUtf8Header(const CsvRow& row, const std::string& header)
+{
+    std::string joined;
+    for (size_t i = 0; i < row.size(); ++i)
+        joined += (i ? "," : "") + row[i];
+    return joined + "\r" == FromCodePage(header, CP_OEMCP).utf8_string();
+}
+
 // Stores the rows after the header; whatever is not `imported` is rolled back by the caller.
-CsvImportResult StoreRows(const CsvTable& table, CCsvReader& reader, std::uint64_t fileSize,
+CsvImportResult StoreRows(const CsvTable& table, CCsvReader& reader, bool utf8, std::uint64_t fileSize,
                           const CsvProgress& progress)
 {
     ProgressSteps steps(progress);
@@ -63,7 +74,7 @@ CsvImportResult StoreRows(const CsvTable& table, CCsvReader& reader, std::uint64
             return result;
         }
         table.set.AddNew();
-        const CsvBadField bad = table.setFromRow(row, reader.IsUtf8());
+        const CsvBadField bad = table.setFromRow(row, utf8);
         if (bad.kind != CsvBadField::none) {
             table.set.CancelUpdate();
             result.kind = bad.kind == CsvBadField::notDate ? CsvImportResult::notDate : CsvImportResult::notText;
@@ -137,11 +148,15 @@ CsvImportResult ImportCsv(const CsvTable& table, const CString& path, const CsvP
         result.kind = CsvImportResult::notOfThisKind;
         return result;
     }
+    // Spreadsheets on Linux save UTF-8 without the byte-order mark: the
+    // table's own header in UTF-8 tells the encoding as surely, where
+    // reading such a file as GBK could store its text garbled unnoticed.
+    const bool utf8 = reader.IsUtf8() || IsUtf8Header(header, table.header);
 
     CDatabase& db = *table.set.m_pDatabase;
     db.BeginTrans();
     try {
-        result = StoreRows(table, reader, fileSize, progress);
+        result = StoreRows(table, reader, utf8, fileSize, progress);
         if (result.kind == CsvImportResult::imported)
             db.CommitTrans();
         else
@@ -158,7 +173,7 @@ CsvImportResult ImportCsv(const CsvTable& table, const CString& path, const CsvP
         result.rows = 0;
         result.line = reader.Line();
     }
-    result.utf8 = reader.IsUtf8();
+    result.utf8 = utf8;
     return result;
 }
 

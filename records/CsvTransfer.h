@@ -50,7 +50,7 @@ struct CsvImportResult
     long line = 0;      // the line of the file on which the faulty row begins, from 1
     size_t fields = 0;  // fieldCount: the fields of that row
     size_t field = 0;   // notText, notDate: which field, from 1
-    bool utf8 = false;  // the file is UTF-8 text (it begins with the byte-order mark)
+    bool utf8 = false;  // the file is UTF-8 text (it begins with the byte-order mark or the header in UTF-8)
 };
 
 // Appends every row of the file at `path` after its header to the open table,

@@ -451,7 +451,7 @@ TEST_F(ImportExport, ExportsThatCannotBeWrittenAreReported)
     }
 }
 
-TEST_F(ImportExport, AFailedWriteStoresNothingOfTheFileAndShowsTheDriversTextOnce)
+TEST_F(ImportExport, AFailedWriteStoresNothingOfTheFileAndSaysSoAboveTheDriversText)
 {
     CDatabase& cash = GetTheApp().m_dbCashbook;
     // A trigger lives in the schema of its table, which is attached beside Hotel's.
@@ -464,6 +464,7 @@ TEST_F(ImportExport, AFailedWriteStoresNothingOfTheFileAndShowsTheDriversTextOnc
     ExpectMessageBox report;
     wxTEST_DIALOG(Press(dialog.m_dlgAccountBook, IDC_IE_IMPORT), Choosing(file), report);
     cash.ExecuteSQL("DROP TRIGGER refuse");
+    EXPECT_TRUE(report.Shown().StartsWith(U("没有完成：记录没有任何改动。"))) << report.Shown();
     EXPECT_NE(report.Shown().find("disk is full"), wxString::npos) << report.Shown();
     EXPECT_TRUE(ReadCashBook().empty());
 }

@@ -567,17 +567,20 @@ TEST_F(CsvTransfers, ASpreadsheetsGbkFileImportsExactly)
     EXPECT_EQ(stays[1].m_strDeposit, "20.000");
 }
 
-TEST_F(CsvTransfers, AUtf8FileWithAByteOrderMarkImportsExactly)
+TEST_F(CsvTransfers, AUtf8FileWithAByteOrderMarkOrItsHeaderInUtf8ImportsExactly)
 {
-    const std::string file = std::string(kBom) + FromCodePage(SpreadsheetGuestFile()).utf8_string();
-    const CsvImportResult result = ImportStays(Write("utf8.csv", file));
-    ASSERT_EQ(result.kind, CsvImportResult::imported);
-    EXPECT_TRUE(result.utf8);
-    const std::vector<GuestRecord> stays = Stays();
-    ASSERT_EQ(stays.size(), 2u);
-    EXPECT_EQ(stays[0].m_strName, U("王五, 先生"));
-    EXPECT_TRUE(stays[0].m_bSex);
-    EXPECT_EQ(stays[1].m_strNativePlace, U("江苏省南京市"));
+    const std::string utf8 = FromCodePage(SpreadsheetGuestFile()).utf8_string();
+    for (const std::string& file : {std::string(kBom) + utf8, utf8}) {
+        m_reg.ExecuteSQL("DELETE FROM [register]");
+        const CsvImportResult result = ImportStays(Write("utf8.csv", file));
+        ASSERT_EQ(result.kind, CsvImportResult::imported);
+        EXPECT_TRUE(result.utf8);
+        const std::vector<GuestRecord> stays = Stays();
+        ASSERT_EQ(stays.size(), 2u);
+        EXPECT_EQ(stays[0].m_strName, U("王五, 先生"));
+        EXPECT_TRUE(stays[0].m_bSex);
+        EXPECT_EQ(stays[1].m_strNativePlace, U("江苏省南京市"));
+    }
 }
 
 TEST_F(CsvTransfers, ExportThenImportGivesBackEveryStay)
