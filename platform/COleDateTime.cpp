@@ -301,11 +301,16 @@ int COleDateTime::SetDateTime(int year, int month, int day, int hour, int minute
     return SetDateTimeMs(year, month, day, hour, minute, second, 0);
 }
 
+bool COleDateTime::IsValidParts(int year, int month, int day, int hour, int minute, int second, int millisecond)
+{
+    return year >= 100 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month) &&
+           hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59 &&
+           millisecond >= 0 && millisecond <= 999;
+}
+
 int COleDateTime::SetDateTimeMs(int year, int month, int day, int hour, int minute, int second, int millisecond)
 {
-    if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) ||
-        hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || millisecond < 0 ||
-        millisecond > 999) {
+    if (!IsValidParts(year, month, day, hour, minute, second, millisecond)) {
         m_dt = 0.0;
         m_status = invalid;
         return 1;

@@ -59,6 +59,8 @@ public:
     // are); false, and -1 each, for a date that is not valid.
     bool GetSecondParts(int& year, int& month, int& day, int& hour, int& minute, int& second) const;
     int SetDateTimeMs(int year, int month, int day, int hour, int minute, int second, int millisecond);
+    // Whether SetDateTimeMs makes a valid date of these parts.
+    static bool IsValidParts(int year, int month, int day, int hour, int minute, int second, int millisecond);
 
     COleDateTime operator+(const COleDateTimeSpan& span) const;
     COleDateTime operator-(const COleDateTimeSpan& span) const;

@@ -93,6 +93,9 @@ public:
     unsigned long blockSerial = 0;
     std::unordered_map<long long, std::string> lateTexts;  // by key * field count + field
 
+    long storedSlot = -1;      // during WalkStored: the slot of the row visited
+    size_t storedField = 0;    // the field Stored found last
+
     mutable std::optional<long> count;
     mutable unsigned long countSerial = 0;
 
@@ -327,21 +330,26 @@ public:
         return slots.empty() ? long(index - blockFirst) : slots[index - blockFirst];
     }
 
+    // The slot of the block that holds the current values of an existing
+    // position, read again when they changed; -1 when its row is no longer there.
+    long CurrentSlot(size_t index)
+    {
+        if (keys[index] == kDeleted)
+            return -1;
+        const long slot = SlotOf(index);
+        if (slot >= 0 && (blockSerial == conn->WriteSerial() || conn->Unchanged(table, keys[index], blockSerial)))
+            return slot;
+        ReadBlockAgain(index);
+        return keys[index] == kDeleted ? -1 : SlotOf(index);
+    }
+
     // Moves the values of an existing position into the members; false when
     // its row is no longer there.
     bool Load(size_t index)
     {
-        if (keys[index] == kDeleted)
+        const long slot = CurrentSlot(index);
+        if (slot < 0)
             return false;
-        long slot = SlotOf(index);
-        const bool current = slot >= 0 && (blockSerial == conn->WriteSerial() ||
-                                           conn->Unchanged(table, keys[index], blockSerial));
-        if (!current) {
-            ReadBlockAgain(index);
-            slot = SlotOf(index);
-            if (keys[index] == kDeleted || slot < 0)
-                return false;
-        }
         block->ToMembers(SQLULEN(slot), *this);
         return true;
     }
@@ -478,10 +486,10 @@ public:
         return known != keys.end();
     }
 
-    std::string Text(long long key, const CFieldExchange::Field& field) override
+    const std::string& Text(long long key, const CFieldExchange::Field& field) override
     {
         const long long slot = key * static_cast<long long>(fields.size()) + (&field - fields.data());
-        auto it = lateTexts.find(slot);
+        const auto it = lateTexts.find(slot);
         if (it != lateTexts.end())
             return it->second;
         PooledStatement stmt = Prepared("SELECT " + ToUtf8(field.column) + " FROM " + table + " WHERE rowid = ?");
@@ -652,6 +660,53 @@ void CRecordset::MoveNext()
     }
     d.pos = long(index);
     d.eof = true;
+}
+
+void CRecordset::WalkStored(const std::function<bool()>& visit)
+{
+    Impl& d = *m_impl;
+    if (!d.open)
+        throw CDBException("The recordset is not open");
+    struct Visiting
+    {
+        long& slot;
+        ~Visiting() { slot = -1; }
+    } visiting{d.storedSlot};
+    bool visited = false;
+    size_t index = 0;
+    for (; d.Known(index); ++index) {
+        d.storedSlot = d.CurrentSlot(index);
+        if (d.storedSlot < 0)
+            continue;
+        visited = true;
+        d.pos = long(index);
+        d.bof = d.eof = false;
+        if (!visit())
+            return;
+    }
+    d.pos = long(index);
+    d.eof = true;
+    d.bof = !visited;
+}
+
+StoredField CRecordset::Stored(const void* member)
+{
+    Impl& d = *m_impl;
+    if (d.storedSlot < 0)
+        throw CDBException("No row visited by WalkStored");
+    // Members are mostly asked for in the order they are bound: the search
+    // starts after the one found last.
+    const size_t count = d.fields.size();
+    size_t f = d.storedField;
+    for (size_t i = 0; i < count; ++i) {
+        if (++f >= count)
+            f = 0;
+        if (d.fields[f].member == member) {
+            d.storedField = f;
+            return d.block->Stored(SQLULEN(d.storedSlot), f, d);
+        }
+    }
+    throw CDBException("The member is bound to no column");
 }
 
 void CRecordset::MovePrev()

@@ -10,6 +10,7 @@
 #include "CDatabase.h"
 #include "CFieldExchange.h"
 #include "CFilterValue.h"
+#include "StoredValue.h"
 
 class CRecordset
 {
@@ -39,6 +40,15 @@ public:
     // Both cost a block, not a walk, while the table is as it was at the open.
     void Move(long rows);
     void SetAbsolutePosition(long row);  // 1-based, as the class library counts
+    // Walks every row from the first to the end as MoveFirst and MoveNext
+    // do, but sets no member: `visit` reads the row it is on through Stored,
+    // and returns false to stop there. A reader of every row (an export)
+    // spares converting values it only writes out again. `visit` must not
+    // move the recordset; the members are left as they were.
+    void WalkStored(const std::function<bool()>& visit);
+    // In `visit`: the value the row holds in the column bound to `member`
+    // (one of this recordset's own), valid until `visit` returns.
+    StoredField Stored(const void* member);
     BOOL IsEOF() const;
     BOOL IsBOF() const;
     // The rows of the recordset that are still there, its own additions included.

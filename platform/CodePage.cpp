@@ -7,6 +7,7 @@
 #include <map>
 #include <utility>
 #include <vector>
+#include "Utf8Text.h"
 
 namespace {
 
@@ -131,14 +132,22 @@ public:
     // False when GBK does not hold the character.
     bool Append(wchar_t c, std::string& out) const
     {
-        const unsigned long code = static_cast<unsigned long>(c);
+        char bytes[2];
+        const char* end = Write(static_cast<unsigned long>(c), bytes);
+        out.append(bytes, size_t(end - bytes));
+        return end != bytes;
+    }
+
+    // Writes the one or two bytes of the character at `out` and gives their
+    // end; `out` itself when GBK does not hold it.
+    char* Write(unsigned long code, char* out) const
+    {
         const std::uint16_t bytes = code < m_bytes.size() ? m_bytes[code] : 0;
-        if (bytes == 0)
-            return false;
         if (bytes > 0xFF)
-            out += static_cast<char>(bytes >> 8);
-        out += static_cast<char>(bytes & 0xFF);
-        return true;
+            *out++ = static_cast<char>(bytes >> 8);
+        if (bytes != 0)
+            *out++ = static_cast<char>(bytes & 0xFF);
+        return out;
     }
 
 private:
@@ -199,6 +208,63 @@ void AppendBytes(UINT codePage, const wchar_t* wide, size_t count, const char* d
                 *used = true;
         }
     }
+}
+
+// Writes the GBK bytes of valid UTF-8 at `out`, as AppendBytes encodes the
+// decoded characters, and gives their end; null at the first byte that is no
+// UTF-8. No character takes more bytes in GBK than in UTF-8.
+char* Utf8ToGbk(const unsigned char* p, const unsigned char* end, char* out)
+{
+    const GbkEncoder& gbk = GbkEncoder::Get();
+    while (p < end) {
+        if (*p < 0x80) {
+            *out++ = static_cast<char>(*p++);
+            continue;
+        }
+        unsigned code;
+        if (!NextUtf8Char(p, end, code))
+            return nullptr;
+        char* const next = gbk.Write(code, out);
+        if (next == out)
+            *out++ = '?';
+        else
+            out = next;
+    }
+    return out;
+}
+
+// The characters of valid UTF-8 in the code page; false at the first byte
+// that is no UTF-8, with part of them appended.
+bool AppendUtf8Bytes(UINT codePage, const unsigned char* p, const unsigned char* end, std::string& bytes)
+{
+    const unsigned char* ascii = p;
+    while (ascii < end && *ascii < 0x80)
+        ++ascii;
+    if (codePage == CP_UTF8) {
+        for (unsigned code; ascii < end;)
+            if (!NextUtf8Char(ascii, end, code))
+                return false;
+    }
+    // Text of ASCII alone (room and ID numbers, sums) is its own bytes in either.
+    if (ascii == end) {
+        bytes.append(reinterpret_cast<const char*>(p), size_t(end - p));
+        return true;
+    }
+    const size_t length = size_t(end - p);
+    // A value of the common length is encoded on the stack, and appended at once.
+    char local[256];
+    if (length <= sizeof local) {
+        const char* const written = Utf8ToGbk(p, end, local);
+        if (written)
+            bytes.append(local, size_t(written - local));
+        return written != nullptr;
+    }
+    const size_t start = bytes.size();
+    bytes.resize(start + length);
+    const char* const written = Utf8ToGbk(p, end, &bytes[start]);
+    if (written)
+        bytes.resize(size_t(written - bytes.data()));
+    return written != nullptr;
 }
 
 std::string WideToBytes(UINT codePage, const wchar_t* wide, size_t count, const char* defaultChar, bool* used)
@@ -351,6 +417,16 @@ std::string ToCodePage(const CString& text, UINT codePage)
 void AppendCodePage(std::string& out, const CString& text, UINT codePage)
 {
     AppendBytes(codePage, text.wc_str(), text.length(), nullptr, nullptr, out);
+}
+
+bool AppendUtf8InCodePage(std::string& out, const char* utf8, size_t length, UINT codePage)
+{
+    const size_t start = out.size();
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8);
+    if (AppendUtf8Bytes(codePage, p, p + length, out))
+        return true;
+    out.resize(start);
+    return false;
 }
 
 CString FromCodePage(const std::string& bytes, UINT codePage)

@@ -17,6 +17,9 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, const char* bytes, int byteL
 std::string ToCodePage(const CString& text, UINT codePage = CP_OEMCP);
 // ToCodePage's bytes, appended to `out`.
 void AppendCodePage(std::string& out, const CString& text, UINT codePage = CP_OEMCP);
+// AppendCodePage of the text that UTF-8 bytes (stored text) hold, without
+// making that text; false, and `out` as it was, when they are no valid UTF-8.
+bool AppendUtf8InCodePage(std::string& out, const char* utf8, size_t length, UINT codePage = CP_OEMCP);
 CString FromCodePage(const std::string& bytes, UINT codePage = CP_OEMCP);
 // As FromCodePage, but false (and `text` unchanged) when the bytes are no
 // text of that code page, instead of putting "?" in place of what is not.

@@ -89,48 +89,35 @@ void RowBlock::WidenLater()
     }
 }
 
+StoredField RowBlock::OverflowedValue(SQLULEN row, size_t field, LateValues& late) const
+{
+    const CFieldExchange::FieldType type = m_fields[field].type;
+    if (type == CFieldExchange::Text || type == CFieldExchange::Date) {
+        const std::string& whole = late.Text(m_keys[row], m_fields[field]);
+        return StoredField{whole.data(), whole.size(), false};
+    }
+    // A number is read from what the buffer holds.
+    const Column& col = m_columns[field + m_firstField];
+    return StoredField{col.At(row), size_t(col.width - 1), false};
+}
+
 void RowBlock::ToMembers(SQLULEN row, LateValues& late) const
 {
     for (size_t f = 0; f < m_fields.size(); ++f) {
         const CFieldExchange::Field& field = m_fields[f];
-        const Column& col = m_columns[f + m_firstField];
-        const bool isNull = col.ind[row] == SQL_NULL_DATA;
-        const size_t length = isNull ? 0 : size_t(col.ind[row]);
+        const StoredField value = Stored(row, f, late);
         switch (field.type) {
         case CFieldExchange::Text: {
             CString& text = *static_cast<CString*>(field.member);
-            if (isNull) {
+            if (value.isNull)
                 text.clear();
-            } else if (col.Overflowed(row)) {
-                const std::string whole = late.Text(m_keys[row], field);
-                AssignUtf8(text, whole.data(), whole.size());
-            } else {
-                AssignUtf8(text, col.At(row), length);
-            }
+            else
+                AssignUtf8(text, value.data, value.length);
             break;
         }
-        case CFieldExchange::Date: {
-            COleDateTime& date = *static_cast<COleDateTime*>(field.member);
-            if (isNull) {
-                date = COleDateTime();
-                date.SetStatus(COleDateTime::null);
-            } else {
-                const std::string whole = col.Overflowed(row) ? late.Text(m_keys[row], field) : std::string();
-                const char* text = whole.empty() ? col.At(row) : whole.data();
-                const size_t size = whole.empty() ? length : whole.size();
-                if (IsBlankStoredText(text, size)) {
-                    // Another program's empty date is no date, as the driver's own reading had it.
-                    date = COleDateTime();
-                    date.SetStatus(COleDateTime::null);
-                } else if (!ParseStoredTimestamp(text, size, date)) {
-                    date = COleDateTime();
-                    date.SetStatus(COleDateTime::invalid);
-                }
-            }
-            break;
-        }
+        case CFieldExchange::Date: StoredDate(value, *static_cast<COleDateTime*>(field.member)); break;
         default: {
-            const long long number = isNull ? 0 : ParseStoredInteger(col.At(row), std::min(length, size_t(col.width)));
+            const long long number = value.isNull ? 0 : ParseStoredInteger(value.data, value.length);
             if (field.type == CFieldExchange::Bool)
                 *static_cast<BOOL*>(field.member) = number != 0 ? TRUE : FALSE;
             else if (field.type == CFieldExchange::Byte)

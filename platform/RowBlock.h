@@ -9,6 +9,7 @@
 #include <vector>
 #include "CFieldExchange.h"
 #include "OdbcApi.h"
+#include "StoredValue.h"
 
 class OdbcStatement;
 
@@ -22,7 +23,8 @@ public:
     class LateValues
     {
     public:
-        virtual std::string Text(long long key, const CFieldExchange::Field& field) = 0;
+        // Kept at least until the next fetch.
+        virtual const std::string& Text(long long key, const CFieldExchange::Field& field) = 0;
 
     protected:
         ~LateValues() = default;
@@ -38,6 +40,18 @@ public:
     SQLULEN Rows() const { return m_rows; }
     long long Key(SQLULEN row) const { return m_keys[row]; }
     void ToMembers(SQLULEN row, LateValues& late) const;
+    // The value of field `field` (by the exchange's order) in a row, valid
+    // until the next fetch: what ToMembers converts. Inline: an export asks
+    // for every value of every row.
+    StoredField Stored(SQLULEN row, size_t field, LateValues& late) const
+    {
+        const Column& col = m_columns[field + m_firstField];
+        if (col.ind[row] == SQL_NULL_DATA)
+            return StoredField();
+        if (col.Overflowed(row))
+            return OverflowedValue(row, field, late);
+        return StoredField{col.At(row), size_t(col.ind[row]), false};
+    }
 
 private:
     struct Column
@@ -50,6 +64,7 @@ private:
         bool Overflowed(SQLULEN row) const { return ind[row] >= width || ind[row] == SQL_NO_TOTAL; }
     };
 
+    StoredField OverflowedValue(SQLULEN row, size_t field, LateValues& late) const;
     void Bind(OdbcStatement& stmt);
     // Text columns that overflowed in the rows just fetched get wider buffers
     // from the next fetch on; the values of this block are read as they are.

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <vector>
+#include "Utf8Text.h"
 
 namespace {
 
@@ -11,33 +13,10 @@ namespace {
 // gives the end; null at the first byte sequence that is not valid.
 wchar_t* DecodeUtf8(const unsigned char* p, const unsigned char* end, wchar_t* out)
 {
+    unsigned code;
     while (p < end) {
-        const unsigned lead = *p++;
-        if (lead < 0x80) {
-            *out++ = wchar_t(lead);
-            continue;
-        }
-        int more;
-        unsigned code;
-        if ((lead & 0xE0) == 0xC0)
-            more = 1, code = lead & 0x1F;
-        else if ((lead & 0xF0) == 0xE0)
-            more = 2, code = lead & 0x0F;
-        else if ((lead & 0xF8) == 0xF0)
-            more = 3, code = lead & 0x07;
-        else
+        if (!NextUtf8Char(p, end, code))
             return nullptr;
-        if (end - p < more)
-            return nullptr;
-        for (int i = 0; i < more; ++i) {
-            if ((p[i] & 0xC0) != 0x80)
-                return nullptr;
-            code = (code << 6) | (p[i] & 0x3F);
-        }
-        p += more;
-        static const unsigned kSmallest[] = {0, 0x80, 0x800, 0x10000};
-        if (code < kSmallest[more] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return nullptr;  // overlong, beyond Unicode, or a surrogate
         *out++ = wchar_t(code);
     }
     return out;
@@ -97,6 +76,88 @@ char* WriteNumber(char* p, int value, int width)
     return p;
 }
 
+// The parts of stored timestamp text, unchecked.
+struct TimestampParts
+{
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
+std::uint64_t EightBytes(const char* p)
+{
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Whether eight bytes are digits where `digits` has 0xFF bytes and those of
+// `others` elsewhere: all eight tested at once, an export reads three dates a row.
+bool DigitsAndSeparators(std::uint64_t word, std::uint64_t digits, std::uint64_t others)
+{
+    constexpr std::uint64_t kZeros = 0x3030303030303030ULL, kHigh = 0xF0F0F0F0F0F0F0F0ULL,
+                            kSix = 0x0606060606060606ULL;
+    // A digit is 0x30 to 0x39: 0 to 9 once its 0x30 is taken away, and below
+    // 0x10 when 6 is added. No byte carries into the next: the separators
+    // are known by then, and none is 0xFA or more.
+    const std::uint64_t value = word ^ kZeros;
+    return (word & ~digits) == others && (value & digits & kHigh) == 0 && ((value + kSix) & digits & kHigh) == 0;
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// "YYYY-MM-DD HH:MM:SS" and the same with ".fff", as the driver stores
+// timestamps: the parts at their places, as ParseTimestampParts reads them.
+bool ParseWrittenTimestampParts(const char* data, size_t length, TimestampParts& parts)
+{
+    static const std::uint64_t kDigits[] = {EightBytes("\xFF\xFF\xFF\xFF\0\xFF\xFF\0"),
+                                            EightBytes("\xFF\xFF\0\xFF\xFF\0\xFF\xFF")};
+    static const std::uint64_t kOthers[] = {EightBytes("\0\0\0\0-\0\0-"), EightBytes("\0\0 \0\0:\0\0")};
+    if ((length != 19 && length != 23) || !DigitsAndSeparators(EightBytes(data), kDigits[0], kOthers[0]) ||
+        !DigitsAndSeparators(EightBytes(data + 8), kDigits[1], kOthers[1]) || data[16] != ':' ||
+        !IsDigit(data[17]) || !IsDigit(data[18]) ||
+        (length == 23 && (data[19] != '.' || !IsDigit(data[20]) || !IsDigit(data[21]) || !IsDigit(data[22]))))
+        return false;
+    const auto two = [data](size_t at) { return (data[at] - '0') * 10 + (data[at + 1] - '0'); };
+    parts = {two(0) * 100 + two(2), two(5), two(8), two(11), two(14), two(17),
+             length == 23 ? (data[20] - '0') * 100 + two(21) : 0};
+    return true;
+}
+
+bool ParseTimestampParts(const char* data, size_t length, TimestampParts& parts)
+{
+    if (ParseWrittenTimestampParts(data, length, parts))
+        return true;
+    const char* p = data;
+    const char* end = data + length;
+    while (end > p && end[-1] == ' ')
+        --end;
+    int year, month, day, hour = 0, minute = 0, second = 0, millisecond = 0;
+    const char* yearStart = p;
+    if (!Number(p, end, 4, year) || p - yearStart != 4 || !Skip(p, end, '-', '/') || !Number(p, end, 2, month) ||
+        !Skip(p, end, '-', '/') || !Number(p, end, 2, day))
+        return false;
+    if (Skip(p, end, ' ', 'T')) {
+        if (!Number(p, end, 2, hour) || !Skip(p, end, ':', ':') || !Number(p, end, 2, minute))
+            return false;
+        if (Skip(p, end, ':', ':') && !Number(p, end, 2, second))
+            return false;
+        if (Skip(p, end, '.', '.')) {
+            int scale = 100;
+            const char* first = p;
+            for (; p < end && *p >= '0' && *p <= '9'; ++p, scale /= 10)
+                millisecond += scale > 0 ? (*p - '0') * scale : 0;
+            if (p == first)
+                return false;
+        }
+    }
+    if (p != end)
+        return false;
+    parts = {year, month, day, hour, minute, second, millisecond};
+    return true;
+}
+
 }  // namespace
 
 void AssignUtf8(CString& text, const char* data, size_t length)
@@ -139,33 +200,45 @@ long long ParseStoredInteger(const char* data, size_t length)
 
 bool ParseStoredTimestamp(const char* data, size_t length, COleDateTime& date)
 {
-    const char* p = data;
-    const char* end = data + length;
-    while (end > p && end[-1] == ' ')
-        --end;
-    int year, month, day, hour = 0, minute = 0, second = 0, millisecond = 0;
-    const char* yearStart = p;
-    if (!Number(p, end, 4, year) || p - yearStart != 4 || !Skip(p, end, '-', '/') || !Number(p, end, 2, month) ||
-        !Skip(p, end, '-', '/') || !Number(p, end, 2, day))
+    TimestampParts p;
+    if (!ParseTimestampParts(data, length, p))
         return false;
-    if (Skip(p, end, ' ', 'T')) {
-        if (!Number(p, end, 2, hour) || !Skip(p, end, ':', ':') || !Number(p, end, 2, minute))
-            return false;
-        if (Skip(p, end, ':', ':') && !Number(p, end, 2, second))
-            return false;
-        if (Skip(p, end, '.', '.')) {
-            int scale = 100;
-            const char* first = p;
-            for (; p < end && *p >= '0' && *p <= '9'; ++p, scale /= 10)
-                millisecond += scale > 0 ? (*p - '0') * scale : 0;
-            if (p == first)
-                return false;
-        }
-    }
-    if (p != end)
-        return false;
-    date.SetDateTimeMs(year, month, day, hour, minute, second, millisecond);
+    date.SetDateTimeMs(p.year, p.month, p.day, p.hour, p.minute, p.second, p.millisecond);
     return true;
+}
+
+void StoredDate(const StoredField& value, COleDateTime& date)
+{
+    if (value.isNull || IsBlankStoredText(value.data, value.length)) {
+        // Another program's empty date is no date, as the driver's own reading had it.
+        date = COleDateTime();
+        date.SetStatus(COleDateTime::null);
+    } else if (!ParseStoredTimestamp(value.data, value.length, date)) {
+        date = COleDateTime();
+        date.SetStatus(COleDateTime::invalid);
+    }
+}
+
+void AppendStoredDateText(const StoredField& value, std::string& out, int yearWidth)
+{
+    // Below half a second the parts to the second are the stored ones; from
+    // half a second on the rounding may carry into the minute, the day or the
+    // year, and the date's own breakdown decides.
+    TimestampParts p;
+    const bool written = !value.isNull && ParseWrittenTimestampParts(value.data, value.length, p);
+    if ((written || (!value.isNull && ParseTimestampParts(value.data, value.length, p))) && p.millisecond < 500 &&
+        COleDateTime::IsValidParts(p.year, p.month, p.day, p.hour, p.minute, p.second, p.millisecond)) {
+        if (written && p.year >= 1000)
+            out.append(value.data, 19);  // the very digits that would be written
+        else
+            AppendDateTimeText(out, p.year, p.month, p.day, p.hour, p.minute, p.second, yearWidth);
+        return;
+    }
+    COleDateTime date;
+    StoredDate(value, date);
+    int year, month, day, hour, minute, second;
+    date.GetSecondParts(year, month, day, hour, minute, second);
+    AppendDateTimeText(out, year, month, day, hour, minute, second, yearWidth);
 }
 
 bool IsBlankStoredText(const char* data, size_t length)

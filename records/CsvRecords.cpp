@@ -1,7 +1,9 @@
 #include "CsvRecords.h"
 
 #include <algorithm>
+#include <cstdint>
 
+#include "CCashbookset.h"
 #include "CRegisterset.h"
 #include "CodePage.h"
 #include "StoredValue.h"
@@ -37,13 +39,16 @@ void AppendDateField(std::string& line, const COleDateTime& dt)
     AppendDateTimeText(line, year, month, day, hour, minute, second, 1);
 }
 
-// A text value as a field, quoted when it holds a separator, a quote or a line end.
-void AppendTextField(std::string& line, const CString& text)
+// Quotes the field that ends the line from `start` when it holds a
+// separator, a quote or a line end.
+void QuoteField(std::string& line, size_t start)
 {
-    const size_t start = line.size();
-    AppendCodePage(line, text, CP_OEMCP);
     // GBK's trailing bytes are never below 0x40, so these bytes are the characters themselves.
-    const auto special = [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; };
+    constexpr std::uint64_t kSpecial = 1ULL << ',' | 1ULL << '"' | 1ULL << '\r' | 1ULL << '\n';
+    const auto special = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 64 && (kSpecial >> byte & 1) != 0;
+    };
     if (std::none_of(line.begin() + long(start), line.end(), special))
         return;
     const std::string bytes = line.substr(start);
@@ -55,6 +60,14 @@ void AppendTextField(std::string& line, const CString& text)
         line += c;
     }
     line += '"';
+}
+
+// A text value as a field.
+void AppendTextField(std::string& line, const CString& text)
+{
+    const size_t start = line.size();
+    AppendCodePage(line, text, CP_OEMCP);
+    QuoteField(line, start);
 }
 
 // The form CsvDateField writes, "2021-03-05 08:07:09", read without the
@@ -136,6 +149,43 @@ private:
 
 }  // namespace
 
+void MemberFields::Text(std::string& line, const CString& member)
+{
+    AppendTextField(line, member);
+}
+
+void MemberFields::Date(std::string& line, const COleDateTime& member)
+{
+    AppendDateField(line, member);
+}
+
+void StoredFields::Text(std::string& line, const CString& member) const
+{
+    const StoredField value = m_set.Stored(&member);
+    if (value.isNull)
+        return;
+    const size_t start = line.size();
+    if (AppendUtf8InCodePage(line, value.data, value.length, CP_OEMCP)) {
+        QuoteField(line, start);
+        return;
+    }
+    // Bytes that are no UTF-8 (another program wrote them) give the text a member makes of them.
+    CString text;
+    AssignUtf8(text, value.data, value.length);
+    AppendTextField(line, text);
+}
+
+void StoredFields::Date(std::string& line, const COleDateTime& member) const
+{
+    AppendStoredDateText(m_set.Stored(&member), line, 1);
+}
+
+bool StoredFields::Flag(const BOOL& member) const
+{
+    const StoredField value = m_set.Stored(&member);
+    return !value.isNull && ParseStoredInteger(value.data, value.length) != 0;
+}
+
 std::string CsvDateField(const COleDateTime& dt)
 {
     std::string text;
@@ -174,20 +224,27 @@ std::string CashbookCsvHeader()
 std::string CashbookCsvLine(const CashbookCsvRecord& rec)
 {
     std::string line;
-    AppendTextField(line, rec.m_strRoomNo);
-    line += ',';
-    AppendTextField(line, rec.m_strName);
-    line += ',';
-    AppendDateField(line, rec.m_dtTime);
-    line += ',';
-    AppendTextField(line, rec.m_strPaid);
-    line += ',';
-    AppendTextField(line, rec.m_strDeposit);
-    line += ',';
-    AppendTextField(line, rec.m_strAmount);
-    line += rec.m_bStatus ? ",1\r" : ",0\r";
+    AppendCashbookCsvLine(line, rec, MemberFields());
     return line;
 }
+
+template <class Record, class Fields>
+void AppendCashbookCsvLine(std::string& line, const Record& rec, const Fields& fields)
+{
+    fields.Text(line, rec.m_strRoomNo);
+    line += ',';
+    fields.Text(line, rec.m_strName);
+    line += ',';
+    fields.Date(line, rec.m_dtTime);
+    for (const CString* text : {&rec.m_strPaid, &rec.m_strDeposit, &rec.m_strAmount}) {
+        line += ',';
+        fields.Text(line, *text);
+    }
+    line += fields.Flag(rec.m_bStatus) ? ",1\r" : ",0\r";
+}
+
+template void AppendCashbookCsvLine(std::string&, const CashbookCsvRecord&, const MemberFields&);
+template void AppendCashbookCsvLine(std::string&, const CCashbookset&, const StoredFields&);
 
 CashbookCsvRecord CashbookRecordFromCsv(const CsvRow& fields, bool utf8, CsvBadField& bad)
 {
@@ -208,33 +265,37 @@ std::string GuestCsvHeader()
     return Oem("房间号,姓名,性别,民族,生日,入住时间,退房时间,证件号,地址,职务备注,交钱,押金") + "\r";
 }
 
-template <class Stay>
-std::string GuestCsvLine(const Stay& rec)
+std::string GuestCsvLine(const GuestRecord& stay)
 {
     std::string line;
-    line.reserve(160);
-    AppendTextField(line, rec.m_strRoomNo);
+    AppendGuestCsvLine(line, stay, MemberFields());
+    return line;
+}
+
+template <class Stay, class Fields>
+void AppendGuestCsvLine(std::string& line, const Stay& rec, const Fields& fields)
+{
+    fields.Text(line, rec.m_strRoomNo);
     line += ',';
-    AppendTextField(line, rec.m_strName);
+    fields.Text(line, rec.m_strName);
     line += ',';
-    line += rec.m_bSex ? Man() : Woman();
+    line += fields.Flag(rec.m_bSex) ? Man() : Woman();
     line += ',';
-    AppendTextField(line, rec.m_strNation);
+    fields.Text(line, rec.m_strNation);
     for (const COleDateTime* dt : {&rec.m_dtBirth, &rec.m_dtCheckIn, &rec.m_dtCheckOut}) {
         line += ',';
-        AppendDateField(line, *dt);
+        fields.Date(line, *dt);
     }
     for (const CString* text : {&rec.m_strIdNumber, &rec.m_strNativePlace, &rec.m_strRemarks, &rec.m_strPaid,
                                 &rec.m_strDeposit}) {
         line += ',';
-        AppendTextField(line, *text);
+        fields.Text(line, *text);
     }
     line += '\r';
-    return line;
 }
 
-template std::string GuestCsvLine(const GuestRecord&);
-template std::string GuestCsvLine(const CRegisterset&);
+template void AppendGuestCsvLine(std::string&, const GuestRecord&, const MemberFields&);
+template void AppendGuestCsvLine(std::string&, const CRegisterset&, const StoredFields&);
 
 GuestRecord GuestRecordFromCsv(const CsvRow& fields, bool utf8, CsvBadField& bad)
 {

@@ -27,6 +27,32 @@ bool CsvDateFromField(const CString& text, COleDateTime& dt);
 // field stays whole; any other value is its bytes alone.
 std::string CsvTextField(const CString& text);
 
+class CRecordset;
+
+// How a line takes the value of a member. MemberFields: the member's own
+// value. StoredFields: what the current row of CRecordset::WalkStored holds
+// in the column bound to the member, so that an export sets no member of
+// any row; the line is the one the members would give.
+class MemberFields
+{
+public:
+    static void Text(std::string& line, const CString& member);
+    static void Date(std::string& line, const COleDateTime& member);
+    static bool Flag(const BOOL& member) { return member != FALSE; }
+};
+
+class StoredFields
+{
+public:
+    explicit StoredFields(CRecordset& set) : m_set(set) {}
+    void Text(std::string& line, const CString& member) const;
+    void Date(std::string& line, const COleDateTime& member) const;
+    bool Flag(const BOOL& member) const;
+
+private:
+    CRecordset& m_set;
+};
+
 // The first field of a row read from a file that cannot be taken.
 struct CsvBadField
 {
@@ -53,6 +79,10 @@ struct CashbookCsvRecord
 // "房间号,姓名,时间,交钱,押金,金额,状态" and CR.
 std::string CashbookCsvHeader();
 std::string CashbookCsvLine(const CashbookCsvRecord& rec);
+// The line of a CashbookCsvRecord, or of a cash-book recordset (CCashbookset)
+// that holds the same members, appended to `line`.
+template <class Record, class Fields>
+void AppendCashbookCsvLine(std::string& line, const Record& rec, const Fields& fields);
 // From a row of seven fields in GBK, or UTF-8 when `utf8`; the status is TRUE
 // when its first byte is 1. `bad` tells the first field that is no text of
 // that encoding or, for the time, no date.
@@ -64,10 +94,11 @@ constexpr size_t kGuestCsvFields = 12;
 
 // "房间号,姓名,性别,民族,生日,入住时间,退房时间,证件号,地址,职务备注,交钱,押金" and CR.
 std::string GuestCsvHeader();
-// Of a GuestRecord, or of the current row of a stays recordset (CRegisterset),
-// which holds the same members: an export need not copy every row first.
-template <class Stay>
-std::string GuestCsvLine(const Stay& stay);
+std::string GuestCsvLine(const GuestRecord& stay);
+// The line of a GuestRecord, or of a stays recordset (CRegisterset) that holds
+// the same members, appended to `line`.
+template <class Stay, class Fields>
+void AppendGuestCsvLine(std::string& line, const Stay& stay, const Fields& fields);
 // From a row of twelve fields, as CashbookRecordFromCsv reads; the sex is man
 // exactly when the field is "男".
 GuestRecord GuestRecordFromCsv(const CsvRow& fields, bool utf8, CsvBadField& bad);

@@ -95,17 +95,7 @@ CsvImportResult StoreRows(const CsvTable& table, CCsvReader& reader, bool utf8, 
 
 CsvTable CashbookCsvTable(CCashbookset& set)
 {
-    auto line = [&set] {
-        CashbookCsvRecord rec;
-        rec.m_strRoomNo = set.m_strRoomNo;
-        rec.m_strName = set.m_strName;
-        rec.m_dtTime = set.m_dtTime;
-        rec.m_strPaid = set.m_strPaid;
-        rec.m_strDeposit = set.m_strDeposit;
-        rec.m_strAmount = set.m_strAmount;
-        rec.m_bStatus = set.m_bStatus;
-        return CashbookCsvLine(rec);
-    };
+    auto appendLine = [&set](std::string& lines) { AppendCashbookCsvLine(lines, set, StoredFields(set)); };
     auto setFromRow = [&set](const CsvRow& row, bool utf8) {
         CsvBadField bad;
         const CashbookCsvRecord rec = CashbookRecordFromCsv(row, utf8, bad);
@@ -118,18 +108,18 @@ CsvTable CashbookCsvTable(CCashbookset& set)
         set.m_bStatus = rec.m_bStatus;
         return bad;
     };
-    return CsvTable{set, kCashbookCsvFields, CashbookCsvHeader(), line, setFromRow};
+    return CsvTable{set, kCashbookCsvFields, CashbookCsvHeader(), appendLine, setFromRow};
 }
 
 CsvTable GuestCsvTable(CRegisterset& set)
 {
-    auto line = [&set] { return GuestCsvLine(set); };
+    auto appendLine = [&set](std::string& lines) { AppendGuestCsvLine(lines, set, StoredFields(set)); };
     auto setFromRow = [&set](const CsvRow& row, bool utf8) {
         CsvBadField bad;
         set.SetGuestRecord(GuestRecordFromCsv(row, utf8, bad));
         return bad;
     };
-    return CsvTable{set, kGuestCsvFields, GuestCsvHeader(), line, setFromRow};
+    return CsvTable{set, kGuestCsvFields, GuestCsvHeader(), appendLine, setFromRow};
 }
 
 CsvImportResult ImportCsv(const CsvTable& table, const CString& path, const CsvProgress& progress)
@@ -179,15 +169,28 @@ CsvImportResult ImportCsv(const CsvTable& table, const CString& path, const CsvP
 
 bool ExportCsv(const CsvTable& table, CCsvFile& file, const CsvProgress& progress)
 {
+    // Lines go to the file a block at a time.
+    constexpr size_t kWriteBlock = 64 * 1024;
     ProgressSteps steps(progress);
     CRecordset& set = table.set;
     bool written = file.WriteLine(table.header);
     const long total = set.GetRecordCount();
     long done = 0;
-    for (set.MoveFirst(); written && !set.IsEOF(); set.MoveNext()) {
-        written = file.WriteLine(table.line());
-        steps.Done(std::uint64_t(++done), std::uint64_t(total));
+    std::string lines;
+    lines.reserve(kWriteBlock + 4096);
+    if (written) {
+        set.WalkStored([&] {
+            table.appendLine(lines);
+            if (lines.size() >= kWriteBlock) {
+                written = file.WriteLine(lines);
+                lines.clear();
+            }
+            steps.Done(std::uint64_t(++done), std::uint64_t(total));
+            return written;
+        });
     }
+    if (written && !lines.empty())
+        written = file.WriteLine(lines);
     steps.Done(1, 1);
     return file.Close() && written;
 }

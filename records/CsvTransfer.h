@@ -22,8 +22,8 @@ struct CsvTable
     CRecordset& set;
     size_t fields;
     std::string header;
-    // The line of the set's current row, line end included.
-    std::function<std::string()> line;
+    // Appends the line of the row CRecordset::WalkStored is on, line end included.
+    std::function<void(std::string& lines)> appendLine;
     // Sets the members of the set's new row from a row of the file (UTF-8
     // when `utf8`, else GBK); tells the first field that cannot be taken.
     std::function<CsvBadField(const CsvRow& row, bool utf8)> setFromRow;

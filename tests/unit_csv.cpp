@@ -712,6 +712,64 @@ TEST_F(CsvTransfers, ACashBookFileRoundTrips)
     EXPECT_EQ(names[2], U("张三, Jr|2021-03-05 14:07:09|-20.5|1"));
 }
 
+TEST_F(CsvTransfers, AnExportWritesTheLinesTheRowsMembersGive)
+{
+    // Values as the program and other programs store them: quoting, characters
+    // GBK lacks, bytes that are no UTF-8, texts and dates past the fetch buffers,
+    // dates of every form and none, flags other than 0 and 1.
+    const char* const texts[] = {
+        "'101'", "''", "'客人'", "'a,b'", "'say \"hi\"'", "'two'||char(13,10)||'lines'", "'😀€ǹ'",
+        "CAST(X'C328' AS TEXT)", "replace(hex(zeroblob(150)),'0','中')",
+        "replace(hex(zeroblob(1500)),'0','中')", "12"};
+    const char* const dates[] = {
+        "'2021-03-05 08:07:09'", "'2021-03-05 08:07:09.499'", "'2021-03-05 08:07:09.500'",
+        "'2021-12-31 23:59:59.999'", "'0999-01-02 03:04:05'", "'2021-02-30 00:00:00'", "'2021/3/5 8:07'",
+        "'  '", "NULL", "'garbage'", "'2021-03-05'", "'2021-03-05 08:07:09.'||replace(hex(zeroblob(30)),'0','1')",
+        "2459945.5", "'2021-03-05 08:07:09.123'", "'2021-03-05 08:07:0x'"};
+    const char* const flags[] = {"0", "1", "2", "-1", "'1abc'"};
+    const size_t T = std::size(texts), D = std::size(dates), F = std::size(flags);
+    m_reg.BeginTrans();
+    m_cash.BeginTrans();
+    for (size_t i = 0; i < 300; ++i) {
+        const auto text = [&](size_t k) { return CString(U(texts[(i + k) % T])); };
+        const auto date = [&](size_t k) { return CString(U(dates[(i + k) % D])); };
+        const CString flag = flags[i % F];
+        m_reg.ExecuteSQL(U("INSERT INTO [register]([房间号],[姓名],[性别],[民族],[出生年月],[住房日期],[退房日期],"
+                           "[证件号],[籍贯],[本人职务备注],[交钱],[押金]) VALUES (") +
+                         text(0) + "," + text(1) + "," + flag + "," + text(2) + "," + date(0) + "," + date(3) + "," +
+                         date(7) + "," + text(3) + "," + text(4) + "," + text(5) + "," + text(6) + "," + text(7) + ")");
+        m_cash.ExecuteSQL(U("INSERT INTO [cashbook]([房间号],[姓名],[时间],[交钱],[押金],[交易金额],[状态]) VALUES (") +
+                          text(8) + "," + text(9) + "," + date(5) + "," + text(10) + "," + text(0) + "," + text(1) +
+                          "," + flag + ")");
+    }
+    m_reg.CommitTrans();
+    m_cash.CommitTrans();
+
+    std::string guests = GuestCsvHeader(), cash = CashbookCsvHeader();
+    CRegisterset rs(&m_reg);
+    for (rs.Open(CRecordset::dynaset); !rs.IsEOF(); rs.MoveNext())
+        guests += GuestCsvLine(rs.GetGuestRecord());
+    CCashbookset cb(&m_cash);
+    for (cb.Open(CRecordset::dynaset); !cb.IsEOF(); cb.MoveNext()) {
+        CashbookCsvRecord rec;
+        rec.m_strRoomNo = cb.m_strRoomNo;
+        rec.m_strName = cb.m_strName;
+        rec.m_dtTime = cb.m_dtTime;
+        rec.m_strPaid = cb.m_strPaid;
+        rec.m_strDeposit = cb.m_strDeposit;
+        rec.m_strAmount = cb.m_strAmount;
+        rec.m_bStatus = cb.m_bStatus;
+        cash += CashbookCsvLine(rec);
+    }
+
+    ASSERT_TRUE(ExportStays(PathOf("guests.csv")));
+    EXPECT_EQ(ReadFileText(PathOf("guests.csv")), guests);
+    CCsvFile file;
+    ASSERT_TRUE(file.Open(wxString::FromUTF8(PathOf("cash.csv")).ToStdWstring(), CCsvFile::modeWrite));
+    ASSERT_TRUE(ExportCsv(CashbookCsvTable(cb), file));
+    EXPECT_EQ(ReadFileText(PathOf("cash.csv")), cash);
+}
+
 TEST(CsvMessages, EveryUnreadableRowIsNamedByItsLineInBothLanguages)
 {
     CsvImportResult r;

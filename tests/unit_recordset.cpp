@@ -269,6 +269,52 @@ TEST_F(RecordsetBlocks, RowsAddedElsewhereWaitForARequeryAndOwnRowsComeLast)
     EXPECT_EQ(rs.GetRecordCount(), 302);
 }
 
+TEST_F(RecordsetBlocks, AWalkOfStoredRowsSeesWhatMovesSeeAndSetsNoMember)
+{
+    AddStays(300);
+    CRegisterset rs(&m_db);
+    rs.Open(CRecordset::dynaset);
+    // Changed and removed through another recordset after the open, in a later block.
+    CRegisterset other(&m_db);
+    other.Open(CRecordset::dynaset);
+    other.SetAbsolutePosition(200);
+    other.Edit();
+    other.m_strName = "renamed";
+    other.Update();
+    other.SetAbsolutePosition(250);
+    other.Delete();
+
+    auto text = [&rs](const CString& member) {
+        const StoredField value = rs.Stored(&member);
+        return std::string(value.data, value.length);
+    };
+    std::vector<std::string> names, remarks;
+    rs.WalkStored([&] {
+        names.push_back(text(rs.m_strName));
+        remarks.push_back(text(rs.m_strRemarks));
+        return true;
+    });
+    ASSERT_EQ(names.size(), 299u);
+    EXPECT_EQ(names[199], "renamed");
+    EXPECT_EQ(names[250], "guest 251");
+    EXPECT_EQ(FromUtf8(remarks[7].data(), remarks[7].size()).length(), 307u) << "a long value read whole";
+    EXPECT_EQ(rs.m_strName, "guest 0") << "the members stay as the open set them";
+    EXPECT_TRUE(rs.IsEOF());
+    EXPECT_THROW(rs.Stored(&rs.m_strName), CDBException) << "only in a walk";
+
+    // Stopped, the recordset stands on that row; an empty one is at both ends at once.
+    rs.WalkStored([&] { return text(rs.m_strName) != "guest 5"; });
+    EXPECT_FALSE(rs.IsEOF());
+    rs.MoveNext();
+    EXPECT_EQ(rs.m_strName, "guest 6");
+    m_db.ExecuteSQL("DELETE FROM [register]");
+    rs.Requery();
+    int visits = 0;
+    rs.WalkStored([&] { return ++visits > 0; });
+    EXPECT_EQ(visits, 0);
+    EXPECT_TRUE(rs.IsEOF() && rs.IsBOF());
+}
+
 TEST_F(RecordsetBlocks, StatementsLeftBeforeTheirEndAreNotRunAgain)
 {
     // The driver runs every other execution of a statement whose last result
