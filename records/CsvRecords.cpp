@@ -159,9 +159,14 @@ void MemberFields::Date(std::string& line, const COleDateTime& member)
     AppendDateField(line, member);
 }
 
-void StoredFields::Text(std::string& line, const CString& member) const
+void CopyingFields::Copy(const void* member) const
 {
-    const StoredField value = m_set.Stored(&member);
+    m_rows.Add(m_set.Stored(member));
+}
+
+void CopiedFields::Text(std::string& line, const CString&) const
+{
+    const StoredField value = m_values.Next();
     if (value.isNull)
         return;
     const size_t start = line.size();
@@ -175,14 +180,14 @@ void StoredFields::Text(std::string& line, const CString& member) const
     AppendTextField(line, text);
 }
 
-void StoredFields::Date(std::string& line, const COleDateTime& member) const
+void CopiedFields::Date(std::string& line, const COleDateTime&) const
 {
-    AppendStoredDateText(m_set.Stored(&member), line, 1);
+    AppendStoredDateText(m_values.Next(), line, 1);
 }
 
-bool StoredFields::Flag(const BOOL& member) const
+bool CopiedFields::Flag(const BOOL&) const
 {
-    const StoredField value = m_set.Stored(&member);
+    const StoredField value = m_values.Next();
     return !value.isNull && ParseStoredInteger(value.data, value.length) != 0;
 }
 
@@ -244,7 +249,8 @@ void AppendCashbookCsvLine(std::string& line, const Record& rec, const Fields& f
 }
 
 template void AppendCashbookCsvLine(std::string&, const CashbookCsvRecord&, const MemberFields&);
-template void AppendCashbookCsvLine(std::string&, const CCashbookset&, const StoredFields&);
+template void AppendCashbookCsvLine(std::string&, const CCashbookset&, const CopyingFields&);
+template void AppendCashbookCsvLine(std::string&, const CCashbookset&, const CopiedFields&);
 
 CashbookCsvRecord CashbookRecordFromCsv(const CsvRow& fields, bool utf8, CsvBadField& bad)
 {
@@ -295,7 +301,8 @@ void AppendGuestCsvLine(std::string& line, const Stay& rec, const Fields& fields
 }
 
 template void AppendGuestCsvLine(std::string&, const GuestRecord&, const MemberFields&);
-template void AppendGuestCsvLine(std::string&, const CRegisterset&, const StoredFields&);
+template void AppendGuestCsvLine(std::string&, const CRegisterset&, const CopyingFields&);
+template void AppendGuestCsvLine(std::string&, const CRegisterset&, const CopiedFields&);
 
 GuestRecord GuestRecordFromCsv(const CsvRow& fields, bool utf8, CsvBadField& bad)
 {

@@ -12,6 +12,7 @@
 
 #include "COleDateTime.h"
 #include "GuestRecord.h"
+#include "StoredRows.h"
 #include "WinTypes.h"
 
 typedef std::vector<std::string> CsvRow;
@@ -30,9 +31,11 @@ std::string CsvTextField(const CString& text);
 class CRecordset;
 
 // How a line takes the value of a member. MemberFields: the member's own
-// value. StoredFields: what the current row of CRecordset::WalkStored holds
-// in the column bound to the member, so that an export sets no member of
-// any row; the line is the one the members would give.
+// value. An export sets no member of any row: CopyingFields copies what the
+// row CRecordset::WalkStored is on holds in the columns bound to the members
+// a line takes, in the order it takes them, and appends nothing to the line
+// it is given; CopiedFields then makes the line of those copies, the one the
+// members would give, on any thread.
 class MemberFields
 {
 public:
@@ -41,16 +44,35 @@ public:
     static bool Flag(const BOOL& member) { return member != FALSE; }
 };
 
-class StoredFields
+class CopyingFields
 {
 public:
-    explicit StoredFields(CRecordset& set) : m_set(set) {}
+    CopyingFields(CRecordset& set, StoredRows& rows) : m_set(set), m_rows(rows) {}
+    void Text(std::string&, const CString& member) const { Copy(&member); }
+    void Date(std::string&, const COleDateTime& member) const { Copy(&member); }
+    bool Flag(const BOOL& member) const
+    {
+        Copy(&member);
+        return false;
+    }
+
+private:
+    void Copy(const void* member) const;
+
+    CRecordset& m_set;
+    StoredRows& m_rows;
+};
+
+class CopiedFields
+{
+public:
+    explicit CopiedFields(StoredRows::Reader& values) : m_values(values) {}
     void Text(std::string& line, const CString& member) const;
     void Date(std::string& line, const COleDateTime& member) const;
     bool Flag(const BOOL& member) const;
 
 private:
-    CRecordset& m_set;
+    StoredRows::Reader& m_values;
 };
 
 // The first field of a row read from a file that cannot be taken.

@@ -1,6 +1,11 @@
 #include "CsvTransfer.h"
 
+#include <atomic>
+#include <condition_variable>
+#include <exception>
 #include <fstream>
+#include <mutex>
+#include <thread>
 
 #include "CCashbookset.h"
 #include "CCsvReader.h"
@@ -91,11 +96,127 @@ CsvImportResult StoreRows(const CsvTable& table, CCsvReader& reader, bool utf8, 
     return result;
 }
 
+// Makes the lines of copied rows and writes them to the file on a thread
+// of its own while the walk reads the next rows: reading rows through the
+// driver and making their lines then take the time of the longer alone.
+// Rows come in batches; the walk fills one while the thread works on another.
+class LineWriter
+{
+public:
+    LineWriter(const CsvTable& table, CCsvFile& file)
+        : m_table(table), m_file(file), m_thread([this] { Run(); })
+    {
+    }
+
+    ~LineWriter() { Stop(); }
+
+    // Hands the filled batch over and gives `batch` an empty one; waits while
+    // the thread has not taken the batch handed over before.
+    void Hand(StoredRows& batch)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_handed; });
+        std::swap(batch, m_next);
+        m_handed = true;
+        m_changed.notify_all();
+        lock.unlock();
+        batch.Clear();
+    }
+
+    // A write failed: the rest need not be read.
+    bool Failed() const { return m_failed; }
+
+    // Waits for every line handed over to be written; false when a write
+    // failed. What the thread threw is thrown here.
+    bool Finish()
+    {
+        Stop();
+        if (m_error)
+            std::rethrow_exception(m_error);
+        return !m_failed;
+    }
+
+private:
+    void Run()
+    {
+        StoredRows batch;
+        std::string lines;
+        lines.reserve(kWriteBlock + 4096);
+        try {
+            while (Take(batch)) {
+                StoredRows::Reader row(batch);
+                for (size_t r = 0; r < batch.Rows() && !m_failed; ++r) {
+                    m_table.appendLine(row, lines);
+                    if (lines.size() >= kWriteBlock)
+                        Write(lines);
+                }
+            }
+            if (!lines.empty())
+                Write(lines);
+        } catch (...) {
+            m_error = std::current_exception();
+            m_failed = true;
+        }
+    }
+
+    // The next batch; false once none will come.
+    bool Take(StoredRows& batch)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_handed || m_stopping; });
+        if (!m_handed)
+            return false;
+        std::swap(batch, m_next);
+        m_handed = false;
+        m_changed.notify_all();
+        return true;
+    }
+
+    void Write(std::string& lines)
+    {
+        if (!m_failed && !m_file.WriteLine(lines))
+            m_failed = true;
+        lines.clear();
+    }
+
+    void Stop()
+    {
+        if (!m_thread.joinable())
+            return;
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_stopping = true;
+            m_changed.notify_all();
+        }
+        m_thread.join();
+    }
+
+    static constexpr size_t kWriteBlock = 64 * 1024;
+
+    const CsvTable& m_table;
+    CCsvFile& m_file;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    StoredRows m_next;  // handed over and not yet taken while m_handed
+    bool m_handed = false;
+    bool m_stopping = false;
+    std::atomic<bool> m_failed{false};
+    std::exception_ptr m_error;
+    std::thread m_thread;  // last: it starts once the rest is made
+};
+
 }  // namespace
 
 CsvTable CashbookCsvTable(CCashbookset& set)
 {
-    auto appendLine = [&set](std::string& lines) { AppendCashbookCsvLine(lines, set, StoredFields(set)); };
+    // The line's functions look at the members' places alone, never at their values.
+    auto copyRow = [&set](StoredRows& rows) {
+        std::string none;
+        AppendCashbookCsvLine(none, set, CopyingFields(set, rows));
+    };
+    auto appendLine = [&set](StoredRows::Reader& row, std::string& lines) {
+        AppendCashbookCsvLine(lines, set, CopiedFields(row));
+    };
     auto setFromRow = [&set](const CsvRow& row, bool utf8) {
         CsvBadField bad;
         const CashbookCsvRecord rec = CashbookRecordFromCsv(row, utf8, bad);
@@ -108,18 +229,24 @@ CsvTable CashbookCsvTable(CCashbookset& set)
         set.m_bStatus = rec.m_bStatus;
         return bad;
     };
-    return CsvTable{set, kCashbookCsvFields, CashbookCsvHeader(), appendLine, setFromRow};
+    return CsvTable{set, kCashbookCsvFields, CashbookCsvHeader(), copyRow, appendLine, setFromRow};
 }
 
 CsvTable GuestCsvTable(CRegisterset& set)
 {
-    auto appendLine = [&set](std::string& lines) { AppendGuestCsvLine(lines, set, StoredFields(set)); };
+    auto copyRow = [&set](StoredRows& rows) {
+        std::string none;
+        AppendGuestCsvLine(none, set, CopyingFields(set, rows));
+    };
+    auto appendLine = [&set](StoredRows::Reader& row, std::string& lines) {
+        AppendGuestCsvLine(lines, set, CopiedFields(row));
+    };
     auto setFromRow = [&set](const CsvRow& row, bool utf8) {
         CsvBadField bad;
         set.SetGuestRecord(GuestRecordFromCsv(row, utf8, bad));
         return bad;
     };
-    return CsvTable{set, kGuestCsvFields, GuestCsvHeader(), appendLine, setFromRow};
+    return CsvTable{set, kGuestCsvFields, GuestCsvHeader(), copyRow, appendLine, setFromRow};
 }
 
 CsvImportResult ImportCsv(const CsvTable& table, const CString& path, const CsvProgress& progress)
@@ -169,28 +296,28 @@ CsvImportResult ImportCsv(const CsvTable& table, const CString& path, const CsvP
 
 bool ExportCsv(const CsvTable& table, CCsvFile& file, const CsvProgress& progress)
 {
-    // Lines go to the file a block at a time.
-    constexpr size_t kWriteBlock = 64 * 1024;
+    // Rows handed to the writing thread at a time.
+    constexpr size_t kBatchRows = 1024;
     ProgressSteps steps(progress);
     CRecordset& set = table.set;
     bool written = file.WriteLine(table.header);
     const long total = set.GetRecordCount();
     long done = 0;
-    std::string lines;
-    lines.reserve(kWriteBlock + 4096);
     if (written) {
+        LineWriter writer(table, file);
+        StoredRows batch;
         set.WalkStored([&] {
-            table.appendLine(lines);
-            if (lines.size() >= kWriteBlock) {
-                written = file.WriteLine(lines);
-                lines.clear();
-            }
+            table.copyRow(batch);
+            batch.EndRow();
+            if (batch.Rows() == kBatchRows)
+                writer.Hand(batch);
             steps.Done(std::uint64_t(++done), std::uint64_t(total));
-            return written;
+            return !writer.Failed();
         });
+        if (batch.Rows() > 0)
+            writer.Hand(batch);
+        written = writer.Finish();
     }
-    if (written && !lines.empty())
-        written = file.WriteLine(lines);
     steps.Done(1, 1);
     return file.Close() && written;
 }

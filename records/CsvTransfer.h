@@ -9,6 +9,7 @@
 #include "CCsvFile.h"
 #include "CsvRecords.h"
 #include "Database.h"
+#include "StoredRows.h"
 
 class CCashbookset;
 class CRegisterset;
@@ -22,8 +23,12 @@ struct CsvTable
     CRecordset& set;
     size_t fields;
     std::string header;
-    // Appends the line of the row CRecordset::WalkStored is on, line end included.
-    std::function<void(std::string& lines)> appendLine;
+    // Copies the values that the line of the row CRecordset::WalkStored is on
+    // is made of.
+    std::function<void(StoredRows& rows)> copyRow;
+    // Appends the line of a row copyRow copied, line end included; runs on
+    // the thread that writes the file.
+    std::function<void(StoredRows::Reader& row, std::string& lines)> appendLine;
     // Sets the members of the set's new row from a row of the file (UTF-8
     // when `utf8`, else GBK); tells the first field that cannot be taken.
     std::function<CsvBadField(const CsvRow& row, bool utf8)> setFromRow;
@@ -61,4 +66,5 @@ CsvImportResult ImportCsv(const CsvTable& table, const CString& path, const CsvP
 
 // Writes the header and every row of the open table to the open file and
 // closes it; false when a write did not reach the file. Database errors throw.
+// The lines are made and written by a second thread while the rows are read.
 bool ExportCsv(const CsvTable& table, CCsvFile& file, const CsvProgress& progress = CsvProgress());

@@ -768,6 +768,13 @@ TEST_F(CsvTransfers, AnExportWritesTheLinesTheRowsMembersGive)
     ASSERT_TRUE(file.Open(wxString::FromUTF8(PathOf("cash.csv")).ToStdWstring(), CCsvFile::modeWrite));
     ASSERT_TRUE(ExportCsv(CashbookCsvTable(cb), file));
     EXPECT_EQ(ReadFileText(PathOf("cash.csv")), cash);
+
+    // Lines that fail to reach the disk while rows are still read are reported.
+    if (fs::exists("/dev/full")) {
+        CCsvFile full;
+        ASSERT_TRUE(full.Open(L"/dev/full", CCsvFile::modeWrite));
+        EXPECT_FALSE(ExportCsv(GuestCsvTable(rs), full));
+    }
 }
 
 TEST(CsvMessages, EveryUnreadableRowIsNamedByItsLineInBothLanguages)
