@@ -145,12 +145,15 @@ CQuillan2021View* Board()
     return wxStaticCast(wxTheApp->GetTopWindow(), CMainFrame)->GetView();
 }
 
-// The time from OK in a stay dialog to the board row showing the result.
+// The time from OK in a stay dialog to the board row drawn with the result:
+// the dialog closed, the tables written, the row read and painted.
 template <class Dialog, class Form>
 double TimeFromOk(const Form& form, void (CQuillan2021View::*command)())
 {
     wxExpectModal<Dialog> clerk(form);
     wxTEST_DIALOG((Board()->*command)(), clerk);
+    // The command only marks the row for drawing: the clerk waits for the paint too.
+    Board()->GetListCtrl().Update();
     const auto refreshed = Clock::now();
     if (!clerk.Seen().problems.empty() || !clerk.Seen().okPressed)
         throw std::runtime_error("the dialog could not be driven: " +

@@ -88,23 +88,23 @@ bool IsSqliteFile(const CDatabase& db)
     return connection && connection->IsSqlite();
 }
 
-void DeleteMostStays(CDatabase& db, const CString& statement)
+void DeleteMostStays(CDatabase& db, const CString& kept)
 {
-    const CString schema = SchemaOnConnection(db);
-    bool dropped = false;
-    if (IsSqliteFile(db)) {
-        try {
-            db.ExecuteSQL("DROP INDEX IF EXISTS " + schema + ".[ix_register_name]");
-            dropped = true;
-        } catch (const CDBException&) {
-            // SQLite drops nothing while a read on the connection is under way
-            // ("database table is locked"); the transaction goes on, and the
-            // delete takes the index along, which only costs time.
-        }
+    if (!IsSqliteFile(db)) {
+        db.ExecuteSQL("DELETE FROM [register] WHERE NOT (" + kept + ")");
+        return;
     }
-    db.ExecuteSQL(statement);
-    if (dropped)
-        db.ExecuteSQL(InSchema(kStaysByNameIndex, schema));
+    // A DELETE without a WHERE frees the table's pages without reading a row
+    // or touching an index; a DELETE of most rows reads every one and takes it
+    // out of each index. The rows to keep wait in a table of the connection's
+    // own (never dropped: SQLite drops nothing while a read on the connection
+    // is under way) and go back with their keys; the key sequence stays.
+    const CString stays = SchemaOnConnection(db) + ".[register]";
+    db.ExecuteSQL("CREATE TEMP TABLE IF NOT EXISTS [kept_stays] AS SELECT * FROM " + stays + " WHERE 0");
+    db.ExecuteSQL("INSERT INTO temp.[kept_stays] SELECT * FROM " + stays + " WHERE " + kept);
+    db.ExecuteSQL("DELETE FROM " + stays);
+    db.ExecuteSQL("INSERT INTO " + stays + " SELECT * FROM temp.[kept_stays]");
+    db.ExecuteSQL("DELETE FROM temp.[kept_stays]");
 }
 
 BOOL UpgradeSchema(DataConnections& db, const std::vector<SchemaUpgrade>& upgrades)

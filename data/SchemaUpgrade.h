@@ -31,11 +31,12 @@ void UpgradeDatabase(CDatabase& db, const CString& schema, const std::vector<CSt
 // Whether the database is a SQLite file, whose SQL the upgrades are written in.
 bool IsSqliteFile(const CDatabase& db);
 
-// Runs `statement`, which deletes most rows of [register] (clearing the
-// history), within the caller's transaction. On a SQLite file the index of
-// all stays by name is dropped first and made again afterwards over the rows
-// that are left: that costs a fraction of taking each deleted row out of it.
-void DeleteMostStays(CDatabase& db, const CString& statement);
+// Deletes every row of [register] but those the condition `kept` selects
+// (clearing the history, which keeps the running stays), within the caller's
+// transaction. On a SQLite file the table is emptied whole and the kept rows
+// put back, their keys unchanged: that costs a fraction of deleting rows one
+// by one from the table and its indexes.
+void DeleteMostStays(CDatabase& db, const CString& kept);
 
 // Applies the changes to each of the three open databases that is a SQLite
 // file, each in a transaction of its own; a data source a site pointed at

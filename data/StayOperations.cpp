@@ -150,6 +150,6 @@ bool DeleteStay(DataConnections& db, const GuestRecord& stay)
 void ClearStays(DataConnections& db)
 {
     CDeskTransaction transaction(db);
-    DeleteMostStays(db.m_dbRegister, "DELETE FROM [register] WHERE NOT (" + OpenStaysFilter() + ")");
+    DeleteMostStays(db.m_dbRegister, OpenStaysFilter());
     transaction.Commit();
 }

@@ -294,8 +294,8 @@ TEST_F(StayFindTest, CountsAndFilteredOpensAgreeWithTheWalk)
     EXPECT_FALSE(gotOfRoom.empty());
 }
 
-// Clearing the history takes the index of the stays by name away for the
-// delete and makes it again: afterwards it is there and finds what is left.
+// Clearing the history empties the table and puts the running stays back:
+// afterwards the index of the stays by name is there and finds what is left.
 class HistoryIndexTest : public testing::Test
 {
 protected:
@@ -336,8 +336,27 @@ TEST_F(HistoryIndexTest, ClearingTheHistoryKeepsTheStaysByNameIndexed)
     ExpectClearedAndIndexed();
 }
 
-// SQLite drops no index while a walk on the connection reads: the clear then
-// deletes with the index in place.
+// The running stays go back with their keys, and a stay added after the
+// clears does not take the key of one cleared; a second clear works alike.
+TEST_F(HistoryIndexTest, ClearingKeepsTheKeysOfWhatIsLeft)
+{
+    const std::string file = env.DataSaveFolder() + "Register.db";
+    const auto keyOfRunning = QueryDatabase(file, "SELECT ID FROM register WHERE [退房日期] IS NULL");
+    const auto largestKey = QueryDatabase(file, "SELECT max(ID) FROM register");
+    ClearStays(db);
+    ClearStays(db);
+    ExpectClearedAndIndexed();
+    EXPECT_EQ(keyOfRunning, QueryDatabase(file, "SELECT ID FROM register"));
+    CRegisterset rs(&db.m_dbRegister);
+    ASSERT_TRUE(rs.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly));
+    rs.AddNew();
+    rs.SetGuestRecord(Stay("103", "王五", "ID3", 1, false));
+    ASSERT_TRUE(rs.Update());
+    EXPECT_EQ(std::stoll(largestKey.at(0).at(0)) + 1,
+              std::stoll(QueryDatabase(file, "SELECT ID FROM register WHERE [姓名] = '王五'").at(0).at(0)));
+}
+
+// A walk on the connection reads while the clear empties the table.
 TEST_F(HistoryIndexTest, ClearingWhileAWalkReadsStillClears)
 {
     CRegisterset walking(&db.m_dbRegister);
