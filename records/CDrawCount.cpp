@@ -71,6 +71,10 @@ bool CDrawCount::CreateChartWindow()
     m_pCanvas->Bind(wxEVT_PAINT, &CDrawCount::OnPaint, this);
     m_pCanvas->Bind(wxEVT_KEY_DOWN, &CDrawCount::OnKeyDown, this);
     m_pFrame = frame;
+    // The toolkit ignores the close box of a plain frame while a modal dialog
+    // runs, and the cash book that opens the chart always is one: marked as a
+    // dialog, the chart closes as its close box asks.
+    frame->SetExtraStyle(frame->GetExtraStyle() | wxTOPLEVEL_EX_DIALOG);
 #ifdef __WXGTK__
     // Opened from the modal cash book, the chart would otherwise never get its arrow keys.
     AllowInputBesideModal(frame);

@@ -48,6 +48,8 @@ CIEDlg::CIEDlg(wxWindow* parent)
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(m_tab, 1, wxEXPAND | wxALL, ConvertDialogToPixels(wxSize(7, 7)).x);
     SetSizerAndFit(sizer);
+    // No Cancel button: Esc ends the dialog as its close box does.
+    CloseOnEscape();
     CentreOnParent();
 }
 

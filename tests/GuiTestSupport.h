@@ -16,6 +16,14 @@ inline void PrintTo(const wxString& text, std::ostream* os)
 class CMainFrame;
 class CQuillan2021View;
 
+// While one lives, ShowModal runs the dialog's own modal loop instead of
+// failing the test: for what the toolkit does only beside a real modal dialog.
+struct RealModals
+{
+    RealModals();
+    ~RealModals();
+};
+
 // The sandbox the application was started in.
 TestEnvironment& GuiEnvironment();
 

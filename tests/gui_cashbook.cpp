@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <gtk/gtk.h>
 #include <wx/bitmap.h>
 #include <wx/button.h>
 #include <wx/dcmemory.h>
@@ -268,6 +269,28 @@ TEST_F(CashBook, AtMostFiveChartsAndClosingTheWindowClosesThemAll)
     // The charts keep no count in the board's selection.
     EXPECT_EQ(g_nSelectedRoomIndex, 2);
     g_nSelectedRoomIndex = 0;
+}
+
+// The window manager's close request reaches a chart through the toolkit,
+// which refuses it for a plain frame while a modal dialog runs: the cash book
+// runs for real here.
+TEST_F(CashBook, AChartClosesByItsCloseBoxWhileTheCashBookIsUp)
+{
+    CCashBookDlg dlg(MainFrame());
+    bool opened = false, closed = false;
+    dlg.CallAfter([&] {
+        Tool(dlg, ID_CASHBOOK_STAT);
+        opened = dlg.m_drawCount[0].IsWindowOpen();
+        if (opened) {
+            gtk_window_close(GTK_WINDOW(dlg.m_drawCount[0].GetFrame()->GetHandle()));
+            closed = DialogDriving::PumpUntil([&] { return !dlg.m_drawCount[0].IsWindowOpen(); }, 3000);
+        }
+        dlg.Close();
+    });
+    RealModals real;
+    dlg.ShowModal();
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(closed) << "the close box left the chart open";
 }
 
 TEST_F(CashBook, TheChartSumsTheCountedRowsOfItsYearAndTheArrowKeysStepTheYear)

@@ -14,9 +14,15 @@
 
 namespace {
 
-// An unexpected dialog fails the test at once instead of waiting for a click.
+bool g_realModals = false;
+
+// An unexpected dialog fails the test at once instead of waiting for a click,
+// unless a test lets dialogs run for real.
 class ThrowingModalHook : public wxTestingModalHook
 {
+public:
+    int Enter(wxDialog* dialog) override { return g_realModals ? wxID_NONE : wxTestingModalHook::Enter(dialog); }
+
 protected:
     void ReportFailure(const wxString& msg) override { throw std::runtime_error(msg.ToStdString(wxConvUTF8)); }
 };
@@ -52,6 +58,16 @@ public:
                       << wxString(cond) << " " << wxString(msg);
     }
 };
+
+RealModals::RealModals()
+{
+    g_realModals = true;
+}
+
+RealModals::~RealModals()
+{
+    g_realModals = false;
+}
 
 TestEnvironment& GuiEnvironment()
 {

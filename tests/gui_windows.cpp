@@ -127,6 +127,25 @@ TEST_F(Windows, EveryWindowOfTheBoardOpensCentredOnTheMainFrame)
     ExpectOpensCentred<CAboutDlg>([] { MainFrame()->OnAppAbout(); }, "about");
 }
 
+// Esc ends the windows without a Cancel button, run for real.
+TEST_F(Windows, EscapeEndsTheWindowsWithoutACancelButton)
+{
+    constexpr int kStillOpen = -2;
+    CIEDlg dlg(MainFrame());
+    dlg.CallAfter([&dlg] {
+        wxKeyEvent esc(wxEVT_CHAR_HOOK);
+        esc.m_keyCode = WXK_ESCAPE;
+        esc.SetEventObject(&dlg);
+        dlg.ProcessWindowEvent(esc);
+        dlg.CallAfter([&dlg] {
+            if (dlg.IsModal())
+                dlg.EndModal(kStillOpen);
+        });
+    });
+    RealModals real;
+    EXPECT_EQ(dlg.ShowModal(), wxID_CANCEL) << "import/export ignored Esc";
+}
+
 TEST_F(Windows, ReservationSpeaksEnglish)
 {
     const EnglishUntilTheEnd english;
