@@ -382,7 +382,7 @@ TEST_F(ImportExport, TheBarMovesOnTheScreenWhileAFileImports)
     for (int i = 0; i < 100; ++i)
         wxYield();
 
-    BarSightings seen{page->m_progress};
+    BarSightings seen{page->m_progress, {}, {}};
     wxTimer looking;
     looking.Bind(wxEVT_TIMER, [&seen](wxTimerEvent&) { LookAtBar(seen); });
     looking.Start(2);
