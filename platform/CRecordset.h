@@ -1,7 +1,8 @@
 // A recordset over one table of a CDatabase. It behaves as a dynaset: its
 // rows are fixed when it opens, and a row's values are current whenever the
 // cursor moves onto it, also after another recordset on the same connection
-// changed it.
+// changed it. The class holds the cursor; RecordsetQuery spells its SQL,
+// RecordsetRows keeps its rows by position and RecordsetWriter writes them.
 #pragma once
 
 #include <functional>
@@ -90,16 +91,19 @@ public:
     virtual CString GetDefaultSQL() = 0;
     virtual void DoFieldExchange(CFieldExchange* pFX) = 0;
 
-    // The rows read and the cursor; shared with the functions that fetch them.
-    class Impl;
-
     // The connection the recordset reads and writes through.
     CDatabase* m_pDatabase;
 
 private:
+    // The parts and the cursor.
+    struct Impl;
+
     // Moves onto the `ordinal`-th row that is still there (0-based), or one
     // past the last; throws beyond that, as a walk of MoveNext would.
     void MoveToOrdinal(long ordinal);
+    // Whether the cursor stands on a row that is still there.
+    bool OnRow() const;
+    void ThrowUnlessOpen() const;
 
     std::unique_ptr<Impl> m_impl;
 };

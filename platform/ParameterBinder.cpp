@@ -4,6 +4,7 @@
 #include <cstring>
 #include "OdbcStatement.h"
 #include "StoredValue.h"
+#include "Utf8Text.h"
 
 const void* ParameterBinder::Slot::Buffer() const
 {
@@ -36,6 +37,24 @@ void ParameterBinder::Set(size_t index, const FieldValue& value, CFieldExchange:
     }
     if (retyped || !slot.boundAt || slot.Buffer() != slot.boundAt || slot.text.capacity() != slot.boundCapacity)
         BindSlot(SQLUSMALLINT(index + 1), slot);
+}
+
+void ParameterBinder::Bind(const CFilterValue& value)
+{
+    FieldValue v;
+    v.isNull = false;
+    v.text = ToUtf8(value.m_strText);
+    v.number = value.m_nNumber;
+    v.date = value.m_dt;
+    Bind(v, value.m_type);
+}
+
+void ParameterBinder::BindNumber(long long number)
+{
+    FieldValue v;
+    v.isNull = false;
+    v.number = number;
+    Bind(v, CFieldExchange::Long);
 }
 
 void ParameterBinder::BindSlot(SQLUSMALLINT number, Slot& slot)

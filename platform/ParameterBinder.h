@@ -5,6 +5,7 @@
 
 #include <deque>
 #include "CFieldExchange.h"
+#include "CFilterValue.h"
 #include "FieldValue.h"
 #include "OdbcApi.h"
 
@@ -17,6 +18,9 @@ public:
 
     // Binds the next "?" of the statement to a copy of `value`.
     void Bind(const FieldValue& value, CFieldExchange::FieldType type) { Set(m_slots.size(), value, type); }
+    // The same with a filter's value, of its own type, or a number (a key, a count).
+    void Bind(const CFilterValue& value);
+    void BindNumber(long long number);
     // Gives "?" number `index` (from 0) `value` for the next execution; every
     // mark before it must have been given one already.
     void Set(size_t index, const FieldValue& value, CFieldExchange::FieldType type);

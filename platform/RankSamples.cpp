@@ -2,33 +2,21 @@
 
 #include <algorithm>
 #include <climits>
-#include "FieldValue.h"
 #include "OdbcConnection.h"
 #include "ParameterBinder.h"
 #include "PooledStatement.h"
 #include "StoredValue.h"
 
-namespace {
-
-FieldValue Number(long long n)
-{
-    FieldValue v;
-    v.isNull = false;
-    v.number = n;
-    return v;
-}
-
-}  // namespace
-
-RankSamples::RankSamples(OdbcConnection& conn, std::string table) : m_conn(conn), m_table(std::move(table))
+RankSamples::RankSamples(OdbcConnection& conn, std::string table, std::string key)
+    : m_conn(conn), m_table(std::move(table)), m_key(std::move(key))
 {
 }
 
-RankSamples& RankSamples::Of(OdbcConnection& conn, const std::string& table)
+RankSamples& RankSamples::Of(OdbcConnection& conn, const std::string& table, const std::string& key)
 {
     std::unique_ptr<RankSamples>& slot = conn.RankSamplesOf(table);
     if (!slot)
-        slot.reset(new RankSamples(conn, table));
+        slot.reset(new RankSamples(conn, table, key));
     if (!slot->Current())
         slot->Read();
     return *slot;
@@ -49,7 +37,7 @@ void RankSamples::Read()
     m_maxKey = LLONG_MIN;
     m_serial = m_conn.WriteSerial();
     PooledStatement stmt(m_conn,
-                         "SELECT rowid FROM " + m_table + " ORDER BY rowid");
+                         "SELECT " + m_key + " FROM " + m_table + " ORDER BY " + m_key);
     constexpr SQLULEN kRows = 1024;
     std::vector<long long> keys(kRows);
     std::vector<SQLLEN> ind(kRows);
@@ -71,27 +59,26 @@ void RankSamples::Read()
     }
 }
 
-long long RankSamples::Count(const std::string& where, long long from, long long to) const
+long long RankSamples::Count(long long from, bool fromIncluded, long long to) const
 {
-    PooledStatement stmt(m_conn,
-                         "SELECT count(*) FROM " + m_table + " WHERE " + where);
+    PooledStatement stmt(m_conn, "SELECT count(*) FROM " + m_table + " WHERE " + m_key +
+                                     (fromIncluded ? " >= ?" : " > ?") + " AND " + m_key + " < ?");
     ParameterBinder binder(*stmt);
-    binder.Bind(Number(from), CFieldExchange::Long);
-    binder.Bind(Number(to), CFieldExchange::Long);
+    binder.BindNumber(from);
+    binder.BindNumber(to);
     stmt->ExecutePrepared();
-    const std::string n = stmt->FetchText();
-    return ParseStoredInteger(n.data(), n.size());
+    return ParseStoredInteger(stmt->FetchText());
 }
 
 long long RankSamples::RankOf(long long key) const
 {
     if (key > m_maxKey)
-        return m_rows + Count("rowid > ? AND rowid < ?", m_maxKey, key);
+        return m_rows + Count(m_maxKey, false, key);
     const auto next = std::upper_bound(m_samples.begin(), m_samples.end(), key);
     if (next == m_samples.begin())
         return 0;
     const long long i = (next - m_samples.begin()) - 1;
-    return i * kStep + Count("rowid >= ? AND rowid < ?", m_samples[size_t(i)], key);
+    return i * kStep + Count(m_samples[size_t(i)], true, key);
 }
 
 RankSamples::Start RankSamples::StartOf(long long rank) const

@@ -13,9 +13,10 @@ class RankSamples
 public:
     static constexpr long long kStep = 256;
 
-    // The samples of `table` on the connection, read again when a row of it
-    // has gone since (the keys of the rows added since are all larger).
-    static RankSamples& Of(OdbcConnection& conn, const std::string& table);
+    // The samples of `table`, whose rows are keyed by its column `key`, on
+    // the connection, read again when a row of it has gone since (the keys of
+    // the rows added since are all larger).
+    static RankSamples& Of(OdbcConnection& conn, const std::string& table, const std::string& key);
 
     // The number of rows whose key is below `key`.
     long long RankOf(long long key) const;
@@ -30,13 +31,15 @@ public:
     Start StartOf(long long rank) const;
 
 private:
-    RankSamples(OdbcConnection& conn, std::string table);
+    RankSamples(OdbcConnection& conn, std::string table, std::string key);
     void Read();
     bool Current() const;
-    long long Count(const std::string& where, long long from, long long to) const;
+    // The rows whose key is above `from` (from it on, with `fromIncluded`) and below `to`.
+    long long Count(long long from, bool fromIncluded, long long to) const;
 
     OdbcConnection& m_conn;  // which owns the samples
     std::string m_table;
+    std::string m_key;
     std::vector<long long> m_samples;  // the keys at positions 0, kStep, 2 kStep, ...
     long long m_maxKey = 0;            // the largest key when read
     long long m_rows = 0;              // the rows then

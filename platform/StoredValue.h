@@ -24,6 +24,10 @@ void AssignUtf8(CString& text, const char* data, size_t length);
 // The integer the text starts with, as strtoll reads it: blanks, a sign,
 // digits; 0 when there are none.
 long long ParseStoredInteger(const char* data, size_t length);
+inline long long ParseStoredInteger(const std::string& text)
+{
+    return ParseStoredInteger(text.data(), text.size());
+}
 
 // The date the text holds: "YYYY-MM-DD HH:MM:SS.fff" as the driver writes it,
 // and the like another program may have written: "/" between the date's

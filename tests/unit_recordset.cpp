@@ -242,6 +242,19 @@ TEST_F(RecordsetBlocks, FilterValuesGoAsParametersAndCountsAgreeWithAWalk)
     EXPECT_TRUE(rs.IsEOF());
 }
 
+TEST_F(RecordsetBlocks, ACountIsOfTheRowsTheOpenFixedUntilARequery)
+{
+    AddStays(400);
+    CRegisterset rs(&m_db);
+    rs.m_strFilter = wxString::FromUTF8("[性别] = 1");
+    rs.Open(CRecordset::dynaset);
+    // A filter changed on the open recordset waits for the Requery, as its rows do.
+    rs.m_strFilter.clear();
+    EXPECT_EQ(rs.GetRecordCount(), 200);
+    rs.Requery();
+    EXPECT_EQ(rs.GetRecordCount(), 400);
+}
+
 TEST_F(RecordsetBlocks, RowsAddedElsewhereWaitForARequeryAndOwnRowsComeLast)
 {
     AddStays(300);
@@ -421,7 +434,7 @@ TEST_F(RecordsetBlocks, RankSamplesFollowRowsGoneAndAdded)
     };
     OdbcConnection& conn = m_db.Connection();
     for (long long key : {1LL, 2LL, 256LL, 257LL, 499LL, 500LL, 777LL, 1000LL, 1001LL})
-        EXPECT_EQ(RankSamples::Of(conn, "[register]").RankOf(key), countBelow(key)) << key;
+        EXPECT_EQ(RankSamples::Of(conn, "[register]", "rowid").RankOf(key), countBelow(key)) << key;
 
     // A row removed through a recordset, and rows added since the samples were read.
     CRegisterset rs(&m_db);
@@ -430,10 +443,10 @@ TEST_F(RecordsetBlocks, RankSamplesFollowRowsGoneAndAdded)
     rs.Delete();
     AddStays(300);
     for (long long key : {5LL, 600LL, 1100LL, 1300LL})
-        EXPECT_EQ(RankSamples::Of(conn, "[register]").RankOf(key), countBelow(key)) << key;
+        EXPECT_EQ(RankSamples::Of(conn, "[register]", "rowid").RankOf(key), countBelow(key)) << key;
 
     // The start of a position: the rows from the key on, less the skip.
-    const RankSamples& samples = RankSamples::Of(conn, "[register]");
+    const RankSamples& samples = RankSamples::Of(conn, "[register]", "rowid");
     for (long long rank : {0LL, 255LL, 256LL, 900LL, 1100LL}) {
         const RankSamples::Start start = samples.StartOf(rank);
         EXPECT_EQ(countBelow(start.key) + (start.after ? 1 : 0) + start.skip, rank) << rank;

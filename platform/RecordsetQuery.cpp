@@ -1,0 +1,202 @@
+#include "RecordsetQuery.h"
+
+#include <climits>
+#include "OdbcConnection.h"
+#include "ParameterBinder.h"
+#include "StoredValue.h"
+#include "Utf8Text.h"
+
+namespace {
+
+// The field an INTEGER PRIMARY KEY column is bound to: the key itself, so
+// that it need not be selected twice. -1 when there is none.
+int KeyFieldOf(const std::shared_ptr<OdbcConnection>& conn, const std::string& table,
+               const std::vector<CFieldExchange::Field>& fields)
+{
+    const std::string name = table.size() > 2 && table.front() == '[' ? table.substr(1, table.size() - 2) : table;
+    PooledStatement stmt(conn,
+                         "SELECT name FROM pragma_table_info(?) WHERE pk > 0 AND upper(type) = 'INTEGER' "
+                         "AND (SELECT count(*) FROM pragma_table_info(?) WHERE pk > 0) = 1");
+    SQLLEN l1 = 0, l2 = 0;
+    stmt->BindText(1, name, l1);
+    stmt->BindText(2, name, l2);
+    stmt->ExecutePrepared();
+    const CString column = CString::FromUTF8(stmt->FetchText().c_str());
+    if (column.empty())
+        return -1;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        CString bound = fields[i].column;
+        if (bound.StartsWith("[") && bound.EndsWith("]"))
+            bound = bound.Mid(1, bound.length() - 2);
+        if (fields[i].type == CFieldExchange::Long && bound.CmpNoCase(column) == 0)
+            return int(i);
+    }
+    return -1;
+}
+
+}  // namespace
+
+void RecordsetQuery::Open(std::shared_ptr<OdbcConnection> conn, std::string table,
+                          std::vector<CFieldExchange::Field> fields)
+{
+    m_conn = std::move(conn);
+    m_table = std::move(table);
+    m_fields = std::move(fields);
+    m_keyField = KeyFieldOf(m_conn, m_table, m_fields);
+    m_columns = m_keyField < 0 ? KeyColumn() : std::string();
+    for (const auto& f : m_fields)
+        m_columns += (m_columns.empty() ? "" : ", ") + ToUtf8(f.column);
+}
+
+void RecordsetQuery::Requery(const CString& filter, const CString& sort, std::vector<CFilterValue> values)
+{
+    m_filterValues = std::move(values);
+    PooledStatement stmt = Prepared("SELECT max(" + KeyColumn() + ") FROM " + m_table);
+    stmt->ExecutePrepared();
+    const std::string max = stmt->FetchText();
+    m_maxKey = max.empty() ? LLONG_MIN : ParseStoredInteger(max);
+    // The key bound is a number of the layer's own, written into the SQL: the
+    // SQLite driver reads the whole result of a statement with parameters at
+    // once, and only a statement without them is read as it is fetched.
+    // Under a filter the bound is "+rowid": a plain rowid range would be the
+    // plan SQLite takes, walking the whole table past the index that answers
+    // the filter (the running stays: 200 ms instead of 3 at 1,000,000 stays).
+    m_whereClauses = " FROM " + m_table + " WHERE ";
+    if (!filter.empty())
+        m_whereClauses += "(" + ToUtf8(filter) + ") AND +";
+    m_whereClauses += KeyColumn() + " <= " + std::to_string(m_maxKey);
+    // Rows of equal sort values come by key. Without a sort they come in the
+    // table's own order; a filter may be answered from an index kept in another
+    // order, and "+rowid" lets SQLite use it and then sort the few rows it
+    // gives, where "rowid" would make it walk the whole table instead.
+    const std::string& key = KeyColumn();
+    m_orderClause = " ORDER BY " + (!sort.empty() ? ToUtf8(sort) + ", " + key : filter.empty() ? key : "+" + key);
+    m_inKeyOrder = filter.empty() && sort.empty();
+    m_filtered = !filter.empty() || !m_filterValues.empty();
+}
+
+const std::string& RecordsetQuery::KeyColumn() const
+{
+    // SQLite's own key of every row; an INTEGER PRIMARY KEY column is another
+    // name for it.
+    static const std::string key = "rowid";
+    return key;
+}
+
+void RecordsetQuery::BindFilter(ParameterBinder& binder) const
+{
+    for (const CFilterValue& value : m_filterValues)
+        binder.Bind(value);
+}
+
+long long RecordsetQuery::Number(const std::string& sql, bool filtered) const
+{
+    PooledStatement stmt = Prepared(sql);
+    ParameterBinder binder(*stmt);
+    if (filtered)
+        BindFilter(binder);
+    stmt->ExecutePrepared();
+    return ParseStoredInteger(stmt->FetchText());
+}
+
+std::string RecordsetQuery::SelectRows() const
+{
+    return "SELECT " + m_columns + m_whereClauses + m_orderClause;
+}
+
+std::string RecordsetQuery::SelectRowsAt() const
+{
+    return SelectRows() + " LIMIT ? OFFSET ?";
+}
+
+std::string RecordsetQuery::SelectRowsFromKey(bool after) const
+{
+    return "SELECT " + m_columns + m_whereClauses + " AND " + KeyColumn() + (after ? " > ?" : " >= ?") + m_orderClause +
+           " LIMIT ? OFFSET ?";
+}
+
+std::string RecordsetQuery::SelectRowsByKeys(size_t marks) const
+{
+    std::string sql = "SELECT " + m_columns + " FROM " + m_table + " WHERE " + KeyColumn() + " IN (?";
+    for (size_t i = 1; i < marks; ++i)
+        sql += ",?";
+    return sql + ")";
+}
+
+std::string RecordsetQuery::SelectColumnOfRow(const CFieldExchange::Field& field) const
+{
+    return "SELECT " + ToUtf8(field.column) + " FROM " + m_table + WhereKeyIs();
+}
+
+std::string RecordsetQuery::SelectNoRows() const
+{
+    return "SELECT " + m_columns + " FROM " + m_table + " WHERE 0";
+}
+
+std::string RecordsetQuery::SelectKeysWhere(const std::string& narrowing) const
+{
+    return "SELECT " + KeyColumn() + m_whereClauses + " AND (" + narrowing + ")" + m_orderClause;
+}
+
+std::string RecordsetQuery::SelectKeysFrom(size_t offset) const
+{
+    return "SELECT " + KeyColumn() + m_whereClauses + m_orderClause + " LIMIT -1 OFFSET " + std::to_string(offset);
+}
+
+std::string RecordsetQuery::CountRows() const
+{
+    return "SELECT count(*)" + m_whereClauses;
+}
+
+std::string RecordsetQuery::CountTable() const
+{
+    return "SELECT count(*) FROM " + m_table;
+}
+
+std::string RecordsetQuery::CountAddedSinceOpen() const
+{
+    return CountTable() + " WHERE " + KeyColumn() + " > " + std::to_string(m_maxKey);
+}
+
+std::string RecordsetQuery::UpdateRow(const std::vector<size_t>& changed) const
+{
+    std::string sql = "UPDATE " + m_table + " SET ";
+    for (size_t i = 0; i < changed.size(); ++i)
+        sql += (i ? ", " : "") + ToUtf8(m_fields[changed[i]].column) + " = ?";
+    return sql + WhereKeyIs();
+}
+
+std::string RecordsetQuery::InsertRow(const std::vector<size_t>& columns) const
+{
+    std::string names, marks;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        names += (i ? ", " : "") + ToUtf8(m_fields[columns[i]].column);
+        marks += i ? ", ?" : "?";
+    }
+    return "INSERT INTO " + m_table + " (" + names + ") VALUES (" + marks + ")";
+}
+
+std::string RecordsetQuery::InsertDefaults() const
+{
+    return "INSERT INTO " + m_table + " DEFAULT VALUES";
+}
+
+std::string RecordsetQuery::SelectNewKey() const
+{
+    return "SELECT last_insert_rowid()";
+}
+
+std::string RecordsetQuery::DeleteRow() const
+{
+    return "DELETE FROM " + m_table + WhereKeyIs();
+}
+
+std::string RecordsetQuery::CountOf(const std::string& table, const CString& filter)
+{
+    return "SELECT count(*) FROM " + table + (filter.empty() ? std::string() : " WHERE " + ToUtf8(filter));
+}
+
+std::string RecordsetQuery::WhereKeyIs() const
+{
+    return " WHERE " + KeyColumn() + " = ?";
+}
