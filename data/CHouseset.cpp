@@ -33,12 +33,34 @@ void CHouseset::DoFieldExchange(CFieldExchange* pFX)
     RFX_Text(pFX, wxString::FromUTF8("[房间介绍]"), m_strIntro);
 }
 
+CString BoardSortText()
+{
+    // The recordset breaks ties by the rows' keys, which follow the order of adding.
+    return wxString::FromUTF8("房间号 ASC");
+}
+
 int CHouseset::FindRoom(CString strRoomNo)
+{
+    return FindRoom(strRoomNo, 0);
+}
+
+int CHouseset::FindRoom(const CString& strRoomNo, int nTwin)
 {
     // The database hands over the rows of that number; the exact comparison decides.
     FindNarrowing narrowing;
     narrowing.AddEqual(wxString::FromUTF8("[房间号]"), strRoomNo);
-    return int(FindFirst(narrowing.Where(), narrowing.Values(), [&] { return m_strRoomNo == strRoomNo; }));
+    int twins = 0;
+    return int(FindFirst(narrowing.Where(), narrowing.Values(),
+                         [&] { return m_strRoomNo == strRoomNo && twins++ == nTwin; }));
+}
+
+void CHouseset::SetNumberFilter(const CString& strRoomNo)
+{
+    m_strSort = BoardSortText();
+    if (strRoomNo.empty())
+        return;
+    m_strFilter = wxString::FromUTF8("[房间号] = ?");
+    m_filterValues = {strRoomNo};
 }
 
 BOOL CHouseset::MovePerson(CString strFrom, CString strTo)

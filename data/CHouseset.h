@@ -3,6 +3,11 @@
 
 #include "Database.h"
 
+// The one order of the rooms that the board, its hourly timers, the commands'
+// walks by row index and the detail card share: by room number, and rooms that
+// share a number in the order they were added. "房间号 ASC".
+CString BoardSortText();
+
 class CHouseset : public CRecordset
 {
 public:
@@ -26,6 +31,12 @@ public:
 
     // 0-based position of the first row with this room number, or -1.
     int FindRoom(CString strRoomNo);
+    // The same for the nTwin-th row with that number (0 the first), for files
+    // in which several rooms share a number.
+    int FindRoom(const CString& strRoomNo, int nTwin);
+    // Before Open: only the rooms of that number, in the board's order (every
+    // room when the number is empty, as an empty number may be stored as none).
+    void SetNumberFilter(const CString& strRoomNo);
     // Moves one person and the hourly stay from one room to another.
     BOOL MovePerson(CString strFrom, CString strTo);
     BOOL AddRoom(CString strRoomNo, CString strPrice, CString strIntro);

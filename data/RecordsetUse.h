@@ -5,6 +5,9 @@
 
 // Opens the recordset as a dynaset unless it is open; false when the database refused.
 bool TryOpen(CRecordset& set, DWORD options = CRecordset::none);
+// The same inside an operation: a refusal throws the CDBException with the
+// "cannot open" message, which undoes the operation.
+void OpenOrThrow(CRecordset& set, DWORD options = CRecordset::none);
 void CloseIfOpen(CRecordset& set);
 // The message shown when a table cannot be opened.
 CString OpenFailedMessage();

@@ -9,12 +9,6 @@
 
 namespace {
 
-void OpenOrThrow(CRecordset& set, DWORD options = CRecordset::none)
-{
-    if (!TryOpen(set, options))
-        throw CDBException(OpenFailedMessage());
-}
-
 void StartHourlyStay(CHouseset& rooms, const HourlySpan& hourly)
 {
     rooms.Edit();

@@ -3,11 +3,6 @@
 #include "MessageBox.h"
 #include "RecordsetUse.h"
 
-CString BoardSortText()
-{
-    return wxString::FromUTF8("房间号 ASC");
-}
-
 BOOL OpenRoomsInBoardOrder(CHouseset& rooms)
 {
     rooms.m_strSort = BoardSortText();
@@ -19,9 +14,6 @@ BOOL OpenRoomsInBoardOrder(CHouseset& rooms)
 
 BOOL OpenRoomsNumbered(CHouseset& rooms, const CString& number)
 {
-    if (!number.empty()) {
-        rooms.m_strFilter = wxString::FromUTF8("[房间号] = ?");
-        rooms.m_filterValues = {number};
-    }
+    rooms.SetNumberFilter(number);
     return OpenRoomsInBoardOrder(rooms);
 }

@@ -1,11 +1,8 @@
-// The one order of the rooms that the board, its hourly timers, the commands'
-// walks by row index and the detail card share: by room number.
+// Opening the rooms table in the board's order (BoardSortText), as the board
+// and its dialogs read it: a table that cannot be opened is reported here.
 #pragma once
 
 #include "CHouseset.h"
-
-// The sort text of that order, "房间号 ASC".
-CString BoardSortText();
 
 // Opens a rooms table of the caller's own in the board's order. When the
 // database refuses, shows "打开数据库失败！" and returns FALSE.

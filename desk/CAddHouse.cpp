@@ -7,7 +7,9 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "CQuillan2021App.h"
 #include "Globals.h"
+#include "LanguageTexts.h"
 #include "MessageBox.h"
 
 std::vector<CString> AddHousePriceChoices()
@@ -34,6 +36,12 @@ RoomNoCheck CheckRoomNo(const CString& roomNo)
 CString RoomNoDigitsMessage()
 {
     return wxString::FromUTF8("房间号只能是数字!");
+}
+
+CString RoomNoTakenMessage(int language, const CString& roomNo)
+{
+    static const LocalText taken{"%s 房间已经存在！", "House %s already exists!"};
+    return wxString::Format(taken.For(language), roomNo);
 }
 
 AddHouseTexts GetAddHouseTexts(int language, int mode)
@@ -104,8 +112,14 @@ void CAddHouse::OnInitDialog(wxInitDialogEvent&)
     SetControlLabel(this, IDC_ADDHOUSE_OK, texts.ok);
     SetControlLabel(this, IDC_ADDHOUSE_CANCEL, texts.cancel);
 
+    m_strOpenedRoomNo = m_nMode == 1 ? m_strRoomNo : CString();
     TransferDataToWindow();
     m_editRoomNo->SetFocus();
+}
+
+RoomValues CAddHouse::Values() const
+{
+    return {m_strRoomNo, m_strPrice, m_strIntro};
 }
 
 bool CAddHouse::TransferDataToWindow()
@@ -133,6 +147,11 @@ void CAddHouse::OnOK(wxCommandEvent&)
         return;
     case RoomNoCheck::Ok:
         break;
+    }
+    // A room keeps its own number; any other that a room has would make two rooms of one number.
+    if (m_strRoomNo != m_strOpenedRoomNo && RoomNumberTaken(GetTheApp(), m_strRoomNo)) {
+        AfxMessageBox(RoomNoTakenMessage(g_nLanguage, m_strRoomNo));
+        return;
     }
     // Whatever was chosen or typed in the box, taken as it is.
     m_strPrice = m_comboPrice->GetValue();

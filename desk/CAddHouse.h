@@ -1,11 +1,13 @@
 // The dialog in which the clerk types a room's number, price and description,
 // for a new room (mode 0) or an existing one (mode 1). It only collects and checks
-// the texts; the caller writes them to the rooms table after wxID_OK.
+// the texts, a number another room has among the checks; the caller writes them
+// to the rooms table after wxID_OK.
 #pragma once
 
 #include <vector>
 
 #include "CDialogEx.h"
+#include "RoomOperations.h"
 #include "WinTypes.h"
 
 class wxComboBox;
@@ -31,6 +33,8 @@ RoomNoCheck CheckRoomNo(const CString& roomNo);
 
 // The message shown for a room number that is not all digits (the same in both languages).
 CString RoomNoDigitsMessage();
+// The refusal of a number another room has, in the UI language.
+CString RoomNoTakenMessage(int language, const CString& roomNo);
 
 // Texts by UI language and mode; an empty text keeps the built-in (Chinese) one.
 struct AddHouseTexts
@@ -50,6 +54,9 @@ public:
     CString m_strRoomNo;
     CString m_strIntro;
 
+    // The three texts as the room operations take them.
+    RoomValues Values() const;
+
     bool TransferDataToWindow() override;
     bool TransferDataFromWindow() override;
 
@@ -61,4 +68,6 @@ private:
     wxTextCtrl* m_editRoomNo = nullptr;
     wxTextCtrl* m_editIntro = nullptr;
     wxComboBox* m_comboPrice = nullptr;
+    // The number the room had when the dialog opened; empty when adding.
+    CString m_strOpenedRoomNo;
 };

@@ -1,6 +1,7 @@
 #include "CQuillan2021View.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <wx/menu.h>
 #include <wx/sizer.h>
@@ -35,8 +36,22 @@
 #include "Shell.h"
 #include "StoreLink.h"
 #include "UiLocale.h"
+#include "UndoneOperation.h"
 
 namespace {
+
+// Runs one of the room operations. A database error has undone it: it is
+// reported, and nothing is returned.
+template <typename Operation>
+auto RunReported(Operation operation) -> std::optional<decltype(operation())>
+{
+    try {
+        return operation();
+    } catch (const CDBException& e) {
+        ReportUndoneOperation(e);
+        return std::nullopt;
+    }
+}
 
 // Widths at set-up; the language commands then set their own.
 const int kSetupWidths[] = {110, 50, 100, 50, 170, 80, 170, 170, 80, 300};
@@ -50,6 +65,12 @@ enum { kPictureRoom = 0, kPictureGuest = 1, kPictureClean = 2, kPictureNone = -1
 
 }  // namespace
 
+wxString RoomHasGuestsMessage(int language, const CString& roomNo)
+{
+    static const LocalText hasGuests{"%s 房间还有客人入住，不能删除！", "House %s still has guests and cannot be deleted!"};
+    return wxString::Format(hasGuests.For(language), roomNo);
+}
+
 wxString FormatRoomStatusLine(int language, const CString& roomNo, int persons)
 {
     if (language == 1)
@@ -61,21 +82,18 @@ wxString FormatRoomStatusLine(int language, const CString& roomNo, int persons)
 
 BOOL IsHourlyPeriodOverAt(COleDateTime start, COleDateTime end, COleDateTime now)
 {
-    constexpr int kDay = 24 * 3600;
+    if (start.GetStatus() == COleDateTime::valid && end.GetStatus() == COleDateTime::valid) {
+        // A stay that passes midnight may be stored with its end on the start's
+        // date: the end is then on the next day.
+        if (end < start)
+            end = end + COleDateTimeSpan(1, 0, 0, 0);
+        return now >= end ? TRUE : FALSE;
+    }
+    // Without valid dates only the parts can be compared, each of them -1.
     auto secondsOfDay = [](const COleDateTime& t) {
         return t.GetHour() * 3600 + t.GetMinute() * 60 + t.GetSecond();
     };
-    int period = secondsOfDay(end) - secondsOfDay(start);
-    int elapsed = secondsOfDay(now) - secondsOfDay(start);
-    const bool bothValid = start.GetStatus() == COleDateTime::valid && end.GetStatus() == COleDateTime::valid;
-    // Across midnight the end's time of day is the smaller one: count it on the next day,
-    // and so the time after midnight that has passed since the start.
-    if (bothValid && period < 0) {
-        period += kDay;
-        if (elapsed < 0)
-            elapsed += kDay;
-    }
-    return period <= elapsed ? TRUE : FALSE;
+    return secondsOfDay(end) - secondsOfDay(start) <= secondsOfDay(now) - secondsOfDay(start) ? TRUE : FALSE;
 }
 
 BOOL IsHourlyPeriodOver(COleDateTime start, COleDateTime end)
@@ -102,6 +120,7 @@ BoardRow FormatRoomRow(const CHouseset& room)
     }
     row.pictures[8] = room.m_bHourly ? kPictureGuest : kPictureNone;
     row.texts[9] = room.m_strIntro;
+    row.reserved = room.m_bReserved != FALSE;
     row.hourly = room.m_bHourly != FALSE;
     row.hourStart = room.m_dtHourStart;
     row.hourEnd = room.m_dtHourEnd;
@@ -161,13 +180,13 @@ void CQuillan2021View::BindCommands()
          ID_CHECKOUT);
     Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(m_bCanChangeRoom && GetSelectionMark() != -1); },
          ID_CHANGE_ROOM);
-    // The board shows a reservation date exactly while the room is reserved,
-    // so the row answers without opening the table at every update.
+    // The row knows whether its room is reserved, also when there is no date
+    // to show: it answers without opening the table at every update.
     Bind(
         wxEVT_UPDATE_UI,
         [this](wxUpdateUIEvent& e) {
             const int row = GetSelectionMark();
-            e.Enable(row != -1 && !m_pList->GetItemText(row, 4).empty());
+            e.Enable(row != -1 && m_pList->Row(row).reserved);
         },
         ID_CANCEL_RESERVE);
     Bind(
@@ -291,14 +310,14 @@ void CQuillan2021View::OnRowChanged()
 void CQuillan2021View::ReadRoomOfRow(int row)
 {
     const bool onRow = row >= 0 && row < m_pList->GetItemCount();
-    const CString number = onRow ? m_pList->GetItemText(row, 0) : CString();
+    const RoomRef room = onRow ? RoomOfRow(row) : RoomRef();
     CHouseset rooms(&GetTheApp().m_dbHotel);
-    if (!OpenRoomsNumbered(rooms, number)) {
+    if (!OpenRoomsNumbered(rooms, room.number)) {
         wxTheApp->ExitMainLoop();
         return;
     }
     // No row, or a room gone from the table: nothing to check out, nothing to show.
-    const bool found = onRow && rooms.FindRoom(number) != -1;
+    const bool found = onRow && rooms.FindRoom(room.number, room.twin) != -1;
     m_bCanCheckOut = m_bCanChangeRoom = found && rooms.m_nPersons != 0;
     SetStatusLine(found ? FormatRoomStatusLine(g_nLanguage, rooms.m_strRoomNo, rooms.m_nPersons) : wxString());
     rooms.Close();
@@ -356,6 +375,17 @@ int CQuillan2021View::GetSelectionMark() const
     return m_pList ? int(m_pList->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) : -1;
 }
 
+RoomRef CQuillan2021View::RoomOfRow(int row) const
+{
+    return {m_pList->GetItemText(row, 0), m_pList->TwinOfRow(row)};
+}
+
+int CQuillan2021View::RowShowing(int row, const CString& roomNo) const
+{
+    const bool onRow = row >= 0 && row < m_pList->GetItemCount() && m_pList->GetItemText(row, 0) == roomNo;
+    return onRow ? row : int(m_pList->FindRoom(roomNo));
+}
+
 void CQuillan2021View::MarkRow(int row)
 {
     if (row < 0 || row >= m_pList->GetItemCount()) {
@@ -387,14 +417,15 @@ wxMenu* CQuillan2021View::BuildContextMenu()
     const int row = GetSelectionMark();
     if (row == -1)
         return nullptr;
+    const RoomRef room = RoomOfRow(row);
     CHouseset rooms(&GetTheApp().m_dbHotel);
-    if (!OpenRoomsInBoardOrder(rooms)) {
+    if (!OpenRoomsNumbered(rooms, room.number)) {
         wxTheApp->ExitMainLoop();
         return nullptr;
     }
     g_nSelectedItem = row;
-    g_strSelectedRoom = m_pList->GetItemText(row, 0);
-    if (rooms.FindRoom(g_strSelectedRoom) == -1)
+    g_strSelectedRoom = room.number;
+    if (rooms.FindRoom(room.number, room.twin) == -1)
         return nullptr;
     m_bCanCancelReserve = rooms.m_bReserved;
     m_bCanChangeRoom = rooms.m_nPersons != 0;
@@ -424,22 +455,13 @@ void CQuillan2021View::OnRegister()
     const int row = GetSelectionMark();
     CRegisterDlg dialog(DialogParent());
     dialog.m_nMode = 0;
-    dialog.m_nRoomIndex = row == -1 ? -1 : FindRoomItem(m_pList->GetItemText(row, 0));
+    dialog.m_nRoomIndex = row;
     const bool checkedIn = dialog.ShowModal() == wxID_OK;
-    // The clerk may have picked another room in the dialog: flag and refresh
-    // the room of the new stay.
-    CHouseset rooms(&GetTheApp().m_dbHotel);
-    if (checkedIn && !dialog.m_strRoom.empty() && OpenRoomsNumbered(rooms, dialog.m_strRoom)) {
-        if (rooms.FindRoom(dialog.m_strRoom) != -1) {
-            rooms.Edit();
-            rooms.m_bOccupied = TRUE;
-            rooms.Update();
-        }
-    }
-    // Also after a check-in that failed, the row shows what the table holds.
+    // The clerk may have picked another room in the dialog: the room of the new
+    // stay is refreshed, also after a check-in that failed, to what the table holds.
     UpdateRoomItem(row, dialog.m_strRoom, 0);
     if (checkedIn)
-        MarkRow(FindRoomItem(dialog.m_strRoom));
+        MarkRow(RowShowing(row, dialog.m_strRoom));
     CloseIfOpen(*GetDocument()->m_pHouseset);
 }
 
@@ -480,8 +502,9 @@ void CQuillan2021View::OnReserve()
     g_nSelectedItem = GetSelectionMark();
     if (g_nSelectedItem == -1)
         return;
-    g_strSelectedRoom = m_pList->GetItemText(g_nSelectedItem, 0);
-    CReserveDlg dialog(DialogParent());
+    const RoomRef room = RoomOfRow(g_nSelectedItem);
+    g_strSelectedRoom = room.number;
+    CReserveDlg dialog(DialogParent(), room);
     dialog.ShowModal();
     UpdateRoomItem(g_nSelectedItem, g_strSelectedRoom, 0);
 }
@@ -491,37 +514,24 @@ void CQuillan2021View::OnCancelReservation()
     g_nSelectedItem = GetSelectionMark();
     if (g_nSelectedItem == -1)
         return;
-    g_strSelectedRoom = m_pList->GetItemText(g_nSelectedItem, 0);
-    CancelReservation(g_strSelectedRoom);
+    const RoomRef room = RoomOfRow(g_nSelectedItem);
+    g_strSelectedRoom = room.number;
+    RunReported([&] { return CancelReservation(GetTheApp(), room); });
     UpdateRoomItem(g_nSelectedItem, g_strSelectedRoom, 0);
 }
 
 void CQuillan2021View::OnCleanRoom()
 {
-    if (!OpenRooms()) {
-        wxTheApp->ExitMainLoop();
-        return;
-    }
     const int row = GetSelectionMark();
     if (row == -1) {
         AfxMessageBox(wxString::FromUTF8("请选择一个房间"));
         return;
     }
-    const CString room = m_pList->GetItemText(row, 0);
-    CHouseset& rooms = *GetDocument()->m_pHouseset;
-    try {
-        if (rooms.FindRoom(room) == -1)
-            return;
-        rooms.Edit();
-        rooms.m_bCleaning = !rooms.m_bCleaning;
-        rooms.Update();
-    } catch (const CDBException& e) {
-        e.ReportError();
+    const RoomRef room = RoomOfRow(row);
+    if (!RunReported([&] { return ToggleCleaning(GetTheApp(), room); }).value_or(false))
         return;
-    }
-    UpdateRoomItem(row, room, 0);
+    UpdateRoomItem(row, room.number, 0);
     MarkRow(row);
-    rooms.Close();
 }
 
 void CQuillan2021View::OnRepairRoom()
@@ -529,57 +539,48 @@ void CQuillan2021View::OnRepairRoom()
     const int row = GetSelectionMark();
     if (row == -1)
         return;
-    CHouseset rooms(&GetTheApp().m_dbHotel);
-    if (!OpenRoomsInBoardOrder(rooms)) {
-        wxTheApp->ExitMainLoop();
-        return;
-    }
-    rooms.Move(row);
-    rooms.Edit();
-    rooms.m_bOccupied = FALSE;
-    rooms.m_nPersons = 0;
-    rooms.m_bHourly = FALSE;
-    rooms.Update();
-    UpdateRoomItem(row, rooms.m_strRoomNo, 0);
+    const RoomRef room = RoomOfRow(row);
+    RunReported([&] { return RepairRoom(GetTheApp(), room); });
+    UpdateRoomItem(row, room.number, 0);
 }
 
 void CQuillan2021View::OnAddRoom()
 {
     CAddHouse dialog(DialogParent());
     dialog.m_nMode = 0;
-    if (dialog.ShowModal() != wxID_OK)
+    if (dialog.ShowModal() != wxID_OK || dialog.m_strRoomNo.empty())
         return;
-    CHouseset& rooms = *GetDocument()->m_pHouseset;
-    CloseIfOpen(rooms);
-    if (!OpenRooms())
+    if (!ChangedRooms(RunReported([&] { return AddRoom(GetTheApp(), dialog.Values()); }), dialog.m_strRoomNo))
         return;
-    if (dialog.m_strRoomNo.empty()) {
-        rooms.Close();
-        return;
-    }
-    rooms.AddRoom(dialog.m_strRoomNo, dialog.m_strPrice, dialog.m_strIntro);
     LoadRooms();
     MarkRow(FindRoomItem(dialog.m_strRoomNo));
 }
 
 void CQuillan2021View::OnModifyRoom()
 {
-    CAddHouse dialog(DialogParent());
-    const int row = GetSelectionMark();
-    CHouseset rooms(&GetTheApp().m_dbHotel);
-    if (!OpenRoomsInBoardOrder(rooms))
+    // With no row marked, the first room is the one changed.
+    const int row = std::max(GetSelectionMark(), 0);
+    if (row >= m_pList->GetItemCount())
         return;
-    rooms.Move(std::max(row, 0));
-    dialog.m_strRoomNo = rooms.m_strRoomNo;
-    dialog.m_strPrice = rooms.m_strPrice;
-    dialog.m_strIntro = rooms.m_strIntro;
-    dialog.m_nMode = 1;
-    if (dialog.ShowModal() == wxID_OK && !dialog.m_strRoomNo.empty()) {
-        rooms.ModifyRoom(row, dialog.m_strRoomNo, dialog.m_strPrice, dialog.m_strIntro);
-        LoadRooms();
-        // The room keeps the mark, under its new number when it got one.
-        MarkRow(FindRoomItem(dialog.m_strRoomNo));
+    const RoomRef room = RoomOfRow(row);
+    CAddHouse dialog(DialogParent());
+    {
+        CHouseset rooms(&GetTheApp().m_dbHotel);
+        if (!OpenRoomsNumbered(rooms, room.number) || rooms.FindRoom(room.number, room.twin) == -1)
+            return;
+        dialog.m_strRoomNo = rooms.m_strRoomNo;
+        dialog.m_strPrice = rooms.m_strPrice;
+        dialog.m_strIntro = rooms.m_strIntro;
     }
+    dialog.m_nMode = 1;
+    if (dialog.ShowModal() != wxID_OK || dialog.m_strRoomNo.empty())
+        return;
+    if (!ChangedRooms(RunReported([&] { return ModifyRoom(GetTheApp(), room, dialog.Values()); }),
+                      dialog.m_strRoomNo))
+        return;
+    LoadRooms();
+    // The room keeps the mark, under its new number when it got one.
+    MarkRow(dialog.m_strRoomNo == room.number ? row : FindRoomItem(dialog.m_strRoomNo));
 }
 
 void CQuillan2021View::OnDeleteRoom()
@@ -589,25 +590,25 @@ void CQuillan2021View::OnDeleteRoom()
         AfxMessageBox(wxString::FromUTF8("请选择一个房间！"));
         return;
     }
-    const CString room = m_pList->GetItemText(row, 0);
+    const RoomRef room = RoomOfRow(row);
     const CString question = g_nLanguage == 2
-                                 ? wxString::Format("Do you sure to delete %s house?", room)
-                                 : wxString::Format(wxString::FromUTF8("您确认要删除 %s 房间吗？"), room);
+                                 ? wxString::Format("Do you sure to delete %s house?", room.number)
+                                 : wxString::Format(wxString::FromUTF8("您确认要删除 %s 房间吗？"), room.number);
     if (AfxMessageBox(question, MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL)
         return;
-    if (!OpenRooms())
+    if (!ChangedRooms(RunReported([&] { return DeleteRoom(GetTheApp(), room); }), room.number))
         return;
-    try {
-        CHouseset& rooms = *GetDocument()->m_pHouseset;
-        if (rooms.FindRoom(room) == -1)
-            return;
-        rooms.Delete();
-    } catch (const CDBException& e) {
-        e.ReportError();
-        return;
-    }
     LoadRooms();
     MarkRow(row - 1);
+}
+
+bool CQuillan2021View::ChangedRooms(std::optional<RoomChange> change, const CString& roomNo)
+{
+    if (change == RoomChange::numberTaken)
+        AfxMessageBox(RoomNoTakenMessage(g_nLanguage, roomNo));
+    else if (change == RoomChange::hasGuests)
+        AfxMessageBox(RoomHasGuestsMessage(g_nLanguage, roomNo));
+    return change == RoomChange::done;
 }
 
 void CQuillan2021View::OnViewRecords()
@@ -825,29 +826,36 @@ void CQuillan2021View::LoadRooms()
 
 BOOL CQuillan2021View::UpdateRoomItem(int nItem, CString strRoomNo, int nMode)
 {
-    // A row is refreshed from its room read alone: finding it in the board's
-    // recordset would first count every room before it in the board's order.
-    CHouseset numbered(&GetTheApp().m_dbHotel);
-    if (nMode == 0 ? !OpenRoomsNumbered(numbered, strRoomNo) : !OpenRooms())
-        return FALSE;
-    CHouseset& rooms = nMode == 0 ? numbered : *GetDocument()->m_pHouseset;
-    // Inserting, the walk of LoadRooms has just moved onto the room: its values
-    // are fresh and searching again would make loading the board quadratic.
-    const bool onRoom = nMode == 1 && !rooms.IsEOF() && rooms.m_strRoomNo == strRoomNo;
-    if (!onRoom && rooms.FindRoom(strRoomNo) == -1)
-        return FALSE;
-    BoardRow row = FormatRoomRow(rooms);
-    if (nMode == 0) {
-        nItem = FindRoomItem(strRoomNo);
-        if (nItem == -1)
+    if (nMode == 1) {
+        CHouseset& rooms = *GetDocument()->m_pHouseset;
+        if (!OpenRooms())
             return FALSE;
-        row.texts[0] = strRoomNo;
-        m_pList->SetRow(nItem, std::move(row));
-        OnRowChanged();
-    } else {
-        m_pList->InsertRow(nItem, std::move(row));
+        // The walk of LoadRooms has just moved onto the room: its values are
+        // fresh and searching again would make loading the board quadratic.
+        const bool onRoom = !rooms.IsEOF() && rooms.m_strRoomNo == strRoomNo;
+        if (!onRoom && rooms.FindRoom(strRoomNo) == -1)
+            return FALSE;
+        m_pList->InsertRow(nItem, FormatRoomRow(rooms));
+        return TRUE;
     }
-    return TRUE;
+    // Rows are refreshed from their rooms read alone: finding them in the board's
+    // recordset would first count every room before them in the board's order.
+    // Each row of the number shows its own room, where rooms share a number.
+    CHouseset rooms(&GetTheApp().m_dbHotel);
+    if (!OpenRoomsNumbered(rooms, strRoomNo))
+        return FALSE;
+    BOOL written = FALSE;
+    int twin = 0;
+    for (long row = m_pList->FindRoom(strRoomNo); row != -1 && rooms.FindRoom(strRoomNo, twin++) != -1;
+         row = m_pList->FindRoom(strRoomNo, row + 1)) {
+        BoardRow values = FormatRoomRow(rooms);
+        values.texts[0] = strRoomNo;
+        m_pList->SetRow(row, std::move(values));
+        written = TRUE;
+    }
+    if (written)
+        OnRowChanged();
+    return written;
 }
 
 int CQuillan2021View::FindRoomItem(CString strRoomNo)

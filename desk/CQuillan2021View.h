@@ -7,8 +7,10 @@
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
 #include <wx/timer.h>
+#include <optional>
 #include "CHouseset.h"
 #include "CRoomList.h"
+#include "RoomOperations.h"
 
 class CQuillan2021Doc;
 class CRoomIconBoard;
@@ -86,6 +88,8 @@ public:
 
     // The row holding the selection mark, -1 when none.
     int GetSelectionMark() const;
+    // The room a row shows: its number and which of the rooms of that number.
+    RoomRef RoomOfRow(int row) const;
 
 private:
     void BindCommands();
@@ -93,6 +97,10 @@ private:
     BOOL OpenRooms();
     // Selects a row, puts the mark on it and scrolls it into view.
     void MarkRow(int row);
+    // `row` when it shows that room number, else the first row that does.
+    int RowShowing(int row, const CString& roomNo) const;
+    // Tells the clerk why a room was not added, changed or deleted; true when it was.
+    bool ChangedRooms(std::optional<RoomChange> change, const CString& roomNo);
     void OnKeyDown(wxKeyEvent& event);
     void OnContextMenu(wxContextMenuEvent& event);
     void OnItemChanged(wxListEvent& event);
@@ -127,11 +135,15 @@ private:
     wxDECLARE_DYNAMIC_CLASS(CQuillan2021View);
 };
 
+// Why a room is not deleted, by language.
+wxString RoomHasGuestsMessage(int language, const CString& roomNo);
+
 // The status line for the selected room, by language.
 wxString FormatRoomStatusLine(int language, const CString& roomNo, int persons);
 
-// Whether an hourly stay's booked time has run out by 'now', comparing times of
-// day; a period whose end lies before its start passes midnight.
+// Whether an hourly stay's booked time has run out by 'now', whatever the day;
+// an end stored before its start passes midnight. Dates that are not valid
+// compare their times of day, whose parts are then -1.
 BOOL IsHourlyPeriodOverAt(COleDateTime start, COleDateTime end, COleDateTime now);
 BOOL IsHourlyPeriodOver(COleDateTime start, COleDateTime end);
 

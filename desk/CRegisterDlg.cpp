@@ -186,7 +186,7 @@ CRegisterDlg::CRegisterDlg(wxWindow* parent)
     m_comboNation = new wxComboBox(this, IDC_REG_NATION, wxEmptyString, du(58, 62), dus(60, 14), 0, nullptr,
                                    wxCB_DROPDOWN);
     label(IDC_REG_BIRTHDAY_LABEL, "出生年月：", 4, 82);
-    m_pickBirthday = new wxDatePickerCtrl(this, IDC_REG_BIRTHDAY, wxDefaultDateTime, du(58, 80), dus(60, 14));
+    m_pickBirthday = new wxDatePickerCtrl(this, IDC_REG_BIRTHDAY, wxDefaultDateTime, du(58, 80), dus(75, 14));
     label(IDC_REG_NATIVEPLACE_LABEL, "籍贯：", 4, 100);
     m_editNativePlace = new wxTextCtrl(this, IDC_REG_NATIVEPLACE, wxEmptyString, du(58, 98), dus(160, 14));
     label(IDC_REG_IDNUMBER_LABEL, "证件号：", 4, 118);

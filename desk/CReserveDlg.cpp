@@ -4,12 +4,11 @@
 #include <wx/datectrl.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
-#include "CHouseset.h"
 #include "CQuillan2021App.h"
 #include "DialogTexts.h"
 #include "Globals.h"
 #include "MessageBox.h"
-#include "RecordsetUse.h"
+#include "UndoneOperation.h"
 
 namespace {
 
@@ -20,54 +19,22 @@ wxString U(const char* utf8)
     return wxString::FromUTF8(utf8);
 }
 
-// Runs `change` on the room's row; FALSE when the room is not in the table.
-// A rooms table that cannot be opened is reported, and the program ends.
-template <typename Change>
-BOOL ChangeRoom(const CString& roomNo, Change change)
-{
-    CHouseset rooms(&GetTheApp().m_dbHotel);
-    if (!TryOpen(rooms)) {
-        AfxMessageBox(OpenFailedMessage());
-        wxTheApp->ExitMainLoop();
-        return FALSE;
-    }
-    if (rooms.FindRoom(roomNo) == -1)
-        return FALSE;
-    rooms.Edit();
-    change(rooms);
-    rooms.Update();
-    return TRUE;
-}
-
 }  // namespace
 
-BOOL ReserveRoom(const CString& roomNo, const COleDateTime& date)
-{
-    return ChangeRoom(roomNo, [&](CHouseset& room) {
-        room.m_bReserved = TRUE;
-        room.m_dtReserveDate = date;
-    });
-}
-
-BOOL CancelReservation(const CString& roomNo)
-{
-    return ChangeRoom(roomNo, [](CHouseset& room) {
-        room.m_bReserved = FALSE;
-        room.m_dtReserveDate = COleDateTime(1900, 12, 1, 0, 0, 0);
-    });
-}
-
-CReserveDlg::CReserveDlg(wxWindow* parent)
+CReserveDlg::CReserveDlg(wxWindow* parent, const RoomRef& room)
     : CDialogEx(parent, 367, g_nLanguage == 2 ? wxString("Reservation") : U("订房")),
+      m_room(room),
       m_dtOpened(COleDateTime::GetCurrentTime())
 {
     const bool english = g_nLanguage == 2;
     auto* sizer = new wxBoxSizer(wxVERTICAL);
-    sizer->Add(new wxStaticText(this, IDC_RESERVE_ROOM, U(english ? "House Number：" : "房间号：") + g_strSelectedRoom),
+    sizer->Add(new wxStaticText(this, IDC_RESERVE_ROOM, U(english ? "House Number：" : "房间号：") + room.number),
                0, wxALL, 10);
     auto* row = new wxBoxSizer(wxHORIZONTAL);
     row->Add(new wxStaticText(this, IDC_RESERVE_DATE_LABEL, U("日期：")), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
-    m_picker = new wxDatePickerCtrl(this, IDC_RESERVE_DATE, wxDateTime::Now(), wxDefaultPosition, wxDefaultSize,
+    // As wide as the template has it: a date in the Chinese order is longer than the picker's own guess.
+    m_picker = new wxDatePickerCtrl(this, IDC_RESERVE_DATE, wxDateTime::Now(), wxDefaultPosition,
+                                    wxSize(ConvertDialogToPixels(wxSize(100, 0)).x, -1),
                                     wxDP_DROPDOWN | wxDP_SHOWCENTURY);
     row->Add(m_picker, 1);
     sizer->Add(row, 0, wxEXPAND | wxLEFT | wxRIGHT, 10);
@@ -102,7 +69,11 @@ COleDateTime CReserveDlg::GetChosenDate() const
 
 void CReserveDlg::OnOK(wxCommandEvent&)
 {
-    if (!ReserveRoom(g_strSelectedRoom, GetChosenDate()))
-        AfxMessageBox(g_nLanguage == 2 ? wxString("Setup Reservation date failed!") : U("设置订房日期失败！"));
+    try {
+        if (!ReserveRoom(GetTheApp(), m_room, GetChosenDate()))
+            AfxMessageBox(g_nLanguage == 2 ? wxString("Setup Reservation date failed!") : U("设置订房日期失败！"));
+    } catch (const CDBException& e) {
+        ReportUndoneOperation(e);
+    }
     EndDialog(wxID_OK);
 }

@@ -1,15 +1,16 @@
-// Books a room for a date: the room is the one in g_strSelectedRoom.
+// Books a room for a date: the room the board marked, given at construction.
 #pragma once
 
 #include "CDialogEx.h"
 #include "COleDateTime.h"
+#include "RoomOperations.h"
 
 class wxDatePickerCtrl;
 
 class CReserveDlg : public CDialogEx
 {
 public:
-    explicit CReserveDlg(wxWindow* parent);
+    CReserveDlg(wxWindow* parent, const RoomRef& room);
 
     // The date the picker holds, with the time of day at which the dialog opened.
     COleDateTime GetChosenDate() const;
@@ -17,11 +18,7 @@ public:
 private:
     void OnOK(wxCommandEvent& event);
 
+    RoomRef m_room;
     wxDatePickerCtrl* m_picker = nullptr;
     COleDateTime m_dtOpened;
 };
-
-// Stores the booking on the room; FALSE when the room is not in the table.
-BOOL ReserveRoom(const CString& roomNo, const COleDateTime& date);
-// Clears the booking and resets the date to 1900-12-01 00:00:00; FALSE when not found.
-BOOL CancelReservation(const CString& roomNo);

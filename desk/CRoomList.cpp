@@ -1,5 +1,7 @@
 #include "CRoomList.h"
 
+#include <algorithm>
+
 CRoomList::CRoomList(wxWindow* parent, long style)
     : wxListCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, style | wxLC_REPORT | wxLC_VIRTUAL)
 {
@@ -36,12 +38,20 @@ void CRoomList::SetPicture(long row, int column, int picture)
     RefreshItem(row);
 }
 
-long CRoomList::FindRoom(const wxString& room) const
+long CRoomList::FindRoom(const wxString& room, long from) const
 {
-    for (size_t i = 0; i < m_rows.size(); ++i)
+    for (size_t i = size_t(std::max(from, 0L)); i < m_rows.size(); ++i)
         if (m_rows[i].texts[0] == room)
             return long(i);
     return -1;
+}
+
+int CRoomList::TwinOfRow(long row) const
+{
+    int twin = 0;
+    for (long i = 0; i < row; ++i)
+        twin += m_rows[size_t(i)].texts[0] == m_rows[size_t(row)].texts[0] ? 1 : 0;
+    return twin;
 }
 
 wxString CRoomList::OnGetItemText(long item, long column) const

@@ -8,14 +8,15 @@
 #include <wx/listctrl.h>
 #include "COleDateTime.h"
 
-// What one board row shows, column by column, and the hourly stay of its room,
-// which the board's timers watch.
+// What one board row shows, column by column, whether its room is reserved
+// (also without a date to show), and its hourly stay, which the board's timers watch.
 struct BoardRow
 {
     static constexpr int kColumns = 10;
 
     wxString texts[kColumns];  // column 0 holds the room number
     int pictures[kColumns] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    bool reserved = false;
     bool hourly = false;
     COleDateTime hourStart, hourEnd;
 };
@@ -32,8 +33,11 @@ public:
     const BoardRow& Row(long row) const { return m_rows[size_t(row)]; }
     // Changes one picture of a row; it is drawn again when it is in view.
     void SetPicture(long row, int column, int picture);
-    // The first row whose room number is exactly `room`, -1 when none.
-    long FindRoom(const wxString& room) const;
+    // The first row from `from` on whose room number is exactly `room`, -1 when none.
+    long FindRoom(const wxString& room, long from = 0) const;
+    // How many rows before `row` show its room number: which of the rooms that
+    // share a number the row is, in the board's order.
+    int TwinOfRow(long row) const;
 
 protected:
     wxString OnGetItemText(long item, long column) const override;

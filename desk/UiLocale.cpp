@@ -2,6 +2,7 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <wx/uilocale.h>
 
 const char* UiLocaleName(int language)
 {
@@ -12,6 +13,9 @@ bool ApplyUiLocale(int language)
 {
     if (!std::setlocale(LC_ALL, UiLocaleName(language)))
         return false;
+    // The toolkit keeps a locale of its own, the "C" one until it is told:
+    // under it every date picker shows the US order.
+    wxUILocale::UseLocaleName(UiLocaleName(language));
     std::setlocale(LC_NUMERIC, "C");
     // Text is laid out as Chinese text in either language: many cells are
     // Chinese in English too (dates, persons, sexes), and the widths made for

@@ -152,4 +152,23 @@ TEST(Board, HourlyTimersFollowTheRowsTheCommandsRedraw)
     EXPECT_EQ(ColumnImage(2, 8), 1);
 }
 
+// A stay that ran out yesterday, an hour after this time of day.
+TEST(Board, AnHourlyStayOverSinceAnEarlierDayBlinks)
+{
+    const wxDateTime now = wxDateTime::Now();
+    const wxString start = (now - wxTimeSpan::Hours(25)).Format("%Y-%m-%d %H:%M:%S");
+    const wxString end = (now - wxTimeSpan::Hours(23)).Format("%Y-%m-%d %H:%M:%S");
+    SeedRooms("[房间号],[房价],[房间人数],[钟点房],[钟点开始],[钟点结束],[房间介绍]",
+              ("('101','60',1,1,'" + start + "','" + end + "','')").utf8_str());
+    g_vHourlyDue.clear();
+    View()->OnTimer(1000);
+    ASSERT_EQ(g_vHourlyDue.size(), 1u);
+    EXPECT_TRUE(g_vHourlyDue[0]) << "counted as over";
+    EXPECT_EQ(ColumnImage(0, 8), 1);
+    View()->OnTimer(1001);
+    EXPECT_EQ(ColumnImage(0, 8), 1) << "a set flag shows the picture";
+    View()->OnTimer(1001);
+    EXPECT_EQ(ColumnImage(0, 8), -1) << "and the next tick takes it away";
+}
+
 }  // namespace

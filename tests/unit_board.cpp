@@ -28,6 +28,16 @@ TEST(HourlyPeriod, PassingMidnightIsMeasuredAcrossTheDateChange)
     EXPECT_FALSE(IsHourlyPeriodOverAt(start, At(1, 0, 0), At(23, 0, 0)));
 }
 
+TEST(HourlyPeriod, AnEndOnAnEarlierDayIsOverWhateverTheTimeOfDay)
+{
+    const COleDateTime start = At(14, 0, 0), end = At(16, 0, 0);
+    EXPECT_TRUE(IsHourlyPeriodOverAt(start, end, At(10, 0, 0, 6))) << "the next morning";
+    EXPECT_TRUE(IsHourlyPeriodOverAt(start, end, At(15, 0, 0, 9))) << "days later, within the booked hours";
+    // Booked from 14:00 on one day until 16:00 two days later.
+    EXPECT_FALSE(IsHourlyPeriodOverAt(start, At(16, 0, 0, 7), At(17, 0, 0, 6)));
+    EXPECT_TRUE(IsHourlyPeriodOverAt(start, At(16, 0, 0, 7), At(16, 0, 0, 7)));
+}
+
 TEST(HourlyPeriod, DatesThatAreNotValidCountEveryPartAsMinusOne)
 {
     COleDateTime invalid;

@@ -1,8 +1,10 @@
 // The desk killed at random moments: a child process (tests/crash) runs check-ins,
-// check-outs, changes of room and imports through the program's own operations
-// on real files and is killed with SIGKILL over and over. After each kill the three
-// files must pass SQLite's integrity check and hold exactly the operations the
-// child saw committed, plus at most the one it was in the middle of, whole.
+// check-outs, changes of room, imports, and renumbers, deletes and adds rooms
+// through the program's own operations on real files and is killed with SIGKILL
+// over and over. After each kill the three files must pass SQLite's integrity
+// check and hold exactly the operations the child saw committed, plus at most
+// the one it was in the middle of, whole; and whatever the operations, every
+// running stay is in a room that exists, which counts its running stays.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -11,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -34,7 +37,8 @@ using Clock = std::chrono::steady_clock;
 
 struct Operation
 {
-    // CI name room, CO name, MV name room, IM prefix count (names prefix0, prefix1...)
+    // CI name room, CO name, MV name room, IM prefix count (names prefix0, prefix1...),
+    // RN room newNumber, DR room, AR room
     std::string kind, name, room;
 };
 
@@ -75,6 +79,28 @@ struct Model
             stays[op.name].room = op.room;
         else if (op.kind == "IM")
             imports[op.name] = std::stoi(op.room);
+        else if (op.kind == "RN")
+            Renumber(op.name, op.room);
+        else if (op.kind == "DR" && !HasGuests(op.name))
+            roomNumbers.erase(std::find(roomNumbers.begin(), roomNumbers.end(), op.name));
+        else if (op.kind == "AR")
+            roomNumbers.push_back(op.name);
+    }
+
+    void Renumber(const std::string& from, const std::string& to)
+    {
+        std::replace(roomNumbers.begin(), roomNumbers.end(), from, to);
+        for (auto& [name, stay] : stays)
+            if (!stay.closed && stay.room == from)
+                stay.room = to;
+    }
+
+    bool HasGuests(const std::string& room) const
+    {
+        for (const auto& [name, stay] : stays)
+            if (!stay.closed && stay.room == room)
+                return true;
+        return false;
     }
 
     std::map<std::string, int> imports;  // rows of each file imported, by name prefix
@@ -124,10 +150,38 @@ DeskState ReadState(const TestEnvironment& env)
     return state;
 }
 
+// What the files hold that no sequence of operations may leave: a running stay
+// in a room that does not exist, a room whose persons are not its running stays.
+std::vector<std::string> BrokenRooms(const DeskState& found)
+{
+    std::map<std::string, int> guests;
+    std::vector<std::string> problems;
+    for (const auto& [name, stay] : found.stays) {
+        if (stay.closed)
+            continue;
+        ++guests[stay.room];
+        if (!found.rooms.count(stay.room))
+            problems.push_back("the running stay of " + name + " is in room " + stay.room + ", which does not exist");
+    }
+    for (const auto& [room, counts] : found.rooms) {
+        const int open = guests.count(room) ? guests[room] : 0;
+        if (counts.first != open || counts.second != (open > 0))
+            problems.push_back("room " + room + " has " + std::to_string(counts.first) + " persons, occupied " +
+                               std::to_string(counts.second) + ", for " + std::to_string(open) + " running stays");
+    }
+    return problems;
+}
+
 // What is wrong with `found` against `expected`, in the terms of the desk.
 std::vector<std::string> Differences(const DeskState& found, const DeskState& expected)
 {
     std::vector<std::string> problems;
+    for (const auto& [room, counts] : found.rooms)
+        if (!expected.rooms.count(room))
+            problems.push_back("room " + room + " that no operation left");
+    for (const auto& [room, counts] : expected.rooms)
+        if (!found.rooms.count(room))
+            problems.push_back("room " + room + " is missing");
     for (const auto& [room, counts] : found.rooms) {
         auto it = expected.rooms.find(room);
         if (it != expected.rooms.end() && it->second != counts)
@@ -322,6 +376,8 @@ TEST(CrashTest, KilledAtRandomMomentsTheFilesStayWholeAndAgree)
         committed += int(log.committed.size());
 
         const DeskState found = ReadState(env);
+        for (const std::string& p : BrokenRooms(found))
+            problems.push_back(p);
         const DeskState before = model.Expected();
         bool reached = false;
         if (!(found == before) && log.inFlight) {
@@ -353,7 +409,8 @@ TEST(CrashTest, KilledAtRandomMomentsTheFilesStayWholeAndAgree)
         kinds += " " + kind + " " + std::to_string(counts.first + counts.second) + " (" +
                  std::to_string(counts.first) + " whole)";
     std::printf("crash test (seed %u): %d kills, %d operations committed; in flight at a kill (check-in CI, "
-                "check-out CO, change of room MV, import IM):%s; inconsistencies found: %d\n",
+                "check-out CO, change of room MV, import IM, renumbering RN, deleting a room DR, adding a room AR):%s; "
+                "inconsistencies found: %d\n",
                 seed, kills, committed, kinds.c_str(), inconsistent);
     if (inconsistent == 0) {
         EXPECT_GE(kills, 50) << "the time bound cut the run short";

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+#include <wx/datetime.h>
+#include <wx/uilocale.h>
 
 #include "COleDateTime.h"
 #include "CRegEndDlg.h"
@@ -43,6 +45,7 @@ struct CLocaleAfterwards
 {
     ~CLocaleAfterwards()
     {
+        wxUILocale::UseLocaleName("C");
         std::setlocale(LC_ALL, "C");
         unsetenv("LANGUAGE");
     }
@@ -67,6 +70,19 @@ TEST(UiLocale, AmountsBillsAndDatesReadAndWriteAsInTheCLocale)
         EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
         EXPECT_EQ(NumbersAndDates(), inC) << "under " << UiLocaleName(language);
     }
+}
+
+// The date pickers show the toolkit's short date: 9 December 2026 in the
+// language's order, not in the US one under both.
+TEST(UiLocale, TheToolkitsShortDateFollowsTheLanguage)
+{
+    const CLocaleAfterwards restore;
+    const wxDateTime day(9, wxDateTime::Dec, 2026);
+    const auto shortDate = [&day] { return day.Format(wxUILocale::GetCurrent().GetInfo(wxLOCALE_SHORT_DATE_FMT)); };
+    ASSERT_TRUE(ApplyUiLocale(1));
+    EXPECT_EQ(shortDate(), U("2026年12月09日"));
+    ASSERT_TRUE(ApplyUiLocale(2));
+    EXPECT_EQ(shortDate(), "12/09/2026");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The process the crash test kills: it opens the data sources as the program
-// does at start-up and then runs check-ins, check-outs, changes of room and
-// imports of guest-record files through the program's own operations until
-// it is killed.
+// does at start-up and then runs check-ins, check-outs, changes of room,
+// imports of guest-record files, and renumbers, deletes and adds rooms through
+// the program's own operations until it is killed.
 //
 //   crash_child <program folder> <log file> <run number>
 //
@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -25,6 +26,7 @@
 #include "DataSources.h"
 #include "ProgramFolder.h"
 #include "RecordsetUse.h"
+#include "RoomOperations.h"
 #include "StayOperations.h"
 
 namespace {
@@ -87,12 +89,18 @@ public:
         const int pick = Random(100);
         if (m_open.size() < 3 || pick < 30)
             CheckInOne();
-        else if (pick < 60)
+        else if (pick < 55)
             CheckOutOne();
-        else if (pick < 85)
+        else if (pick < 72)
             MoveOne();
-        else
+        else if (pick < 80)
             ImportSome();
+        else if (pick < 88)
+            RenumberOne();
+        else if (pick < 94 && m_rooms.size() > 3)
+            DeleteOne();
+        else
+            AddOne();
     }
 
 private:
@@ -171,6 +179,48 @@ private:
         if (ImportCsv(GuestCsvTable(stays), wxString::FromUTF8(path)).kind != CsvImportResult::imported)
             _exit(9);
         m_log.Committed();
+    }
+
+    // A room number no room had before: the run's and a counter's.
+    CString NewRoomNumber() { return wxString::Format("%d%04d", 9000 + m_run, m_next++); }
+
+    // A room's new number takes its guests along.
+    void RenumberOne()
+    {
+        const CString from = AnyRoom();
+        const CString to = NewRoomNumber();
+        m_log.Begin("RN " + Text(from) + " " + Text(to));
+        if (ModifyRoom(m_db, {from}, {to, "80", ""}) != RoomChange::done)
+            _exit(10);
+        m_log.Committed();
+        std::replace(m_rooms.begin(), m_rooms.end(), from, to);
+        for (GuestRecord& stay : m_open)
+            if (stay.m_strRoomNo == from)
+                stay.m_strRoomNo = to;
+    }
+
+    // A room with guests stays; one without goes.
+    void DeleteOne()
+    {
+        const CString room = AnyRoom();
+        const bool hasGuests =
+            std::any_of(m_open.begin(), m_open.end(), [&room](const GuestRecord& s) { return s.m_strRoomNo == room; });
+        m_log.Begin("DR " + Text(room));
+        if (DeleteRoom(m_db, {room}) != (hasGuests ? RoomChange::hasGuests : RoomChange::done))
+            _exit(11);
+        m_log.Committed();
+        if (!hasGuests)
+            m_rooms.erase(std::find(m_rooms.begin(), m_rooms.end(), room));
+    }
+
+    void AddOne()
+    {
+        const CString room = NewRoomNumber();
+        m_log.Begin("AR " + Text(room));
+        if (AddRoom(m_db, {room, "80", ""}) != RoomChange::done)
+            _exit(12);
+        m_log.Committed();
+        m_rooms.push_back(room);
     }
 
     static std::string Text(const CString& s) { return std::string(s.utf8_str()); }

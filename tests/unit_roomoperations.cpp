@@ -1,0 +1,207 @@
+// The room operations without a window: what each writes, what it refuses
+// without a write, and rooms that share a number in files written before
+// numbers were kept apart, each reached as the board marks it.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "DataSources.h"
+#include "RoomOperations.h"
+#include "SqliteFiles.h"
+#include "StayOperations.h"
+#include "TestEnvironment.h"
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+GuestRecord Guest(const char* room, const char* name)
+{
+    GuestRecord g;
+    g.m_strRoomNo = room;
+    g.m_strName = name;
+    g.m_dtBirth = COleDateTime(1980, 1, 1, 0, 0, 0);
+    g.m_dtCheckIn = COleDateTime(2026, 3, 2, 10, 0, 0);
+    g.m_dtCheckOut.SetStatus(COleDateTime::null);
+    g.m_strIdNumber = "110101198001010011";
+    return g;
+}
+
+class RoomOperations : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!ProbeDataSources(m_db))
+            CreateDataSources(m_db);
+        ASSERT_TRUE(OpenDataSources(m_db));
+    }
+
+    void SeedRooms(const char* values)
+    {
+        ExecuteOnDatabase(File("Hotel.db"), std::string("INSERT INTO [house]([房间号],[房价],[房间人数],[住房],[钟点房],"
+                                                         "[钟点开始],[钟点结束],[房间介绍]) VALUES ") +
+                                                 values);
+    }
+
+    void CheckInGuest(const char* room, const char* name)
+    {
+        ASSERT_TRUE(CheckIn(m_db, Guest(room, name), std::nullopt)) << room;
+    }
+
+    std::string File(const char* name) const { return m_env.DataSaveFolder() + name; }
+
+    std::string Dumps() const { return DumpDatabase(File("Hotel.db")) + DumpDatabase(File("Register.db")); }
+
+    // The rooms in the order they were added: number and the named columns.
+    Rows Rooms(const char* columns) const
+    {
+        return QueryDatabase(File("Hotel.db"),
+                             std::string("SELECT [房间号], ") + columns + " FROM [house] ORDER BY rowid");
+    }
+
+    // The stays by guest: room and whether it is still open.
+    Rows Stays() const
+    {
+        return QueryDatabase(File("Register.db"),
+                             "SELECT [姓名], [房间号], [退房日期] IS NULL FROM [register] ORDER BY [姓名]");
+    }
+
+    TestEnvironment m_env;
+    DataConnections m_db;
+};
+
+// ---------------------------------------------------------------- one room's state
+
+TEST_F(RoomOperations, CleaningRepairAndReservationChangeTheOneRoomAsked)
+{
+    SeedRooms("('101','80',2,1,1,'2026-03-05 14:00:00','2026-03-05 16:00:00','a'),"
+              "('102','90',0,0,0,NULL,NULL,'b')");
+    EXPECT_TRUE(ToggleCleaning(m_db, {"102"}));
+    EXPECT_EQ(Rooms("[打扫]"), (Rows{{"101", "0"}, {"102", "1"}}));
+    EXPECT_TRUE(ToggleCleaning(m_db, {"102"}));
+    EXPECT_EQ(Rooms("[打扫]"), (Rows{{"101", "0"}, {"102", "0"}}));
+
+    EXPECT_TRUE(RepairRoom(m_db, {"101"}));
+    EXPECT_EQ(Rooms("[房间人数], [住房], [钟点房], [钟点开始]"),
+              (Rows{{"101", "0", "0", "0", "2026-03-05 14:00:00"}, {"102", "0", "0", "0", "<null>"}}))
+        << "repair keeps the hourly times";
+
+    EXPECT_TRUE(ReserveRoom(m_db, {"102"}, COleDateTime(2026, 12, 9, 9, 30, 0)));
+    EXPECT_EQ(Rooms("[定房], [定房日期]")[1], (std::vector<std::string>{"102", "1", "2026-12-09 09:30:00.000"}));
+    EXPECT_TRUE(CancelReservation(m_db, {"102"}));
+    EXPECT_EQ(Rooms("[定房], [定房日期]")[1], (std::vector<std::string>{"102", "0", "1900-12-01 00:00:00.000"}));
+
+    const std::string before = Dumps();
+    EXPECT_FALSE(ToggleCleaning(m_db, {"109"}));
+    EXPECT_FALSE(RepairRoom(m_db, {"10"}));
+    EXPECT_FALSE(ReserveRoom(m_db, {"109"}, COleDateTime(2026, 12, 9, 0, 0, 0)));
+    EXPECT_FALSE(CancelReservation(m_db, {"101", 1})) << "101 has no twin";
+    EXPECT_EQ(Dumps(), before);
+}
+
+// ---------------------------------------------------------------- adding and renumbering
+
+TEST_F(RoomOperations, ANumberAnotherRoomHasIsRefusedWithoutAWrite)
+{
+    SeedRooms("('101','80',0,0,0,NULL,NULL,'a'),('102','90',0,0,0,NULL,NULL,'b')");
+    EXPECT_TRUE(RoomNumberTaken(m_db, "102"));
+    EXPECT_FALSE(RoomNumberTaken(m_db, "0102"));
+    const std::string before = Dumps();
+    EXPECT_EQ(AddRoom(m_db, {"101", "60", "c"}), RoomChange::numberTaken);
+    EXPECT_EQ(ModifyRoom(m_db, {"101"}, {"102", "60", "c"}), RoomChange::numberTaken);
+    EXPECT_EQ(ModifyRoom(m_db, {"109"}, {"110", "60", "c"}), RoomChange::notFound);
+    EXPECT_EQ(Dumps(), before);
+
+    EXPECT_EQ(AddRoom(m_db, {"0102", "60", "c"}), RoomChange::done);
+    EXPECT_EQ(ModifyRoom(m_db, {"101"}, {"101", "85", "z"}), RoomChange::done) << "a room keeps its own number";
+    EXPECT_EQ(Rooms("[房价], [房间介绍], [房间人数], [住房]"),
+              (Rows{{"101", "85", "z", "0", "0"}, {"102", "90", "b", "0", "0"}, {"0102", "60", "c", "0", "0"}}));
+}
+
+TEST_F(RoomOperations, RenumberingTakesTheGuestsAndTheHourlyStayAlong)
+{
+    SeedRooms("('101','80',0,0,0,NULL,NULL,'a'),('102','90',0,0,0,NULL,NULL,'b')");
+    CheckInGuest("101", "A");
+    CheckInGuest("101", "B");
+    CheckOut(m_db, "101", "B", CheckOutBill{100, 0, 80});
+    ASSERT_TRUE(CheckIn(m_db, Guest("101", "C"),
+                        HourlySpan{COleDateTime(2026, 3, 2, 10, 0, 0), COleDateTime(2026, 3, 2, 13, 0, 0)}));
+
+    EXPECT_EQ(ModifyRoom(m_db, {"101"}, {"201", "88", "a"}), RoomChange::done);
+    EXPECT_EQ(Rooms("[房间人数], [住房], [钟点房], [钟点结束]"),
+              (Rows{{"201", "2", "1", "1", "2026-03-02 13:00:00.000"}, {"102", "0", "0", "0", "<null>"}}));
+    EXPECT_EQ(Stays(), (Rows{{"A", "201", "1"}, {"B", "101", "0"}, {"C", "201", "1"}}))
+        << "the running stays move, the history keeps its room";
+
+    // The guests can leave the renumbered room.
+    CheckOut(m_db, "201", "A", CheckOutBill{100, 0, 80});
+    CheckOut(m_db, "201", "C", CheckOutBill{100, 0, 80});
+    EXPECT_EQ(Rooms("[房间人数]")[0], (std::vector<std::string>{"201", "0"}));
+    EXPECT_EQ(Stays(), (Rows{{"A", "201", "0"}, {"B", "101", "0"}, {"C", "201", "0"}}));
+}
+
+// ---------------------------------------------------------------- deleting
+
+TEST_F(RoomOperations, ARoomWithGuestsIsNotDeletedOneWhoseGuestsLeftIs)
+{
+    SeedRooms("('101','80',0,0,0,NULL,NULL,'a'),('102','90',0,0,0,NULL,NULL,'b'),('103','90',0,0,0,NULL,NULL,'c')");
+    CheckInGuest("101", "A");
+    CheckInGuest("102", "B");
+    CheckOut(m_db, "102", "B", CheckOutBill{100, 0, 80});
+    CheckInGuest("103", "C");
+    ASSERT_TRUE(RepairRoom(m_db, {"103"}));  // counts nobody, but C still stays
+
+    const std::string before = Dumps();
+    EXPECT_EQ(DeleteRoom(m_db, {"101"}), RoomChange::hasGuests);
+    EXPECT_EQ(DeleteRoom(m_db, {"103"}), RoomChange::hasGuests) << "its open stay would point nowhere";
+    EXPECT_EQ(DeleteRoom(m_db, {"109"}), RoomChange::notFound);
+    EXPECT_EQ(Dumps(), before);
+
+    EXPECT_EQ(DeleteRoom(m_db, {"102"}), RoomChange::done);
+    EXPECT_EQ(Rooms("[房间人数]"), (Rows{{"101", "1"}, {"103", "0"}}));
+    EXPECT_EQ(Stays().size(), 3u) << "the history of the deleted room stays";
+}
+
+// ---------------------------------------------------------------- rooms that share a number
+
+TEST_F(RoomOperations, TwinsAreEachReachedAsTheBoardMarksThem)
+{
+    // 101 with a guest, then an empty 101 added later, and 102.
+    SeedRooms("('101','80',0,0,0,NULL,NULL,'first'),('102','90',0,0,0,NULL,NULL,'b'),"
+              "('101','70',0,0,0,NULL,NULL,'second')");
+    CheckInGuest("101", "A");
+    ASSERT_EQ(Rooms("[房间人数]"), (Rows{{"101", "1"}, {"102", "0"}, {"101", "0"}}));
+
+    EXPECT_TRUE(ToggleCleaning(m_db, {"101", 1}));
+    EXPECT_TRUE(ReserveRoom(m_db, {"101", 1}, COleDateTime(2026, 12, 9, 0, 0, 0)));
+    EXPECT_EQ(Rooms("[打扫], [定房]"), (Rows{{"101", "0", "0"}, {"102", "0", "0"}, {"101", "1", "1"}}));
+    EXPECT_FALSE(ToggleCleaning(m_db, {"101", 2}));
+
+    // The occupied twin keeps its guest; the empty one goes.
+    EXPECT_EQ(DeleteRoom(m_db, {"101", 0}), RoomChange::hasGuests);
+    EXPECT_EQ(DeleteRoom(m_db, {"101", 1}), RoomChange::done);
+    EXPECT_EQ(Rooms("[房间介绍]"), (Rows{{"101", "first"}, {"102", "b"}}));
+}
+
+TEST_F(RoomOperations, ATwinRenumberedTakesAsManyGuestsAsItCounts)
+{
+    SeedRooms("('101','80',0,0,0,NULL,NULL,'first'),('101','70',0,0,0,NULL,NULL,'second'),"
+              "('102','90',0,0,0,NULL,NULL,'b')");
+    CheckInGuest("101", "A");  // both are counted in the first 101
+    CheckInGuest("101", "B");
+
+    // The empty twin takes nobody along.
+    EXPECT_EQ(ModifyRoom(m_db, {"101", 1}, {"201", "70", "second"}), RoomChange::done);
+    EXPECT_EQ(Stays(), (Rows{{"A", "101", "1"}, {"B", "101", "1"}}));
+
+    // A twin that counts one guest takes one: the other stays with the room left.
+    ExecuteOnDatabase(File("Hotel.db"), "INSERT INTO [house]([房间号],[房间人数],[住房]) VALUES ('101',0,0)");
+    ExecuteOnDatabase(File("Hotel.db"), "UPDATE [house] SET [房间人数] = 1 WHERE [房间号] = '101'");
+    EXPECT_EQ(ModifyRoom(m_db, {"101", 0}, {"301", "80", "first"}), RoomChange::done);
+    EXPECT_EQ(Stays(), (Rows{{"A", "301", "1"}, {"B", "101", "1"}}));
+    EXPECT_EQ(Rooms("[房间人数]"), (Rows{{"301", "1"}, {"201", "0"}, {"102", "0"}, {"101", "1"}}));
+}
+
+}  // namespace
