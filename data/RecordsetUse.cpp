@@ -9,6 +9,12 @@ bool TryOpen(CRecordset& set, DWORD options)
     }
 }
 
+void OpenOrThrow(CRecordset& set, DWORD options)
+{
+    if (!TryOpen(set, options))
+        throw CDBException(OpenFailedMessage());
+}
+
 void CloseIfOpen(CRecordset& set)
 {
     if (set.IsOpen())

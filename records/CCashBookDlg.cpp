@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include <wx/app.h>
 #include <wx/brush.h>
@@ -15,10 +16,12 @@
 #include "CCashbookset.h"
 #include "CQuillan2021App.h"
 #include "CashBookFigures.h"
+#include "CashBookOperations.h"
 #include "DialogTexts.h"
 #include "Globals.h"
 #include "MessageBox.h"
 #include "RecordsetUse.h"
+#include "UndoneOperation.h"
 
 namespace {
 
@@ -165,37 +168,30 @@ void CCashBookDlg::FillList()
 
 void CCashBookDlg::OnModifyStatus(wxCommandEvent&)
 {
+    const long sel = m_listCashBook->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    const long totalRow = m_listCashBook->GetItemCount() - 1;
+    if (sel == -1 || sel >= totalRow)
+        return;
+
+    std::optional<BOOL> status;
+    try {
+        status = ToggleCashBookStatus(GetTheApp(), long(m_listCashBook->GetItemData(sel)));
+    } catch (const CDBException& e) {
+        ReportUndoneOperation(e);
+        return;
+    }
+    // A record that is gone changes nothing; the list shows only what was stored.
+    if (!status)
+        return;
+    m_listCashBook->SetItem(sel, kStatusColumn, CashBookStatusText(*status));
+    // The total row follows at once, so it never disagrees with the rows above it.
     CCashbookset cashbook(&GetTheApp().m_dbCashbook);
     if (!TryOpen(cashbook)) {
         ReportOpenFailure();
         return;
     }
-    const long sel = m_listCashBook->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
-    const long totalRow = m_listCashBook->GetItemCount() - 1;
-    if (sel == -1 || sel >= totalRow) {
-        CloseIfOpen(cashbook);
-        return;
-    }
-
-    const long id = long(m_listCashBook->GetItemData(sel));
     try {
-        bool found = false;
-        for (; !cashbook.IsEOF(); cashbook.MoveNext())
-            if (cashbook.m_nID == id) {
-                found = true;
-                break;
-            }
-        // A record that is gone changes nothing.
-        if (found) {
-            cashbook.Edit();
-            cashbook.m_bStatus = cashbook.m_bStatus ? FALSE : TRUE;
-            // The list shows only what was stored.
-            if (cashbook.Update()) {
-                m_listCashBook->SetItem(sel, kStatusColumn, CashBookStatusText(cashbook.m_bStatus));
-                // The total row follows at once, so it never disagrees with the rows above it.
-                m_listCashBook->SetItem(totalRow, kAmountColumn, FormatCashBookTotal(SumCountedAmounts(cashbook)));
-            }
-        }
+        m_listCashBook->SetItem(totalRow, kAmountColumn, FormatCashBookTotal(SumCountedAmounts(cashbook)));
     } catch (const CDBException& e) {
         e.ReportError();
     }

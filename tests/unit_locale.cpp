@@ -11,6 +11,7 @@
 #include "CRegEndDlg.h"
 #include "CUserRWnd.h"
 #include "Money.h"
+#include "StayOperations.h"
 #include "UiLocale.h"
 
 namespace {
