@@ -11,6 +11,7 @@
 #include <wx/image.h>
 #include <wx/listctrl.h>
 #include <wx/pen.h>
+#include <wx/settings.h>
 #include <wx/toolbar.h>
 
 #include "CCashbookset.h"
@@ -96,6 +97,10 @@ CCashBookDlg::CCashBookDlg(wxWindow* parent)
     Bind(wxEVT_BUTTON, &CCashBookDlg::OnBnClickedCancel, this, IDC_CASHBOOK_CLOSE);
     Bind(wxEVT_CLOSE_WINDOW, &CCashBookDlg::OnClose, this);
     Bind(wxEVT_CHAR_HOOK, &CCashBookDlg::OnCharHook, this);
+    // A chart that cannot read the cash book ends the program as the list does;
+    // the box comes after the chart's paint, and not once this window is gone.
+    for (CDrawCount& chart : m_drawCount)
+        chart.m_onOpenFailure = [this] { CallAfter(&CCashBookDlg::ReportOpenFailure); };
     CentreOnParent();
 }
 
@@ -121,12 +126,37 @@ void CCashBookDlg::OnInitDialog(wxInitDialogEvent&)
     for (size_t i = 0; i < columns.size(); ++i)
         m_listCashBook->InsertColumn(long(i), columns[i].header, wxLIST_FORMAT_CENTRE, columns[i].width);
     SetControlLabel(this, IDC_CASHBOOK_UPDATE, GetCashBookUpdateLabel(g_nLanguage));
+    FitListToColumns();
 
     FillList();
 }
 
+void CCashBookDlg::FitListToColumns()
+{
+    // Every column at its width side by side, with room for the scroll bar
+    // that a long book brings: the English columns are wider than the list
+    // of the template, and the last heading would be cut off.
+    int columns = 0;
+    for (int c = 0; c < m_listCashBook->GetColumnCount(); ++c)
+        columns += m_listCashBook->GetColumnWidth(c);
+    const int border = m_listCashBook->GetSize().x - m_listCashBook->GetClientSize().x;
+    const int need = columns + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, m_listCashBook) + border;
+    const int grow = need - m_listCashBook->GetSize().x;
+    if (grow <= 0)
+        return;
+    m_listCashBook->SetSize(m_listCashBook->GetSize() + wxSize(grow, 0));
+    m_wndToolBar->SetSize(m_wndToolBar->GetSize() + wxSize(grow, 0));
+    wxWindow* update = FindWindow(IDC_CASHBOOK_UPDATE);
+    update->Move(update->GetPosition() + wxPoint(grow / 2, 0));
+    SetClientSize(GetClientSize() + wxSize(grow, 0));
+    CentreOnParent();
+}
+
 void CCashBookDlg::ReportOpenFailure()
 {
+    if (m_bEnding)
+        return;
+    m_bEnding = true;
     AfxMessageBox(OpenFailedMessage());
     // Without the cash book the program cannot go on: it ends, and this window with it.
     CallAfter([this] { CloseWindow(); });
@@ -200,6 +230,11 @@ void CCashBookDlg::OnModifyStatus(wxCommandEvent&)
 
 void CCashBookDlg::OnBnClickedOk(wxCommandEvent&)
 {
+    RefillList();
+}
+
+void CCashBookDlg::RefillList()
+{
     m_listCashBook->DeleteAllItems();
     FillList();
 }
@@ -233,8 +268,17 @@ void CCashBookDlg::OnClose(wxCloseEvent&)
 
 void CCashBookDlg::OnCharHook(wxKeyEvent& event)
 {
-    if (event.GetKeyCode() == WXK_ESCAPE)
+    switch (event.GetKeyCode()) {
+    case WXK_ESCAPE:
         CloseWindow();
-    else
+        break;
+    case WXK_RETURN:
+    case WXK_NUMPAD_ENTER:
+        // Enter refreshes wherever the focus is, the list too, which would
+        // otherwise take the key for itself.
+        RefillList();
+        break;
+    default:
         event.Skip();
+    }
 }
