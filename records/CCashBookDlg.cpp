@@ -87,6 +87,7 @@ CCashBookDlg::CCashBookDlg(wxWindow* parent)
     // Enter reads the table again instead of closing the window.
     update->SetDefault();
     SetClientSize(client);
+    FitListToColumns();
 
     // Only the close command closes: no button of the dialog stands for Esc.
     SetEscapeId(wxID_NONE);
@@ -126,7 +127,6 @@ void CCashBookDlg::OnInitDialog(wxInitDialogEvent&)
     for (size_t i = 0; i < columns.size(); ++i)
         m_listCashBook->InsertColumn(long(i), columns[i].header, wxLIST_FORMAT_CENTRE, columns[i].width);
     SetControlLabel(this, IDC_CASHBOOK_UPDATE, GetCashBookUpdateLabel(g_nLanguage));
-    FitListToColumns();
 
     FillList();
 }
@@ -135,10 +135,11 @@ void CCashBookDlg::FitListToColumns()
 {
     // Every column at its width side by side, with room for the scroll bar
     // that a long book brings: the English columns are wider than the list
-    // of the template, and the last heading would be cut off.
+    // of the template, and the last heading would be cut off. Done before
+    // the window is shown, so that it opens at its size, centred.
     int columns = 0;
-    for (int c = 0; c < m_listCashBook->GetColumnCount(); ++c)
-        columns += m_listCashBook->GetColumnWidth(c);
+    for (const CashBookColumn& column : GetCashBookColumns(g_nLanguage))
+        columns += column.width;
     const int border = m_listCashBook->GetSize().x - m_listCashBook->GetClientSize().x;
     const int need = columns + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, m_listCashBook) + border;
     const int grow = need - m_listCashBook->GetSize().x;
@@ -149,7 +150,6 @@ void CCashBookDlg::FitListToColumns()
     wxWindow* update = FindWindow(IDC_CASHBOOK_UPDATE);
     update->Move(update->GetPosition() + wxPoint(grow / 2, 0));
     SetClientSize(GetClientSize() + wxSize(grow, 0));
-    CentreOnParent();
 }
 
 void CCashBookDlg::ReportOpenFailure()
