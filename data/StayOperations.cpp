@@ -4,6 +4,7 @@
 #include "CDeskTransaction.h"
 #include "CHouseset.h"
 #include "CRegisterset.h"
+#include "Money.h"
 #include "RecordsetUse.h"
 #include "SchemaUpgrade.h"
 
@@ -63,24 +64,54 @@ bool CheckIn(DataConnections& db, const GuestRecord& stay, const std::optional<H
     return true;
 }
 
-void CheckOut(DataConnections& db, const CString& room, const CString& name, const CheckOutBill& bill)
+namespace {
+
+// The key of the first open stay of that room and guest, or -1.
+long FindOpenStayKey(DataConnections& db, const CString& room, const CString& name)
+{
+    CRegisterset stays(&db.m_dbRegister);
+    stays.m_strFilter = OpenStaysFilter();
+    OpenOrThrow(stays);
+    return stays.FindOpenStay(room, name) == -1 ? -1 : stays.m_nID;
+}
+
+}  // namespace
+
+bool CheckOut(DataConnections& db, long stayId, const CheckOutBill& bill)
 {
     CDeskTransaction transaction(db);
     {
-        CHouseset rooms(&db.m_dbHotel);
+        // The stay is taken by its key: a name or room the columns hold in
+        // another form than the dialog shows (cut, or bytes that are no text)
+        // still closes the very stay that was billed.
         CRegisterset stays(&db.m_dbRegister);
-        stays.m_strFilter = OpenStaysFilter();
+        stays.m_strFilter = OpenStaysFilter() + " AND [ID] = ?";
+        stays.m_filterValues = {stayId};
+        OpenOrThrow(stays);
+        if (stays.IsEOF())
+            return false;
+        const CString room = stays.m_strRoomNo, name = stays.m_strName;
+        stays.Edit();
+        stays.m_dtCheckOut = COleDateTime::GetCurrentTime();
+        stays.Update();
+
+        CHouseset rooms(&db.m_dbHotel);
         CCashbookset cashbook(&db.m_dbCashbook);
         OpenOrThrow(rooms);
-        OpenOrThrow(stays);
         OpenOrThrow(cashbook, CRecordset::appendOnly);
         if (rooms.FindRoom(room) != -1 && rooms.m_nPersons > 0)
             TakePerson(rooms);
-        stays.CloseOpenStay(room, name);
         cashbook.AppendRecord(room, name, COleDateTime::GetCurrentTime(), bill.paid, bill.deposit, bill.total,
                               TRUE);
     }
     transaction.Commit();
+    return true;
+}
+
+bool CheckOut(DataConnections& db, const CString& room, const CString& name, const CheckOutBill& bill)
+{
+    const long stayId = FindOpenStayKey(db, room, name);
+    return stayId != -1 && CheckOut(db, stayId, bill);
 }
 
 bool ChangeRoom(DataConnections& db, const GuestRecord& stay, const CString& newRoom)
@@ -105,10 +136,24 @@ bool ChangeRoom(DataConnections& db, const GuestRecord& stay, const CString& new
     return true;
 }
 
+CString NormaliseMoney(const CString& text)
+{
+    const double value = ParseMoney(text);
+    // The form the stays table has always given amounts back in: four
+    // decimals, and no digit before the point for zero.
+    if (value == 0)
+        return ".0000";
+    return wxString::Format("%.4f", value);
+}
+
 bool ModifyStay(DataConnections& db, const GuestRecord& stored, GuestRecord& values)
 {
     values.m_dtCheckIn = stored.m_dtCheckIn;
     values.m_dtCheckOut = stored.m_dtCheckOut;
+    // The money goes in its normal form with the rest, in the same
+    // transaction: an edit never stays stored with the money as typed.
+    values.m_strPaid = NormaliseMoney(values.m_strPaid);
+    values.m_strDeposit = NormaliseMoney(values.m_strDeposit);
     CDeskTransaction transaction(db);
     {
         CRegisterset stays(&db.m_dbRegister);

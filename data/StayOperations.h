@@ -34,20 +34,31 @@ struct CheckOutBill
     double total = 0;
 };
 
-// Takes one person off `room` (its hourly stay ends; it stays occupied while
-// others remain; a room not found or with nobody in it is left alone), closes
-// the open stay of that room and guest with the current time, and books the
-// bill in the cash book, counted.
-void CheckOut(DataConnections& db, const CString& room, const CString& name, const CheckOutBill& bill);
+// Closes the open stay whose key is `stayId` with the current time, takes one
+// person off its room (the room's hourly stay ends; it stays occupied while
+// others remain; a room not found or with nobody in it is left alone) and
+// books the bill in the cash book, counted, under the stay's room and name.
+// False when no open stay has that key (it was closed or deleted meanwhile):
+// nothing is written, so a bill is never booked without a stay it closes.
+bool CheckOut(DataConnections& db, long stayId, const CheckOutBill& bill);
+// The same for the first open stay, in table order, of that room and guest:
+// for callers that know the guest by name only.
+bool CheckOut(DataConnections& db, const CString& room, const CString& name, const CheckOutBill& bill);
 
 // Moves the open stay equal to `stay` into `newRoom` and one person, with the
 // hourly stay, from the stay's room to it. False when that stay is no longer
 // in the table or no room has the new number: nothing is written.
 bool ChangeRoom(DataConnections& db, const GuestRecord& stay, const CString& newRoom);
 
-// Writes the room, guest and money fields of `values` onto the stay row equal
-// to `stored`; its check-in and check-out stay. `values` then carries the
-// times of `stored`. False when no row equals it: nothing is written.
+// A paid or deposit text as an edit of a stay stores it: the leading decimal
+// number with four decimals, ".0000" for zero and for text that is no number.
+CString NormaliseMoney(const CString& text);
+
+// Writes the room and guest fields of `values`, with its money in the form
+// NormaliseMoney gives, onto the stay row equal to `stored`; its check-in and
+// check-out stay. `values` then carries what was stored: the times of
+// `stored` and the money as normalised. False when no row equals it: nothing
+// is written.
 bool ModifyStay(DataConnections& db, const GuestRecord& stored, GuestRecord& values);
 
 // Deletes the stay row equal to `stay`; false when there is none.

@@ -65,10 +65,19 @@ std::vector<BillLine> GetBillLines(int language, double paid, double deposit, in
     };
 }
 
+namespace {
+
+// Plain text order, independent of the locale.
+bool InTextOrder(const CString& a, const CString& b)
+{
+    return a.compare(b) < 0;
+}
+
+}  // namespace
+
 std::vector<CString> SortedEntries(std::vector<CString> entries)
 {
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const CString& a, const CString& b) { return a.compare(b) < 0; });
+    std::stable_sort(entries.begin(), entries.end(), InTextOrder);
     return entries;
 }
 
@@ -92,6 +101,14 @@ CString NoGuestChosenMessage()
     return wxString::FromUTF8("请选择姓名！");
 }
 
+CString StayGoneMessage(int language)
+{
+    if (language == 2)
+        return "This was not done: the guest's stay is no longer open (checked out or deleted meanwhile); nothing in "
+               "the records has changed.";
+    return wxString::FromUTF8("没有完成：这位客人的住宿已不在住（已退房或已删除），记录没有任何改动。");
+}
+
 namespace {
 
 bool IsOpenStay(const CRegisterset& stays)
@@ -102,6 +119,27 @@ bool IsOpenStay(const CRegisterset& stays)
 void FillList(wxComboBox* combo, const std::vector<CString>& entries)
 {
     combo->Set(SortedEntries(entries));
+}
+
+// An open stay of the guest list: its name and its key.
+struct ListedStay
+{
+    CString name;
+    long id;
+};
+
+// The names in the lists' text order (see SortedEntries), each stay's key beside its name.
+void FillGuestList(wxComboBox* combo, std::vector<ListedStay> stays, std::vector<long>& ids)
+{
+    std::stable_sort(stays.begin(), stays.end(),
+                     [](const ListedStay& a, const ListedStay& b) { return InTextOrder(a.name, b.name); });
+    std::vector<CString> names;
+    ids.clear();
+    for (const ListedStay& stay : stays) {
+        names.push_back(stay.name);
+        ids.push_back(stay.id);
+    }
+    combo->Set(names);
 }
 
 // The rows a stored persons count other than 0 reads from; the exact test is
@@ -216,16 +254,17 @@ BOOL CRegEndDlg::FillGuestNames()
         return FALSE;
     }
     m_comboName->Clear();
+    m_stayIds.clear();
     if (m_comboRoom->GetCount() > 0) {
-        std::vector<CString> names;
+        std::vector<ListedStay> listed;
         try {
             for (; !stays.IsEOF(); stays.MoveNext())
                 if (IsOpenStay(stays) && stays.m_strRoomNo == room)
-                    names.push_back(stays.m_strName);
+                    listed.push_back({stays.m_strName, stays.m_nID});
         } catch (const CDBException& e) {
             e.ReportError();
         }
-        FillList(m_comboName, names);
+        FillGuestList(m_comboName, listed, m_stayIds);
     }
     if (m_comboName->GetCount() > 0)
         m_comboName->SetSelection(0);
@@ -233,23 +272,28 @@ BOOL CRegEndDlg::FillGuestNames()
     return TRUE;
 }
 
+long CRegEndDlg::ChosenStay() const
+{
+    const int sel = m_comboName->GetSelection();
+    return sel == wxNOT_FOUND || size_t(sel) >= m_stayIds.size() ? -1 : m_stayIds[size_t(sel)];
+}
+
 BOOL CRegEndDlg::ComputeBill()
 {
     CHouseset rooms(&GetTheApp().m_dbHotel);
     CRegisterset stays(&GetTheApp().m_dbRegister);
-    stays.m_strFilter = OpenStaysFilter();
+    // The chosen guest's stay in this room, by its key: two guests of the
+    // same name are never billed with each other's money.
+    stays.m_strFilter = OpenStaysFilter() + " AND [ID] = ?";
+    stays.m_filterValues = {ChosenStay()};
     if (!TryOpen(rooms) || !TryOpen(stays)) {
         AfxMessageBox(OpenFailedMessage());
         return FALSE;
     }
-    const CString name = m_comboName->GetValue();
     m_strRoomNo = m_comboRoom->GetValue();
 
     try {
-        // The stay is matched on room as well as name: two guests of the same
-        // name in different rooms must not be billed with each other's money,
-        // and OK closes the stay of this room.
-        if (stays.FindOpenStay(m_strRoomNo, name) == -1)
+        if (stays.IsEOF())
             return FALSE;
 
         m_dDeposit = ParseMoney(stays.m_strDeposit);
@@ -310,8 +354,10 @@ void CRegEndDlg::OnPaint(wxPaintEvent&)
 
 void CRegEndDlg::OnOK(wxCommandEvent&)
 {
-    const CString name = m_comboName->GetValue();
-    if (name.empty()) {
+    // A listed guest is checked out whatever the name reads as: the stay
+    // goes by its key.
+    const long stayId = ChosenStay();
+    if (stayId == -1) {
         AfxMessageBox(NoGuestChosenMessage());
         return;
     }
@@ -324,7 +370,11 @@ void CRegEndDlg::OnOK(wxCommandEvent&)
     bill.deposit = m_dDeposit;
     bill.total = m_dTotal;
     try {
-        CheckOut(GetTheApp(), m_strRoomNo, name, bill);
+        if (!CheckOut(GetTheApp(), stayId, bill)) {
+            AfxMessageBox(StayGoneMessage(g_nLanguage), MB_OK | MB_ICONERROR);
+            EndDialog(wxID_CANCEL);
+            return;
+        }
     } catch (const CDBException& e) {
         // The guest is still in: neither the room, the stay nor the cash book changed.
         ReportUndoneOperation(e);

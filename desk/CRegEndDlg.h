@@ -56,6 +56,9 @@ RegEndTexts GetRegEndTexts(int language);
 
 // The message shown when OK is pressed with no guest chosen (both languages).
 CString NoGuestChosenMessage();
+// The message shown when the chosen guest's stay is no longer open at OK
+// (closed or deleted meanwhile), so nothing was checked out.
+CString StayGoneMessage(int language);
 
 class CRegEndDlg : public CDialogEx
 {
@@ -80,6 +83,9 @@ public:
 
     wxComboBox* m_comboRoom = nullptr;
     wxComboBox* m_comboName = nullptr;
+    // The key of the stay behind each entry of the guest list, in its order:
+    // the bill and OK take the stay by it, never by matching its texts again.
+    std::vector<long> m_stayIds;
 
 private:
     void OnInitDialog(wxInitDialogEvent& event);
@@ -91,4 +97,6 @@ private:
 
     // The room whose guests are listed: the selected entry, else the first.
     CString CurrentRoom() const;
+    // The key of the chosen guest's stay, -1 when no guest is chosen.
+    long ChosenStay() const;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include <wx/app.h>
 #include <wx/brush.h>
@@ -10,15 +11,18 @@
 #include <wx/image.h>
 #include <wx/listctrl.h>
 #include <wx/pen.h>
+#include <wx/settings.h>
 #include <wx/toolbar.h>
 
 #include "CCashbookset.h"
 #include "CQuillan2021App.h"
 #include "CashBookFigures.h"
+#include "CashBookOperations.h"
 #include "DialogTexts.h"
 #include "Globals.h"
 #include "MessageBox.h"
 #include "RecordsetUse.h"
+#include "UndoneOperation.h"
 
 namespace {
 
@@ -83,6 +87,7 @@ CCashBookDlg::CCashBookDlg(wxWindow* parent)
     // Enter reads the table again instead of closing the window.
     update->SetDefault();
     SetClientSize(client);
+    FitListToColumns();
 
     // Only the close command closes: no button of the dialog stands for Esc.
     SetEscapeId(wxID_NONE);
@@ -93,6 +98,10 @@ CCashBookDlg::CCashBookDlg(wxWindow* parent)
     Bind(wxEVT_BUTTON, &CCashBookDlg::OnBnClickedCancel, this, IDC_CASHBOOK_CLOSE);
     Bind(wxEVT_CLOSE_WINDOW, &CCashBookDlg::OnClose, this);
     Bind(wxEVT_CHAR_HOOK, &CCashBookDlg::OnCharHook, this);
+    // A chart that cannot read the cash book ends the program as the list does;
+    // the box comes after the chart's paint, and not once this window is gone.
+    for (CDrawCount& chart : m_drawCount)
+        chart.m_onOpenFailure = [this] { CallAfter(&CCashBookDlg::ReportOpenFailure); };
     CentreOnParent();
 }
 
@@ -122,8 +131,32 @@ void CCashBookDlg::OnInitDialog(wxInitDialogEvent&)
     FillList();
 }
 
+void CCashBookDlg::FitListToColumns()
+{
+    // Every column at its width side by side, with room for the scroll bar
+    // that a long book brings: the English columns are wider than the list
+    // of the template, and the last heading would be cut off. Done before
+    // the window is shown, so that it opens at its size, centred.
+    int columns = 0;
+    for (const CashBookColumn& column : GetCashBookColumns(g_nLanguage))
+        columns += column.width;
+    const int border = m_listCashBook->GetSize().x - m_listCashBook->GetClientSize().x;
+    const int need = columns + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, m_listCashBook) + border;
+    const int grow = need - m_listCashBook->GetSize().x;
+    if (grow <= 0)
+        return;
+    m_listCashBook->SetSize(m_listCashBook->GetSize() + wxSize(grow, 0));
+    m_wndToolBar->SetSize(m_wndToolBar->GetSize() + wxSize(grow, 0));
+    wxWindow* update = FindWindow(IDC_CASHBOOK_UPDATE);
+    update->Move(update->GetPosition() + wxPoint(grow / 2, 0));
+    SetClientSize(GetClientSize() + wxSize(grow, 0));
+}
+
 void CCashBookDlg::ReportOpenFailure()
 {
+    if (m_bEnding)
+        return;
+    m_bEnding = true;
     AfxMessageBox(OpenFailedMessage());
     // Without the cash book the program cannot go on: it ends, and this window with it.
     CallAfter([this] { CloseWindow(); });
@@ -165,37 +198,30 @@ void CCashBookDlg::FillList()
 
 void CCashBookDlg::OnModifyStatus(wxCommandEvent&)
 {
+    const long sel = m_listCashBook->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    const long totalRow = m_listCashBook->GetItemCount() - 1;
+    if (sel == -1 || sel >= totalRow)
+        return;
+
+    std::optional<BOOL> status;
+    try {
+        status = ToggleCashBookStatus(GetTheApp(), long(m_listCashBook->GetItemData(sel)));
+    } catch (const CDBException& e) {
+        ReportUndoneOperation(e);
+        return;
+    }
+    // A record that is gone changes nothing; the list shows only what was stored.
+    if (!status)
+        return;
+    m_listCashBook->SetItem(sel, kStatusColumn, CashBookStatusText(*status));
+    // The total row follows at once, so it never disagrees with the rows above it.
     CCashbookset cashbook(&GetTheApp().m_dbCashbook);
     if (!TryOpen(cashbook)) {
         ReportOpenFailure();
         return;
     }
-    const long sel = m_listCashBook->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
-    const long totalRow = m_listCashBook->GetItemCount() - 1;
-    if (sel == -1 || sel >= totalRow) {
-        CloseIfOpen(cashbook);
-        return;
-    }
-
-    const long id = long(m_listCashBook->GetItemData(sel));
     try {
-        bool found = false;
-        for (; !cashbook.IsEOF(); cashbook.MoveNext())
-            if (cashbook.m_nID == id) {
-                found = true;
-                break;
-            }
-        // A record that is gone changes nothing.
-        if (found) {
-            cashbook.Edit();
-            cashbook.m_bStatus = cashbook.m_bStatus ? FALSE : TRUE;
-            // The list shows only what was stored.
-            if (cashbook.Update()) {
-                m_listCashBook->SetItem(sel, kStatusColumn, CashBookStatusText(cashbook.m_bStatus));
-                // The total row follows at once, so it never disagrees with the rows above it.
-                m_listCashBook->SetItem(totalRow, kAmountColumn, FormatCashBookTotal(SumCountedAmounts(cashbook)));
-            }
-        }
+        m_listCashBook->SetItem(totalRow, kAmountColumn, FormatCashBookTotal(SumCountedAmounts(cashbook)));
     } catch (const CDBException& e) {
         e.ReportError();
     }
@@ -203,6 +229,11 @@ void CCashBookDlg::OnModifyStatus(wxCommandEvent&)
 }
 
 void CCashBookDlg::OnBnClickedOk(wxCommandEvent&)
+{
+    RefillList();
+}
+
+void CCashBookDlg::RefillList()
 {
     m_listCashBook->DeleteAllItems();
     FillList();
@@ -237,8 +268,17 @@ void CCashBookDlg::OnClose(wxCloseEvent&)
 
 void CCashBookDlg::OnCharHook(wxKeyEvent& event)
 {
-    if (event.GetKeyCode() == WXK_ESCAPE)
+    switch (event.GetKeyCode()) {
+    case WXK_ESCAPE:
         CloseWindow();
-    else
+        break;
+    case WXK_RETURN:
+    case WXK_NUMPAD_ENTER:
+        // Enter refreshes wherever the focus is, the list too, which would
+        // otherwise take the key for itself.
+        RefillList();
+        break;
+    default:
         event.Skip();
+    }
 }

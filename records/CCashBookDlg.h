@@ -48,6 +48,13 @@ private:
     void OnCharHook(wxKeyEvent& event);
 
     void CloseWindow();
-    // The table cannot be opened: the clerk is told, and the program ends.
+    // Empties the list and fills it from the table again ("更新", Enter).
+    void RefillList();
+    // Widens the list, and the window with it, until every column lies inside.
+    void FitListToColumns();
+    // The table cannot be opened, for the list or for a chart: the clerk is
+    // told once, and the window closes with its charts so that the program ends.
     void ReportOpenFailure();
+
+    bool m_bEnding = false;  // the program ends for a table that would not open
 };

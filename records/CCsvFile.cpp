@@ -1,6 +1,7 @@
 #include "CCsvFile.h"
 
 #include "CCsvReader.h"
+#include "CRegularFile.h"
 
 #include <iostream>
 #include <iterator>
@@ -33,15 +34,19 @@ bool CCsvFile::Open(std::wstring path, int nMode)
     case modeRead: mode |= std::ios::in; break;
     case modeWrite: mode |= std::ios::out | std::ios::trunc; break;
     case modeAppend: mode |= std::ios::in | std::ios::out | std::ios::app; break;
+    case modeReplace: break;
     default: known = false; break;
     }
-    if (!known || m_file.is_open() || name.empty()) {
+    if (!known || m_file.is_open() || m_replacement.IsOpen() || name.empty()) {
         std::cout << "Can't open file" << name << std::endl;
         return false;
     }
     m_file.clear();
-    m_file.open(name, mode);
-    if (!m_file.is_open()) {
+    if (nMode == modeReplace)
+        m_replacement.Open(name);
+    else
+        m_file.open(name, mode);
+    if (!m_file.is_open() && !m_replacement.IsOpen()) {
         std::cout << "Can't open file" << name << std::endl;
         return false;
     }
@@ -52,6 +57,8 @@ bool CCsvFile::Open(std::wstring path, int nMode)
 
 bool CCsvFile::WriteLine(std::string line)
 {
+    if (m_replacement.IsOpen())
+        return m_replacement.Write(line.data(), line.size());
     if (!m_file.is_open()) {
         // Only a caller that skipped Open gets here: the line goes to the end
         // of the file last opened, which is never emptied by this.
@@ -71,6 +78,8 @@ bool CCsvFile::WriteLine(std::string line)
 
 bool CCsvFile::Close()
 {
+    if (m_replacement.IsOpen())
+        return m_replacement.Commit();
     if (!m_file.is_open())
         return true;
     m_file.flush();
@@ -87,12 +96,13 @@ bool CCsvFile::Close()
 
 bool CCsvFile::ReadAll(std::string path, std::vector<Row>& rows)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) {
+    // Only a regular file: a FIFO or a device would never let the reading end.
+    CRegularFile file(path);
+    if (!file.IsOpen()) {
         std::cout << "open csv file" << path << "failed!" << std::endl;
         return false;
     }
-    CCsvReader reader(in);
+    CCsvReader reader(file.Stream());
     std::vector<Row> read;
     Row row;
     CCsvReader::Result result;

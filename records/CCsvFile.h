@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "CReplacingFile.h"
+
 // The name the file system knows a path by (its bytes on Linux), which is what
 // ReadAll takes; empty when the path cannot be expressed.
 std::string CsvFileSystemName(const std::wstring& path);
@@ -23,6 +25,10 @@ public:
         modeRead = 0x10,    // read only; the file must exist
         modeWrite = 0x11,   // write only; created, or emptied when it exists
         modeAppend = 0x12,  // read and append; created when missing, every write lands at the end
+        // Write only, into a new file that replaces the file of that name at
+        // a successful Close; until then, and for good when the object goes
+        // without it or a write failed, the file stays as it was.
+        modeReplace = 0x21,
     };
 
     CCsvFile();
@@ -37,8 +43,10 @@ public:
     // Writes exactly the bytes of the line; the caller ends it. False when the
     // file cannot be opened or the bytes could not be handed to it.
     bool WriteLine(std::string line);
-    // Flushes and closes the file; false when anything written since Open
-    // failed to reach it (a full disk, a lost device). Closing a closed file is true.
+    // Flushes and closes the file (in modeReplace: syncs it and puts it in
+    // place); false when anything written since Open failed to reach it (a
+    // full disk, a lost device), which in modeReplace leaves the old file.
+    // Closing a closed file is true.
     bool Close();
 
     // Reads the whole file at `path` (a file-system name) and appends its rows
@@ -51,6 +59,7 @@ public:
 private:
     std::vector<Row> m_rows;
     std::fstream m_file;
+    CReplacingFile m_replacement;  // the file being written in modeReplace
     std::string m_strFileName;  // the file-system name of the last successful Open
     bool m_bWriteFailed = false;
 };

@@ -41,9 +41,18 @@ CString CantOpenFileMessage(const CString& path)
     return "Can't open file " + path;
 }
 
-CString CantWriteFileMessage(const CString& path)
+CString CantWriteFileMessage(const CString& path, int language)
 {
-    return "Can't write file " + path;
+    if (language == 2)
+        return "Can't write file " + path + ": the export was not done, and the file that was there has not changed.";
+    return wxString::FromUTF8("无法写入文件 ") + path + wxString::FromUTF8("：导出没有完成，原来的文件没有改动。");
+}
+
+CString NotRegularFileMessage(const CString& path, int language)
+{
+    if (language == 2)
+        return path + " is not a regular file: nothing was imported.";
+    return path + wxString::FromUTF8(" 不是普通文件，没有导入任何记录。");
 }
 
 CString ReplaceFileQuestion(const CString& path, int language)
@@ -230,8 +239,10 @@ void CCsvPage::ShowProgress(int percent)
 bool CCsvPage::ExportTo(const CString& path)
 {
     const Transferring busy(m_bTransferring);
+    // The chosen file is replaced only by a whole export: a full disk or a
+    // kill leaves it as it was.
     CCsvFile file;
-    if (!file.Open(path.ToStdWstring(), CCsvFile::modeWrite)) {
+    if (!file.Open(path.ToStdWstring(), CCsvFile::modeReplace)) {
         AfxMessageBox(CantOpenFileMessage(path), MB_OK);
         return false;
     }
@@ -247,15 +258,30 @@ bool CCsvPage::ExportTo(const CString& path)
         written = ExportCsv(table, file, [this](int percent) { ShowProgress(percent); });
     } catch (const CDBException& e) {
         CloseIfOpen(table.set);
+        ShowProgress(0);
         e.ReportError();
         return false;
     }
     CloseIfOpen(table.set);
     if (!written) {
-        AfxMessageBox(CantWriteFileMessage(path), MB_OK);
+        ShowProgress(0);
+        AfxMessageBox(CantWriteFileMessage(path, g_nLanguage), MB_OK);
         return false;
     }
     return true;
+}
+
+CString CCsvPage::ImportRefusalMessage(const CsvImportResult& result, const CString& path, size_t fields) const
+{
+    switch (result.kind) {
+    case CsvImportResult::notRegularFile:
+        return NotRegularFileMessage(path, g_nLanguage);
+    case CsvImportResult::notOfThisKind:
+        // A file that cannot be read gives no rows, and is refused as of the wrong kind.
+        return WrongFileMessage();
+    default:
+        return UnreadableRowMessage(result, fields, g_nLanguage);
+    }
 }
 
 bool CCsvPage::ImportFrom(const CString& path)
@@ -280,9 +306,6 @@ bool CCsvPage::ImportFrom(const CString& path)
     if (result.kind == CsvImportResult::imported)
         return true;
     ShowProgress(0);
-    // A file that cannot be read gives no rows, and is refused as of the wrong kind.
-    AfxMessageBox(result.kind == CsvImportResult::notOfThisKind ? WrongFileMessage()
-                                                                : UnreadableRowMessage(result, table.fields, g_nLanguage),
-                  MB_OK);
+    AfxMessageBox(ImportRefusalMessage(result, path, table.fields), MB_OK);
     return false;
 }

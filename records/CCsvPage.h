@@ -24,8 +24,12 @@ enum : int {
 
 // "Can't open file " and the path, in both languages.
 CString CantOpenFileMessage(const CString& path);
-// The export could not be written in full (a full disk, a lost device).
-CString CantWriteFileMessage(const CString& path);
+// The export could not be written in full (a full disk, a lost device): it
+// says, in the UI language, that the file of that name was left as it was.
+CString CantWriteFileMessage(const CString& path, int language);
+// The file chosen for an import is no regular file (a FIFO, a device), which
+// is never read: reading it could wait without end.
+CString NotRegularFileMessage(const CString& path, int language);
 // Asked before an export replaces an existing file.
 CString ReplaceFileQuestion(const CString& path, int language);
 // Why a file with a row that cannot be read was not imported, naming the line
@@ -81,6 +85,8 @@ protected:
     bool m_bTransferring = false;
 
 private:
+    // Why an import that stored nothing was refused.
+    CString ImportRefusalMessage(const CsvImportResult& result, const CString& path, size_t fields) const;
     void OnImportButton(wxCommandEvent& event);
     void OnExportButton(wxCommandEvent& event);
     // The file dialog; empty when cancelled.

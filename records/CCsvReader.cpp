@@ -1,6 +1,9 @@
 #include "CCsvReader.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include "Utf8Text.h"
 
 namespace {
 
@@ -12,6 +15,44 @@ bool IsBlankByte(int c)
 }
 
 }  // namespace
+
+bool IsUtf8Text(std::istream& in)
+{
+    std::streambuf* source = in.rdbuf();
+    if (!source)
+        return false;
+    const std::streampos start = source->pubseekoff(0, std::ios::cur, std::ios::in);
+    std::vector<char> buffer(kBufferBytes);
+    size_t kept = 0;  // bytes of a character cut by the end of the last block
+    bool beyondAscii = false, valid = true;
+    for (;;) {
+        const size_t read = size_t(source->sgetn(buffer.data() + kept, std::streamsize(buffer.size() - kept)));
+        const bool last = read == 0;
+        const auto* p = reinterpret_cast<const unsigned char*>(buffer.data());
+        const auto* end = p + kept + read;
+        while (p < end) {
+            const auto* at = p;
+            unsigned code = 0;
+            if (NextUtf8Char(p, end, code)) {
+                beyondAscii = beyondAscii || code >= 0x80;
+                continue;
+            }
+            // A character cut by the block's end is read whole with the next block.
+            if (!last && end - at < 4) {
+                p = at;
+                break;
+            }
+            valid = false;
+            break;
+        }
+        if (!valid || last)
+            break;
+        kept = size_t(end - p);
+        std::memmove(buffer.data(), p, kept);
+    }
+    source->pubseekpos(start, std::ios::in);
+    return valid && beyondAscii;
+}
 
 CCsvReader::CCsvReader(std::istream& in, size_t maxFields, size_t maxRowBytes)
     : m_in(in), m_maxFields(maxFields), m_maxRowBytes(maxRowBytes), m_buffer(kBufferBytes)

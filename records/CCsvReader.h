@@ -3,8 +3,8 @@
 // CR, CR LF and LF end a line; empty lines are passed over; the last line
 // counts without its line end. Files the program writes (nothing quoted,
 // lines ended by CR) read as they always did. A file that begins with the
-// UTF-8 byte-order mark is UTF-8 text, any other GBK; the reader only tells
-// which, the fields stay bytes. Only a row and a read buffer are held, so a
+// UTF-8 byte-order mark is UTF-8 text; the reader only tells whether it does,
+// the fields stay bytes (IsUtf8Text tells the encoding of a file without one). Only a row and a read buffer are held, so a
 // file of any size reads in bounded memory, and a row that is too long or
 // has too many fields stops the reading rather than filling the memory.
 #pragma once
@@ -14,6 +14,13 @@
 #include <limits>
 #include <string>
 #include <vector>
+
+// Whether the bytes from the stream's position to its end are UTF-8 text that
+// holds at least one character beyond ASCII: such a file is read as UTF-8, any
+// other as GBK. GBK text of Chinese is almost never valid UTF-8 (the program's
+// own files fail on their first byte), and a file of ASCII alone reads the same
+// in both. The stream is left where it was.
+bool IsUtf8Text(std::istream& in);
 
 class CCsvReader
 {

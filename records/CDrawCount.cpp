@@ -126,6 +126,10 @@ void CDrawCount::ReportOpenFailure()
     if (m_bOpenFailureReported)
         return;
     m_bOpenFailureReported = true;
+    if (m_onOpenFailure) {
+        m_onOpenFailure();
+        return;
+    }
     wxTheApp->CallAfter([] {
         AfxMessageBox(OpenFailedMessage());
         wxTheApp->ExitMainLoop();

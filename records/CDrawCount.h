@@ -5,6 +5,7 @@
 // its next window starts.
 #pragma once
 
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -43,6 +44,9 @@ public:
 
     wxPoint m_ptOrigin{60, 380};  // where the axes meet, in client pixels
     int m_nYear;                  // the shown year
+    // What the owner does, once, when a paint cannot open the cash book; it
+    // runs after the paint. Without one the clerk is told and the program ends.
+    std::function<void()> m_onOpenFailure;
 
 private:
     void OnPaint(wxPaintEvent& event);

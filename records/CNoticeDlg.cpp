@@ -5,6 +5,7 @@
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/display.h>
+#include <wx/arrstr.h>
 #include <wx/settings.h>
 
 #include "Globals.h"
@@ -25,13 +26,44 @@ wxFont NoticeFont()
     return wxFont(wxFontInfo(wxSize(0, 23)).FaceName("Arial").Bold());
 }
 
-wxSize MultiLineExtent(wxDC& dc, const CString& text)
+// Every line of a text stands in a line of the same height, its baseline at
+// the same place: a line with Chinese characters in it (a name in the English
+// details) would otherwise come out taller than one of Latin letters alone.
+struct LinePitch
+{
+    int height = 0;  // from one line's top to the next one's
+    int ascent = 0;  // from a line's top to its baseline
+};
+
+LinePitch PitchOf(const wxDC& dc)
+{
+    wxCoord w = 0, h = 0, descent = 0;
+    dc.GetTextExtent(wxString::FromUTF8("汉Ag"), &w, &h, &descent);
+    return LinePitch{h, h - descent};
+}
+
+wxSize MultiLineExtent(const wxDC& dc, const CString& text)
 {
     if (text.empty())
         return wxSize(0, 0);
-    wxCoord w = 0, h = 0;
-    dc.GetMultiLineTextExtent(text, &w, &h);
-    return wxSize(w, h);
+    const wxArrayString lines = wxSplit(text, '\n', '\0');
+    int width = 0;
+    for (const wxString& line : lines)
+        width = std::max(width, dc.GetTextExtent(line).x);
+    return wxSize(width, PitchOf(dc).height * int(lines.size()));
+}
+
+// Draws each line centred in `area`, one pitch below the one before.
+void DrawCentredLines(wxDC& dc, const CString& text, const wxRect& area)
+{
+    const LinePitch pitch = PitchOf(dc);
+    int top = area.y;
+    for (const wxString& line : wxSplit(text, '\n', '\0')) {
+        wxCoord w = 0, h = 0, descent = 0;
+        dc.GetTextExtent(line, &w, &h, &descent);
+        dc.DrawText(line, area.x + (area.width - w) / 2, top + pitch.ascent - (h - descent));
+        top += pitch.height;
+    }
 }
 
 }  // namespace
@@ -142,17 +174,17 @@ void CNoticeDlg::Draw(wxDC& dc, const wxSize& client) const
         dc.SetTextForeground(*wxBLACK);
         {
             wxDCClipper clip(dc, layout.text1);
-            dc.DrawLabel(m_strText1, layout.text1, wxALIGN_CENTER_HORIZONTAL | wxALIGN_TOP);
+            DrawCentredLines(dc, m_strText1, layout.text1);
         }
         dc.SetTextForeground(wxColour(255, 0, 0));
         if (!layout.text2.IsEmpty()) {
             wxDCClipper clip(dc, layout.text2);
-            dc.DrawLabel(m_strText2, layout.text2, wxALIGN_CENTER_HORIZONTAL | wxALIGN_TOP);
+            DrawCentredLines(dc, m_strText2, layout.text2);
         }
     } else if (m_nMode == 0) {
         dc.SetTextForeground(*wxBLACK);
         dc.SetTextBackground(*wxWHITE);
-        dc.DrawLabel(m_strText1, wxRect(wxPoint(0, 0), client), wxALIGN_CENTER_HORIZONTAL | wxALIGN_TOP);
+        DrawCentredLines(dc, m_strText1, wxRect(wxPoint(0, 0), client));
     }
     dc.SetFont(wxNullFont);
 }

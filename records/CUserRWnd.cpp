@@ -15,7 +15,6 @@
 #include "CRegisterset.h"
 #include "Globals.h"
 #include "MessageBox.h"
-#include "Money.h"
 #include "ModelessInput.h"
 #include "RecordsetUse.h"
 #include "Resources.h"
@@ -172,16 +171,6 @@ bool RecordMatchesSearch(const GuestRecord& rec, int key, const CString& text)
     if (key == SEARCH_BY_ID_NUMBER)
         return rec.m_strIdNumber == text;
     return false;
-}
-
-CString NormaliseMoney(const CString& text)
-{
-    const double value = ParseMoney(text);
-    // The form the stays table has always given amounts back in: four
-    // decimals, and no digit before the point for zero.
-    if (value == 0)
-        return ".0000";
-    return wxString::Format("%.4f", value);
 }
 
 bool FormatStayDetail(const GuestRecord& rec, int language, bool cashFound, const CString& amount, CString& text1,
@@ -506,20 +495,9 @@ void CUserRWnd::OnModifyRecord()
     dlg.m_strRemarks = stored.m_strRemarks;
     dlg.m_strPaid = stored.m_strPaid;
     dlg.m_strDeposit = stored.m_strDeposit;
+    // The dialog stores the edit, money in its normal form, in one operation.
     if (dlg.ShowModal() != wxID_OK)
         return;
-
-    GuestRecord edited = dlg.m_record;
-    const CString paid = NormaliseMoney(dlg.m_strPaid);
-    const CString deposit = NormaliseMoney(dlg.m_strDeposit);
-    // The dialog stored the money as typed; the row gets the normal form too,
-    // so that the table, the entry and the list row keep telling the same stay.
-    if ((edited.m_strPaid != paid || edited.m_strDeposit != deposit) && set.FindRecord(edited) != -1) {
-        set.Edit();
-        set.m_strPaid = paid;
-        set.m_strDeposit = deposit;
-        set.Update();
-    }
     AddRecordRow(sel, 0);
     UpdateModifyForRow(sel);
 }

@@ -59,11 +59,6 @@ wxFont FitRecordListFont(const wxWindow& list, int language);
 // whole text, case-sensitive, nothing trimmed. Other keys match nothing.
 bool RecordMatchesSearch(const GuestRecord& rec, int key, const CString& text);
 
-// A paid or deposit text as it is written back after a modification: the
-// leading decimal number with four decimals, ".0000" for zero and for text
-// that is no number.
-CString NormaliseMoney(const CString& text);
-
 // The two texts of a closed stay's pop-up: the twelve detail lines and the
 // consumption line, which shows `amount` when the stay's cash-book row was
 // found. False, and nothing written, for a language other than 1 and 2.

@@ -3,8 +3,8 @@
 // OEM code page) ended by a single CR, fields are separated by commas, and a
 // field is quoted only when it holds a comma, a double quote, a CR or an LF,
 // as spreadsheets do; the first line is a fixed header that an import skips.
-// Files read back may also be UTF-8 (after a byte-order mark, or with the
-// header in UTF-8), as spreadsheets often save them.
+// Files read back may also be UTF-8 (after a byte-order mark, or valid UTF-8
+// beyond ASCII), as spreadsheets often save them.
 #pragma once
 
 #include <string>

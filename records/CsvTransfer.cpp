@@ -3,14 +3,13 @@
 #include <atomic>
 #include <condition_variable>
 #include <exception>
-#include <fstream>
 #include <mutex>
 #include <thread>
 
 #include "CCashbookset.h"
 #include "CCsvReader.h"
-#include "CodePage.h"
 #include "CRegisterset.h"
+#include "CRegularFile.h"
 
 namespace {
 
@@ -34,14 +33,6 @@ private:
     int m_percent = -1;
 };
 
-std::uint64_t FileSize(std::ifstream& in)
-{
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    return size > 0 ? std::uint64_t(size) : 0;
-}
-
 CsvImportResult ReaderFault(const CCsvReader& reader)
 {
     CsvImportResult result;
@@ -52,16 +43,6 @@ CsvImportResult ReaderFault(const CCsvReader& reader)
     default: result.kind = CsvImportResult::tooManyFields; break;
     }
     return result;
-}
-
-// Whether the first row of a file is the table's header, given as the
-// program writes it (GBK, line end included), in UTF-8.
-bool IsUtf8Header(const CsvRow& row, const std::string& header)
-{
-    std::string joined;
-    for (size_t i = 0; i < row.size(); ++i)
-        joined += (i ? "," : "") + row[i];
-    return joined + "\r" == FromCodePage(header, CP_OEMCP).utf8_string();
 }
 
 // Stores the rows after the header; whatever is not `imported` is rolled back by the caller.
@@ -252,28 +233,29 @@ CsvTable GuestCsvTable(CRegisterset& set)
 CsvImportResult ImportCsv(const CsvTable& table, const CString& path, const CsvProgress& progress)
 {
     CsvImportResult result;
-    std::ifstream in(CsvFileSystemName(path.ToStdWstring()), std::ios::binary);
-    if (!in.is_open()) {
-        result.kind = CsvImportResult::notOfThisKind;
+    CRegularFile file(CsvFileSystemName(path.ToStdWstring()));
+    if (!file.IsOpen()) {
+        result.kind = file.GetState() == CRegularFile::notRegular ? CsvImportResult::notRegularFile
+                                                                  : CsvImportResult::notOfThisKind;
         return result;
     }
-    const std::uint64_t fileSize = FileSize(in);
+    // Spreadsheets on Linux save UTF-8 without the byte-order mark, whatever
+    // their header says: text that is valid UTF-8 is taken as such, where
+    // reading it as GBK would store it garbled without a word.
+    const bool utf8Text = IsUtf8Text(file.Stream());
     // A row with more fields than the header stops the reading at once.
-    CCsvReader reader(in, table.fields);
+    CCsvReader reader(file.Stream(), table.fields);
     CsvRow header;
     if (reader.ReadRow(header) != CCsvReader::row || header.size() != table.fields) {
         result.kind = CsvImportResult::notOfThisKind;
         return result;
     }
-    // Spreadsheets on Linux save UTF-8 without the byte-order mark: the
-    // table's own header in UTF-8 tells the encoding as surely, where
-    // reading such a file as GBK could store its text garbled unnoticed.
-    const bool utf8 = reader.IsUtf8() || IsUtf8Header(header, table.header);
+    const bool utf8 = reader.IsUtf8() || utf8Text;
 
     CDatabase& db = *table.set.m_pDatabase;
     db.BeginTrans();
     try {
-        result = StoreRows(table, reader, utf8, fileSize, progress);
+        result = StoreRows(table, reader, utf8, file.Size(), progress);
         if (result.kind == CsvImportResult::imported)
             db.CommitTrans();
         else

@@ -43,6 +43,7 @@ struct CsvImportResult
     enum Kind {
         imported,
         notOfThisKind,  // the file cannot be opened, holds no row, or its first row is no header of the table
+        notRegularFile, // a FIFO, a device or a folder: never read
         fieldCount,     // a row with fewer or more fields than the header
         tooManyFields,  // a row with far more fields than the header
         unclosedQuote,  // the file ends inside a quoted field
@@ -55,7 +56,7 @@ struct CsvImportResult
     long line = 0;      // the line of the file on which the faulty row begins, from 1
     size_t fields = 0;  // fieldCount: the fields of that row
     size_t field = 0;   // notText, notDate: which field, from 1
-    bool utf8 = false;  // the file is UTF-8 text (it begins with the byte-order mark or the header in UTF-8)
+    bool utf8 = false;  // the file is UTF-8 text (it begins with the byte-order mark, or it is valid UTF-8 beyond ASCII)
 };
 
 // Appends every row of the file at `path` after its header to the open table,

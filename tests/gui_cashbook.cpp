@@ -13,7 +13,9 @@
 #include <wx/frame.h>
 #include <wx/image.h>
 #include <wx/listctrl.h>
+#include <wx/settings.h>
 #include <wx/toolbar.h>
+#include <wx/uiaction.h>
 
 #include "CCashBookDlg.h"
 #include "CCashbookset.h"
@@ -358,6 +360,88 @@ TEST_F(CashBook, TheChartWindowIsTitledInEnglish)
     ASSERT_TRUE(dlg.m_drawCount[0].GetFrame());
     EXPECT_EQ(dlg.m_drawCount[0].GetFrame()->GetTitle(), "Statistics");
     dlg.Close();
+}
+
+
+// Every column lies inside the list, with room for its scroll bar, and every
+// heading reads whole: in English the columns are wider than the template's list.
+TEST_F(CashBook, EveryHeadingReadsWholeInEitherLanguage)
+{
+    for (int language : {1, 2}) {
+        g_nLanguage = language;
+        CCashBookDlg dlg(MainFrame());
+        dlg.InitDialog();
+        const wxListCtrl& list = *dlg.m_listCashBook;
+        int columns = 0;
+        for (int c = 0; c < list.GetColumnCount(); ++c) {
+            wxListItem heading;
+            heading.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH);
+            list.GetColumn(c, heading);
+            EXPECT_LE(list.GetTextExtent(heading.GetText()).x + 10, heading.GetWidth()) << heading.GetText();
+            columns += heading.GetWidth();
+        }
+        EXPECT_EQ(list.GetColumnWidth(6), language == 2 ? 80 : 50) << "the columns keep their widths";
+        EXPECT_LE(columns + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, &list), list.GetClientSize().x)
+            << "the last column is cut off in language " << language;
+        EXPECT_LE(list.GetRect().GetRight(), dlg.GetClientSize().x) << "the list leaves the window";
+        const wxRect update = dlg.FindWindow(IDC_CASHBOOK_UPDATE)->GetRect();
+        EXPECT_NEAR(update.x + update.width / 2, dlg.GetClientSize().x / 2, 20) << "the button stays in the middle";
+    }
+}
+
+// Enter refreshes the list as "更新" does, also while the list has the focus.
+TEST_F(CashBook, EnterInTheListRefreshesIt)
+{
+    CCashBookDlg dlg(MainFrame());
+    dlg.InitDialog();
+    dlg.Show();
+    dlg.m_listCashBook->SetFocus();
+    SelectRow(dlg, 0);
+    DialogDriving::PumpUntil([&] { return dlg.m_listCashBook->HasFocus(); }, 2000);
+    GetTheApp().m_dbCashbook.ExecuteSQL(U("INSERT INTO [cashbook]([房间号],[姓名],[时间],[交钱],[押金],[交易金额],[状态]) "
+                                          "VALUES ") +
+                                        CashValues("104", "赵六", At(2024, 4, 1), "10", "0", "10", 1));
+    wxUIActionSimulator keys;
+    keys.Char(WXK_RETURN);
+    EXPECT_TRUE(DialogDriving::PumpUntil([&] { return dlg.m_listCashBook->GetItemCount() == 5; }, 3000))
+        << "Enter did not read the table again";
+    EXPECT_TRUE(dlg.IsShown()) << "Enter closed the window";
+    dlg.Hide();
+}
+
+// The cash book cannot be opened: the clerk is told once and the window
+// closes with its charts, so that the program ends; a chart that finds it so
+// at a paint does the same as the list.
+TEST_F(CashBook, ATableThatWouldNotOpenEndsTheProgramFromTheListAndFromAChart)
+{
+    CDatabase& cash = GetTheApp().m_dbCashbook;
+    const wxString table = cash.GetSchemaName() + ".[cashbook]";
+    for (bool fromChart : {false, true}) {
+        SCOPED_TRACE(fromChart ? "chart" : "list");
+        CCashBookDlg dlg(MainFrame());
+        dlg.InitDialog();
+        Tool(dlg, ID_CASHBOOK_STAT);
+        Tool(dlg, ID_CASHBOOK_STAT);
+        dlg.SetReturnCode(-1);
+        cash.ExecuteSQL("ALTER TABLE " + table + " RENAME TO [gone]");
+        ExpectMessageBox told;
+        wxTEST_DIALOG(
+            {
+                if (fromChart) {
+                    for (CDrawCount& chart : dlg.m_drawCount)
+                        if (chart.GetCanvas())
+                            chart.GetCanvas()->Refresh();
+                } else {
+                    DialogDriving::PressButton(&dlg, IDC_CASHBOOK_UPDATE);
+                }
+                DialogDriving::PumpUntil([&] { return dlg.GetReturnCode() == 0; }, 3000);
+            },
+            told);
+        cash.ExecuteSQL("ALTER TABLE " + cash.GetSchemaName() + ".[gone] RENAME TO [cashbook]");
+        EXPECT_EQ(told.Shown(), U("打开数据库失败！"));
+        EXPECT_EQ(dlg.GetReturnCode(), 0) << "the cash book stayed open, so the program goes on";
+        EXPECT_EQ(OpenCharts(dlg), 0);
+    }
 }
 
 }  // namespace

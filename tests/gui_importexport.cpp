@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <gtk/gtk.h>
 #include <wx/filedlg.h>
 #include <wx/gauge.h>
@@ -24,6 +25,7 @@
 #include "CAccountBookDlg.h"
 #include "CCashbookset.h"
 #include "CCustomerDlg.h"
+#include "CCsvPage.h"
 #include "CIEDlg.h"
 #include "CMainFrame.h"
 #include "CPasswordDlg.h"
@@ -35,6 +37,7 @@
 #include "Globals.h"
 #include "GuiTestSupport.h"
 #include "LockSettings.h"
+#include "SqliteFiles.h"
 
 namespace {
 
@@ -447,8 +450,55 @@ TEST_F(ImportExport, ExportsThatCannotBeWrittenAreReported)
     if (fs::exists("/dev/full")) {
         ExpectMessageBox cannotWrite;
         wxTEST_DIALOG(page->ExportTo("/dev/full"), cannotWrite);
-        EXPECT_EQ(cannotWrite.Shown(), "Can't write file /dev/full");
+        EXPECT_EQ(cannotWrite.Shown(), CantWriteFileMessage("/dev/full", 1));
+        EXPECT_EQ(Progress(page), 0) << "the bar goes back as after a failed import";
+        EXPECT_TRUE(fs::is_character_file("/dev/full")) << "a device is written, never replaced";
     }
+}
+
+// The disk fills half-way through an export to a file that holds the last
+// backup: the backup stays as it was, nothing is left beside it, and the
+// clerk is told in the UI language.
+TEST_F(ImportExport, AnExportOnAFullDiskLeavesTheOldFileAsItWas)
+{
+    wxString rows;
+    for (int i = 0; i < 100; ++i)
+        rows += wxString::Format("%s('%d','GuestA','2021-03-05 14:07:09','300','100','200',1)", i ? "," : "", 100 + i);
+    SeedCashBook(rows.utf8_str());
+    const std::string backup = Write("backup.csv", "precious");
+    for (int language : {1, 2}) {
+        if (language == 2)
+            View()->OnLanguageEnglish();
+        CIEDlg dialog(MainFrame());
+        CAccountBookDlg* page = dialog.m_dlgAccountBook;
+        ExpectMessageBox told;
+        {
+            FileSizeLimit full(1024);
+            wxTEST_DIALOG(page->ExportTo(wxString::FromUTF8(backup)), told);
+        }
+        EXPECT_EQ(told.Shown(), CantWriteFileMessage(wxString::FromUTF8(backup), language));
+        EXPECT_EQ(ReadFileText(backup), "precious");
+        EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), fs::directory_iterator()), 1)
+            << "a temporary file was left";
+        EXPECT_EQ(Progress(page), 0);
+    }
+    EXPECT_TRUE(CantWriteFileMessage("x.csv", 1).StartsWith(U("无法写入文件 x.csv：")));
+    EXPECT_TRUE(CantWriteFileMessage("x.csv", 2).StartsWith("Can't write file x.csv: "));
+}
+
+// A FIFO chosen for an import is refused at once with a message; the desk
+// does not wait for something to write to it.
+TEST_F(ImportExport, AnImportFromAFifoIsRefusedAndTheDeskGoesOn)
+{
+    const std::string fifo = PathOf("pipe.csv");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    CIEDlg dialog(MainFrame());
+    ExpectMessageBox told;
+    wxTEST_DIALOG(Press(dialog.m_dlgCustomer, IDC_IE_IMPORT), Choosing(fifo), told);
+    EXPECT_EQ(told.Shown(), wxString::FromUTF8(fifo) + U(" 不是普通文件，没有导入任何记录。"));
+    EXPECT_EQ(Progress(dialog.m_dlgCustomer), 0);
+    EXPECT_TRUE(ReadStays().empty());
+    EXPECT_EQ(NotRegularFileMessage("/dev/zero", 2), "/dev/zero is not a regular file: nothing was imported.");
 }
 
 TEST_F(ImportExport, AFailedWriteStoresNothingOfTheFileAndSaysSoAboveTheDriversText)

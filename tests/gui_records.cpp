@@ -583,12 +583,15 @@ TEST_F(Records, NoPopUpWhileSearching)
     EXPECT_NE(w->m_dlgNotice[0].get(), nullptr) << "search mode ended with the dialog";
 }
 
-TEST_F(Records, PopUpPaintsDetailsOnCreamAndConsumptionInRedBelow)
+namespace {
+
+// A detail pop-up (mode 1) with these texts, painted on white for a client area of `client`.
+wxImage PaintPopUp(const CString& text1, const CString& text2, const wxSize& client)
 {
     CNoticeDlg popup(MainFrame());
     popup.m_nMode = 1;
-    FormatStayDetail(GuestRecord(), 1, true, "120.0000", popup.m_strText1, popup.m_strText2);
-    const wxSize client(420, 460);
+    popup.m_strText1 = text1;
+    popup.m_strText2 = text2;
     wxBitmap picture(client);
     {
         wxMemoryDC dc(picture);
@@ -596,7 +599,17 @@ TEST_F(Records, PopUpPaintsDetailsOnCreamAndConsumptionInRedBelow)
         dc.Clear();
         popup.Draw(dc, client);
     }
-    const wxImage image = picture.ConvertToImage();
+    return picture.ConvertToImage();
+}
+
+}  // namespace
+
+TEST_F(Records, PopUpPaintsDetailsOnCreamAndConsumptionInRedBelow)
+{
+    CString text1, text2;
+    FormatStayDetail(GuestRecord(), 1, true, "120.0000", text1, text2);
+    const wxSize client(420, 460);
+    const wxImage image = PaintPopUp(text1, text2, client);
     auto isCream = [&](int x, int y) {
         return image.GetRed(x, y) == 254 && image.GetGreen(x, y) == 248 && image.GetBlue(x, y) == 230;
     };
@@ -613,6 +626,47 @@ TEST_F(Records, PopUpPaintsDetailsOnCreamAndConsumptionInRedBelow)
         }
     EXPECT_GE(firstRed, 355) << "the consumption line starts 355 pixels down";
     EXPECT_GT(darkAbove, 0) << "the detail text is drawn in black";
+}
+
+namespace {
+
+// The baselines of a pop-up's detail lines, each of which has an H at the
+// centre alone in its column of pixels: where each run of dark rows ends.
+std::vector<int> CentreBaselines(const CString& text)
+{
+    const wxSize client(420, 460);
+    const wxImage image = PaintPopUp(text, CString(), client);
+    std::vector<int> baselines;
+    bool inInk = false;
+    for (int y = 25; y < 355; ++y) {
+        bool dark = false;
+        for (int x = client.x / 2 - 1; x <= client.x / 2 + 1; ++x)
+            dark = dark || image.GetRed(x, y) < 100;
+        if (inInk && !dark)
+            baselines.push_back(y);
+        inInk = dark;
+    }
+    return baselines;
+}
+
+}  // namespace
+
+// Every detail line stands in one line height, the one a line with Chinese
+// characters needs, whatever the lines hold: in English only some lines hold
+// Chinese (a name, a nation) and the last one none, which today packs all the
+// lines at the height of Latin letters.
+TEST_F(Records, PopUpLinesKeepOneLineHeightWhateverTheirCharacters)
+{
+    const std::vector<int> english = CentreBaselines(U("H\n张H张\nH\n张H张\nH\nHHH"));
+    const std::vector<int> chinese = CentreBaselines(U("张H张\n张H张\n张H张\n张H张"));
+    ASSERT_EQ(english.size(), 6u);
+    ASSERT_EQ(chinese.size(), 4u);
+    // Glyphs fall on the pixel grid a pixel either way: pitches are compared over several lines.
+    const double pitch = (chinese[3] - chinese[0]) / 3.0;
+    EXPECT_NEAR(english[5] - english[0], 5 * pitch, 2) << "the lines are packed closer in English";
+    for (size_t i = 1; i < english.size(); ++i)
+        EXPECT_NEAR(english[i] - english[i - 1], pitch, 1.5) << "line " << i;
+    EXPECT_NEAR(english[0], chinese[0], 1) << "the first line stands as high in both";
 }
 
 // ------------------------------------------------------------- on screen

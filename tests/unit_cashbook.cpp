@@ -1,11 +1,16 @@
 // The cash book's figures: what a row adds to the total, the month sums of a
-// year, the chart's scale, and the texts the window and the chart show.
+// year, the chart's scale, and the texts the window and the chart show; and
+// the status toggle, the cash book's one write.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "CashBookFigures.h"
+#include "CashBookOperations.h"
+#include "DeskData.h"
 
 namespace {
 
@@ -117,3 +122,43 @@ TEST(CashBookChart, Texts)
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- the status toggle
+
+namespace {
+
+class CashBookStatus : public DeskData
+{
+protected:
+    void SetUp() override
+    {
+        DeskData::SetUp();
+        ExecuteOnDatabase(File("Cashbook.db"), "INSERT INTO [cashbook]([房间号],[姓名],[交易金额],[状态]) VALUES "
+                                               "('101','a','150',1),('102','b','80',0)");
+    }
+
+    std::string Statuses() { return QueryOne("Cashbook.db", "SELECT group_concat([状态], ',') FROM [cashbook]"); }
+
+    long KeyOf(const char* room)
+    {
+        return std::stol(QueryOne("Cashbook.db", std::string("SELECT [ID] FROM [cashbook] WHERE [房间号]='") + room + "'"));
+    }
+};
+
+}  // namespace
+
+TEST_F(CashBookStatus, FlipsTheRowOfTheKeyAndGivesWhatWasStored)
+{
+    EXPECT_EQ(ToggleCashBookStatus(m_db, KeyOf("102")), std::optional<BOOL>(TRUE));
+    EXPECT_EQ(Statuses(), "1,1");
+    EXPECT_EQ(ToggleCashBookStatus(m_db, KeyOf("101")), std::optional<BOOL>(FALSE));
+    EXPECT_EQ(ToggleCashBookStatus(m_db, KeyOf("101")), std::optional<BOOL>(TRUE));
+    EXPECT_EQ(Statuses(), "1,1");
+}
+
+TEST_F(CashBookStatus, ARowThatIsGoneChangesNothing)
+{
+    const std::string before = Dumps();
+    EXPECT_EQ(ToggleCashBookStatus(m_db, 9999), std::nullopt);
+    EXPECT_EQ(Dumps(), before);
+}

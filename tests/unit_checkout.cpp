@@ -1,8 +1,11 @@
-// The check-out bill: days times price, money read from text, and the drawn lines.
+// The check-out bill: days times price, money read from text, and the drawn
+// lines; and the check-out itself, which closes exactly one open stay or writes nothing.
 #include <gtest/gtest.h>
 
 #include "CRegEndDlg.h"
+#include "DeskData.h"
 #include "StayDays.h"
+#include "StayOperations.h"
 
 namespace {
 
@@ -136,4 +139,69 @@ TEST(CheckOutLists, PlainTextOrderKeepsDuplicates)
     const std::vector<CString> sorted = SortedEntries({"201", "1001", "102", "Li", "102"});
     const std::vector<CString> expected = {"1001", "102", "102", "201", "Li"};
     EXPECT_EQ(sorted, expected);
+}
+
+// ---------------------------------------------------------------- the check-out itself
+
+namespace {
+
+// Room 101 with two guests: one whose name another program wrote as bytes
+// that are no text, and 王五.
+class CheckOutStay : public DeskData
+{
+protected:
+    void SetUp() override
+    {
+        DeskData::SetUp();
+        ExecuteOnDatabase(File("Hotel.db"), "INSERT INTO [house]([房间号],[房价],[住房],[房间人数]) "
+                                            "VALUES ('101','80',1,2),('102','90',0,0)");
+        ExecuteOnDatabase(File("Register.db"),
+                          "INSERT INTO [register]([房间号],[姓名],[住房日期],[交钱],[押金]) VALUES "
+                          "('101',CAST(X'FFFE41' AS TEXT),'2026-03-01 10:00:00','100','20'),"
+                          "('101','王五','2026-03-02 10:00:00','50','0')");
+        m_binary = std::stol(QueryOne("Register.db", "SELECT [ID] FROM [register] WHERE [交钱]='100'"));
+    }
+
+    std::string CheckedOut(long id)
+    {
+        return QueryOne("Register.db",
+                        "SELECT [退房日期] IS NOT NULL FROM [register] WHERE [ID]=" + std::to_string(id));
+    }
+
+    long m_binary = 0;
+};
+
+}  // namespace
+
+TEST_F(CheckOutStay, TheStayOfTheKeyClosesWhateverItsNameReadsAs)
+{
+    ASSERT_TRUE(CheckOut(m_db, m_binary, CheckOutBill{100, 20, 80}));
+    EXPECT_EQ(CheckedOut(m_binary), "1");
+    EXPECT_EQ(QueryOne("Register.db", "SELECT COUNT(*) FROM [register] WHERE [退房日期] IS NULL"), "1")
+        << "王五 stays";
+    const auto book = QueryDatabase(File("Cashbook.db"), "SELECT [房间号],[交易金额],[状态] FROM [cashbook]");
+    EXPECT_EQ(book, (std::vector<std::vector<std::string>>{{"101", "80.000000", "1"}}));
+    EXPECT_EQ(QueryOne("Hotel.db", "SELECT [房间人数] || ',' || [住房] FROM [house] WHERE [房间号]='101'"), "1,1");
+}
+
+// A bill is booked only with the stay it closes: no cash-book row, no person
+// taken off, when that stay is not open (any more), by key or by name.
+TEST_F(CheckOutStay, NoOpenStayWritesNothing)
+{
+    ASSERT_TRUE(CheckOut(m_db, m_binary, CheckOutBill{100, 20, 80}));
+    const std::string after = Dumps();
+    EXPECT_FALSE(CheckOut(m_db, m_binary, CheckOutBill{100, 20, 80})) << "checked out twice";
+    EXPECT_FALSE(CheckOut(m_db, 9999, CheckOutBill{100, 20, 80}));
+    EXPECT_FALSE(CheckOut(m_db, "101", wxString::FromUTF8("王五五"), CheckOutBill{50, 0, 80}));
+    EXPECT_FALSE(CheckOut(m_db, "102", wxString::FromUTF8("王五"), CheckOutBill{50, 0, 80})) << "another room";
+    EXPECT_EQ(Dumps(), after);
+
+    EXPECT_TRUE(CheckOut(m_db, "101", wxString::FromUTF8("王五"), CheckOutBill{50, 0, 80}));
+    EXPECT_EQ(QueryOne("Hotel.db", "SELECT [房间人数] || ',' || [住房] FROM [house] WHERE [房间号]='101'"), "0,0");
+}
+
+TEST(CheckOutTexts, AStayThatIsGoneIsToldInTheUiLanguage)
+{
+    EXPECT_TRUE(StayGoneMessage(1).StartsWith(wxString::FromUTF8("没有完成：")));
+    EXPECT_TRUE(StayGoneMessage(2).StartsWith("This was not done: "));
 }

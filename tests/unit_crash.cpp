@@ -1,10 +1,12 @@
 // The desk killed at random moments: a child process (tests/crash) runs check-ins,
-// check-outs, changes of room, imports, and renumbers, deletes and adds rooms
-// through the program's own operations on real files and is killed with SIGKILL
-// over and over. After each kill the three files must pass SQLite's integrity
-// check and hold exactly the operations the child saw committed, plus at most
-// the one it was in the middle of, whole; and whatever the operations, every
-// running stay is in a room that exists, which counts its running stays.
+// check-outs, changes of room, guest-record edits, imports and exports, and
+// renumbers, deletes and adds rooms through the program's own operations on
+// real files and is killed with SIGKILL over and over. After each kill the three
+// files must pass SQLite's integrity check and hold exactly the operations the
+// child saw committed, plus at most the one it was in the middle of, whole;
+// whatever the operations, every running stay is in a room that exists, which
+// counts its running stays; and the export file must be the last export the
+// child finished, or the one it was writing, whole, never a cut one.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -26,6 +29,9 @@
 #include <thread>
 #include <vector>
 
+#include "CCsvFile.h"
+#include "CRegisterset.h"
+#include "CsvTransfer.h"
 #include "SqliteFiles.h"
 #include "TestEnvironment.h"
 
@@ -37,8 +43,8 @@ using Clock = std::chrono::steady_clock;
 
 struct Operation
 {
-    // CI name room, CO name, MV name room, IM prefix count (names prefix0, prefix1...),
-    // RN room newNumber, DR room, AR room
+    // CI name room, CO name, MV name room, ED name n, IM prefix count (names
+    // prefix0, prefix1...), EX rows, RN room newNumber, DR room, AR room
     std::string kind, name, room;
 };
 
@@ -46,7 +52,12 @@ struct StayState
 {
     std::string room;
     bool closed = false;
-    bool operator==(const StayState& o) const { return room == o.room && closed == o.closed; }
+    // As checked in, or as the last edit "ED name n" stored them: E<n> and <n>.5000.
+    std::string remarks, paid = "100.00";
+    bool operator==(const StayState& o) const
+    {
+        return room == o.room && closed == o.closed && remarks == o.remarks && paid == o.paid;
+    }
 };
 
 // The three tables reduced to what the operations change.
@@ -71,20 +82,27 @@ struct Model
 
     void Apply(const Operation& op)
     {
-        if (op.kind == "CI")
-            stays[op.name] = {op.room, false};
-        else if (op.kind == "CO")
-            stays[op.name].closed = true;
-        else if (op.kind == "MV")
+        if (op.kind == "CI") {
+            stays[op.name] = StayState();
             stays[op.name].room = op.room;
-        else if (op.kind == "IM")
+        } else if (op.kind == "CO") {
+            stays[op.name].closed = true;
+        } else if (op.kind == "MV") {
+            stays[op.name].room = op.room;
+        } else if (op.kind == "ED") {
+            stays[op.name].remarks = "E" + op.room;
+            stays[op.name].paid = op.room + ".5000";
+        } else if (op.kind == "IM") {
             imports[op.name] = std::stoi(op.room);
-        else if (op.kind == "RN")
+        } else if (op.kind == "EX") {
+            exportedRows = std::stol(op.name);
+        } else if (op.kind == "RN") {
             Renumber(op.name, op.room);
-        else if (op.kind == "DR" && !HasGuests(op.name))
+        } else if (op.kind == "DR" && !HasGuests(op.name)) {
             roomNumbers.erase(std::find(roomNumbers.begin(), roomNumbers.end(), op.name));
-        else if (op.kind == "AR")
+        } else if (op.kind == "AR") {
             roomNumbers.push_back(op.name);
+        }
     }
 
     void Renumber(const std::string& from, const std::string& to)
@@ -104,6 +122,7 @@ struct Model
     }
 
     std::map<std::string, int> imports;  // rows of each file imported, by name prefix
+    std::optional<long> exportedRows;     // the stays the last export finished wrote
 
     // What the tables must hold: every open stay counted in its room, every
     // closed stay with its cash-book row.
@@ -135,9 +154,10 @@ std::string Path(const TestEnvironment& env, const char* file)
 DeskState ReadState(const TestEnvironment& env)
 {
     DeskState state;
-    for (const auto& row : QueryDatabase(Path(env, "Register.db"),
-                                         "SELECT [姓名], [房间号], [退房日期] IS NOT NULL FROM [register]")) {
-        const StayState stay{row[1], row[2] == "1"};
+    for (const auto& row :
+         QueryDatabase(Path(env, "Register.db"),
+                       "SELECT [姓名], [房间号], [退房日期] IS NOT NULL, [本人职务备注], [交钱] FROM [register]")) {
+        const StayState stay{row[1], row[2] == "1", row[3], row[4]};
         if (row[0].rfind("I", 0) == 0)
             state.imported[row[0].substr(0, row[0].rfind('-') + 1) + (stay.closed ? "" : " open")]++;
         else if (!state.stays.emplace(row[0], stay).second)
@@ -195,7 +215,8 @@ std::vector<std::string> Differences(const DeskState& found, const DeskState& ex
             problems.push_back("committed stay of " + name + " is missing");
         else if (!(it->second == stay))
             problems.push_back("stay of " + name + " is in " + it->second.room + (it->second.closed ? " closed" : " open") +
-                               ", committed: " + stay.room + (stay.closed ? " closed" : " open"));
+                               " with " + it->second.remarks + "/" + it->second.paid + ", committed: " + stay.room +
+                               (stay.closed ? " closed" : " open") + " with " + stay.remarks + "/" + stay.paid);
     }
     for (const auto& [name, stay] : found.stays)
         if (!expected.stays.count(name))
@@ -207,6 +228,67 @@ std::vector<std::string> Differences(const DeskState& found, const DeskState& ex
         problems.push_back("the cash book holds " + std::to_string(found.cash.size()) + " rows for " +
                            std::to_string(expected.cash.size()) + " closed stays, or rows of other rooms");
     return problems;
+}
+
+// ---------------------------------------------------------------- the export file
+
+const char* const kExportFile = "export.csv";
+
+// The export of the stays as the files now hold them, made by the program's
+// own code: what an export the child was writing at the kill must be, whole.
+std::string ExportNow(const TestEnvironment& env)
+{
+    CDatabase reg;
+    reg.OpenEx(CString("Driver=SQLite3;Database=") + wxString::FromUTF8(Path(env, "Register.db")));
+    CRegisterset stays(&reg);
+    stays.Open(CRecordset::dynaset);
+    const std::string scratch = env.Folder() + "/expected.csv";
+    CCsvFile file;
+    if (!file.Open(wxString::FromUTF8(scratch).ToStdWstring(), CCsvFile::modeReplace) ||
+        !ExportCsv(GuestCsvTable(stays), file))
+        return "export failed";
+    return ReadFileText(scratch);
+}
+
+// What is wrong with the export file when it must hold `rows` stays, whole
+// (none: no export finished yet, so no file).
+std::vector<std::string> ExportProblems(const std::string& path, const std::optional<long>& rows)
+{
+    const bool exists = access(path.c_str(), F_OK) == 0;
+    if (!rows)
+        return exists ? std::vector<std::string>{"an export file that no export finished"} : std::vector<std::string>{};
+    if (!exists)
+        return {"the last export's file is gone"};
+    const std::string bytes = ReadFileText(path);
+    const std::string header = GuestCsvHeader();
+    if (bytes.compare(0, header.size(), header) != 0)
+        return {"the export file does not begin with its header"};
+    if (bytes.back() != '\r')
+        return {"the export file ends inside a line"};
+    long lines = 0;
+    for (size_t start = header.size(); start < bytes.size(); ++lines) {
+        const size_t end = bytes.find('\r', start);
+        if (std::count(bytes.begin() + long(start), bytes.begin() + long(end), ',') != 11)
+            return {"line " + std::to_string(lines + 2) + " of the export file is not a stay"};
+        start = end + 1;
+    }
+    if (lines != *rows)
+        return {"the export file holds " + std::to_string(lines) + " stays for the " + std::to_string(*rows) +
+                " the last export wrote"};
+    return {};
+}
+
+// Temporaries an export left beside its file; they are removed once counted.
+int TakeTemporaries(const TestEnvironment& env)
+{
+    int found = 0;
+    const std::string stem = std::string(".") + kExportFile + ".";
+    for (const auto& entry : std::filesystem::directory_iterator(env.ProgramFolder()))
+        if (entry.path().filename().string().rfind(stem, 0) == 0) {
+            ++found;
+            std::filesystem::remove(entry.path());
+        }
+    return found;
 }
 
 // ---------------------------------------------------------------- the child's log
@@ -352,7 +434,7 @@ TEST(CrashTest, KilledAtRandomMomentsTheFilesStayWholeAndAgree)
 
     const int kKills = 60;
     const auto deadline = Clock::now() + std::chrono::seconds(90);
-    int kills = 0, committed = 0, inconsistent = 0;
+    int kills = 0, committed = 0, inconsistent = 0, temporariesLeft = 0;
     std::map<std::string, std::pair<int, int>> inFlight;  // by kind: reached the files whole, left no trace
     for (int run = 0; run < kKills && Clock::now() < deadline; ++run) {
         const Child child = Spawn(env, log.PathName(), run);
@@ -379,6 +461,7 @@ TEST(CrashTest, KilledAtRandomMomentsTheFilesStayWholeAndAgree)
         for (const std::string& p : BrokenRooms(found))
             problems.push_back(p);
         const DeskState before = model.Expected();
+        const bool exporting = log.inFlight && log.inFlight->kind == "EX";
         bool reached = false;
         if (!(found == before) && log.inFlight) {
             Model after = model;
@@ -388,6 +471,19 @@ TEST(CrashTest, KilledAtRandomMomentsTheFilesStayWholeAndAgree)
         if (!(found == before) && !reached)
             for (const std::string& p : Differences(found, before))
                 problems.push_back(p);
+
+        // The export the child was writing reached its file whole, or the
+        // file is the last one it finished, as it was.
+        const std::string exportPath = env.ProgramFolder() + kExportFile;
+        if (exporting)
+            reached = access(exportPath.c_str(), F_OK) == 0 && ReadFileText(exportPath) == ExportNow(env);
+        if (!reached || !exporting)
+            for (const std::string& p : ExportProblems(exportPath, model.exportedRows))
+                problems.push_back(p);
+        const int temporaries = TakeTemporaries(env);
+        temporariesLeft += temporaries;
+        if (temporaries > 0 && !exporting)
+            problems.push_back("a temporary export file lingers after a kill outside an export");
         if (log.inFlight) {
             auto& counts = inFlight[log.inFlight->kind];
             ++(reached ? counts.first : counts.second);
@@ -409,9 +505,10 @@ TEST(CrashTest, KilledAtRandomMomentsTheFilesStayWholeAndAgree)
         kinds += " " + kind + " " + std::to_string(counts.first + counts.second) + " (" +
                  std::to_string(counts.first) + " whole)";
     std::printf("crash test (seed %u): %d kills, %d operations committed; in flight at a kill (check-in CI, "
-                "check-out CO, change of room MV, import IM, renumbering RN, deleting a room DR, adding a room AR):%s; "
+                "check-out CO, change of room MV, guest-record edit ED, import IM, export EX, renumbering RN, "
+                "deleting a room DR, adding a room AR):%s; temporary export files left by the kills: %d; "
                 "inconsistencies found: %d\n",
-                seed, kills, committed, kinds.c_str(), inconsistent);
+                seed, kills, committed, kinds.c_str(), temporariesLeft, inconsistent);
     if (inconsistent == 0) {
         EXPECT_GE(kills, 50) << "the time bound cut the run short";
         EXPECT_GT(committed, kills) << "the kills came before the child could work";

@@ -10,7 +10,13 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <vector>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "CCashbookset.h"
@@ -18,9 +24,11 @@
 #include "CCsvFile.h"
 #include "CCsvReader.h"
 #include "CRegisterset.h"
+#include "CRegularFile.h"
 #include "CodePage.h"
 #include "CsvRecords.h"
 #include "CsvTransfer.h"
+#include "SqliteFiles.h"
 #include "TestEnvironment.h"
 
 namespace {
@@ -197,6 +205,30 @@ TEST(CsvReading, DamagedOrHostileFilesStopAtTheirRowInBoundedMemory)
     EXPECT_EQ(reader.ReadRow(row), CCsvReader::fault);
 }
 
+// A file without the byte-order mark is UTF-8 when it is valid UTF-8 that
+// holds more than ASCII, GBK otherwise.
+TEST(CsvReading, ValidUtf8BeyondAsciiTellsUtf8WithoutAByteOrderMark)
+{
+    auto utf8 = [](const std::string& bytes) {
+        std::istringstream in(bytes);
+        in.get();  // the stream comes back where it was, not at its start
+        const bool found = IsUtf8Text(in);
+        EXPECT_EQ(in.tellg(), 1) << "the stream was left elsewhere";
+        return found;
+    };
+    EXPECT_TRUE(utf8("xRoom,Name\r101,李四\r"));
+    EXPECT_TRUE(utf8(std::string("x") + kBom + "a,b\r"));
+    EXPECT_FALSE(utf8("xRoom,Name\r101,Li\r")) << "ASCII reads the same either way";
+    EXPECT_FALSE(utf8("x" + Gbk("房间号,姓名\r101,李四\r"))) << "the program's own files";
+    EXPECT_FALSE(utf8("x" + Gbk("Room,Name\r101,李四\r")));
+    EXPECT_FALSE(utf8("x李四\xFF\r")) << "a byte that is no UTF-8, after valid text";
+    EXPECT_FALSE(utf8(std::string("x李四\xE5\x9B", 9))) << "cut in a character";
+    // Valid across the reading's blocks, with a character cut by a block's end.
+    const std::string padded = "x" + std::string(64 * 1024 - 2, 'a') + "李" + std::string(70000, 'b') + "四";
+    EXPECT_TRUE(utf8(padded));
+    EXPECT_FALSE(utf8(padded + "\xC0\x80")) << "an overlong form at the very end";
+}
+
 TEST_F(CsvFiles, ReadAllAccumulatesRowsAndChangesNothingOnAFileItCannotRead)
 {
     CCsvFile csv;
@@ -273,6 +305,121 @@ TEST_F(CsvFiles, AWriteThatDoesNotReachTheDiskIsReported)
     ASSERT_TRUE(csv.Open(L"/dev/full", CCsvFile::modeWrite));
     csv.WriteLine("a,b\r");
     EXPECT_FALSE(csv.Close());
+}
+
+namespace {
+
+// What the folder holds besides `name`: no temporary may be left.
+std::vector<std::string> Others(const std::string& folder, const std::string& name)
+{
+    std::vector<std::string> others;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename() != name)
+            others.push_back(entry.path().filename().string());
+    return others;
+}
+
+// A FIFO in the folder that nothing writes to. Should a reading wait on it
+// after all, a writer comes to end the wait, late, so that the test fails
+// rather than hangs.
+class QuietFifo
+{
+public:
+    explicit QuietFifo(std::string path) : m_path(std::move(path))
+    {
+        EXPECT_EQ(mkfifo(m_path.c_str(), 0600), 0);
+        m_rescue = std::thread([this] {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            if (m_done.wait_for(lock, std::chrono::seconds(3), [this] { return m_finished; }))
+                return;
+            const int fd = open(m_path.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                close(fd);
+        });
+    }
+    ~QuietFifo()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_finished = true;
+        }
+        m_done.notify_all();
+        m_rescue.join();
+    }
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::thread m_rescue;
+};
+
+// Less than the rescue's wait: nothing waited on the FIFO.
+bool Prompt(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::steady_clock::now() - start < std::chrono::seconds(2);
+}
+
+}  // namespace
+
+TEST_F(CsvFiles, AReplacingFileTakesThePlaceOfTheOldOneOnlyWhole)
+{
+    const std::string path = Write("out.csv", "precious");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    {
+        CCsvFile csv;
+        ASSERT_TRUE(csv.Open(wxString::FromUTF8(path).ToStdWstring(), CCsvFile::modeReplace));
+        EXPECT_TRUE(csv.WriteLine("a,b\r"));
+        EXPECT_EQ(ReadFileText(path), "precious") << "the old file stays while the new one is written";
+    }
+    EXPECT_EQ(ReadFileText(path), "precious") << "gone without Close: the old file stays";
+    EXPECT_TRUE(Others(m_folder, "out.csv").empty());
+
+    {
+        CCsvFile csv;
+        ASSERT_TRUE(csv.Open(wxString::FromUTF8(path).ToStdWstring(), CCsvFile::modeReplace));
+        csv.WriteLine("a,b\r");
+        // The disk fills: the new file cannot grow past 4 bytes.
+        FileSizeLimit full(4);
+        EXPECT_FALSE(csv.WriteLine(std::string(100, 'x')));
+        EXPECT_FALSE(csv.Close());
+    }
+    EXPECT_EQ(ReadFileText(path), "precious");
+    EXPECT_TRUE(Others(m_folder, "out.csv").empty()) << "the cut file was left beside it";
+
+    // Through a link: the file it points at is replaced, with its permissions.
+    fs::create_symlink(path, PathOf("link.csv"));
+    {
+        CCsvFile csv;
+        ASSERT_TRUE(csv.Open(wxString::FromUTF8(PathOf("link.csv")).ToStdWstring(), CCsvFile::modeReplace));
+        csv.WriteLine("c,d\r");
+        EXPECT_TRUE(csv.Close());
+    }
+    EXPECT_TRUE(fs::is_symlink(PathOf("link.csv")));
+    EXPECT_EQ(ReadFileText(path), "c,d\r");
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+// A FIFO would hold the reading until something writes to it, /dev/zero
+// never ends: neither is read, and neither keeps the caller waiting.
+TEST_F(CsvFiles, OnlyARegularFileIsRead)
+{
+    const QuietFifo fifo(PathOf("pipe.csv"));
+    const auto start = std::chrono::steady_clock::now();
+    for (const std::string& path : {fifo.Path(), std::string("/dev/zero")}) {
+        CRegularFile file(path);
+        EXPECT_EQ(file.GetState(), CRegularFile::notRegular) << path;
+        CCsvFile csv;
+        Rows rows;
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(csv.ReadAll(path, rows)) << path;
+        testing::internal::GetCapturedStdout();
+    }
+    EXPECT_TRUE(Prompt(start)) << "the reading waited";
+    EXPECT_EQ(CRegularFile(PathOf("missing.csv")).GetState(), CRegularFile::cannotOpen);
+    EXPECT_TRUE(CRegularFile(Write("plain.csv", "a,b\r")).IsOpen());
 }
 
 TEST(CsvWriting, OnlyFieldsThatNeedItAreQuotedAndNoCharacterIsChanged)
@@ -521,7 +668,7 @@ protected:
         CRegisterset rs(&m_reg);
         rs.Open(CRecordset::dynaset);
         CCsvFile file;
-        return file.Open(wxString::FromUTF8(path).ToStdWstring(), CCsvFile::modeWrite) &&
+        return file.Open(wxString::FromUTF8(path).ToStdWstring(), CCsvFile::modeReplace) &&
                ExportCsv(GuestCsvTable(rs), file);
     }
 
@@ -565,6 +712,35 @@ TEST_F(CsvTransfers, ASpreadsheetsGbkFileImportsExactly)
     EXPECT_FALSE(stays[1].m_bSex);
     EXPECT_EQ(stays[1].m_dtCheckOut.GetStatus(), COleDateTime::null) << "a running stay comes back running";
     EXPECT_EQ(stays[1].m_strDeposit, "20.000");
+}
+
+// A spreadsheet's UTF-8 file with a header of its own is read as UTF-8, not
+// stored garbled (李四 as 鏉庡洓); the same file in GBK as GBK.
+TEST_F(CsvTransfers, AnEditedHeaderDoesNotHideTheEncoding)
+{
+    const std::string file = "Room,Name,Sex,Nation,Birth,In,Out,ID,Address,Remarks,Paid,Deposit\r"
+                             "101,李四,男,汉族,1980-01-01 00:00:00,2021-03-05 08:07:09,-1--1--1 -1:-1:-1,1,北京,,100,0\r";
+    for (const std::string& bytes : {file, Gbk(file.c_str())}) {
+        m_reg.ExecuteSQL("DELETE FROM [register]");
+        const CsvImportResult result = ImportStays(Write("edited.csv", bytes));
+        ASSERT_EQ(result.kind, CsvImportResult::imported);
+        EXPECT_EQ(result.utf8, bytes == file);
+        const std::vector<GuestRecord> stays = Stays();
+        ASSERT_EQ(stays.size(), 1u);
+        EXPECT_EQ(stays[0].m_strName, U("李四"));
+        EXPECT_EQ(stays[0].m_strNativePlace, U("北京"));
+        EXPECT_TRUE(stays[0].m_bSex);
+    }
+}
+
+TEST_F(CsvTransfers, AFifoIsRefusedWithoutWaiting)
+{
+    const QuietFifo fifo(PathOf("pipe.csv"));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ImportStays(fifo.Path()).kind, CsvImportResult::notRegularFile);
+    EXPECT_EQ(ImportStays("/dev/zero").kind, CsvImportResult::notRegularFile);
+    EXPECT_TRUE(Prompt(start)) << "the import waited";
+    EXPECT_TRUE(Stays().empty());
 }
 
 TEST_F(CsvTransfers, AUtf8FileWithAByteOrderMarkOrItsHeaderInUtf8ImportsExactly)

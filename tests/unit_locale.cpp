@@ -13,6 +13,7 @@
 #include "CRegEndDlg.h"
 #include "CUserRWnd.h"
 #include "Money.h"
+#include "StayOperations.h"
 #include "UiLocale.h"
 
 namespace {

@@ -1,10 +1,16 @@
 // The guest-records window's logic without a window: the cells of a row, the
 // search match, the money written back after a modification, the detail text
-// of a closed stay and where its pop-up draws it.
+// of a closed stay and where its pop-up draws it; and the edit of a stay.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "CNoticeDlg.h"
+#include "CRegisterset.h"
 #include "CUserRWnd.h"
+#include "DeskData.h"
+#include "StayOperations.h"
 
 namespace {
 
@@ -131,4 +137,45 @@ TEST(NoticeLayout, ConsumptionLineBelowTheDetailsEvenWhenTheyRunLong)
     // Remarks with line feeds of their own push the consumption line down.
     layout = ComputeNoticeLayout(client, 14 * 27);
     EXPECT_GE(layout.text2.GetTop(), 25 + 14 * 27);
+}
+
+// ---------------------------------------------------------------- the edit itself
+
+namespace {
+
+class StayEdit : public DeskData
+{
+protected:
+    void SetUp() override
+    {
+        DeskData::SetUp();
+        ExecuteOnDatabase(File("Register.db"), "INSERT INTO [register]([房间号],[姓名],[住房日期],[交钱],[押金]) "
+                                               "VALUES ('101','王五','2026-03-01 10:00:00','100','0')");
+        CRegisterset stays(&m_db.m_dbRegister);
+        stays.Open();
+        m_stored = stays.GetGuestRecord();
+    }
+
+    GuestRecord m_stored;
+};
+
+}  // namespace
+
+// The money is stored in its normal form with the rest of the edit, in the
+// same operation, and the record handed back is what was stored.
+TEST_F(StayEdit, StoresTheMoneyInItsNormalFormWithTheEdit)
+{
+    GuestRecord edited = m_stored;
+    edited.m_strRemarks = U("常客");
+    edited.m_strPaid = "88.5";
+    edited.m_strDeposit = "abc";
+    ASSERT_TRUE(ModifyStay(m_db, m_stored, edited));
+    EXPECT_EQ(edited.m_strPaid, "88.5000");
+    EXPECT_EQ(edited.m_strDeposit, ".0000");
+    EXPECT_EQ(QueryDatabase(File("Register.db"), "SELECT [本人职务备注],[交钱],[押金] FROM [register]"),
+              (std::vector<std::vector<std::string>>{{"常客", "88.5000", ".0000"}}));
+
+    CRegisterset stays(&m_db.m_dbRegister);
+    stays.Open();
+    EXPECT_NE(stays.FindRecord(edited), -1) << "the record handed back finds its stay again";
 }

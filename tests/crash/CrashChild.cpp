@@ -1,7 +1,8 @@
 // The process the crash test kills: it opens the data sources as the program
 // does at start-up and then runs check-ins, check-outs, changes of room,
-// imports of guest-record files, and renumbers, deletes and adds rooms through
-// the program's own operations until it is killed.
+// guest-record edits, imports of guest-record files, exports of the stays to
+// one file, and renumbers, deletes and adds rooms through the program's own
+// operations until it is killed.
 //
 //   crash_child <program folder> <log file> <run number>
 //
@@ -20,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "CCsvFile.h"
 #include "CHouseset.h"
 #include "CRegisterset.h"
 #include "CsvTransfer.h"
@@ -91,13 +93,17 @@ public:
             CheckInOne();
         else if (pick < 55)
             CheckOutOne();
-        else if (pick < 72)
+        else if (pick < 66)
             MoveOne();
-        else if (pick < 80)
+        else if (pick < 72)
+            EditOne();
+        else if (pick < 78)
+            ExportAll();
+        else if (pick < 84)
             ImportSome();
-        else if (pick < 88)
+        else if (pick < 91)
             RenumberOne();
-        else if (pick < 94 && m_rooms.size() > 3)
+        else if (pick < 96 && m_rooms.size() > 3)
             DeleteOne();
         else
             AddOne();
@@ -134,7 +140,8 @@ private:
         const size_t i = size_t(Random(int(m_open.size())));
         const GuestRecord stay = m_open[i];
         m_log.Begin("CO " + Text(stay.m_strName));
-        CheckOut(m_db, stay.m_strRoomNo, stay.m_strName, CheckOutBill{100, 0, 80});
+        if (!CheckOut(m_db, stay.m_strRoomNo, stay.m_strName, CheckOutBill{100, 0, 80}))
+            _exit(10);
         m_log.Committed();
         m_open.erase(m_open.begin() + long(i));
     }
@@ -150,6 +157,36 @@ private:
             _exit(6);
         m_log.Committed();
         stay.m_strRoomNo = target;
+    }
+
+    // The remarks become "E<n>" and the money is typed as "<n>.5", which the
+    // edit stores as "<n>.5000" with them.
+    void EditOne()
+    {
+        GuestRecord& stay = m_open[size_t(Random(int(m_open.size())))];
+        const int n = m_next++;
+        GuestRecord values = stay;
+        values.m_strRemarks = wxString::Format("E%d", n);
+        values.m_strPaid = wxString::Format("%d.5", n);
+        m_log.Begin("ED " + Text(stay.m_strName) + " " + std::to_string(n));
+        if (!ModifyStay(m_db, stay, values))
+            _exit(11);
+        m_log.Committed();
+        stay = values;
+    }
+
+    // Every stay to export.csv, which the last export left; "EX <rows>".
+    void ExportAll()
+    {
+        CRegisterset stays(&m_db.m_dbRegister);
+        if (!TryOpen(stays))
+            _exit(12);
+        m_log.Begin("EX " + std::to_string(stays.GetRecordCount()));
+        CCsvFile file;
+        if (!file.Open(wxString::FromUTF8(m_folder + "/export.csv").ToStdWstring(), CCsvFile::modeReplace) ||
+            !ExportCsv(GuestCsvTable(stays), file))
+            _exit(13);
+        m_log.Committed();
     }
 
     // A file of closed stays written as the export writes them, imported whole.

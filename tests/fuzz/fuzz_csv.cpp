@@ -1,12 +1,15 @@
 // CSV reader and the two import formats: any bytes read in bounded rows,
 // and a row taken as a cash-book or guest record is written back as a line
-// that reads as the same record again (what is stored is what is read).
+// that reads as the same record again (what is stored is what is read). The
+// encoding of a file without a byte-order mark is told as a decoding of the
+// whole text at once tells it.
 #include <sstream>
 #include <string>
 
 #include "CCsvReader.h"
 #include "CsvRecords.h"
 #include "FuzzSupport.h"
+#include "Utf8Text.h"
 
 namespace {
 
@@ -47,11 +50,27 @@ void CheckRoundTrip(const CsvRow& row, bool utf8, Record (*fromCsv)(const CsvRow
     FUZZ_CHECK(toLine(reread) == line);
 }
 
+// Whether the whole text is UTF-8 holding more than ASCII, decoded in one go.
+bool DecodesAsUtf8(const uint8_t* data, size_t size)
+{
+    const unsigned char* p = data;
+    bool beyondAscii = false;
+    unsigned code = 0;
+    while (p < data + size) {
+        if (!NextUtf8Char(p, data + size, code))
+            return false;
+        beyondAscii = beyondAscii || code >= 0x80;
+    }
+    return beyondAscii;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    FUZZ_CHECK(IsUtf8Text(in) == DecodesAsUtf8(data, size));
+    FUZZ_CHECK(in.tellg() == 0);
     CCsvReader reader(in, kMaxFields, kMaxRowBytes);
     CsvRow row;
     long line = 0;
