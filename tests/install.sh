@@ -129,12 +129,14 @@ desktop-file-validate "$entry" || fail "desktop-file-validate rejects $entry"
 [ "$(entry_value StartupNotify "$entry")" = true ] || fail "StartupNotify=$(entry_value StartupNotify "$entry")"
 [ -n "$(entry_value Keywords "$entry")" ] || fail "no Keywords in the menu entry"
 
-# One version everywhere: the program's, the metainfo's latest release and the man page's.
+# One version everywhere: the program's, the metainfo's latest release, the man page's and the package's.
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$program/Quillan2021" --version | sed -n 's/^quillan2021 //p')
 [ -n "$version" ] || fail "the installed program gives no version"
 grep -q "<release version=\"$version\"" "$prefix/share/metainfo/org.quillan2021.frontdesk.metainfo.xml" ||
   fail "the metainfo has no release $version"
 grep -q "^\.TH .*\"quillan2021 $version\"" "$prefix/share/man/man1/quillan2021.1" || fail "the man page is not of $version"
+[ "$(dpkg-parsechangelog -l "$source_dir/debian/changelog" -S Version)" = "$version" ] ||
+  fail "debian/changelog is not at $version"
 
 # The clerk's data, then the same install again and a newer one after a rebuild.
 "$sqlite" "$program/DataSave/Hotel.db" "INSERT INTO house([房间号],[房价]) VALUES ('101','80'),('102','95');"
