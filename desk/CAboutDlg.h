@@ -1,4 +1,4 @@
-// The about box: the program's pictures and its version line, the same in both languages.
+// The about box: the program's pictures, its version line and the build's, the same in both languages.
 #pragma once
 
 #include "CDialogEx.h"

@@ -165,7 +165,7 @@ CString CCsvPage::AskPath(bool save)
     // The replace question is the page's own, asked once about the very file
     // that will be written and in the program's language, not the toolkit's.
     const long style = save ? wxFD_SAVE : (wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-    wxFileDialog dialog(this, title, wxString(), wxString(), kCsvFilter, style);
+    wxFileDialog dialog(this, title, wxFileName::GetHomeDir(), wxString(), kCsvFilter, style);
     if (dialog.ShowModal() != wxID_OK)
         return CString();
     // The chooser's folder is the one it showed, not the one of a path typed

@@ -5,6 +5,7 @@
 #   install.sh files BUILD_DIR CMAKE SQLITE3   what an install puts where
 #   install.sh start BUILD_DIR CMAKE SQLITE3   the menu entry starts the program (needs Xvfb)
 #   install.sh adopt BUILD_DIR CMAKE SQLITE3   a hotel of build/bin goes on in the install (needs Xvfb)
+#   install.sh uninstall BUILD_DIR CMAKE SQLITE3   the uninstall takes everything but the hotel
 set -euo pipefail
 mode=$1 build=$2 cmake=$3 sqlite=$4
 work=$(mktemp -d)
@@ -18,6 +19,9 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 install_into() { "$cmake" --install "$build" --prefix "$1" >"$work/install.log" || { cat "$work/install.log"; exit 1; }; }
 fingerprint() { (cd "$1" && find . -type f -print0 | sort -z | xargs -0 sha256sum); }
 entry_value() { sed -n "s/^$1=//p" "$2"; }  # KEY FILE
+# A PNG's width x height, from its header.
+png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ print $1*16777216+$2*65536+$3*256+$4 "x" $5*16777216+$6*65536+$7*256+$8 }'; }
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
 
 # A user's install into a folder of the home; a blank in the path on purpose.
 prefix="$HOME/my programs"
@@ -25,23 +29,7 @@ program="$prefix/lib/quillan2021"
 entry="$prefix/share/applications/quillan2021.desktop"
 settings="$HOME/.config/quillan2021"
 
-# Starts the launcher under Xvfb in the current folder, as the menu does, and
-# prints the databases the program has open once it is up: its board has
-# written the language to the settings file there and its three databases are
-# open (or it has ended).
-databases_opened_from_menu() {  # LAUNCHER
-  timeout 120 xvfb-run -a -s "-screen 0 1600x1200x24" bash -c '
-    NO_AT_BRIDGE=1 "$1" & pid=$!
-    opened() { ls -l /proc/$pid/fd 2>/dev/null | sed -n "s/.* -> \(.*\.db\)$/\1/p"; }
-    for _ in $(seq 600); do
-      grep -qs "Language" Quillan.INI && [ "$(opened | wc -l)" = 3 ] && break
-      kill -0 $pid 2>/dev/null || break
-      sleep 0.1
-    done
-    opened
-    kill $pid 2>/dev/null || true
-    wait $pid 2>/dev/null || true' _ "$1"
-}
+databases_opened_from_menu() { bash "$(dirname "$0")/opened_databases.sh" "$1"; }  # LAUNCHER
 
 if [ "$mode" = start ]; then
   install_into "$prefix"
@@ -91,11 +79,44 @@ if [ "$mode" = adopt ]; then
   exit "$failures"
 fi
 
+if [ "$mode" = uninstall ]; then
+  uninstall() { bash "$source_dir/scripts/uninstall.sh" "$prefix" >/dev/null; }
+  files_left() { (cd "$prefix" && find . -type f | sort | tr '\n' ' '); }
+  hotel_files="./lib/quillan2021/DataSave/Cashbook.db ./lib/quillan2021/DataSave/Hotel.db ./lib/quillan2021/DataSave/Register.db "
+  install_into "$prefix"
+  "$sqlite" "$program/DataSave/Hotel.db" "INSERT INTO house([房间号],[房价]) VALUES ('101','80');"
+  # The last guest's card, left by the reader in the program folder.
+  printf 'card' >"$program/wz.txt"
+  uninstall
+  [ "$(files_left)" = "$hotel_files" ] || fail "left after uninstalling: $(files_left)"
+  [ -d "$settings" ] || fail "the settings folder went"
+  [ "$("$sqlite" "$program/DataSave/Hotel.db" "SELECT [房间号] FROM house;")" = 101 ] || fail "the hotel lost its room"
+
+  # A vendor's reader library was not the install's to take.
+  install_into "$prefix"
+  printf 'vendor library' >"$program/termb.so"
+  uninstall
+  [ "$(files_left)" = "$hotel_files./lib/quillan2021/termb.so " ] || fail "left with a vendor's reader: $(files_left)"
+
+  # Installing again goes on with the hotel.
+  install_into "$prefix"
+  [ -x "$prefix/bin/quillan2021" ] && [ -f "$entry" ] || fail "installing again after uninstalling"
+  [ "$("$sqlite" "$program/DataSave/Hotel.db" "SELECT [房间号] FROM house;")" = 101 ] || fail "installing again lost the room"
+  [ "$failures" -eq 0 ] && echo "install uninstall: all passed"
+  exit "$failures"
+fi
+
 install_into "$prefix"
-for file in "$program/Quillan2021" "$program/termb.so" "$prefix/bin/quillan2021" \
-            "$prefix/share/icons/hicolor/128x128/apps/quillan2021.png" "$entry"; do
+for file in "$program/Quillan2021" "$program/termb.so" "$prefix/bin/quillan2021" "$entry" \
+            "$prefix/share/metainfo/org.quillan2021.frontdesk.metainfo.xml" "$prefix/share/man/man1/quillan2021.1"; do
   [ -f "$file" ] || fail "not installed: $file"
 done
+for size in 16 22 24 32 48 64 128; do
+  icon="$prefix/share/icons/hicolor/${size}x${size}/apps/quillan2021.png"
+  [ "$(png_size "$icon")" = "${size}x${size}" ] || fail "icon $icon is $(png_size "$icon")"
+done
+appstreamcli validate --no-net "$prefix/share/metainfo/org.quillan2021.frontdesk.metainfo.xml" >"$work/appstream.log" ||
+  fail "appstreamcli rejects the metainfo: $(cat "$work/appstream.log")"
 for db in Hotel Register Cashbook; do
   [ -f "$program/DataSave/$db.db" ] || fail "no empty $db.db installed"
 done
@@ -105,6 +126,17 @@ desktop-file-validate "$entry" || fail "desktop-file-validate rejects $entry"
 [ "$(entry_value Icon "$entry")" = quillan2021 ] || fail "Icon=$(entry_value Icon "$entry")"
 [ "$(entry_value Path "$entry")" = "$settings" ] || fail "Path=$(entry_value Path "$entry"), not $settings"
 [ -d "$settings" ] || fail "the entry's working folder $settings does not exist"
+[ "$(entry_value StartupNotify "$entry")" = true ] || fail "StartupNotify=$(entry_value StartupNotify "$entry")"
+[ -n "$(entry_value Keywords "$entry")" ] || fail "no Keywords in the menu entry"
+
+# One version everywhere: the program's, the metainfo's latest release, the man page's and the package's.
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$program/Quillan2021" --version | sed -n 's/^quillan2021 //p')
+[ -n "$version" ] || fail "the installed program gives no version"
+grep -q "<release version=\"$version\"" "$prefix/share/metainfo/org.quillan2021.frontdesk.metainfo.xml" ||
+  fail "the metainfo has no release $version"
+grep -q "^\.TH .*\"quillan2021 $version\"" "$prefix/share/man/man1/quillan2021.1" || fail "the man page is not of $version"
+[ "$(dpkg-parsechangelog -l "$source_dir/debian/changelog" -S Version)" = "$version" ] ||
+  fail "debian/changelog is not at $version"
 
 # The clerk's data, then the same install again and a newer one after a rebuild.
 "$sqlite" "$program/DataSave/Hotel.db" "INSERT INTO house([房间号],[房价]) VALUES ('101','80'),('102','95');"
@@ -117,19 +149,36 @@ install_into "$prefix"
   fail "installing again lost rooms"
 grep -q "DataSave" "$work/install.log" && fail "installing again wrote to DataSave: $(grep DataSave "$work/install.log")"
 
+# The reader library: a stand-in is brought up to date, a vendor's is kept.
+printf 'an older stand-in: QUILLAN_CARD_DIR' >"$program/termb.so"
+install_into "$prefix"
+cmp -s "$build/bin/termb.so" "$program/termb.so" || fail "an older stand-in was not replaced"
+printf 'vendor library' >"$program/termb.so"
+install_into "$prefix"
+[ "$(cat "$program/termb.so")" = "vendor library" ] || fail "installing again replaced a vendor's reader library"
+grep -q "Keeping the reader library" "$work/install.log" || fail "the install did not say it kept the vendor's reader"
+
 # The launcher, reached through a link on the PATH: the program beside it, run in
 # the settings folder (XDG_CONFIG_HOME when set), with the arguments as given.
-printf '#!/bin/sh\necho "$PWD|$*"\n' > "$program/Quillan2021"
+# Its own user data sources, so that none registered elsewhere (~/.odbc.ini)
+# hides the program folder's hotel.
+stand_in='#!/bin/sh\necho "$PWD|$ODBCINI|$*"\n'
+printf "$stand_in" > "$program/Quillan2021"
 mkdir "$work/path"
 ln -s "$prefix/bin/quillan2021" "$work/path/quillan2021"
 got=$(PATH="$work/path:$PATH" XDG_CONFIG_HOME="$work/config" quillan2021 "one arg" two)
-[ "$got" = "$work/config/quillan2021|one arg two" ] || fail "the launcher ran: $got"
+[ "$got" = "$work/config/quillan2021|$work/config/quillan2021/odbc.ini|one arg two" ] || fail "the launcher ran: $got"
 
 # Outside the home (a system-wide prefix) and staged for a package: no Path,
 # the launcher alone picks each user's folder.
 install_into "$work/system"
 desktop-file-validate "$work/system/share/applications/quillan2021.desktop" || fail "system entry rejected"
 grep -q '^Path=' "$work/system/share/applications/quillan2021.desktop" && fail "a system-wide entry has a Path"
+# A copy installed for the machine uses the machine's data sources: its user
+# file is one that only it writes, and no other copy's.
+printf "$stand_in" > "$work/system/lib/quillan2021/Quillan2021"
+got=$("$work/system/bin/quillan2021")
+[ "$got" = "$settings|$settings/odbc-machine.ini|" ] || fail "the machine's launcher ran: $got"
 DESTDIR="$work/stage" "$cmake" --install "$build" --prefix /opt/hotel >/dev/null
 staged="$work/stage/opt/hotel/share/applications/quillan2021.desktop"
 [ "$(entry_value Exec "$staged")" = /opt/hotel/bin/quillan2021 ] || fail "staged Exec=$(entry_value Exec "$staged")"
