@@ -1,7 +1,9 @@
 #include "CQuillan2021App.h"
 
+#include <cstring>
 #include <wx/docview.h>
 #include <wx/msgdlg.h>
+#include <wx/utils.h>
 #include "CMainFrame.h"
 #include "CMessageBox.h"
 #include "CQuillan2021Doc.h"
@@ -9,8 +11,10 @@
 #include "LockSettings.h"
 #include "MessageBox.h"
 #include "Profile.h"
-#include "UiLocale.h"
+#include "Globals.h"
 #include "SchemaUpgrade.h"
+#include "UiLocale.h"
+#include "Utf8Text.h"
 
 void BindMessageBoxesToWx()
 {
@@ -33,12 +37,25 @@ void BindMessageBoxesToWx()
     });
 }
 
+CString InstanceLockFailedMessage(const std::string& path, int error)
+{
+    const CString sentence =
+        UiText("无法使用锁文件 %s，不能保证只有这一个程序在处理本旅馆的数据，所以程序不启动。",
+               "The lock file %s cannot be used, so the program cannot make sure that it alone works on this "
+               "hotel's data, and does not start.");
+    return WithSystemText(wxString::Format(sentence, wxString::FromUTF8(path)),
+                          wxString::FromUTF8(std::strerror(error)));
+}
+
 bool CQuillan2021App::OnInit()
 {
     SetAppName("Quillan2021");
     // Before any window: the splash, the password prompt and their buttons.
-    ApplyUiLocale(int(GetPrivateProfileIntW(L"LANGUAGE", L"Language", 0, kSettingsFile)));
+    const int storedLanguage = int(GetPrivateProfileIntW(L"LANGUAGE", L"Language", 0, kSettingsFile));
+    ApplyUiLocale(storedLanguage);
     BindMessageBoxesToWx();
+    // Until the main frame takes the language over, messages follow the stored one.
+    SetUiLanguageSource([storedLanguage] { return g_nLanguage != 0 ? g_nLanguage : storedLanguage; });
     m_bStarted = InitInstance() != FALSE;
     return true;
 }
@@ -80,22 +97,46 @@ void CQuillan2021App::OnAssertFailure(const wxChar* file, int line, const wxChar
 
 BOOL CQuillan2021App::InitInstance()
 {
-    // Held until the process ends, however it ends.
-    m_instanceLock = std::make_unique<InstanceLock>("Quillan2021");
-    if (m_instanceLock->IsAnotherRunning())
+    // An early end leaves the shutdown (ExitInstance) to the framework, as any end does.
+    if (!ProbeDataSources())
+        CreateDataSources();
+    if (!OpenDataSources() || !LockTheHotel())
         return FALSE;
 
     ReadLockSettings();
     m_bSettingsRead = true;
 
-    if (!ProbeDataSources())
-        CreateDataSources();
-    // An early end leaves the shutdown (ExitInstance) to the framework, as any end does.
-    if (!OpenDataSources() || !UpgradeSchema(*this) || !CreateBoard())
+    try {
+        if (!UpgradeSchema(*this) || !CreateBoard())
+            return FALSE;
+    } catch (const CDBException& e) {
+        // The rooms could not be read just now (a lock another program holds).
+        e.ReportError();
         return FALSE;
+    }
     GetTopWindow()->Show(true);
     GetTopWindow()->SetLabel(wxString::FromUTF8("青禾旅馆"));
     return TRUE;
+}
+
+// One copy per hotel: the lock lies beside the hotel's data, wherever the data
+// sources point, so that it also holds between two logins sharing those files.
+// A database server holds its own locks for its several desks: there the lock
+// is the login's. A second copy ends without a word; a lock that cannot be
+// taken is never passed over.
+bool CQuillan2021App::LockTheHotel()
+{
+    CString folder = GetHotelDataFolder(*this);
+    if (folder.empty())
+        folder = wxGetHomeDir();
+    // Held until the process ends, however it ends.
+    m_instanceLock = std::make_unique<InstanceLock>(ToUtf8(folder), "Quillan2021.lock");
+    if (m_instanceLock->IsHeld())
+        return true;
+    if (!m_instanceLock->IsAnotherRunning())
+        AfxMessageBox(InstanceLockFailedMessage(m_instanceLock->GetPath(), m_instanceLock->GetError()),
+                      MB_OK | MB_ICONERROR);
+    return false;
 }
 
 // The single-document template: the main frame first (splash, language,
