@@ -1,8 +1,10 @@
 // The desk killed at random moments: a child process (tests/crash) runs check-ins,
-// check-outs, changes of room and imports through the program's own operations
-// on real files and is killed with SIGKILL over and over. After each kill the three
-// files must pass SQLite's integrity check and hold exactly the operations the
-// child saw committed, plus at most the one it was in the middle of, whole.
+// check-outs, changes of room, imports and changes of the password settings
+// through the program's own operations on real files and is killed with SIGKILL
+// over and over. After each kill the three files must pass SQLite's integrity
+// check and, with the settings file, hold exactly the operations the child saw
+// committed, plus at most the one it was in the middle of, whole; the next
+// start leaves no temporary file of the settings behind.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -13,6 +15,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -23,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "LockSettings.h"
 #include "SqliteFiles.h"
 #include "TestEnvironment.h"
 
@@ -34,7 +38,8 @@ using Clock = std::chrono::steady_clock;
 
 struct Operation
 {
-    // CI name room, CO name, MV name room, IM prefix count (names prefix0, prefix1...)
+    // CI name room, CO name, MV name room, IM prefix count (names prefix0, prefix1...),
+    // PW password flags (the start-up lock, then the cash-book lock, each 0 or 1)
     std::string kind, name, room;
 };
 
@@ -52,10 +57,12 @@ struct DeskState
     std::multiset<std::pair<std::string, std::string>> cash;  // (guest, room) of each cash-book row
     std::map<std::string, std::pair<int, bool>> rooms;  // room: persons, occupied
     std::map<std::string, int> imported;  // closed stays from each imported file, by name prefix
+    std::string settings;                 // the settings file, "" while there is none
 
     bool operator==(const DeskState& o) const
     {
-        return stays == o.stays && cash == o.cash && rooms == o.rooms && imported == o.imported;
+        return stays == o.stays && cash == o.cash && rooms == o.rooms && imported == o.imported &&
+               settings == o.settings;
     }
 };
 
@@ -75,9 +82,13 @@ struct Model
             stays[op.name].room = op.room;
         else if (op.kind == "IM")
             imports[op.name] = std::stoi(op.room);
+        else if (op.kind == "PW")
+            settings = "[PASSWORD]\nBOOTPSLock=" + op.room.substr(0, 1) + "\nCashBookLock=" + op.room.substr(1, 1) +
+                       "\nPassword=" + op.name + "\n";
     }
 
     std::map<std::string, int> imports;  // rows of each file imported, by name prefix
+    std::string settings;                // the settings file the last change wrote
 
     // What the tables must hold: every open stay counted in its room, every
     // closed stay with its cash-book row.
@@ -86,6 +97,7 @@ struct Model
         DeskState state;
         state.stays = stays;
         state.imported = imports;
+        state.settings = settings;
         for (const std::string& room : roomNumbers)
             state.rooms[room] = {0, false};
         for (const auto& [name, stay] : stays) {
@@ -121,7 +133,17 @@ DeskState ReadState(const TestEnvironment& env)
         state.cash.insert({row[0], row[1]});
     for (const auto& row : QueryDatabase(Path(env, "Hotel.db"), "SELECT [房间号], [房间人数], [住房] FROM [house]"))
         state.rooms[row[0]] = {std::stoi(row[1]), row[2] == "1"};
+    state.settings = ReadFileText(env.Folder() + "/Quillan.INI");
     return state;
+}
+
+// The temporary files of the settings file in the folder.
+int SettingsTemporaries(const TestEnvironment& env)
+{
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(env.Folder()))
+        count += entry.path().filename().string().rfind("Quillan.INI.", 0) == 0;
+    return count;
 }
 
 // What is wrong with `found` against `expected`, in the terms of the desk.
@@ -152,6 +174,8 @@ std::vector<std::string> Differences(const DeskState& found, const DeskState& ex
     if (found.cash != expected.cash)
         problems.push_back("the cash book holds " + std::to_string(found.cash.size()) + " rows for " +
                            std::to_string(expected.cash.size()) + " closed stays, or rows of other rooms");
+    if (found.settings != expected.settings)
+        problems.push_back("the settings file holds \"" + found.settings + "\" for \"" + expected.settings + "\"");
     return problems;
 }
 
@@ -298,7 +322,7 @@ TEST(CrashTest, KilledAtRandomMomentsTheFilesStayWholeAndAgree)
 
     const int kKills = 60;
     const auto deadline = Clock::now() + std::chrono::seconds(90);
-    int kills = 0, committed = 0, inconsistent = 0;
+    int kills = 0, committed = 0, inconsistent = 0, settingsTemporaries = 0;
     std::map<std::string, std::pair<int, int>> inFlight;  // by kind: reached the files whole, left no trace
     for (int run = 0; run < kKills && Clock::now() < deadline; ++run) {
         const Child child = Spawn(env, log.PathName(), run);
@@ -315,6 +339,11 @@ TEST(CrashTest, KilledAtRandomMomentsTheFilesStayWholeAndAgree)
         for (const char* file : {"Hotel.db", "Register.db", "Cashbook.db"})
             if (const std::string integrity = IntegrityOf(Path(env, file)); integrity != "ok")
                 problems.push_back(std::string(file) + ": " + integrity);
+        // The settings as the next start reads them, which takes away a temporary the kill left.
+        settingsTemporaries += SettingsTemporaries(env);
+        ReadLockSettings();
+        if (const int left = SettingsTemporaries(env))
+            problems.push_back(std::to_string(left) + " temporary files of the settings are left after a start");
 
         log.ReadNew();
         for (const Operation& op : log.committed)
@@ -353,8 +382,9 @@ TEST(CrashTest, KilledAtRandomMomentsTheFilesStayWholeAndAgree)
         kinds += " " + kind + " " + std::to_string(counts.first + counts.second) + " (" +
                  std::to_string(counts.first) + " whole)";
     std::printf("crash test (seed %u): %d kills, %d operations committed; in flight at a kill (check-in CI, "
-                "check-out CO, change of room MV, import IM):%s; inconsistencies found: %d\n",
-                seed, kills, committed, kinds.c_str(), inconsistent);
+                "check-out CO, change of room MV, import IM, password settings PW):%s; temporary settings files "
+                "left by a kill and removed by the next start: %d; inconsistencies found: %d\n",
+                seed, kills, committed, kinds.c_str(), settingsTemporaries, inconsistent);
     if (inconsistent == 0) {
         EXPECT_GE(kills, 50) << "the time bound cut the run short";
         EXPECT_GT(committed, kills) << "the kills came before the child could work";

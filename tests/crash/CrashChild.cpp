@@ -1,11 +1,12 @@
 // The process the crash test kills: it opens the data sources as the program
-// does at start-up and then runs check-ins, check-outs, changes of room and
-// imports of guest-record files through the program's own operations until
-// it is killed.
+// does at start-up and then runs check-ins, check-outs, changes of room,
+// imports of guest-record files and changes of the password settings through
+// the program's own operations until it is killed.
 //
 //   crash_child <program folder> <log file> <run number>
 //
-// HOME and ODBCINI come from the parent. Before each operation it appends
+// HOME, ODBCINI and the current directory (which holds the settings file)
+// come from the parent. Before each operation it appends
 // "B <operation>" to the log, and once the operation's commit has returned
 // "C", synced to the disk: an operation whose "C" is in the log must be in the
 // files, one without it may or may not be. "R" on standard output says that
@@ -22,7 +23,9 @@
 #include "CHouseset.h"
 #include "CRegisterset.h"
 #include "CsvTransfer.h"
+#include "CodePage.h"
 #include "DataSources.h"
+#include "LockSettings.h"
 #include "ProgramFolder.h"
 #include "RecordsetUse.h"
 #include "StayOperations.h"
@@ -85,14 +88,16 @@ public:
     void RunOne()
     {
         const int pick = Random(100);
-        if (m_open.size() < 3 || pick < 30)
+        if (m_open.size() < 3 || pick < 25)
             CheckInOne();
-        else if (pick < 60)
+        else if (pick < 50)
             CheckOutOne();
-        else if (pick < 85)
+        else if (pick < 70)
             MoveOne();
-        else
+        else if (pick < 85)
             ImportSome();
+        else
+            ChangePasswordSettings();
     }
 
 private:
@@ -170,6 +175,20 @@ private:
         m_log.Begin("IM " + prefix + " " + std::to_string(count));
         if (ImportCsv(GuestCsvTable(stays), wxString::FromUTF8(path)).kind != CsvImportResult::imported)
             _exit(9);
+        m_log.Committed();
+    }
+
+    // As the password settings dialog stores them: the password and both locks at once.
+    void ChangePasswordSettings()
+    {
+        const CString password = wxString::Format(wxString::FromUTF8("密码%dx%d"), m_run, m_next++);
+        g_lockSettings.m_bBootLock = Random(2) == 0;
+        g_lockSettings.m_bCashBookLock = Random(2) == 0;
+        g_lockSettings.m_strPassword = ToCodePage(password, CP_OEMCP);
+        m_log.Begin("PW " + Text(password) + " " + (g_lockSettings.m_bBootLock ? "1" : "0") +
+                    (g_lockSettings.m_bCashBookLock ? "1" : "0"));
+        if (!SaveLockSettings())
+            _exit(10);
         m_log.Committed();
     }
 
