@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <functional>
+#include <memory>
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -146,6 +147,57 @@ TEST_F(Outages, ABoardCommandOnAFullDiskSaysNothingWasDoneInTheUiLanguage)
     // With room on the disk again the same command goes through.
     AsTheClerk([] { View()->OnCleanRoom(); });
     EXPECT_TRUE(Cleaning("101"));
+}
+
+// After a check-out the disk undid, the board reads the room again; when that
+// read fails too (here: another program takes the file meanwhile), it is
+// reported like any database error and the program stays up.
+TEST_F(Outages, AnUndoneCheckOutWhoseRoomCannotBeReadAgainLeavesTheProgramUp)
+{
+    SeedRooms("[房间号],[住房],[房价],[打扫],[房间人数],[房间介绍]", "('101',1,'80',0,1,'')");
+    GetTheApp().m_dbRegister.ExecuteSQL("DELETE FROM [register]");
+    GetTheApp().m_dbRegister.ExecuteSQL(
+        U("INSERT INTO [register]([房间号],[姓名],[住房日期],[证件号],[交钱],[押金],[性别],[民族],[出生年月],[籍贯],"
+          "[本人职务备注]) VALUES ('101','王五','2024-03-01 10:00:00','1','100','0',1,'汉族','1980-01-01 00:00:00','','')"));
+    AsTheClerk([] { Select(0); });
+
+    // The clerk reads the report of the undone check-out; meanwhile another program takes Hotel.db.
+    std::unique_ptr<ForeignLock> otherProgram;
+    class ThenAnotherProgramLocks : public ExpectMessageBox
+    {
+    public:
+        explicit ThenAnotherProgramLocks(std::function<void()> lock) : m_lock(std::move(lock)) {}
+
+    protected:
+        int OnInvoked(wxMessageDialog* dlg) const override
+        {
+            const int answer = ExpectMessageBox::OnInvoked(dlg);
+            m_lock();
+            return answer;
+        }
+
+    private:
+        std::function<void()> m_lock;
+    };
+    ThenAnotherProgramLocks undone([&] { otherProgram = std::make_unique<ForeignLock>(DataFile("Hotel.db")); });
+    ExpectMessageBox rereadFailed;
+    CheckOutForm form;
+    form.name = U("王五");
+    wxExpectModal<CRegEndDlg> clerk(form);
+    {
+        FileSizeLimit diskIsFull(0);
+        wxTEST_DIALOG(AsTheClerk([] { View()->OnCheckOut(); }), clerk, undone, rereadFailed);
+    }
+    EXPECT_EQ(clerk.Seen().result, wxID_CANCEL);
+    EXPECT_TRUE(undone.Shown().StartsWith(U("没有完成：记录没有任何改动。"))) << undone.Shown();
+    EXPECT_TRUE(rereadFailed.Shown().StartsWith(U("没有完成：记录没有任何改动。"))) << rereadFailed.Shown();
+    EXPECT_NE(rereadFailed.Shown().Find("database is locked"), wxNOT_FOUND) << rereadFailed.Shown();
+    otherProgram.reset();
+
+    // The guest is still in, and the board shows it once the file serves again.
+    AsTheClerk([] { Select(0); });
+    EXPECT_EQ(Board().GetItemText(0, 5), U("1人"));
+    EXPECT_NE(MainFrame()->GetStatusBar()->GetStatusText(0).Find("101"), wxNOT_FOUND);
 }
 
 }  // namespace
