@@ -39,10 +39,9 @@ void BindMessageBoxesToWx()
 
 CString InstanceLockFailedMessage(const std::string& path, int error)
 {
-    const CString sentence =
-        UiText("无法使用锁文件 %s，不能保证只有这一个程序在处理本旅馆的数据，所以程序不启动。",
-               "The lock file %s cannot be used, so the program cannot make sure that it alone works on this "
-               "hotel's data, and does not start.");
+    const CString sentence = UiText("无法使用本旅馆数据的锁文件：\n%s\n不能保证只有这一个程序在处理这些数据，所以程序不启动。",
+                                    "The lock file of this hotel's data cannot be used:\n%s\nThe program cannot make "
+                                    "sure that it alone works on that data, so it does not start.");
     return WithSystemText(wxString::Format(sentence, wxString::FromUTF8(path)),
                           wxString::FromUTF8(std::strerror(error)));
 }

@@ -52,16 +52,16 @@ CString PasswordUnfitMessage(int language, PasswordFit fit)
     if (fit == PasswordFit::tooLong)
         return english ? wxString::Format("The password can have at most %zu characters.", kPasswordMaxLength)
                        : wxString::Format(wxString::FromUTF8("密码最多只能有%zu个字符。"), kPasswordMaxLength);
-    return english ? wxString("The password holds characters that cannot be stored (such as emoji). Use Chinese "
+    return english ? wxString("The password holds characters that cannot be stored (such as emoji).\nUse Chinese "
                               "characters, letters, digits and common signs only.")
-                   : wxString::FromUTF8("密码中有不能保存的字符（如表情符号）。请只用汉字、字母、数字和常用符号。");
+                   : wxString::FromUTF8("密码中有不能保存的字符（如表情符号）。\n请只用汉字、字母、数字和常用符号。");
 }
 
 CString SettingsNotSavedMessage(int language)
 {
-    return language == 2 ? wxString("This was not done: the settings file Quillan.INI cannot be written; the "
+    return language == 2 ? wxString("This was not done: the settings file Quillan.INI cannot be written.\nThe "
                                     "password and the locks are as they were.")
-                         : wxString::FromUTF8("没有完成：设置文件 Quillan.INI 不能写入，密码和锁都没有改变。");
+                         : wxString::FromUTF8("没有完成：设置文件 Quillan.INI 不能写入。\n密码和锁都没有改变。");
 }
 
 CSetupPS::CSetupPS(wxWindow* parent)

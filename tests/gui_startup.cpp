@@ -596,8 +596,8 @@ TEST_F(Startup, SecondCopyEndsAtOnceWithoutWindowMessageOrSettings)
 TEST_F(Startup, ALockFileThatCannotBeUsedIsRefusedWithAMessageInTheUiLanguage)
 {
     const std::pair<const char*, const char*> runs[] = {
-        {"lock-unusable", "无法使用锁文件 "},
-        {"lock-unusable-english", "The lock file "},
+        {"lock-unusable", "无法使用本旅馆数据的锁文件："},
+        {"lock-unusable-english", "The lock file of this hotel's data cannot be used:"},
     };
     for (const auto& [name, message] : runs) {
         SCOPED_TRACE(name);
