@@ -8,10 +8,10 @@
 #include "CMessageBox.h"
 #include "CQuillan2021Doc.h"
 #include "CQuillan2021View.h"
+#include "Globals.h"
 #include "LockSettings.h"
 #include "MessageBox.h"
 #include "Profile.h"
-#include "Globals.h"
 #include "SchemaUpgrade.h"
 #include "UiLocale.h"
 #include "Utf8Text.h"
@@ -72,7 +72,8 @@ int CQuillan2021App::OnExit()
 
 bool CQuillan2021App::OnExceptionInMainLoop()
 {
-    // A database error in a command is shown with the driver's text and the
+    // A database error in a command (also a table that cannot be read just
+    // now) is reported, that nothing was done, with the driver's text, and the
     // program goes on, as every handler leaves the tables consistent.
     try {
         throw;
