@@ -1,5 +1,7 @@
 #include "CDeskTransaction.h"
 
+#include "MessageBox.h"
+
 CDeskTransaction::CDeskTransaction(DataConnections& db)
 {
     for (CDatabase* database : {&db.m_dbHotel, &db.m_dbRegister, &db.m_dbCashbook}) {
@@ -32,7 +34,7 @@ CDeskTransaction::~CDeskTransaction()
 void CDeskTransaction::Commit()
 {
     if (!m_bOpen)
-        throw CDBException("The transaction has ended");
+        throw CDBException(UiText("事务已经结束。", "The transaction has ended."));
     m_bOpen = false;
     for (size_t i = 0; i < m_databases.size(); ++i) {
         try {

@@ -5,7 +5,9 @@
 #include "CRegisterset.h"
 #include "MessageBox.h"
 #include "OdbcInstaller.h"
+#include "OdbcConnection.h"
 #include "ProgramFolder.h"
+#include "SqliteSetup.h"
 
 namespace {
 
@@ -87,6 +89,14 @@ CString GetDataSaveFolder()
     return GetProgramFolder() + wxT("DataSave/");
 }
 
+CString GetHotelDataFolder(const DataConnections& db)
+{
+    OdbcConnection* connection = db.m_dbHotel.GetConnection();
+    if (!connection || !connection->IsSqlite())
+        return CString();
+    return FolderOf(CString::FromUTF8(SchemaFile(*connection, "main")));
+}
+
 std::wstring BuildDataSourceAttributes(const CString& strDsn, const CString& strDbPath, const CString& strDesc)
 {
     // Built to its full length, so a deep program folder still registers the whole path.
@@ -117,7 +127,7 @@ BOOL ConfigDataSource(WORD fRequest, CString strDbPath, CString strDsn, CString 
 void ReportDataSourceFailure(const CString& name, const CDBException& e)
 {
     AfxMessageBox(CString(L"打开") + name + L"数据库失败！", MB_OK);
-    e.ReportError();
+    AfxMessageBox(e.m_strError, MB_OK | MB_ICONERROR);
 }
 
 void CloseDataSources(DataConnections& db)

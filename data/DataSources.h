@@ -32,3 +32,8 @@ void CloseDataSources(DataConnections& db);
 
 // Folder of the database files: the program folder followed by "DataSave/".
 CString GetDataSaveFolder();
+
+// Where the hotel's data lies once the three are open: the folder of the file
+// the Hotel data source opened, wherever the data sources point. Empty when
+// that data source is no file (a database server).
+CString GetHotelDataFolder(const DataConnections& db);

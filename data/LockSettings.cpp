@@ -8,6 +8,21 @@ LockSettings g_lockSettings;
 
 const wchar_t* const kSettingsFile = L"./Quillan.INI";
 
+namespace {
+
+// The value as written: a password that begins or ends with a blank, or is
+// enclosed in quotation marks, would lose them when read; enclosed in a pair
+// of quotation marks it reads back as it is (here and on Windows).
+CString ProfileValueOf(const CString& text)
+{
+    CString trimmed = text;
+    trimmed.Trim(true).Trim(false);
+    const bool quoted = text.length() >= 2 && (text[0] == '"' || text[0] == '\'') && text[text.length() - 1] == text[0];
+    return trimmed != text || quoted ? "\"" + text + "\"" : text;
+}
+
+}  // namespace
+
 void ReadLockSettings()
 {
     g_lockSettings.m_bBootLock = GetPrivateProfileIntW(L"PASSWORD", L"BOOTPSLock", 0, kSettingsFile) != 0;
@@ -28,16 +43,28 @@ void ReadLockSettings()
     g_lockSettings.m_strPassword.assign(bytes.data());  // up to the terminating NUL
 }
 
-void SaveLockSettings()
+BOOL SaveLockSettings()
 {
-    WritePrivateProfileStringW(L"PASSWORD", L"BOOTPSLock", g_lockSettings.m_bBootLock ? L"1" : L"0", kSettingsFile);
-    WritePrivateProfileStringW(L"PASSWORD", L"CashBookLock", g_lockSettings.m_bCashBookLock ? L"1" : L"0",
-                               kSettingsFile);
+    // One replacement of the file: a kill or a power cut leaves the old
+    // settings or the new ones, never a lock on with the old password.
+    const CString password = FromCodePage(g_lockSettings.m_strPassword, CP_OEMCP);
+    return WritePrivateProfileValues(L"PASSWORD",
+                                     {{"BOOTPSLock", g_lockSettings.m_bBootLock ? "1" : "0"},
+                                      {"CashBookLock", g_lockSettings.m_bCashBookLock ? "1" : "0"},
+                                      {"Password", ProfileValueOf(password)}},
+                                     kSettingsFile);
+}
 
-    const std::string& password = g_lockSettings.m_strPassword;
-    int needed = MultiByteToWideChar(CP_OEMCP, 0, password.c_str(), -1, nullptr, 0);
-    std::vector<wchar_t> wide(static_cast<size_t>(needed > 0 ? needed : 0) + 1, L'\0');
-    if (needed > 0)
-        MultiByteToWideChar(CP_OEMCP, 0, password.c_str(), -1, wide.data(), needed);
-    WritePrivateProfileStringW(L"PASSWORD", L"Password", wide.data(), kSettingsFile);
+PasswordFit CheckPasswordFits(const CString& password)
+{
+    if (password.length() > kPasswordMaxLength)
+        return PasswordFit::tooLong;
+    // A line break would end the line, and what the code page cannot hold becomes "?".
+    for (wxUniChar c : password)
+        if (c.GetValue() < 0x20 || c.GetValue() == 0x7F)
+            return PasswordFit::unstorableCharacters;
+    CString held;
+    if (!FromCodePageExact(ToCodePage(password, CP_OEMCP), CP_OEMCP, held) || held != password)
+        return PasswordFit::unstorableCharacters;
+    return PasswordFit::whole;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include "WinTypes.h"
 
 struct LockSettings
 {
@@ -17,5 +18,14 @@ extern const wchar_t* const kSettingsFile;
 
 // Fills g_lockSettings from the settings file.
 void ReadLockSettings();
-// Writes g_lockSettings back: BOOTPSLock, CashBookLock, Password, in that order.
-void SaveLockSettings();
+// Writes g_lockSettings back, BOOTPSLock, CashBookLock and Password, in one
+// replacement of the settings file; FALSE when it could not be written.
+BOOL SaveLockSettings();
+
+// Whether a password survives the settings file whole, so that it opens the
+// lock after a restart: the file is read into 20 characters, and the password
+// is held in the OEM code page.
+enum class PasswordFit { whole, tooLong, unstorableCharacters };
+PasswordFit CheckPasswordFits(const CString& password);
+// The most characters a stored password keeps.
+constexpr size_t kPasswordMaxLength = 19;

@@ -4,7 +4,12 @@ bool TryOpen(CRecordset& set, DWORD options)
 {
     try {
         return set.IsOpen() || set.Open(CRecordset::dynaset, CString(), options);
-    } catch (const CDBException&) {
+    } catch (const CDBException& e) {
+        // A lock another program holds, or a full disk, is no table that
+        // cannot be opened: it passes on as a database error, which the desk
+        // reports and outlives.
+        if (e.IsPassingFailure())
+            throw;
         return false;
     }
 }

@@ -71,7 +71,9 @@ void UpgradeDatabase(CDatabase& db, const CString& schema, const std::vector<CSt
 {
     if (statements.empty())
         return;
-    db.BeginTrans();
+    // A change that is there already writes nothing: a start that changes
+    // nothing neither locks nor journals a file, and starts on a full disk.
+    db.BeginTransLockingWrittenFiles();
     try {
         for (const CString& sql : statements)
             db.ExecuteSQL(InSchema(sql, schema));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <wx/dialog.h>
+#include "CDBException.h"
 
 class CDialogEx : public wxDialog
 {
@@ -14,6 +15,19 @@ public:
     {
         SetReturnCode(nResult);
         wxDialog::EndDialog(nResult);
+    }
+
+    // A dialog reads its lists as it opens. A database that cannot serve just
+    // then (a lock another program holds, a full disk) is reported, and the
+    // dialog ends as cancelled instead of standing half filled.
+    void InitDialog() override
+    {
+        try {
+            wxDialog::InitDialog();
+        } catch (const CDBException& e) {
+            e.ReportError();
+            CallAfter([this] { EndDialog(wxID_CANCEL); });
+        }
     }
 
 protected:

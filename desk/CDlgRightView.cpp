@@ -193,10 +193,16 @@ void CDlgRightView::LoadRoomCard()
         return;
     m_bReadingCard = true;
     CHouseset rooms(&GetTheApp().m_dbHotel);
-    if (OpenRoomsInBoardOrder(rooms)) {
-        // A row beyond the last room leaves a card without a room.
-        m_card = MoveToRow(rooms, g_nSelectedRoomIndex) ? FormatRoomCard(rooms) : RoomCard();
-        m_picture = Picture::Card;
+    try {
+        if (OpenRoomsInBoardOrder(rooms)) {
+            // A row beyond the last room leaves a card without a room.
+            m_card = MoveToRow(rooms, g_nSelectedRoomIndex) ? FormatRoomCard(rooms) : RoomCard();
+            m_picture = Picture::Card;
+        }
+    } catch (const CDBException&) {
+        // A database that cannot serve just now: the next paint reads again.
+        m_bReadingCard = false;
+        throw;
     }
     m_bReadingCard = false;
 }

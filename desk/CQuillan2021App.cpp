@@ -1,16 +1,20 @@
 #include "CQuillan2021App.h"
 
+#include <cstring>
 #include <wx/docview.h>
 #include <wx/msgdlg.h>
+#include <wx/utils.h>
 #include "CMainFrame.h"
 #include "CMessageBox.h"
 #include "CQuillan2021Doc.h"
 #include "CQuillan2021View.h"
+#include "Globals.h"
 #include "LockSettings.h"
 #include "MessageBox.h"
 #include "Profile.h"
-#include "UiLocale.h"
 #include "SchemaUpgrade.h"
+#include "UiLocale.h"
+#include "Utf8Text.h"
 
 void BindMessageBoxesToWx()
 {
@@ -33,12 +37,24 @@ void BindMessageBoxesToWx()
     });
 }
 
+CString InstanceLockFailedMessage(const std::string& path, int error)
+{
+    const CString sentence = UiText("无法使用本旅馆数据的锁文件：\n%s\n不能保证只有这一个程序在处理这些数据，所以程序不启动。",
+                                    "The lock file of this hotel's data cannot be used:\n%s\nThe program cannot make "
+                                    "sure that it alone works on that data, so it does not start.");
+    return WithSystemText(wxString::Format(sentence, wxString::FromUTF8(path)),
+                          wxString::FromUTF8(std::strerror(error)));
+}
+
 bool CQuillan2021App::OnInit()
 {
     SetAppName("Quillan2021");
     // Before any window: the splash, the password prompt and their buttons.
-    ApplyUiLocale(int(GetPrivateProfileIntW(L"LANGUAGE", L"Language", 0, kSettingsFile)));
+    const int storedLanguage = int(GetPrivateProfileIntW(L"LANGUAGE", L"Language", 0, kSettingsFile));
+    ApplyUiLocale(storedLanguage);
     BindMessageBoxesToWx();
+    // Until the main frame takes the language over, messages follow the stored one.
+    SetUiLanguageSource([storedLanguage] { return g_nLanguage != 0 ? g_nLanguage : storedLanguage; });
     m_bStarted = InitInstance() != FALSE;
     return true;
 }
@@ -56,7 +72,8 @@ int CQuillan2021App::OnExit()
 
 bool CQuillan2021App::OnExceptionInMainLoop()
 {
-    // A database error in a command is shown with the driver's text and the
+    // A database error in a command (also a table that cannot be read just
+    // now) is reported, that nothing was done, with the driver's text, and the
     // program goes on, as every handler leaves the tables consistent.
     try {
         throw;
@@ -80,22 +97,46 @@ void CQuillan2021App::OnAssertFailure(const wxChar* file, int line, const wxChar
 
 BOOL CQuillan2021App::InitInstance()
 {
-    // Held until the process ends, however it ends.
-    m_instanceLock = std::make_unique<InstanceLock>("Quillan2021");
-    if (m_instanceLock->IsAnotherRunning())
+    // An early end leaves the shutdown (ExitInstance) to the framework, as any end does.
+    if (!ProbeDataSources())
+        CreateDataSources();
+    if (!OpenDataSources() || !LockTheHotel())
         return FALSE;
 
     ReadLockSettings();
     m_bSettingsRead = true;
 
-    if (!ProbeDataSources())
-        CreateDataSources();
-    // An early end leaves the shutdown (ExitInstance) to the framework, as any end does.
-    if (!OpenDataSources() || !UpgradeSchema(*this) || !CreateBoard())
+    try {
+        if (!UpgradeSchema(*this) || !CreateBoard())
+            return FALSE;
+    } catch (const CDBException& e) {
+        // The rooms could not be read just now (a lock another program holds).
+        e.ReportError();
         return FALSE;
+    }
     GetTopWindow()->Show(true);
     GetTopWindow()->SetLabel(wxString::FromUTF8("青禾旅馆"));
     return TRUE;
+}
+
+// One copy per hotel: the lock lies beside the hotel's data, wherever the data
+// sources point, so that it also holds between two logins sharing those files.
+// A database server holds its own locks for its several desks: there the lock
+// is the login's. A second copy ends without a word; a lock that cannot be
+// taken is never passed over.
+bool CQuillan2021App::LockTheHotel()
+{
+    CString folder = GetHotelDataFolder(*this);
+    if (folder.empty())
+        folder = wxGetHomeDir();
+    // Held until the process ends, however it ends.
+    m_instanceLock = std::make_unique<InstanceLock>(ToUtf8(folder), "Quillan2021.lock");
+    if (m_instanceLock->IsHeld())
+        return true;
+    if (!m_instanceLock->IsAnotherRunning())
+        AfxMessageBox(InstanceLockFailedMessage(m_instanceLock->GetPath(), m_instanceLock->GetError()),
+                      MB_OK | MB_ICONERROR);
+    return false;
 }
 
 // The single-document template: the main frame first (splash, language,

@@ -34,6 +34,7 @@ public:
     BOOL OpenDataSources() { return ::OpenDataSources(*this); }
 
 private:
+    bool LockTheHotel();
     bool CreateBoard();
 
     std::unique_ptr<InstanceLock> m_instanceLock;
@@ -48,3 +49,7 @@ CQuillan2021App& GetTheApp();
 
 // Shows message boxes of platform/ and data/ through wxMessageBox.
 void BindMessageBoxesToWx();
+
+// Why the program does not start when the lock file at `path` cannot be used
+// (errno `error`), in the UI language.
+CString InstanceLockFailedMessage(const std::string& path, int error);

@@ -46,6 +46,24 @@ CString PasswordsDifferMessage(int language)
                          : wxString::FromUTF8("两个密码不一样，请确认密码相同");
 }
 
+CString PasswordUnfitMessage(int language, PasswordFit fit)
+{
+    const bool english = language == 2;
+    if (fit == PasswordFit::tooLong)
+        return english ? wxString::Format("The password can have at most %zu characters.", kPasswordMaxLength)
+                       : wxString::Format(wxString::FromUTF8("密码最多只能有%zu个字符。"), kPasswordMaxLength);
+    return english ? wxString("The password holds characters that cannot be stored (such as emoji).\nUse Chinese "
+                              "characters, letters, digits and common signs only.")
+                   : wxString::FromUTF8("密码中有不能保存的字符（如表情符号）。\n请只用汉字、字母、数字和常用符号。");
+}
+
+CString SettingsNotSavedMessage(int language)
+{
+    return language == 2 ? wxString("This was not done: the settings file Quillan.INI cannot be written.\nThe "
+                                    "password and the locks are as they were.")
+                         : wxString::FromUTF8("没有完成：设置文件 Quillan.INI 不能写入。\n密码和锁都没有改变。");
+}
+
 CSetupPS::CSetupPS(wxWindow* parent)
     : CDialogEx(parent, 373, wxString::FromUTF8("设置密码"), wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE)
 {
@@ -95,9 +113,21 @@ void CSetupPS::OnOK(wxCommandEvent&)
         AfxMessageBox(PasswordsDifferMessage(g_nLanguage));
         return;
     }
+    // Only a password the settings file gives back whole opens the lock after a restart.
+    const PasswordFit fit = CheckPasswordFits(m_editConfirm->GetValue());
+    if (fit != PasswordFit::whole) {
+        AfxMessageBox(PasswordUnfitMessage(g_nLanguage, fit));
+        return;
+    }
+    const LockSettings before = g_lockSettings;
     g_lockSettings.m_bCashBookLock = m_checkCashBookLock->IsChecked();
     g_lockSettings.m_bBootLock = m_checkBootLock->IsChecked();
     g_lockSettings.m_strPassword = ToCodePage(m_editConfirm->GetValue(), CP_OEMCP);
-    SaveLockSettings();
+    // A change the file did not take would be lost at the next start.
+    if (!SaveLockSettings()) {
+        g_lockSettings = before;
+        AfxMessageBox(SettingsNotSavedMessage(g_nLanguage), MB_OK | MB_ICONERROR);
+        return;
+    }
     EndDialog(wxID_OK);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CDialogEx.h"
+#include "LockSettings.h"
 #include "WinTypes.h"
 
 class wxCheckBox;
@@ -26,6 +27,10 @@ CString ReadStoredPassword();
 
 // The message when the new password and its confirmation differ.
 CString PasswordsDifferMessage(int language);
+// The message when the new password would not come back whole from the settings file.
+CString PasswordUnfitMessage(int language, PasswordFit fit);
+// The message when the settings file cannot be written.
+CString SettingsNotSavedMessage(int language);
 
 class CSetupPS : public CDialogEx
 {

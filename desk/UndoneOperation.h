@@ -6,7 +6,4 @@
 
 #include "CDBException.h"
 
-CString UndoneOperationMessage(int language, const CDBException& e);
-
-// Shows UndoneOperationMessage in the current UI language.
 void ReportUndoneOperation(const CDBException& e);

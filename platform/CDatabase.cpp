@@ -1,5 +1,6 @@
 #include "CDatabase.h"
 
+#include "MessageBox.h"
 #include "OdbcConnection.h"
 #include "OdbcStatement.h"
 #include "SqliteSetup.h"
@@ -53,7 +54,7 @@ BOOL CDatabase::IsOpen() const
 OdbcConnection& CDatabase::Connection() const
 {
     if (!m_impl)
-        throw CDBException("The database is not open");
+        throw CDBException(UiText("数据库没有打开。", "The database is not open."));
     return *m_impl;
 }
 
@@ -75,6 +76,12 @@ void CDatabase::ExecuteSQL(const CString& sql)
 BOOL CDatabase::BeginTrans()
 {
     Connection().Begin();
+    return TRUE;
+}
+
+BOOL CDatabase::BeginTransLockingWrittenFiles()
+{
+    Connection().Begin(OdbcConnection::LockAt::firstWrite);
     return TRUE;
 }
 

@@ -50,6 +50,12 @@ public:
     BOOL BeginTrans();
     BOOL CommitTrans();
     BOOL Rollback();
+    // BeginTrans for a transaction that may write nothing: a SQLite file is
+    // locked (and journalled) only when it is written, so one that another
+    // program holds fails only when the transaction writes it. BeginTrans
+    // locks every file of the connection at once, so that a desk operation
+    // fails before it has written anything.
+    BOOL BeginTransLockingWrittenFiles();
 
     // The physical connection, shared by the CDatabase objects opened on it;
     // null when not open.

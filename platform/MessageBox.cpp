@@ -8,6 +8,12 @@ MessageBoxHandler& Handler()
     static MessageBoxHandler handler;
     return handler;
 }
+
+UiLanguageSource& LanguageSource()
+{
+    static UiLanguageSource source;
+    return source;
+}
 }  // namespace
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
@@ -29,4 +35,26 @@ int MessageBoxWithCaption(const CString& text, const CString& caption, UINT styl
     // Without a window system nobody can answer, so report and take the affirmative choice.
     std::fprintf(stderr, "%s: %s\n", caption.utf8_str().data(), text.utf8_str().data());
     return (style & 0xF) == MB_YESNO ? IDYES : IDOK;
+}
+
+UiLanguageSource SetUiLanguageSource(UiLanguageSource source)
+{
+    UiLanguageSource previous = std::move(LanguageSource());
+    LanguageSource() = std::move(source);
+    return previous;
+}
+
+int UiLanguage()
+{
+    return LanguageSource() ? LanguageSource()() : 1;
+}
+
+CString UiText(const char* chinese, const char* english)
+{
+    return wxString::FromUTF8(UiLanguage() == 2 ? english : chinese);
+}
+
+CString WithSystemText(const CString& sentence, const CString& systemText)
+{
+    return systemText.empty() ? sentence : sentence + "\n\n" + systemText;
 }

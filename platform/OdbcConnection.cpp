@@ -3,6 +3,7 @@
 #include "CDBException.h"
 #include "CDatabase.h"
 #include "ConnectString.h"
+#include "MessageBox.h"
 #include "OdbcDiagnostics.h"
 #include "RankSamples.h"
 #include "SqliteSetup.h"
@@ -13,7 +14,7 @@ std::shared_ptr<OdbcConnection> OdbcConnection::Open(const CString& connect, DWO
     ConfigureSqliteLibrary();
     auto conn = std::make_shared<OdbcConnection>();
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &conn->m_env)))
-        throw CDBException("Cannot allocate the ODBC environment");
+        throw CDBException(UiText("无法分配 ODBC 环境。", "Cannot allocate the ODBC environment."));
     CheckOdbc(SQLSetEnvAttr(conn->m_env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0), SQL_HANDLE_ENV,
               conn->m_env, "cannot set the ODBC version");
     CheckOdbc(SQLAllocHandle(SQL_HANDLE_DBC, conn->m_env, &conn->m_dbc), SQL_HANDLE_ENV, conn->m_env,
@@ -112,18 +113,18 @@ bool OdbcConnection::RemovalsSince(const std::string& table, unsigned long seria
     return true;
 }
 
-bool OdbcConnection::Run(const char* sql, CString* error)
+bool OdbcConnection::Run(const char* sql, OdbcDiagnostics* error)
 {
     SQLHSTMT h = SQL_NULL_HSTMT;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &h))) {
         if (error)
-            *error = ReadDiagnostics(SQL_HANDLE_DBC, m_dbc, "cannot allocate a statement").text;
+            *error = ReadDiagnostics(SQL_HANDLE_DBC, m_dbc, "cannot allocate a statement");
         return false;
     }
     const SQLRETURN rc = SQLExecDirect(h, (SQLCHAR*)sql, SQL_NTS);
     const bool ok = SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
     if (!ok && error)
-        *error = ReadDiagnostics(SQL_HANDLE_STMT, h, sql).text;
+        *error = ReadDiagnostics(SQL_HANDLE_STMT, h, sql);
     SQLFreeHandle(SQL_HANDLE_STMT, h);
     return ok;
 }
@@ -162,18 +163,20 @@ void OdbcConnection::ReturnStatement(const std::string& sql, std::unique_ptr<Odb
         m_idleStatements.pop_back();
 }
 
-void OdbcConnection::Begin()
+void OdbcConnection::Begin(LockAt lockAt)
 {
     if (m_transactionDepth++ > 0)
         return;  // inside a transaction already: it covers this one too
     m_abandoned.reset();
     if (m_sqlite) {
         // IMMEDIATE takes the write lock of every attached file now: a file
-        // locked elsewhere fails here, before anything is written.
-        CString error;
-        if (!Run("BEGIN IMMEDIATE", &error)) {
+        // locked elsewhere fails here, before anything is written. Deferred,
+        // each file is locked by its first write, and one never written is
+        // never locked nor journalled.
+        OdbcDiagnostics error;
+        if (!Run(lockAt == LockAt::begin ? "BEGIN IMMEDIATE" : "BEGIN", &error)) {
             m_transactionDepth = 0;
-            throw CDBException(error);
+            throw CDBException(error.text, error.state);
         }
         return;
     }
@@ -189,7 +192,7 @@ void OdbcConnection::Commit()
         return;  // nothing is pending
     if (--m_transactionDepth > 0)
         return;  // the outermost transaction commits
-    CString error;
+    OdbcDiagnostics error;
     if (m_abandoned) {
         error = *m_abandoned;
     } else if (m_sqlite ? Run("COMMIT", &error) : EndOdbcTransaction(SQL_COMMIT, &error)) {
@@ -198,7 +201,7 @@ void OdbcConnection::Commit()
     // A commit that failed may leave the transaction open (a lock held
     // elsewhere): it is undone, so that nothing stays half-written.
     RollBackNow();
-    throw CDBException(error);
+    throw CDBException(error.text, error.state);
 }
 
 void OdbcConnection::Rollback()
@@ -211,17 +214,17 @@ void OdbcConnection::Rollback()
         RollBackNow();
         if (m_sqlite)
             Run("BEGIN");
-        m_abandoned = CString("The transaction was rolled back");
+        m_abandoned = OdbcDiagnostics{UiText("事务已经撤销。", "The transaction was rolled back."), CString()};
         return;
     }
-    CString error = RollBackNow();
-    if (!error.empty())
-        throw CDBException(error);
+    const OdbcDiagnostics error = RollBackNow();
+    if (!error.text.empty())
+        throw CDBException(error.text, error.state);
 }
 
-CString OdbcConnection::RollBackNow()
+OdbcDiagnostics OdbcConnection::RollBackNow()
 {
-    CString error;
+    OdbcDiagnostics error;
     if (m_sqlite)
         Run("ROLLBACK", &error);
     else
@@ -232,17 +235,17 @@ CString OdbcConnection::RollBackNow()
     return error;
 }
 
-bool OdbcConnection::EndOdbcTransaction(SQLSMALLINT completion, CString* error)
+bool OdbcConnection::EndOdbcTransaction(SQLSMALLINT completion, OdbcDiagnostics* error)
 {
     const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, m_dbc, completion);
     if (!SQL_SUCCEEDED(rc) && error)
-        *error = ReadDiagnostics(SQL_HANDLE_DBC, m_dbc, "cannot end the transaction").text;
+        *error = ReadDiagnostics(SQL_HANDLE_DBC, m_dbc, "cannot end the transaction");
     if (m_transactionDepth == 0)
         SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0);
     return SQL_SUCCEEDED(rc);
 }
 
-void OdbcConnection::NoteFailure(const CString& error)
+void OdbcConnection::NoteFailure(const OdbcDiagnostics& error)
 {
     if (!m_sqlite || m_transactionDepth == 0 || m_abandoned)
         return;

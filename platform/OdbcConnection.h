@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 #include "OdbcApi.h"
+#include "OdbcDiagnostics.h"
 #include "OdbcStatement.h"
 #include "WinTypes.h"
 
@@ -35,15 +36,18 @@ public:
 
     // Transactions nest: only the outermost commits, and an inner rollback
     // undoes the whole. A failed commit rolls back and throws CDBException.
-    void Begin();
+    // The files of a SQLite connection are write-locked when the transaction
+    // begins, or each by its first write.
+    enum class LockAt { begin, firstWrite };
+    void Begin(LockAt lockAt = LockAt::begin);
     void Commit();
     void Rollback();
 
-    // Called with the text of every failed statement on this connection.
-    void NoteFailure(const CString& error);
+    // Called with the diagnostics of every failed statement on this connection.
+    void NoteFailure(const OdbcDiagnostics& error);
 
-    // Runs SQL of the layer's own; false with the driver's text instead of a throw.
-    bool Run(const char* sql, CString* error = nullptr);
+    // Runs SQL of the layer's own; false with the driver's diagnostics instead of a throw.
+    bool Run(const char* sql, OdbcDiagnostics* error = nullptr);
 
     // A statement prepared with `sql`, from the idle ones when there is one
     // (see PooledStatement); ReturnStatement resets it and keeps it for the next.
@@ -81,10 +85,10 @@ public:
 private:
     bool ChangedSince(const std::string& table, const long long* key, unsigned long serial,
                       bool removalsOnly = false) const;
-    // Undoes the open transaction; the driver's text when that failed.
-    CString RollBackNow();
+    // Undoes the open transaction; the driver's diagnostics when that failed.
+    OdbcDiagnostics RollBackNow();
     // Ends the driver's transaction; outside the outermost one it goes back to a commit per write.
-    bool EndOdbcTransaction(SQLSMALLINT completion, CString* error);
+    bool EndOdbcTransaction(SQLSMALLINT completion, OdbcDiagnostics* error);
 
     SQLHENV m_env = SQL_NULL_HENV;
     SQLHDBC m_dbc = SQL_NULL_HDBC;
@@ -93,7 +97,7 @@ private:
     // Set when SQLite gave up the open transaction after a failed statement:
     // the writes before it are gone, so the transaction can only end rolled
     // back, and this is what its commit reports.
-    std::optional<CString> m_abandoned;
+    std::optional<OdbcDiagnostics> m_abandoned;
 
     unsigned long m_writeSerial = 1;
     // The latest writes, so that a recordset brings up to date only the rows

@@ -22,7 +22,7 @@ void OdbcStatement::Check(SQLRETURN rc, const char* what) const
     if (SQL_SUCCEEDED(rc))
         return;
     OdbcDiagnostics d = ReadDiagnostics(SQL_HANDLE_STMT, m_h, what);
-    m_conn.NoteFailure(d.text);
+    m_conn.NoteFailure(d);
     throw CDBException(d.text, d.state);
 }
 

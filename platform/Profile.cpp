@@ -3,11 +3,15 @@
 #include <cerrno>
 #include <climits>
 #include <cctype>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+#include "CodePage.h"
+#include "Utf8Text.h"
 
 namespace {
 
@@ -16,11 +20,42 @@ std::string FileName(const wchar_t* file)
     return file ? std::string(CString(file).utf8_str().data()) : std::string();
 }
 
-// Lines as stored, without the line break, so rewriting keeps everything not touched.
+// How the file's text is written: as other editors write it (UTF-8, with or
+// without a byte-order mark), or in the code page the Windows program uses.
+enum class Encoding { Utf8, Utf8WithMark, Gbk };
+
+const std::string kByteOrderMark = "\xEF\xBB\xBF";
+
+bool IsUtf8(const std::string& bytes)
+{
+    auto p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto end = p + bytes.size();
+    unsigned code = 0;
+    while (p < end)
+        if (!NextUtf8Char(p, end, code))
+            return false;
+    return true;
+}
+
+// Lines as stored, without the line break and in the file's encoding, so
+// rewriting keeps everything not touched byte for byte.
 struct IniFile {
     std::vector<std::string> lines;
     std::string eol = "\n";
     bool exists = false;
+    Encoding encoding = Encoding::Utf8;  // a file made from nothing is UTF-8
+
+    CString Decode(const std::string& bytes) const
+    {
+        CString text;
+        if (encoding != Encoding::Gbk && FromCodePageExact(bytes, CP_UTF8, text))
+            return text;
+        return FromCodePage(bytes, CP_OEMCP);
+    }
+    std::string Encode(const CString& text) const
+    {
+        return encoding == Encoding::Gbk ? ToCodePage(text, CP_OEMCP) : ToUtf8(text);
+    }
 };
 
 // Only a regular file is read: a pipe or a device in its place must not make
@@ -49,6 +84,12 @@ IniFile Load(const std::string& path)
     if (!readable)
         return ini;
     ini.exists = true;
+    if (data.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) {
+        ini.encoding = Encoding::Utf8WithMark;
+        data.erase(0, kByteOrderMark.size());
+    } else if (!IsUtf8(data)) {
+        ini.encoding = Encoding::Gbk;
+    }
     size_t start = 0;
     while (start < data.size()) {
         size_t end = data.find('\n', start);
@@ -66,16 +107,6 @@ IniFile Load(const std::string& path)
     return ini;
 }
 
-// Files edited by hand may hold bytes that are not UTF-8; read those as Latin-1
-// rather than losing the whole line.
-CString Decode(const std::string& bytes)
-{
-    CString text = CString::FromUTF8(bytes.data(), bytes.size());
-    if (text.empty() && !bytes.empty())
-        text = CString(bytes.data(), wxConvISO8859_1, bytes.size());
-    return text;
-}
-
 CString Trimmed(CString text)
 {
     text.Trim(true).Trim(false);
@@ -84,9 +115,9 @@ CString Trimmed(CString text)
 
 enum class LineKind { Other, Section, Key };
 
-LineKind Classify(const std::string& raw, CString& name, CString& value)
+LineKind Classify(const IniFile& ini, const std::string& raw, CString& name, CString& value)
 {
-    CString line = Trimmed(Decode(raw));
+    CString line = Trimmed(ini.Decode(raw));
     if (line.StartsWith("[")) {
         int close = line.Find(']');
         name = Trimmed(close == wxNOT_FOUND ? line.Mid(1) : line.Mid(1, close - 1));
@@ -106,7 +137,7 @@ long FindSection(const IniFile& ini, const CString& section, size_t& end)
     long header = -1;
     for (size_t i = 0; i < ini.lines.size(); ++i) {
         CString name, value;
-        if (Classify(ini.lines[i], name, value) != LineKind::Section)
+        if (Classify(ini, ini.lines[i], name, value) != LineKind::Section)
             continue;
         if (header >= 0) {
             end = i;
@@ -133,7 +164,7 @@ long FindKey(const IniFile& ini, size_t from, size_t to, const CString& key, CSt
 {
     for (size_t i = from; i < to; ++i) {
         CString name, val;
-        if (Classify(ini.lines[i], name, val) == LineKind::Key && name.CmpNoCase(key) == 0) {
+        if (Classify(ini, ini.lines[i], name, val) == LineKind::Key && name.CmpNoCase(key) == 0) {
             if (value)
                 *value = Unquoted(val);
             return static_cast<long>(i);
@@ -180,13 +211,76 @@ bool WriteAll(int fd, const std::string& data)
     return true;
 }
 
+// Rewrites of the settings files of one folder take turns on a lock of the
+// folder, which the kernel drops with its holder however it ends. Whoever
+// holds it may take a temporary file found there for one that a writer left
+// when it died (a kill, a power cut), and removes it.
+class FolderTurn
+{
+public:
+    FolderTurn(const std::string& folder, bool wait)
+        : m_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        int rc = -1;
+        while (m_fd >= 0 && (rc = flock(m_fd, LOCK_EX | (wait ? 0 : LOCK_NB))) != 0 && errno == EINTR) {
+        }
+        if (m_fd >= 0 && rc != 0) {
+            close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~FolderTurn()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    FolderTurn(const FolderTurn&) = delete;
+    FolderTurn& operator=(const FolderTurn&) = delete;
+
+    // The folder's stale temporaries of `target` gone, when this turn is held.
+    void RemoveStaleTemporaries(const std::string& target) const;
+
+private:
+    int m_fd;
+};
+
+// The name mkostemp gives a temporary file of `base`: base + ".XXXXXX".
+bool IsTemporaryOf(const std::string& name, const std::string& base)
+{
+    if (name.size() != base.size() + 7 || name.compare(0, base.size(), base) != 0 || name[base.size()] != '.')
+        return false;
+    for (size_t i = base.size() + 1; i < name.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(name[i])))
+            return false;
+    return true;
+}
+
+void FolderTurn::RemoveStaleTemporaries(const std::string& target) const
+{
+    if (m_fd < 0)
+        return;
+    const std::string base = target.substr(target.rfind('/') + 1);
+    DIR* folder = fdopendir(dup(m_fd));
+    if (!folder)
+        return;
+    while (const dirent* entry = readdir(folder)) {
+        struct stat st;
+        if (IsTemporaryOf(entry->d_name, base) &&
+            fstatat(dirfd(folder), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+            st.st_uid == geteuid())
+            unlinkat(dirfd(folder), entry->d_name, 0);
+    }
+    closedir(folder);
+}
+
 enum class Rewrite { Done, Failed, NotHere };
 
 // Writes a new file beside the target and renames it over the target, so a
 // kill or a power cut leaves the old settings or the new ones, never half of
 // them. The new file gets the old one's mode and owner; a file made from
 // nothing is private to its owner, as it holds the password. NotHere when no
-// file can be made in the folder, or the owner cannot be kept.
+// file can be made in the folder, or the owner cannot be kept. The caller
+// holds the folder's turn.
 Rewrite ReplaceFile(const std::string& target, const std::string& data, const struct stat* old)
 {
     const std::string folder = FolderOf(target);
@@ -231,17 +325,22 @@ bool OverwriteFile(const std::string& target, const std::string& data)
     return close(fd) == 0 && ok;
 }
 
-bool Save(const std::string& path, const IniFile& ini)
+// A file marked read-only stays as it is, as the Windows functions leave it:
+// also for root, whom the file system would let write it.
+bool IsReadOnly(const std::string& target, const struct stat& st)
 {
-    const std::string target = ResolveLinks(path);
-    if (target.empty())
-        return false;
-    std::string data;
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(target.c_str(), W_OK) != 0;
+}
+
+// `target` is the file itself, links resolved; the caller holds the folder's turn.
+bool Save(const std::string& target, const IniFile& ini)
+{
+    std::string data = ini.encoding == Encoding::Utf8WithMark ? kByteOrderMark : std::string();
     for (const std::string& line : ini.lines)
         data += line + ini.eol;
     struct stat st;
     const bool exists = stat(target.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode))
+    if (exists && (!S_ISREG(st.st_mode) || IsReadOnly(target, st)))
         return false;
     switch (ReplaceFile(target, data, exists ? &st : nullptr)) {
     case Rewrite::Done: return true;
@@ -249,6 +348,54 @@ bool Save(const std::string& path, const IniFile& ini)
     case Rewrite::NotHere: break;
     }
     return OverwriteFile(target, data);
+}
+
+// The file as it stands for a reader; a temporary that a writer left when it
+// died goes, unless a writer is at work.
+IniFile Read(const std::string& path)
+{
+    const std::string target = ResolveLinks(path);
+    if (!target.empty())
+        FolderTurn(FolderOf(target), false).RemoveStaleTemporaries(target);
+    return Load(path);
+}
+
+// Reads the file, lets `change` edit it and writes it back in one
+// replacement, in the folder's turn; `change` returns false when there is
+// nothing to write. FALSE when the file cannot be written.
+template <class Change>
+BOOL Rewrite(const std::string& path, Change change)
+{
+    const std::string target = ResolveLinks(path);
+    if (target.empty())
+        return FALSE;
+    const FolderTurn turn(FolderOf(target), true);
+    turn.RemoveStaleTemporaries(target);
+    IniFile ini = Load(target);
+    if (!change(ini))
+        return TRUE;
+    return Save(target, ini) ? TRUE : FALSE;
+}
+
+// Sets key=value in the section, adding the section at the end when missing.
+void SetValue(IniFile& ini, const CString& section, const CString& key, const CString& value)
+{
+    size_t end = 0;
+    const long header = FindSection(ini, section, end);
+    const long line = header < 0 ? -1 : FindKey(ini, static_cast<size_t>(header) + 1, end, key, nullptr);
+    std::string entry = ini.Encode(key) + "=" + ini.Encode(value);
+    if (line >= 0) {
+        ini.lines[static_cast<size_t>(line)] = entry;
+    } else if (header >= 0) {
+        // After the section's last non-blank line, keeping the blank line that parts it from the next.
+        size_t at = end;
+        while (at > static_cast<size_t>(header) + 1 && Trimmed(ini.Decode(ini.lines[at - 1])).empty())
+            --at;
+        ini.lines.insert(ini.lines.begin() + static_cast<long>(at), entry);
+    } else {
+        ini.lines.push_back("[" + ini.Encode(section) + "]");
+        ini.lines.push_back(entry);
+    }
 }
 
 DWORD CopyOut(const std::wstring& text, wchar_t* buffer, DWORD size)
@@ -288,18 +435,13 @@ DWORD CopyList(const std::vector<CString>& names, wchar_t* buffer, DWORD size)
     return static_cast<DWORD>(pos);
 }
 
-std::string Encode(const CString& text)
-{
-    return std::string(text.utf8_str().data());
-}
-
 }  // namespace
 
 UINT GetPrivateProfileIntW(const wchar_t* section, const wchar_t* key, int defaultValue, const wchar_t* file)
 {
     if (!section || !key || !file)
         return static_cast<UINT>(defaultValue);
-    IniFile ini = Load(FileName(file));
+    IniFile ini = Read(FileName(file));
     size_t end = 0;
     long header = FindSection(ini, section, end);
     CString value;
@@ -328,12 +470,12 @@ DWORD GetPrivateProfileStringW(const wchar_t* section, const wchar_t* key, const
     std::wstring fallback = defaultValue ? defaultValue : L"";
     if (!file)
         return CopyOut(fallback, buffer, size);
-    IniFile ini = Load(FileName(file));
+    IniFile ini = Read(FileName(file));
     if (!section) {
         std::vector<CString> names;
         for (const std::string& line : ini.lines) {
             CString name, value;
-            if (Classify(line, name, value) == LineKind::Section)
+            if (Classify(ini, line, name, value) == LineKind::Section)
                 names.push_back(name);
         }
         return CopyList(names, buffer, size);
@@ -344,7 +486,7 @@ DWORD GetPrivateProfileStringW(const wchar_t* section, const wchar_t* key, const
         std::vector<CString> names;
         for (size_t i = header < 0 ? end : static_cast<size_t>(header) + 1; i < end; ++i) {
             CString name, value;
-            if (Classify(ini.lines[i], name, value) == LineKind::Key)
+            if (Classify(ini, ini.lines[i], name, value) == LineKind::Key)
                 names.push_back(name);
         }
         return CopyList(names, buffer, size);
@@ -360,35 +502,33 @@ BOOL WritePrivateProfileStringW(const wchar_t* section, const wchar_t* key, cons
 {
     if (!section || !file)
         return FALSE;
-    const std::string path = FileName(file);
-    IniFile ini = Load(path);
-    size_t end = 0;
-    long header = FindSection(ini, section, end);
-    if (!key) {  // a null key removes the whole section
-        if (header >= 0)
-            ini.lines.erase(ini.lines.begin() + header, ini.lines.begin() + static_cast<long>(end));
-        return (header < 0 && !ini.exists) ? TRUE : (Save(path, ini) ? TRUE : FALSE);
-    }
-    long line = header < 0 ? -1 : FindKey(ini, static_cast<size_t>(header) + 1, end, key, nullptr);
-    if (!value) {
-        if (line >= 0) {
-            ini.lines.erase(ini.lines.begin() + line);
-            return Save(path, ini) ? TRUE : FALSE;
+    return Rewrite(FileName(file), [&](IniFile& ini) {
+        size_t end = 0;
+        const long header = FindSection(ini, section, end);
+        if (!key) {  // a null key removes the whole section
+            if (header >= 0)
+                ini.lines.erase(ini.lines.begin() + header, ini.lines.begin() + static_cast<long>(end));
+            return header >= 0 || ini.exists;
         }
-        return TRUE;
-    }
-    std::string entry = Encode(CString(key)) + "=" + Encode(CString(value));
-    if (line >= 0) {
-        ini.lines[static_cast<size_t>(line)] = entry;
-    } else if (header >= 0) {
-        // After the section's last non-blank line, keeping the blank line that parts it from the next.
-        size_t at = end;
-        while (at > static_cast<size_t>(header) + 1 && Trimmed(Decode(ini.lines[at - 1])).empty())
-            --at;
-        ini.lines.insert(ini.lines.begin() + static_cast<long>(at), entry);
-    } else {
-        ini.lines.push_back("[" + Encode(CString(section)) + "]");
-        ini.lines.push_back(entry);
-    }
-    return Save(path, ini) ? TRUE : FALSE;
+        if (!value) {  // a null value removes the key
+            const long line = header < 0 ? -1 : FindKey(ini, static_cast<size_t>(header) + 1, end, key, nullptr);
+            if (line >= 0)
+                ini.lines.erase(ini.lines.begin() + line);
+            return line >= 0;
+        }
+        SetValue(ini, section, key, value);
+        return true;
+    });
+}
+
+BOOL WritePrivateProfileValues(const wchar_t* section, const std::vector<std::pair<CString, CString>>& values,
+                               const wchar_t* file)
+{
+    if (!section || !file)
+        return FALSE;
+    return Rewrite(FileName(file), [&](IniFile& ini) {
+        for (const auto& [key, value] : values)
+            SetValue(ini, section, key, value);
+        return true;
+    });
 }

@@ -1,10 +1,17 @@
-// Private-profile (INI) functions with their Windows semantics. The file is
-// UTF-8 text; the first write creates it (readable by its owner only), and the
-// section when it is missing. A value enclosed in double or single quotation
-// marks reads without them. A rewrite goes to the file a symbolic link points
-// to, keeps the file's mode and owner, and never leaves half a file behind.
+// Private-profile (INI) functions with their Windows semantics. A file is read
+// as UTF-8 when it starts with a byte-order mark or is valid UTF-8, else in the
+// GBK code page, as the Windows program writes it; a rewrite keeps its encoding
+// (and its mark). The first write creates the file as UTF-8 (readable by its
+// owner only), and the section when it is missing. A value enclosed in double
+// or single quotation marks reads without them. A rewrite goes to the file a
+// symbolic link points to, keeps the file's mode and owner, never leaves half a
+// file behind, and leaves a file marked read-only as it is. The temporary file
+// a rewrite writes first is gone once it ends, and one that a killed writer
+// left is removed by the next reader or writer.
 #pragma once
 
+#include <utility>
+#include <vector>
 #include "WinTypes.h"
 
 // The leading decimal number of the value (an optional sign, then digits);
@@ -20,3 +27,9 @@ DWORD GetPrivateProfileStringW(const wchar_t* section, const wchar_t* key, const
 // A null value removes the key. Returns FALSE when the file cannot be written.
 BOOL WritePrivateProfileStringW(const wchar_t* section, const wchar_t* key, const wchar_t* value,
                                 const wchar_t* file);
+
+// Writes each key=value of the section (added when missing) in one
+// replacement of the file: whoever reads it, also after a kill or a power cut,
+// finds all of them or none. Returns FALSE when the file cannot be written.
+BOOL WritePrivateProfileValues(const wchar_t* section, const std::vector<std::pair<CString, CString>>& values,
+                               const wchar_t* file);

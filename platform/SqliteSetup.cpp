@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include "CDBException.h"
 #include "CDatabase.h"
+#include "MessageBox.h"
 #include "OdbcConnection.h"
 #include "OdbcStatement.h"
 
@@ -29,8 +30,9 @@ void VerifyWritable(const std::string& file)
     for (const std::string& path : {file, folder}) {
         if (access(path.c_str(), W_OK) != 0) {
             const int error = errno;
-            throw CDBException(wxString::Format("The database cannot be written: %s (%s)", wxString::FromUTF8(path),
-                                                wxString::FromUTF8(std::strerror(error))));
+            const CString sentence = UiText("数据库不能写入：%s", "The database cannot be written: %s");
+            throw CDBException(WithSystemText(wxString::Format(sentence, wxString::FromUTF8(path)),
+                                              wxString::FromUTF8(std::strerror(error))));
         }
     }
 }
@@ -44,9 +46,11 @@ void PrepareSchema(OdbcConnection& conn, const std::string& schema)
 {
     OdbcStatement(conn).Execute("PRAGMA " + schema + ".synchronous = FULL");
     const std::string mode = QueryText(conn, "PRAGMA " + schema + ".journal_mode = " + kJournalMode);
-    if (CString::FromUTF8(mode).CmpNoCase(kJournalMode) != 0)
-        throw CDBException(wxString::Format("The database cannot leave %s journal mode; another program may have it open",
-                                            wxString::FromUTF8(mode)));
+    if (CString::FromUTF8(mode).CmpNoCase(kJournalMode) != 0) {
+        const CString sentence = UiText("数据库不能离开 %s 日志模式：可能有另一个程序正在使用它。",
+                                        "The database cannot leave %s journal mode; another program may have it open.");
+        throw CDBException(wxString::Format(sentence, wxString::FromUTF8(mode)));
+    }
 }
 
 }  // namespace

@@ -172,16 +172,24 @@ bool CDrawCount::PaintChart(wxDC& dc)
     line(o.x, o.y, 60, kAxisTop);
 
     CCashbookset cashbook(&GetTheApp().m_dbCashbook);
-    if (!TryOpen(cashbook)) {
-        ReportOpenFailure();
+    try {
+        if (!TryOpen(cashbook)) {
+            ReportOpenFailure();
+            return false;
+        }
+    } catch (const CDBException& e) {
+        // Not readable just now (a lock held elsewhere): said once, after the
+        // paint; the next paint reads again.
+        if (!m_bOpenFailureReported)
+            wxTheApp->CallAfter([e] { e.ReportError(); });
+        m_bOpenFailureReported = true;
         return false;
     }
     g_vMonthSums.assign(12, 0.0);
     try {
         g_vMonthSums = SumMonths(cashbook, m_nYear);
     } catch (const CDBException& e) {
-        const CString error = e.m_strError;
-        wxTheApp->CallAfter([error] { AfxMessageBox(error); });
+        wxTheApp->CallAfter([e] { e.ReportError(); });
     }
     CloseIfOpen(cashbook);
 

@@ -27,6 +27,9 @@ struct RealModals
 // The sandbox the application was started in.
 TestEnvironment& GuiEnvironment();
 
+// How often the program has asked to end (which the tests do not obey).
+int ExitRequests();
+
 // What start-up left, before any test ran.
 struct StartState
 {

@@ -30,6 +30,8 @@ protected:
 TestEnvironment* g_environment = nullptr;
 int g_result = 1;
 StartState g_startState;
+int g_exitRequests = 0;
+bool g_testsDone = false;
 
 }  // namespace
 
@@ -44,9 +46,19 @@ public:
         g_startState.settings = ReadFileText(g_environment->Folder() + "/Quillan.INI");
         CallAfter([this] {
             g_result = RUN_ALL_TESTS();
+            g_testsDone = true;
             ExitMainLoop();
         });
         return true;
+    }
+
+    // The program asking to end is counted; while the tests run it is not
+    // obeyed, so that a test sees it and the others still run.
+    void ExitMainLoop() override
+    {
+        ++g_exitRequests;
+        if (g_testsDone)
+            CQuillan2021App::ExitMainLoop();
     }
 
     void OnAssertFailure(const wxChar* file, int line, const wxChar* func, const wxChar* cond,
@@ -67,6 +79,11 @@ RealModals::RealModals()
 RealModals::~RealModals()
 {
     g_realModals = false;
+}
+
+int ExitRequests()
+{
+    return g_exitRequests;
 }
 
 TestEnvironment& GuiEnvironment()

@@ -19,6 +19,7 @@
 #include "GuiTestSupport.h"
 #include "LockSettings.h"
 #include "Profile.h"
+#include <sys/stat.h>
 
 // The clerk types the three passwords, ticks the boxes and presses OK; a
 // refused OK leaves the dialog open and the clerk then cancels.
@@ -91,6 +92,55 @@ TEST_F(Setup, NewPasswordAndLocksAreStoredOnlyWhenTheOldOneAndTheConfirmationAgr
     const std::string ini = ReadFileText(GuiEnvironment().Folder() + "/Quillan.INI");
     EXPECT_NE(ini.find("CashBookLock=1"), std::string::npos);
     EXPECT_NE(ini.find("BOOTPSLock=0"), std::string::npos);
+}
+
+// What the dialog accepts opens the lock after a restart: a password the
+// settings file cannot give back whole is refused with a message, in either
+// language, and nothing changes; a file that cannot be written is reported.
+TEST_F(Setup, APasswordThatCannotBeStoredWholeIsRefusedAndNothingChanges)
+{
+    const std::string path = GuiEnvironment().Folder() + "/Quillan.INI";
+    WritePrivateProfileStringW(L"PASSWORD", L"Password", L"abc", kSettingsFile);
+    g_lockSettings.m_bBootLock = true;
+    const std::string before = ReadFileText(path);
+    const struct
+    {
+        int language;
+        wxString password, message;
+    } refused[] = {
+        {1, wxString::FromUTF8("密码😀"), wxString::FromUTF8("密码中有不能保存的字符（如表情符号）")},
+        {1, "abcdefghijklmnopqrstuvwxy", wxString::FromUTF8("密码最多只能有19个字符。")},
+        {2, wxString::FromUTF8("密码😀"), "The password holds characters that cannot be stored"},
+        {2, "abcdefghijklmnopqrst", "The password can have at most 19 characters."},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.password.utf8_string());
+        g_nLanguage = r.language;
+        ExpectMessageBox told;
+        wxTEST_DIALOG(View()->OnPassword(), wxExpectModal<CSetupPS>({"abc", r.password, r.password, false, true}), told);
+        EXPECT_TRUE(told.Shown().StartsWith(r.message)) << told.Shown();
+        EXPECT_TRUE(g_lockSettings.m_bBootLock);
+        EXPECT_FALSE(g_lockSettings.m_bCashBookLock);
+        EXPECT_EQ(ReadFileText(path), before);
+    }
+    g_nLanguage = 1;
+
+    // Blanks at its ends are part of the password.
+    wxTEST_DIALOG(View()->OnPassword(), wxExpectModal<CSetupPS>({"abc", " a b ", " a b ", false, true}));
+    ReadLockSettings();
+    EXPECT_TRUE(PasswordMatchesHeld(" a b "));
+    EXPECT_EQ(ReadStoredPassword(), " a b ");
+
+    // A settings file marked read-only is left as it is, and the clerk is told.
+    const std::string stored = ReadFileText(path);
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    ExpectMessageBox told;
+    wxTEST_DIALOG(View()->OnPassword(), wxExpectModal<CSetupPS>({" a b ", "new", "new", true, true}), told);
+    chmod(path.c_str(), 0600);
+    EXPECT_TRUE(told.Shown().StartsWith(wxString::FromUTF8("没有完成：设置文件 Quillan.INI 不能写入"))) << told.Shown();
+    EXPECT_EQ(ReadFileText(path), stored);
+    EXPECT_TRUE(PasswordMatchesHeld(" a b ")) << "the password in memory changed without the file";
+    EXPECT_FALSE(g_lockSettings.m_bBootLock);
 }
 
 TEST_F(Setup, EnglishWindowsSpeakEnglish)

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "GuiTestSupport.h"
+#include "SqliteFiles.h"
 
 extern char** environ;
 
@@ -42,6 +43,8 @@ enum class Databases {
     Fresh,          // copies of the empty database files
     None,           // nothing: the data sources cannot be opened
     NoRoomsTable,   // a database without the rooms table in place of Hotel.db
+    LockFileUnusable,  // fresh copies, and a folder where the single-instance lock file would be
+    OneRoom,        // fresh copies with room 101
 };
 
 struct ProbeCase
@@ -54,9 +57,13 @@ struct ProbeCase
 
     std::string settings;           // the settings file before the run; none when empty
     std::vector<std::string> args;  // prompt actions of the probe
-    bool sharedHome;                // run in this test program's HOME, which holds the single-instance lock
+    // Run on this test program's hotel, which it holds the single-instance lock
+    // of: its HOME, its data sources and its program folder.
+    bool sharedHome;
     Databases databases;
     std::string home;               // a HOME of the test's choosing (shared by runs), when not empty
+    std::string programFolder;      // a program folder of the test's choosing (shared by runs), when not empty
+    std::string odbcIni;            // a data-source file of the test's choosing (shared by runs), when not empty
 };
 
 struct ProbeResult
@@ -70,6 +77,8 @@ struct ProbeResult
     std::string out, err;
     bool settingsExisted = false;  // after the run
     std::string settingsBefore, settingsAfter;
+    std::string odbcIniBefore, odbcIniAfter;  // the data sources the run saw
+    std::string dataBefore, dataAfter;        // the names, sizes and bytes of the files in DataSave
     bool odbcIniWritten = false;
 
     std::vector<std::string> All(const std::string& key) const
@@ -175,22 +184,24 @@ class ProbeRun
 {
 public:
     ProbeRun(const std::string& name, const ProbeCase& probeCase)
-        : m_folder(GuiEnvironment().Folder() + "/startup-" + name)
+        : m_folder(GuiEnvironment().Folder() + "/startup-" + name),
+          m_odbcIni(probeCase.sharedHome         ? GuiEnvironment().Folder() + "/.odbc.ini"
+                    : !probeCase.odbcIni.empty() ? probeCase.odbcIni
+                                                 : m_folder + "/odbc.ini")
     {
-        const std::string programFolder = m_folder + "/prog/";
-        fs::create_directories(programFolder + "DataSave");
+        const std::string programFolder = probeCase.sharedHome            ? GuiEnvironment().ProgramFolder()
+                                          : !probeCase.programFolder.empty() ? probeCase.programFolder
+                                                                             : m_folder + "/prog/";
         fs::create_directories(m_folder + "/home");
         fs::create_directories(DeskFolder());
-        const fs::path dataSave = fs::path(programFolder) / "DataSave";
-        if (probeCase.databases != Databases::None)
-            for (const char* db : {"Hotel.db", "Register.db", "Cashbook.db"})
-                fs::copy_file(fs::path(DATASAVE_DIR) / db, dataSave / db);
-        if (probeCase.databases == Databases::NoRoomsTable)
-            fs::copy_file(fs::path(DATASAVE_DIR) / "Register.db", dataSave / "Hotel.db",
-                          fs::copy_options::overwrite_existing);
+        m_dataSave = programFolder + "DataSave";
+        if (!fs::exists(m_dataSave))
+            PutDatabases(m_dataSave, probeCase.databases);
+        m_result.dataBefore = FilesAndBytes(m_dataSave);
         if (!probeCase.settings.empty())
             WriteFile(SettingsPath(), probeCase.settings);
         m_result.settingsBefore = ReadFileText(SettingsPath());
+        m_result.odbcIniBefore = ReadFileText(m_odbcIni);
 
         std::vector<std::string> argv{STARTUP_PROBE, "--program-folder=" + programFolder};
         argv.insert(argv.end(), probeCase.args.begin(), probeCase.args.end());
@@ -198,7 +209,7 @@ public:
             {"HOME", !probeCase.home.empty() ? probeCase.home
                      : probeCase.sharedHome  ? GuiEnvironment().Folder()
                                              : m_folder + "/home"},
-            {"ODBCINI", OdbcIniPath()},
+            {"ODBCINI", m_odbcIni},
             {"NO_AT_BRIDGE", "1"},  // no accessibility bus to wait for
         };
         m_started = std::chrono::steady_clock::now();
@@ -264,14 +275,43 @@ public:
         m_result.facts = ParseFacts(m_result.out);
         m_result.settingsExisted = fs::exists(SettingsPath());
         m_result.settingsAfter = ReadFileText(SettingsPath());
-        m_result.odbcIniWritten = fs::exists(OdbcIniPath());
+        m_result.odbcIniAfter = ReadFileText(m_odbcIni);
+        m_result.dataAfter = FilesAndBytes(m_dataSave);
+        m_result.odbcIniWritten = fs::exists(m_odbcIni);
         return m_result;
     }
 
 private:
     std::string DeskFolder() const { return m_folder + "/desk"; }
     std::string SettingsPath() const { return DeskFolder() + "/Quillan.INI"; }
-    std::string OdbcIniPath() const { return m_folder + "/odbc.ini"; }
+
+    static void PutDatabases(const std::string& dataSave, Databases databases)
+    {
+        fs::create_directories(dataSave);
+        if (databases != Databases::None)
+            for (const char* db : {"Hotel.db", "Register.db", "Cashbook.db"})
+                fs::copy_file(fs::path(DATASAVE_DIR) / db, fs::path(dataSave) / db);
+        if (databases == Databases::NoRoomsTable)
+            fs::copy_file(fs::path(DATASAVE_DIR) / "Register.db", fs::path(dataSave) / "Hotel.db",
+                          fs::copy_options::overwrite_existing);
+        if (databases == Databases::LockFileUnusable)
+            fs::create_directory(fs::path(dataSave) / "Quillan2021.lock");
+        if (databases == Databases::OneRoom)
+            ExecuteOnDatabase(dataSave + "/Hotel.db", "INSERT INTO [house]([房间号], [房价]) VALUES ('101', '80')");
+    }
+
+    // Each file's name, size and bytes, in name order.
+    static std::string FilesAndBytes(const std::string& folder)
+    {
+        std::map<std::string, std::string> files;
+        std::error_code ignored;
+        for (const auto& entry : fs::directory_iterator(folder, ignored))
+            files[entry.path().filename().string()] = ReadFileText(entry.path().string());
+        std::string all;
+        for (const auto& [name, bytes] : files)
+            all += name + " (" + std::to_string(bytes.size()) + " bytes)\n" + bytes;
+        return all;
+    }
 
     pid_t Spawn(const std::vector<std::string>& argv, const std::map<std::string, std::string>& overrides)
     {
@@ -306,6 +346,8 @@ private:
     }
 
     std::string m_folder;
+    std::string m_odbcIni;
+    std::string m_dataSave;
     pid_t m_pid = 0;  // until the probe's end has been seen
     bool m_finished = false;
     std::chrono::steady_clock::time_point m_started;
@@ -331,44 +373,78 @@ const std::map<std::string, ProbeCase>& Cases()
          {"[PASSWORD]\nBOOTPSLock=1\nCashBookLock=1\nPassword=secret\n[LANGUAGE]\nLanguage=2\n", {}, true}},
         {"no-databases", {{}, {}, false, Databases::None}},
         {"no-rooms-table", {{}, {}, false, Databases::NoRoomsTable}},
+        {"lock-unusable", {{}, {}, false, Databases::LockFileUnusable}},
+        {"lock-unusable-english", {"[LANGUAGE]\nLanguage=2\n", {}, false, Databases::LockFileUnusable}},
     };
     return cases;
 }
 
-// Runs that follow each other in one HOME, and so share one single-instance lock.
+// Runs on one hotel, as two logins sharing one program folder make them: each
+// has a HOME and data sources of its own, the databases and so the
+// single-instance lock are the same.
 struct LockSequence
 {
     ProbeResult cancelled;  // Cancel at the start-up password prompt
     bool held = false;      // the next run came up and holds the lock
-    ProbeResult second;     // a start while it runs
+    ProbeResult second;     // a start of the other login while it runs
     ProbeResult holder;     // the holder, killed with SIGKILL
-    ProbeResult afterKill;  // a start after that
+    ProbeResult afterKill;  // a start of the other login after that
 };
 
 LockSequence RunLockSequence()
 {
-    ProbeCase run;
-    run.home = GuiEnvironment().Folder() + "/startup-lock-home";
-    fs::create_directories(run.home);
-    // Lock files left behind that name a live process (this one) block nothing:
-    // this version's, and the process-id file that earlier versions kept.
-    for (const char* name : {"/.Quillan2021.lock", "/Quillan2021"})
-        WriteFile(run.home + name, std::to_string(getpid()) + "\n");
+    ProbeCase first, other;
+    first.programFolder = other.programFolder = GuiEnvironment().Folder() + "/startup-lock-prog/";
+    first.home = GuiEnvironment().Folder() + "/startup-lock-home-first";
+    other.home = GuiEnvironment().Folder() + "/startup-lock-home-other";
+    fs::create_directories(first.home);
+    fs::create_directories(other.home);
 
     LockSequence sequence;
-    ProbeCase locked = run;
+    ProbeCase locked = first;
     locked.settings = "[PASSWORD]\nBOOTPSLock=1\nPassword=secret\n";
     locked.args = {"--cancel"};
     sequence.cancelled = ProbeRun("lock-cancel", locked).Finish();
+    // A lock file left behind that names a live process (this one) blocks nothing.
+    WriteFile(first.programFolder + "DataSave/Quillan2021.lock", std::to_string(getpid()) + "\n");
 
-    ProbeCase hold = run;
+    ProbeCase hold = first;
     hold.args = {"--hold"};
     ProbeRun holder("lock-holder", hold);
     sequence.held = holder.WaitForFact("holding", "1");
-    sequence.second = ProbeRun("lock-second", run).Finish();
+    sequence.second = ProbeRun("lock-second", other).Finish();
     sequence.holder = holder.Kill();
-    sequence.afterKill = ProbeRun("lock-after-kill", run).Finish();
+    sequence.afterKill = ProbeRun("lock-after-kill", other).Finish();
     return sequence;
+}
+
+// The names and sizes of a FilesAndBytes text, without the bytes.
+std::string FileNamesAndSizes(const std::string& files)
+{
+    std::string names;
+    for (size_t at = 0; at < files.size();) {
+        const size_t open = files.find(" (", at), close = files.find(" bytes)\n", open);
+        if (open == std::string::npos || close == std::string::npos)
+            break;
+        names += files.substr(at, close + 7 - at) + "; ";
+        at = close + 8 + std::stoul(files.substr(open + 2, close - open - 2));
+    }
+    return names;
+}
+
+// A hotel that ran before, started again on a disk with no byte free.
+ProbeResult RunOnAFullDisk()
+{
+    ProbeCase before;
+    before.programFolder = GuiEnvironment().Folder() + "/startup-full-disk-prog/";
+    before.odbcIni = GuiEnvironment().Folder() + "/startup-full-disk-odbc.ini";
+    before.databases = Databases::OneRoom;
+    ProbeRun("full-disk-before", before).Finish();
+    ProbeCase full = before;
+    // Values that a save at exit would rewrite (3), so a write shows in the bytes.
+    full.settings = "[PASSWORD]\nBOOTPSLock=0\nCashBookLock=3\nPassword=x\n[LANGUAGE]\nLanguage=1\n";
+    full.args = {"--full-disk"};
+    return ProbeRun("full-disk", full).Finish();
 }
 
 // A run that went through without a dialog other than the prompt, a wx
@@ -391,6 +467,7 @@ protected:
             (*s_runs)[name] = std::make_unique<ProbeRun>(name, probeCase);
         // Only spawns and waits for processes: no toolkit call leaves the UI thread.
         s_lockSequence = new std::shared_future<LockSequence>(std::async(std::launch::async, RunLockSequence));
+        s_fullDisk = new std::shared_future<ProbeResult>(std::async(std::launch::async, RunOnAFullDisk));
     }
 
     static void TearDownTestSuite()
@@ -398,6 +475,9 @@ protected:
         s_lockSequence->wait();
         delete s_lockSequence;
         s_lockSequence = nullptr;
+        s_fullDisk->wait();
+        delete s_fullDisk;
+        s_fullDisk = nullptr;
         delete s_runs;
         s_runs = nullptr;
     }
@@ -406,10 +486,12 @@ protected:
 
     static std::map<std::string, std::unique_ptr<ProbeRun>>* s_runs;
     static std::shared_future<LockSequence>* s_lockSequence;
+    static std::shared_future<ProbeResult>* s_fullDisk;
 };
 
 std::map<std::string, std::unique_ptr<ProbeRun>>* Startup::s_runs = nullptr;
 std::shared_future<LockSequence>* Startup::s_lockSequence = nullptr;
+std::shared_future<ProbeResult>* Startup::s_fullDisk = nullptr;
 
 TEST_F(Startup, FirstStartWithoutSettingsFileIsChineseUnlockedAndCreatesTheFile)
 {
@@ -500,7 +582,7 @@ TEST_F(Startup, CancellingTheStartupPromptEndsTheProcessWritingNothing)
 
 TEST_F(Startup, SecondCopyEndsAtOnceWithoutWindowMessageOrSettings)
 {
-    // This test program is the running copy: the child shares its HOME and so its lock.
+    // This test program is the running copy: the child starts on its hotel and so meets its lock.
     const ProbeResult& r = Run("second-copy");
     ASSERT_TRUE(r.ExitedWith(0)) << r.Describe();
     ExpectNoProbeComplaints(r);
@@ -508,7 +590,27 @@ TEST_F(Startup, SecondCopyEndsAtOnceWithoutWindowMessageOrSettings)
     EXPECT_EQ(r.Get("windows_shown"), "0") << "not even the splash";
     EXPECT_FALSE(r.Has("prompt_title"));
     EXPECT_EQ(r.settingsAfter, r.settingsBefore) << "the running copy's settings were overwritten";
-    EXPECT_FALSE(r.odbcIniWritten) << "it went on to the data sources";
+    EXPECT_EQ(r.odbcIniAfter, r.odbcIniBefore) << "the data sources the running copy works on were changed";
+}
+
+TEST_F(Startup, ALockFileThatCannotBeUsedIsRefusedWithAMessageInTheUiLanguage)
+{
+    const std::pair<const char*, const char*> runs[] = {
+        {"lock-unusable", "无法使用本旅馆数据的锁文件："},
+        {"lock-unusable-english", "The lock file of this hotel's data cannot be used:"},
+    };
+    for (const auto& [name, message] : runs) {
+        SCOPED_TRACE(name);
+        const ProbeResult& r = Run(name);
+        EXPECT_TRUE(r.ExitedWith(0)) << r.Describe();
+        EXPECT_EQ(r.Get("started"), "0") << "a copy went on without the lock:\n" << r.Describe();
+        EXPECT_EQ(r.Get("windows_shown"), "0");
+        const std::vector<std::string> boxes = r.All("unexpected_dialog");
+        ASSERT_EQ(boxes.size(), 1u) << r.Describe();
+        EXPECT_NE(boxes[0].find(std::string("message box: ") + message), std::string::npos) << boxes[0];
+        EXPECT_NE(boxes[0].find("Quillan2021.lock"), std::string::npos) << boxes[0];
+        EXPECT_EQ(r.settingsAfter, r.settingsBefore) << "a copy that never ran wrote its settings";
+    }
 }
 
 TEST_F(Startup, StartupThatCannotOpenItsDataEndsWithExitCodeZero)
@@ -531,6 +633,23 @@ TEST_F(Startup, StartupThatCannotOpenItsDataEndsWithExitCodeZero)
     }
 }
 
+// A start that changes nothing writes nothing: on a disk with no byte free the
+// clerk sees the board; the settings that cannot be saved at exit stay as they were.
+TEST_F(Startup, AStartOnAFullDiskShowsTheBoardAndWritesNothing)
+{
+    const ProbeResult& r = s_fullDisk->get();
+    ASSERT_TRUE(r.ExitedWith(0)) << r.Describe();
+    ExpectNoProbeComplaints(r);
+    EXPECT_EQ(r.Get("started"), "1") << r.Describe();
+    EXPECT_EQ(r.Get("shown"), "1");
+    EXPECT_EQ(r.Get("heading0"), "房间号");
+    EXPECT_EQ(r.Get("rows"), "1");
+    EXPECT_EQ(r.Get("shutdown"), "1");
+    EXPECT_EQ(r.settingsAfter, r.settingsBefore);
+    // No database and no journal is written (the first start made the lock file).
+    EXPECT_TRUE(r.dataAfter == r.dataBefore) << "a start wrote to the data: " << FileNamesAndSizes(r.dataAfter);
+}
+
 TEST_F(Startup, TheSingleInstanceLockDiesWithItsProcess)
 {
     const LockSequence& s = s_lockSequence->get();
@@ -539,8 +658,9 @@ TEST_F(Startup, TheSingleInstanceLockDiesWithItsProcess)
 
     ASSERT_TRUE(s.held) << "a start after Cancel at the prompt did not come up:\n" << s.holder.Describe();
     EXPECT_TRUE(s.second.ExitedWith(0)) << s.second.Describe();
-    EXPECT_EQ(s.second.Get("started"), "0") << "a second copy went on:\n" << s.second.Describe();
+    EXPECT_EQ(s.second.Get("started"), "0") << "a second copy on the same hotel went on:\n" << s.second.Describe();
     EXPECT_EQ(s.second.Get("windows_shown"), "0");
+    EXPECT_FALSE(s.second.Has("unexpected_dialog")) << s.second.Describe();
 
     EXPECT_TRUE(WIFSIGNALED(s.holder.status) && WTERMSIG(s.holder.status) == SIGKILL) << s.holder.Describe();
     EXPECT_TRUE(s.afterKill.ExitedWith(0)) << s.afterKill.Describe();

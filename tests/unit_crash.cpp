@@ -1,12 +1,14 @@
 // The desk killed at random moments: a child process (tests/crash) runs check-ins,
-// check-outs, changes of room, guest-record edits, imports and exports, and
-// renumbers, deletes and adds rooms through the program's own operations on
-// real files and is killed with SIGKILL over and over. After each kill the three
-// files must pass SQLite's integrity check and hold exactly the operations the
-// child saw committed, plus at most the one it was in the middle of, whole;
-// whatever the operations, every running stay is in a room that exists, which
-// counts its running stays; and the export file must be the last export the
-// child finished, or the one it was writing, whole, never a cut one.
+// check-outs, changes of room, guest-record edits, imports and exports,
+// renumbers, deletes and adds rooms, and changes the password settings through
+// the program's own operations on real files and is killed with SIGKILL over
+// and over. After each kill the three files must pass SQLite's integrity check
+// and, with the settings file, hold exactly the operations the child saw
+// committed, plus at most the one it was in the middle of, whole; whatever the
+// operations, every running stay is in a room that exists, which counts its
+// running stays; the export file must be the last export the child finished, or
+// the one it was writing, whole, never a cut one; and the next start leaves no
+// temporary file of the settings behind.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -32,6 +34,7 @@
 #include "CCsvFile.h"
 #include "CRegisterset.h"
 #include "CsvTransfer.h"
+#include "LockSettings.h"
 #include "SqliteFiles.h"
 #include "TestEnvironment.h"
 
@@ -44,7 +47,8 @@ using Clock = std::chrono::steady_clock;
 struct Operation
 {
     // CI name room, CO name, MV name room, ED name n, IM prefix count (names
-    // prefix0, prefix1...), EX rows, RN room newNumber, DR room, AR room
+    // prefix0, prefix1...), EX rows, RN room newNumber, DR room, AR room,
+    // PW password flags (the start-up lock, then the cash-book lock, each 0 or 1)
     std::string kind, name, room;
 };
 
@@ -67,10 +71,12 @@ struct DeskState
     std::multiset<std::pair<std::string, std::string>> cash;  // (guest, room) of each cash-book row
     std::map<std::string, std::pair<int, bool>> rooms;  // room: persons, occupied
     std::map<std::string, int> imported;  // closed stays from each imported file, by name prefix
+    std::string settings;                 // the settings file, "" while there is none
 
     bool operator==(const DeskState& o) const
     {
-        return stays == o.stays && cash == o.cash && rooms == o.rooms && imported == o.imported;
+        return stays == o.stays && cash == o.cash && rooms == o.rooms && imported == o.imported &&
+               settings == o.settings;
     }
 };
 
@@ -102,6 +108,9 @@ struct Model
             roomNumbers.erase(std::find(roomNumbers.begin(), roomNumbers.end(), op.name));
         } else if (op.kind == "AR") {
             roomNumbers.push_back(op.name);
+        } else if (op.kind == "PW") {
+            settings = "[PASSWORD]\nBOOTPSLock=" + op.room.substr(0, 1) + "\nCashBookLock=" + op.room.substr(1, 1) +
+                       "\nPassword=" + op.name + "\n";
         }
     }
 
@@ -123,6 +132,7 @@ struct Model
 
     std::map<std::string, int> imports;  // rows of each file imported, by name prefix
     std::optional<long> exportedRows;     // the stays the last export finished wrote
+    std::string settings;                 // the settings file the last change wrote
 
     // What the tables must hold: every open stay counted in its room, every
     // closed stay with its cash-book row.
@@ -131,6 +141,7 @@ struct Model
         DeskState state;
         state.stays = stays;
         state.imported = imports;
+        state.settings = settings;
         for (const std::string& room : roomNumbers)
             state.rooms[room] = {0, false};
         for (const auto& [name, stay] : stays) {
@@ -167,7 +178,17 @@ DeskState ReadState(const TestEnvironment& env)
         state.cash.insert({row[0], row[1]});
     for (const auto& row : QueryDatabase(Path(env, "Hotel.db"), "SELECT [房间号], [房间人数], [住房] FROM [house]"))
         state.rooms[row[0]] = {std::stoi(row[1]), row[2] == "1"};
+    state.settings = ReadFileText(env.Folder() + "/Quillan.INI");
     return state;
+}
+
+// The temporary files of the settings file in the folder.
+int SettingsTemporaries(const TestEnvironment& env)
+{
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(env.Folder()))
+        count += entry.path().filename().string().rfind("Quillan.INI.", 0) == 0;
+    return count;
 }
 
 // What the files hold that no sequence of operations may leave: a running stay
@@ -227,6 +248,8 @@ std::vector<std::string> Differences(const DeskState& found, const DeskState& ex
     if (found.cash != expected.cash)
         problems.push_back("the cash book holds " + std::to_string(found.cash.size()) + " rows for " +
                            std::to_string(expected.cash.size()) + " closed stays, or rows of other rooms");
+    if (found.settings != expected.settings)
+        problems.push_back("the settings file holds \"" + found.settings + "\" for \"" + expected.settings + "\"");
     return problems;
 }
 
@@ -434,7 +457,7 @@ TEST(CrashTest, KilledAtRandomMomentsTheFilesStayWholeAndAgree)
 
     const int kKills = 60;
     const auto deadline = Clock::now() + std::chrono::seconds(90);
-    int kills = 0, committed = 0, inconsistent = 0, temporariesLeft = 0;
+    int kills = 0, committed = 0, inconsistent = 0, temporariesLeft = 0, settingsTemporaries = 0;
     std::map<std::string, std::pair<int, int>> inFlight;  // by kind: reached the files whole, left no trace
     for (int run = 0; run < kKills && Clock::now() < deadline; ++run) {
         const Child child = Spawn(env, log.PathName(), run);
@@ -451,6 +474,11 @@ TEST(CrashTest, KilledAtRandomMomentsTheFilesStayWholeAndAgree)
         for (const char* file : {"Hotel.db", "Register.db", "Cashbook.db"})
             if (const std::string integrity = IntegrityOf(Path(env, file)); integrity != "ok")
                 problems.push_back(std::string(file) + ": " + integrity);
+        // The settings as the next start reads them, which takes away a temporary the kill left.
+        settingsTemporaries += SettingsTemporaries(env);
+        ReadLockSettings();
+        if (const int left = SettingsTemporaries(env))
+            problems.push_back(std::to_string(left) + " temporary files of the settings are left after a start");
 
         log.ReadNew();
         for (const Operation& op : log.committed)
@@ -506,9 +534,10 @@ TEST(CrashTest, KilledAtRandomMomentsTheFilesStayWholeAndAgree)
                  std::to_string(counts.first) + " whole)";
     std::printf("crash test (seed %u): %d kills, %d operations committed; in flight at a kill (check-in CI, "
                 "check-out CO, change of room MV, guest-record edit ED, import IM, export EX, renumbering RN, "
-                "deleting a room DR, adding a room AR):%s; temporary export files left by the kills: %d; "
+                "deleting a room DR, adding a room AR, password settings PW):%s; temporary export files left by the "
+                "kills: %d; temporary settings files left by a kill and removed by the next start: %d; "
                 "inconsistencies found: %d\n",
-                seed, kills, committed, kinds.c_str(), temporariesLeft, inconsistent);
+                seed, kills, committed, kinds.c_str(), temporariesLeft, settingsTemporaries, inconsistent);
     if (inconsistent == 0) {
         EXPECT_GE(kills, 50) << "the time bound cut the run short";
         EXPECT_GT(committed, kills) << "the kills came before the child could work";

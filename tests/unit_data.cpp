@@ -7,6 +7,7 @@
 #include "CCashbookset.h"
 #include "CHouseset.h"
 #include "CRegisterset.h"
+#include "CodePage.h"
 #include "GuestRecord.h"
 #include "LockSettings.h"
 #include "TestEnvironment.h"
@@ -81,6 +82,33 @@ TEST_F(LockSettingsTest, PasswordRoundTripsThroughTheFile)
     EXPECT_TRUE(g_lockSettings.m_bCashBookLock);
     EXPECT_FALSE(g_lockSettings.m_bBootLock);
     EXPECT_EQ("s3cr;t=[x]", g_lockSettings.m_strPassword);
+}
+
+// Every password the settings dialog may store opens the lock after a
+// restart, whatever encoding the file is in; the others are told apart.
+TEST_F(LockSettingsTest, EveryPasswordThatFitsComesBackWholeFromEachEncoding)
+{
+    const char* fitting[] = {"  blank edged ", "\"quoted\"", "'single'", "密码", "青禾abcdefghijklmnopq", "a=b;[c]"};
+    const char* files[] = {"", "\xEF\xBB\xBF[LANGUAGE]\nLanguage=1\n", "[LANGUAGE]\nLanguage=1\n[X]\nY=\xC7\xE0\n"};
+    for (const char* file : files) {
+        for (const char* text : fitting) {
+            SCOPED_TRACE(std::string(file) + " / " + text);
+            WriteFile(env.Folder() + "/Quillan.INI", file);
+            ASSERT_EQ(CheckPasswordFits(U(text)), PasswordFit::whole);
+            g_lockSettings = LockSettings();
+            g_lockSettings.m_bBootLock = true;
+            g_lockSettings.m_strPassword = ToCodePage(U(text), CP_OEMCP);
+            ASSERT_TRUE(SaveLockSettings());
+            g_lockSettings = LockSettings();
+            ReadLockSettings();
+            EXPECT_TRUE(g_lockSettings.m_bBootLock);
+            EXPECT_EQ(FromCodePage(g_lockSettings.m_strPassword, CP_OEMCP), U(text));
+        }
+    }
+    EXPECT_EQ(CheckPasswordFits(U("青禾abcdefghijklmnopqr")), PasswordFit::tooLong);
+    EXPECT_EQ(CheckPasswordFits(U("密码😀")), PasswordFit::unstorableCharacters);
+    EXPECT_EQ(CheckPasswordFits(U("a\nb")), PasswordFit::unstorableCharacters);
+    EXPECT_EQ(CheckPasswordFits(U("")), PasswordFit::whole);
 }
 
 TEST_F(LockSettingsTest, GarbageFileReadsDefaults)

@@ -16,6 +16,7 @@
 #include "CHouseset.h"
 #include "CRegisterset.h"
 #include "DataSources.h"
+#include "MessageBox.h"
 #include "ProgramFolder.h"
 #include "TestEnvironment.h"
 
@@ -280,7 +281,11 @@ TEST_F(BadDatabaseFileTest, AFileOrFolderThatCannotBeWritten)
             fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                             fs::perm_options::remove);
         }
-        ExpectRefused("cannot be written", source);
+        // The layer's own sentence is in the UI language, the system's text beneath it.
+        ExpectRefused("数据库不能写入", source);
+        const UiLanguageSource chinese = SetUiLanguageSource([] { return 2; });
+        ExpectRefused("The database cannot be written", source);
+        SetUiLanguageSource(chinese);
         if (root)
             SetImmutable(path, false);
         else

@@ -9,6 +9,8 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -261,7 +263,7 @@ TEST_F(TempFolder, ProfileNumbersAndHostileContent)
     {
         std::ofstream out(path, std::ios::binary);
         out << "garbage without equals\n[[[\n=novalue\n" << std::string("\x01\x02\xff\xfe\x00zz\n", 8)
-            << "[N]\r\nplain= 7 \r\nsigned=-12abc\r\nwords=abc\r\nblank=\r\nlatin=caf\xe9\r\n"
+            << "[N]\r\nplain= 7 \r\nsigned=-12abc\r\nwords=abc\r\nblank=\r\ngbk=\xc7\xe0\xba\xcc\r\n"
             << huge << "=big\n" << std::string(100000, '[') << "\n[V]\nlong=" << huge << "\n";
     }
     std::wstring ini = CString(path).ToStdWstring();
@@ -269,9 +271,10 @@ TEST_F(TempFolder, ProfileNumbersAndHostileContent)
     EXPECT_EQ(static_cast<int>(GetPrivateProfileIntW(L"N", L"signed", 0, ini.c_str())), -12);
     EXPECT_EQ(GetPrivateProfileIntW(L"N", L"words", 5, ini.c_str()), 0u);
     EXPECT_EQ(GetPrivateProfileIntW(L"N", L"blank", 5, ini.c_str()), 0u);
+    // Bytes that are no UTF-8 make the file one of the Windows code page.
     wchar_t buf[8];
-    EXPECT_EQ(GetPrivateProfileStringW(L"N", L"latin", L"", buf, 8, ini.c_str()), 4u);
-    EXPECT_STREQ(buf, L"caf\u00e9");
+    EXPECT_EQ(GetPrivateProfileStringW(L"N", L"gbk", L"", buf, 8, ini.c_str()), 2u);
+    EXPECT_STREQ(buf, L"\u9752\u79be");
     std::wstring hugeKey(100000, L'k');
     EXPECT_EQ(GetPrivateProfileStringW(L"N", hugeKey.c_str(), L"", buf, 8, ini.c_str()), 3u);
 
@@ -411,6 +414,114 @@ TEST_F(TempFolder, ProfileRewriteKilledMidWayLeavesTheOldOrTheNewFile)
         const std::string text = Slurp(m_dir + "/killed.ini");
         ASSERT_TRUE(text == fileA || text == fileB) << "after kill " << kill << ": " << text.size() << " bytes";
     }
+}
+
+// A settings file as other editors (a byte-order mark) and the Windows program
+// (GBK) write it reads whole, and a rewrite keeps its encoding.
+TEST_F(TempFolder, ProfileReadsEachEncodingAndARewriteKeepsIt)
+{
+    const std::wstring ini = Path("enc.ini");
+    const std::string path = m_dir + "/enc.ini";
+    auto password = [&] {
+        wchar_t buf[20];
+        GetPrivateProfileStringW(L"PASSWORD", L"Password", L"", buf, 20, ini.c_str());
+        return std::wstring(buf);
+    };
+    struct Case
+    {
+        const char* name;
+        std::string before;       // the file, its password 密码
+        std::string newPassword;  // 新 in the file's encoding
+    };
+    const Case cases[] = {
+        {"byte-order mark", "\xEF\xBB\xBF[PASSWORD]\r\nBOOTPSLock=1\r\nPassword=\xE5\xAF\x86\xE7\xA0\x81\r\n",
+         "\xE6\x96\xB0"},
+        {"GBK", "[PASSWORD]\r\nBOOTPSLock=1\r\nPassword=\xC3\xDC\xC2\xEB\r\n", "\xD0\xC2"},
+        {"UTF-8", "[PASSWORD]\nBOOTPSLock=1\nPassword=\xE5\xAF\x86\xE7\xA0\x81\n", "\xE6\x96\xB0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.before;
+        EXPECT_EQ(GetPrivateProfileIntW(L"PASSWORD", L"BOOTPSLock", 0, ini.c_str()), 1u);
+        EXPECT_EQ(password(), L"\u5bc6\u7801");
+
+        ASSERT_TRUE(WritePrivateProfileStringW(L"PASSWORD", L"CashBookLock", L"1", ini.c_str()));
+        const std::string eol = c.before.find('\r') == std::string::npos ? "\n" : "\r\n";
+        EXPECT_EQ(Slurp(path), c.before + "CashBookLock=1" + eol) << "one section, the lines before byte for byte";
+
+        ASSERT_TRUE(WritePrivateProfileStringW(L"PASSWORD", L"Password", L"\u65b0", ini.c_str()));
+        EXPECT_NE(Slurp(path).find("Password=" + c.newPassword + eol), std::string::npos);
+        EXPECT_EQ(password(), L"\u65b0");
+    }
+}
+
+TEST_F(TempFolder, ProfileLeavesAReadOnlyFileUnwritten)
+{
+    const std::string path = m_dir + "/ro.ini";
+    std::ofstream(path) << "[PASSWORD]\nPassword=old\n";
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    const std::wstring ini = CString(path).ToStdWstring();
+    EXPECT_FALSE(WritePrivateProfileStringW(L"PASSWORD", L"Password", L"new", ini.c_str()));
+    EXPECT_FALSE(WritePrivateProfileValues(L"PASSWORD", {{"BOOTPSLock", "1"}}, ini.c_str()));
+    EXPECT_EQ(Slurp(path), "[PASSWORD]\nPassword=old\n");
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+}
+
+TEST_F(TempFolder, ProfileWritesSeveralKeysInOneReplacement)
+{
+    const std::wstring ini = Path("keys.ini");
+    ASSERT_TRUE(WritePrivateProfileStringW(L"LANGUAGE", L"Language", L"2", ini.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"PASSWORD", L"Password", L"old", ini.c_str()));
+    ASSERT_TRUE(WritePrivateProfileValues(L"PASSWORD", {{"BOOTPSLock", "1"}, {"Password", "new"}}, ini.c_str()));
+    EXPECT_EQ(Slurp(m_dir + "/keys.ini"), "[LANGUAGE]\nLanguage=2\n[PASSWORD]\nPassword=new\nBOOTPSLock=1\n");
+
+    // Killed at any moment, a writer of two keys leaves both old or both new.
+    const std::wstring a(200000, L'a'), b(200000, L'b');
+    std::mt19937 random(20240611);
+    for (int kill = 0; kill < 30; ++kill) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (;;) {
+                WritePrivateProfileValues(L"S", {{"K1", b}, {"K2", b}}, ini.c_str());
+                WritePrivateProfileValues(L"S", {{"K1", a}, {"K2", a}}, ini.c_str());
+            }
+        }
+        usleep(1000 + random() % 20000);
+        ::kill(child, SIGKILL);
+        ASSERT_EQ(waitpid(child, nullptr, 0), child);
+        std::vector<wchar_t> k1(200001), k2(200001);
+        GetPrivateProfileStringW(L"S", L"K1", L"", k1.data(), 200001, ini.c_str());
+        GetPrivateProfileStringW(L"S", L"K2", L"", k2.data(), 200001, ini.c_str());
+        ASSERT_EQ(std::wstring(k1.data()), std::wstring(k2.data())) << "after kill " << kill;
+        // The reader took away whatever the killed writer left.
+        for (const auto& entry : std::filesystem::directory_iterator(m_dir))
+            ASSERT_NE(entry.path().filename().string().rfind("keys.ini.", 0), 0u) << entry.path();
+    }
+}
+
+// A temporary file is taken for a dead writer's only while no writer is at
+// work, and only one of the settings file's own name.
+TEST_F(TempFolder, ProfileRemovesOnlyTheTemporariesOfDeadWriters)
+{
+    const std::wstring ini = Path("t.ini");
+    const std::string names[] = {"t.ini.Ab12Cd", "t.ini.bak", "t.ini.Ab12C", "u.ini.Ab12Cd"};
+    for (const std::string& name : names)
+        std::ofstream(m_dir + "/" + name) << "x";
+    {
+        // A writer at work holds the folder's turn.
+        const int folder = open(m_dir.c_str(), O_RDONLY | O_DIRECTORY);
+        ASSERT_EQ(flock(folder, LOCK_EX), 0);
+        GetPrivateProfileIntW(L"S", L"K", 0, ini.c_str());
+        EXPECT_TRUE(std::filesystem::exists(m_dir + "/t.ini.Ab12Cd"));
+        close(folder);
+    }
+    GetPrivateProfileIntW(L"S", L"K", 0, ini.c_str());
+    EXPECT_FALSE(std::filesystem::exists(m_dir + "/t.ini.Ab12Cd"));
+    for (const std::string& name : {names[1], names[2], names[3]})
+        EXPECT_TRUE(std::filesystem::exists(m_dir + "/" + name)) << name;
 }
 
 TEST(CodePage, GbkRoundTripAndReplacement)

@@ -8,6 +8,7 @@
 #include "CHouseset.h"
 #include "CRegisterset.h"
 #include "SchemaUpgrade.h"
+#include "SqliteFiles.h"
 #include "TestEnvironment.h"
 
 namespace fs = std::filesystem;
@@ -223,6 +224,32 @@ TEST(SchemaUpgradeTest, AFailureEndsStartUpWithTheDataSourceAndTheDriversText)
     // Each database is upgraded whole or not at all.
     EXPECT_TRUE(HasIndex(env.DataSaveFolder() + "Hotel.db", "ix_price"));
     EXPECT_FALSE(HasIndex(env.DataSaveFolder() + "Register.db", "ix_room"));
+}
+
+// A start that finds nothing to change takes no write lock, so another
+// program writing Cashbook.db does not stop it; a change that must wait for
+// that program names the data source whose file it is.
+TEST(SchemaUpgradeTest, ALockElsewhereStopsOnlyTheChangeOfThatFileAndNamesItsDataSource)
+{
+    TestEnvironment env;
+    {
+        DataConnections db;
+        ASSERT_TRUE(StartUp(db)) << Messages(env);
+        CloseDataSources(db);
+    }
+    FileWriteLock otherProgram(env.DataSaveFolder() + "Cashbook.db");
+    DataConnections db;
+    ASSERT_TRUE(StartUp(db)) << Messages(env);
+    const std::vector<SchemaUpgrade> upgrades = {
+        {&DataConnections::m_dbRegister, L"CREATE INDEX IF NOT EXISTS {schema}.[ix_room] ON [register]([房间号])"},
+        {&DataConnections::m_dbCashbook, L"CREATE INDEX IF NOT EXISTS {schema}.[ix_name] ON [cashbook]([姓名])"},
+    };
+    EXPECT_FALSE(UpgradeSchema(db, upgrades));
+    CloseDataSources(db);
+    ASSERT_EQ(2u, env.m_messages.size()) << Messages(env);
+    EXPECT_EQ(env.m_messages[0], wxString::FromUTF8("打开Cashbook数据库失败！"));
+    EXPECT_NE(std::string::npos, env.m_messages[1].utf8_string().find("locked")) << Messages(env);
+    EXPECT_TRUE(HasIndex(env.DataSaveFolder() + "Register.db", "ix_room"));
 }
 
 }  // namespace

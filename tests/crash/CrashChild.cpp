@@ -1,12 +1,13 @@
 // The process the crash test kills: it opens the data sources as the program
 // does at start-up and then runs check-ins, check-outs, changes of room,
 // guest-record edits, imports of guest-record files, exports of the stays to
-// one file, and renumbers, deletes and adds rooms through the program's own
-// operations until it is killed.
+// one file, renumbers, deletes and adds rooms, and changes of the password
+// settings through the program's own operations until it is killed.
 //
 //   crash_child <program folder> <log file> <run number>
 //
-// HOME and ODBCINI come from the parent. Before each operation it appends
+// HOME, ODBCINI and the current directory (which holds the settings file)
+// come from the parent. Before each operation it appends
 // "B <operation>" to the log, and once the operation's commit has returned
 // "C", synced to the disk: an operation whose "C" is in the log must be in the
 // files, one without it may or may not be. "R" on standard output says that
@@ -25,7 +26,9 @@
 #include "CHouseset.h"
 #include "CRegisterset.h"
 #include "CsvTransfer.h"
+#include "CodePage.h"
 #include "DataSources.h"
+#include "LockSettings.h"
 #include "ProgramFolder.h"
 #include "RecordsetUse.h"
 #include "RoomOperations.h"
@@ -89,24 +92,26 @@ public:
     void RunOne()
     {
         const int pick = Random(100);
-        if (m_open.size() < 3 || pick < 30)
+        if (m_open.size() < 3 || pick < 28)
             CheckInOne();
-        else if (pick < 55)
+        else if (pick < 50)
             CheckOutOne();
-        else if (pick < 66)
+        else if (pick < 60)
             MoveOne();
-        else if (pick < 72)
+        else if (pick < 66)
             EditOne();
-        else if (pick < 78)
+        else if (pick < 72)
             ExportAll();
-        else if (pick < 84)
+        else if (pick < 78)
             ImportSome();
-        else if (pick < 91)
+        else if (pick < 84)
             RenumberOne();
-        else if (pick < 96 && m_rooms.size() > 3)
+        else if (pick < 88 && m_rooms.size() > 3)
             DeleteOne();
-        else
+        else if (pick < 92)
             AddOne();
+        else
+            ChangePasswordSettings();
     }
 
 private:
@@ -258,6 +263,20 @@ private:
             _exit(12);
         m_log.Committed();
         m_rooms.push_back(room);
+    }
+
+    // As the password settings dialog stores them: the password and both locks at once.
+    void ChangePasswordSettings()
+    {
+        const CString password = wxString::Format(wxString::FromUTF8("密码%dx%d"), m_run, m_next++);
+        g_lockSettings.m_bBootLock = Random(2) == 0;
+        g_lockSettings.m_bCashBookLock = Random(2) == 0;
+        g_lockSettings.m_strPassword = ToCodePage(password, CP_OEMCP);
+        m_log.Begin("PW " + Text(password) + " " + (g_lockSettings.m_bBootLock ? "1" : "0") +
+                    (g_lockSettings.m_bCashBookLock ? "1" : "0"));
+        if (!SaveLockSettings())
+            _exit(10);
+        m_log.Committed();
     }
 
     static std::string Text(const CString& s) { return std::string(s.utf8_str()); }

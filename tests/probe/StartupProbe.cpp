@@ -10,6 +10,8 @@
 //   --cancel              at the password prompt: press Cancel
 //   --close               at the password prompt: use the close box
 //   --hold                once started and reported, keep running until killed
+//   --full-disk           no file of the process can grow, as on a disk with no
+//                         byte free (the report alone is written past that)
 // The prompt actions run in the order given. The prompt is shown for real and
 // driven through its controls, so its own OK handler decides what is accepted.
 // Any other dialog is reported and dismissed without being shown, so that no
@@ -21,9 +23,9 @@
 //   (ok|cancel), prompt_left_open (all actions used, prompt still open: exit 4),
 //   unexpected_dialog, assert, started (0|1: what start-up returned),
 //   windows_shown (top-level windows put on screen so far), then after a successful
-//   start: shown, title, language, menu0, heading0, settings_at_start (the
-//   settings file's text, escaped), holding=1 with --hold, and shutdown=1 once
-//   the application's exit has run.
+//   start: shown, title, language, menu0, heading0, rows (of the board),
+//   settings_at_start (the settings file's text, escaped), holding=1 with
+//   --hold, and shutdown=1 once the application's exit has run.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +35,9 @@
 #include <string>
 #include <typeinfo>
 #include <vector>
+
+#include <csignal>
+#include <sys/resource.h>
 
 #include <wx/app.h>
 #include <wx/button.h>
@@ -68,6 +73,16 @@ struct PromptAction
 
 std::vector<PromptAction> g_actions;
 bool g_hold = false;
+bool g_fullDisk = false;
+
+// With --full-disk no file may grow but while the report is written.
+void LimitFileSizes(bool limited)
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = limited ? 0 : limit.rlim_max;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
 
 std::string Escape(const wxString& value)
 {
@@ -88,8 +103,12 @@ std::string Escape(const wxString& value)
 // Written at once: the process may end right after (the prompt's Cancel does).
 void Fact(const char* key, const wxString& value)
 {
+    if (g_fullDisk)
+        LimitFileSizes(false);
     std::printf("%s=%s\n", key, Escape(value).c_str());
     std::fflush(stdout);
+    if (g_fullDisk)
+        LimitFileSizes(true);
 }
 
 void Fact(const char* key, long value)
@@ -338,6 +357,7 @@ private:
             heading = column.GetText();
         }
         Fact("heading0", heading);
+        Fact("rows", board ? board->GetItemCount() : 0);
         Fact("settings_at_start", wxString::FromUTF8(ReadSettingsFile()));
     }
 
@@ -367,11 +387,17 @@ int main(int argc, char** argv)
             g_actions.push_back({PromptAction::Close, {}});
         else if (arg == "--hold")
             g_hold = true;
+        else if (arg == "--full-disk")
+            g_fullDisk = true;
         else
             appArgs.push_back(argv[i]);
     }
     if (!programFolder.empty())
         OverrideProgramFolder(programFolder);
+    if (g_fullDisk) {
+        std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+        LimitFileSizes(true);
+    }
     int appArgc = int(appArgs.size());
     appArgs.push_back(nullptr);
     return wxEntry(appArgc, appArgs.data());
