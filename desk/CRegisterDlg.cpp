@@ -151,12 +151,10 @@ CString RegisterTitle(int language, int mode)
     return language == 2 ? CString("Register record") : U("登记记录");
 }
 
-int FindComboPrefix(const std::vector<CString>& entries, const CString& value)
+int FindComboEntry(const std::vector<CString>& entries, const CString& value)
 {
-    for (size_t i = 0; i < entries.size(); ++i)
-        if (entries[i].StartsWith(value))
-            return int(i);
-    return -1;
+    const auto found = std::find(entries.begin(), entries.end(), value);
+    return found == entries.end() ? -1 : int(found - entries.begin());
 }
 
 BOOL CRegisterDlg::CheckIdNumber(const CString& idNumber)
@@ -225,6 +223,22 @@ CRegisterDlg::~CRegisterDlg()
     StopReader();
 }
 
+void CRegisterDlg::SetStayToModify(const GuestRecord& stored)
+{
+    m_nMode = 1;
+    m_record = stored;
+    m_strRoom = stored.m_strRoomNo;
+    m_strName = stored.m_strName;
+    m_bSex = stored.m_bSex;
+    m_strNation = stored.m_strNation;
+    m_dtBirthday = stored.m_dtBirth;
+    m_strIdNumber = stored.m_strIdNumber;
+    m_strNativePlace = stored.m_strNativePlace;
+    m_strRemarks = stored.m_strRemarks;
+    m_strPaid = stored.m_strPaid;
+    m_strDeposit = stored.m_strDeposit;
+}
+
 void CRegisterDlg::StopReader()
 {
     m_timer.Stop();
@@ -237,7 +251,7 @@ void CRegisterDlg::StopReader()
 void CRegisterDlg::SetComboValue(wxComboBox* combo, const CString& value)
 {
     const wxArrayString strings = combo->GetStrings();
-    const int found = FindComboPrefix(std::vector<CString>(strings.begin(), strings.end()), value);
+    const int found = FindComboEntry(std::vector<CString>(strings.begin(), strings.end()), value);
     if (found >= 0)
         combo->SetSelection(found);
     else if (!combo->HasFlag(wxCB_READONLY))
@@ -323,11 +337,13 @@ void CRegisterDlg::OnInitDialog(wxInitDialogEvent&)
 
     m_comboPaid->Set(RegisterPaidChoices());
     m_comboDeposit->Set(RegisterDepositChoices());
-    m_strPaid = "100.00";
-    m_strDeposit = "0.00";
+    // The entries themselves, so that a value shown is always the value stored.
+    m_strPaid = "100.000";
+    m_strDeposit = "0.000";
     m_comboHours->Set(RegisterHourChoices());
     m_comboHours->SetSelection(0);
 
+    m_dtOpenedBirthday = m_dtBirthday;
     m_reader = std::make_unique<CardReader>(GetProgramFolder());
     if (m_reader->IsLoaded() && m_reader->FindPort())
         m_timer.Start(1000);
@@ -385,6 +401,8 @@ void CRegisterDlg::OnOK(wxCommandEvent&)
         AfxMessageBox(RegisterIdRejectMessage(g_nLanguage));
         return;
     }
+    m_strIdNumber = NormalizeIdNumber(m_strIdNumber);
+    m_editIdNumber->ChangeValue(m_strIdNumber);
 
     m_strRoom = m_comboRoom->GetValue();
     m_strNation = m_comboNation->GetValue();
@@ -469,8 +487,9 @@ void CRegisterDlg::OnTimer(wxTimerEvent&)
     m_bSex = data.man ? TRUE : FALSE;
     m_comboSex->SetSelection(data.man ? 0 : 1);
     m_strNation = data.nationText;
-    if (data.birthday.GetStatus() == COleDateTime::valid)
-        m_dtBirthday = data.birthday;
+    // A date the card does not give leaves the field as it was when the dialog
+    // opened: never the birthday of the guest whose card lay there before.
+    m_dtBirthday = data.birthday.GetStatus() == COleDateTime::valid ? data.birthday : m_dtOpenedBirthday;
     m_strNativePlace = data.address.Strip(wxString::both);
     m_strIdNumber = data.idNumber.Strip(wxString::both);
     m_strRemarks = data.authority.Strip(wxString::both);

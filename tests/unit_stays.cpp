@@ -114,14 +114,16 @@ TEST(IdNumber, AcceptsDigitsAndPunctuation)
     EXPECT_TRUE(CheckIdNumber("110101198001010011"));
     EXPECT_TRUE(CheckIdNumber("1101 0119-8001/010011"));
     EXPECT_TRUE(CheckIdNumber(CString(L"１２３４５")));  // full-width digits pass
-    EXPECT_TRUE(CheckIdNumber(" "));
+    EXPECT_TRUE(CheckIdNumber("11010119800101001X"));  // the resident number's check character
+    EXPECT_TRUE(CheckIdNumber("11010119800101001x"));
 }
 
 TEST(IdNumber, RefusesEmptyLettersAndChineseCharacters)
 {
     EXPECT_FALSE(CheckIdNumber(CString()));
-    EXPECT_FALSE(CheckIdNumber("11010119800101001X"));  // no check-digit rule
-    EXPECT_FALSE(CheckIdNumber("11010119800101001x"));
+    EXPECT_FALSE(CheckIdNumber(" "));
+    EXPECT_FALSE(CheckIdNumber("1101011980010100X1"));  // X only as the 18th character
+    EXPECT_FALSE(CheckIdNumber("11010119800101001Y"));
     EXPECT_FALSE(CheckIdNumber("A1234567"));
     EXPECT_FALSE(CheckIdNumber("123z"));
     EXPECT_FALSE(CheckIdNumber(CString(L"一23")));   // U+4E00, first of the range
@@ -224,6 +226,31 @@ TEST(CardText, ShortOrBrokenFileGivesEmptyFieldsAndNoDate)
     const IdCardData none = Parse(std::string());
     EXPECT_TRUE(none.name.empty());
     EXPECT_NE(none.birthday.GetStatus(), COleDateTime::valid);
+}
+
+TEST(CardText, CharactersBeyondGbkAndTheBasicPlaneAreKept)
+{
+    // Rare characters of names and places: 䶮 (U+4DAE), 𠮷 (U+20BB7) and 𠀾
+    // (U+2003E), the last two a surrogate pair each on the card.
+    IdCard card = SampleCard();
+    card.name = wxString::FromUTF8("刘䶮𠮷𠀾");
+    card.address = wxString::FromUTF8("𠀾村𠮷号");
+    const IdCardData d = Parse(IdCardText(card));
+    EXPECT_EQ(d.name, wxString::FromUTF8("刘䶮𠮷𠀾") + CString(' ', 9)) << "15 units: 2 + 2 pairs + 9 blanks";
+    EXPECT_EQ(d.address, wxString::FromUTF8("𠀾村𠮷号") + CString(' ', 29));
+    EXPECT_EQ(d.idNumber, CString("110101198002290011"));
+
+    // A surrogate without its partner, also one whose partner would lie in
+    // the next field, is no character; the next field keeps its own.
+    std::string bytes = IdCardText(SampleCard());
+    bytes.replace(0, 4, std::string("\x42\xd8" "A\0", 4));   // high surrogate, then "A"
+    bytes.replace(28, 2, std::string("\x42\xd8", 2));         // high surrogate as the name's last unit
+    bytes.replace(30, 2, std::string("\xb7\xdf", 2));         // low surrogate as the sex code
+    const IdCardData broken = Parse(bytes);
+    EXPECT_EQ(broken.name.Left(2), CString(L"\uFFFDA"));
+    EXPECT_EQ(broken.name.Last(), wxUniChar(0xFFFD));
+    EXPECT_EQ(broken.sexCode, CString(L"\uFFFD"));
+    EXPECT_FALSE(broken.man);
 }
 
 // The same card as another program might have rewritten it: the text in UTF-8.
