@@ -5,11 +5,16 @@
 // read back afterwards.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 #include <wx/ffile.h>
@@ -602,6 +607,38 @@ TEST_F(StaysWithCardReader, EachCardShowsItsOwnPhotoOrNoneAndEscapeCancels)
     EXPECT_TRUE(ReadStays().empty());
 }
 
+// Ends the test run with a message when the desk does not answer within the
+// time given: a frozen dialog would otherwise hold the suite until its timeout.
+class FreezeWatch
+{
+public:
+    FreezeWatch(int seconds, const char* what)
+        : m_thread([this, seconds, what] {
+              std::unique_lock<std::mutex> lock(m_mutex);
+              if (!m_done.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_finished; })) {
+                  std::fprintf(stderr, "FAILED: %s: the desk did not answer for %d s\n", what, seconds);
+                  std::_Exit(1);
+              }
+          })
+    {
+    }
+    ~FreezeWatch()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_finished = true;
+        }
+        m_done.notify_one();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::thread m_thread;
+};
+
 // Types into the check-in form, lets the reader poll for `pollMs`, lays the
 // cards on it one after the other (waiting for each to show), keeps what the
 // form then shows, enters the last texts and presses OK.
@@ -721,6 +758,30 @@ TEST_F(StaysWithCardReader, ACardWithoutAReadableBirthDateLeavesTheBirthdayAsThe
     ASSERT_EQ(stays.size(), 1u);
     EXPECT_EQ(stays[0].name, U("乙二"));
     EXPECT_EQ(stays[0].birth.Format("%Y-%m-%d"), opened.Format("%Y-%m-%d"));
+}
+
+TEST_F(StaysWithCardReader, APipeOrADeviceInPlaceOfTheCardNeverFreezesTheCheckIn)
+{
+    const std::string wz = m_cards + "/wz.txt";
+    for (const bool pipe : {true, false}) {
+        SeedStays({});
+        fs::remove(wz);
+        if (pipe)
+            ASSERT_EQ(mkfifo(wz.c_str(), 0600), 0);
+        else
+            fs::create_symlink("/dev/zero", wz);
+        Select(0);
+        // The reader polls once a second: three polls meet the card file.
+        ExpectTypingAndCards clerk(m_cards, {{IDC_REG_NAME, U("张三")}, {IDC_REG_IDNUMBER, "110101198001010011"}},
+                                   {}, {}, 3500);
+        {
+            FreezeWatch watch(30, pipe ? "check-in with a pipe for wz.txt" : "check-in with /dev/zero for wz.txt");
+            wxTEST_DIALOG(View()->OnRegister(), clerk);
+        }
+        EXPECT_TRUE(clerk.Result().endedAfterOk);
+        EXPECT_EQ(ReadStays().size(), 1u);
+        EXPECT_FALSE(fs::exists(m_program + "wz.txt")) << "nothing was copied";
+    }
 }
 
 // ------------------------------------------------------------- check-out

@@ -8,7 +8,9 @@
 #include <fstream>
 #include <ctime>
 #include <string>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -448,6 +450,92 @@ TEST_F(Reader, BadCardFilesAreNotTaken)
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
     EXPECT_EQ(read(), CardTextResult::NotACard);
     EXPECT_EQ(data.name, CString("typed"));
+    std::remove(path.c_str());
+    ASSERT_EQ(symlink("/dev/zero", path.c_str()), 0);
+    EXPECT_EQ(read(), CardTextResult::NotACard);
+}
+
+// Runs `body` in a child process and tells whether it returned true within
+// `seconds`; a child still running then is killed. A reader that waits on a
+// pipe or copies a device without end fails instead of hanging the suite.
+template <class Body>
+testing::AssertionResult WithinSeconds(int seconds, Body body)
+{
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(body() ? 0 : 1);
+    if (child < 0)
+        return testing::AssertionFailure() << "fork failed";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    int status = 0;
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return testing::AssertionFailure() << "still running after " << seconds << " s";
+        }
+        usleep(10000);
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "the checks failed (status " << status << ")";
+}
+
+TEST_F(Reader, PipesAndDevicesInTheCardFolderAreNeitherWaitedOnNorCopied)
+{
+    const std::string wz = m_cards + "/wz.txt", zp = m_cards + "/zp.bmp";
+    const auto pollGives = [&](CardReader::PollResult expected) {
+        return WithinSeconds(5, [&] {
+            CardReader reader(GetProgramFolder());
+            IdCardData data;
+            return reader.FindPort() && reader.Poll(data) == expected;
+        });
+    };
+    const auto copied = [&](const char* name) { return access((m_program + name).c_str(), F_OK) == 0; };
+
+    ASSERT_EQ(mkfifo(wz.c_str(), 0600), 0);
+    EXPECT_TRUE(pollGives(CardReader::PollResult::ReadFailed)) << "wz.txt a pipe";
+    EXPECT_FALSE(copied("wz.txt"));
+
+    std::remove(wz.c_str());
+    ASSERT_EQ(symlink("/dev/zero", wz.c_str()), 0);
+    EXPECT_TRUE(pollGives(CardReader::PollResult::ReadFailed)) << "wz.txt a link to /dev/zero";
+    EXPECT_FALSE(copied("wz.txt"));
+
+    // A card file longer than a card is no card.
+    std::remove(wz.c_str());
+    WriteFile(wz, IdCardText(SampleCard()) + "more");
+    EXPECT_TRUE(pollGives(CardReader::PollResult::ReadFailed)) << "wz.txt of 260 bytes";
+
+    // A card whose photo is a device reads without a photo.
+    PutCard(SampleCard(), false);
+    ASSERT_EQ(symlink("/dev/zero", zp.c_str()), 0);
+    EXPECT_TRUE(pollGives(CardReader::PollResult::CardRead)) << "zp.bmp a link to /dev/zero";
+    EXPECT_TRUE(copied("wz.txt"));
+    EXPECT_FALSE(copied("zp.bmp"));
+}
+
+TEST_F(Reader, ACardIsCopiedForItsOwnerOnlyAndNeverThroughALink)
+{
+    CardReader reader(GetProgramFolder());
+    ASSERT_TRUE(reader.FindPort());
+    // A link planted where the copy goes is replaced, not written through.
+    const std::string elsewhere = m_cards + "/elsewhere";
+    WriteFile(elsewhere, "untouched");
+    ASSERT_EQ(symlink(elsewhere.c_str(), (m_program + "wz.txt").c_str()), 0);
+    const mode_t umaskBefore = umask(022);
+    PutCard(SampleCard());
+    IdCardData data;
+    const CardReader::PollResult result = reader.Poll(data);
+    umask(umaskBefore);
+    ASSERT_EQ(result, CardReader::PollResult::CardRead);
+    EXPECT_EQ(ReadFileText(elsewhere), "untouched");
+    for (const char* name : {"wz.txt", "zp.bmp"}) {
+        struct stat st;
+        ASSERT_EQ(lstat((m_program + name).c_str(), &st), 0) << name;
+        EXPECT_TRUE(S_ISREG(st.st_mode)) << name;
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << name;
+    }
 }
 
 TEST_F(Reader, ACardInAnotherEncodingShowsNeitherTextNorPhoto)
