@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
 #include <wx/bitmap.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
@@ -25,6 +26,7 @@
 #include "MessageBox.h"
 #include "ProgramFolder.h"
 #include "StayOperations.h"
+#include "TextFields.h"
 #include "UndoneOperation.h"
 
 namespace {
@@ -207,6 +209,11 @@ CRegisterDlg::CRegisterDlg(wxWindow* parent)
     m_textValidity = new wxStaticText(this, IDC_REG_VALIDITY, wxEmptyString, du(4, 206), dus(219, 8));
     auto* ok = new wxButton(this, IDC_REG_OK, U("确定"), du(88, 218), dus(50, 14));
     ok->SetDefault();
+    for (wxWindow* field : std::initializer_list<wxWindow*>{m_comboRoom, m_editName, m_comboNation, m_editNativePlace,
+                                                            m_editIdNumber, m_editRemarks, m_comboPaid, m_comboDeposit,
+                                                            m_comboHours})
+        LimitText(field);
+    KeepHintWhileFocused(m_editName);
     SetClientSize(dus(227, 237));
 
     // No Cancel button: Esc and the close box end the dialog as cancelled.
