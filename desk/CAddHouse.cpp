@@ -11,6 +11,7 @@
 #include "Globals.h"
 #include "LanguageTexts.h"
 #include "MessageBox.h"
+#include "TextFields.h"
 
 std::vector<CString> AddHousePriceChoices()
 {
@@ -75,14 +76,17 @@ CAddHouse::CAddHouse(wxWindow* parent)
     new wxStaticText(this, IDC_ADDHOUSE_ROOMNO_LABEL, wxString::FromUTF8("房间号："), du(43, 19), dus(58, 8),
                      wxALIGN_RIGHT);
     m_editRoomNo = new wxTextCtrl(this, IDC_ADDHOUSE_ROOMNO, wxEmptyString, du(103, 16), dus(56, 14));
+    LimitText(m_editRoomNo);
     new wxStaticText(this, IDC_ADDHOUSE_PRICE_LABEL, wxString::FromUTF8("房价："), du(42, 36), dus(59, 8),
                      wxALIGN_RIGHT);
     m_comboPrice = new wxComboBox(this, IDC_ADDHOUSE_PRICE, wxEmptyString, du(104, 35), dus(56, 14), 0,
                                   nullptr, wxCB_DROPDOWN);
+    LimitText(m_comboPrice);
     new wxStaticText(this, IDC_ADDHOUSE_INTRO_LABEL, wxString::FromUTF8("房间介绍："), du(22, 53), dus(80, 8),
                      wxALIGN_RIGHT);
     m_editIntro = new wxTextCtrl(this, IDC_ADDHOUSE_INTRO, wxEmptyString, du(102, 52), dus(104, 44),
                                  wxTE_MULTILINE | wxHSCROLL);
+    LimitText(m_editIntro);
     auto* ok = new wxButton(this, IDC_ADDHOUSE_OK, wxString::FromUTF8("确定"), du(63, 110), dus(50, 14));
     new wxButton(this, IDC_ADDHOUSE_CANCEL, wxString::FromUTF8("取消"), du(138, 110), dus(50, 14));
     ok->SetDefault();

@@ -7,6 +7,7 @@
 #include "CodePage.h"
 #include "Globals.h"
 #include "LockSettings.h"
+#include "TextFields.h"
 
 bool PasswordMatches(const CString& typed, const std::string& heldOem)
 {
@@ -45,6 +46,7 @@ CPasswordDlg::CPasswordDlg(wxWindow* parent)
                                    dus(40, 8));
     m_editPassword = new wxTextCtrl(this, IDC_PASSWORD_EDIT, wxEmptyString, du(62, 21), dus(118, 14),
                                     wxTE_PASSWORD);
+    LimitText(m_editPassword);
     auto* ok = new wxButton(this, IDC_PASSWORD_OK, wxString::FromUTF8("确定"), du(40, 58), dus(50, 14));
     auto* cancel = new wxButton(this, IDC_PASSWORD_CANCEL, wxString::FromUTF8("取消"), du(112, 58),
                                 dus(50, 14));

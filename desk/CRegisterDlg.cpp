@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
 #include <wx/bitmap.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
@@ -25,6 +26,7 @@
 #include "MessageBox.h"
 #include "ProgramFolder.h"
 #include "StayOperations.h"
+#include "TextFields.h"
 #include "UndoneOperation.h"
 
 namespace {
@@ -151,12 +153,10 @@ CString RegisterTitle(int language, int mode)
     return language == 2 ? CString("Register record") : U("登记记录");
 }
 
-int FindComboPrefix(const std::vector<CString>& entries, const CString& value)
+int FindComboEntry(const std::vector<CString>& entries, const CString& value)
 {
-    for (size_t i = 0; i < entries.size(); ++i)
-        if (entries[i].StartsWith(value))
-            return int(i);
-    return -1;
+    const auto found = std::find(entries.begin(), entries.end(), value);
+    return found == entries.end() ? -1 : int(found - entries.begin());
 }
 
 BOOL CRegisterDlg::CheckIdNumber(const CString& idNumber)
@@ -209,6 +209,11 @@ CRegisterDlg::CRegisterDlg(wxWindow* parent)
     m_textValidity = new wxStaticText(this, IDC_REG_VALIDITY, wxEmptyString, du(4, 206), dus(219, 8));
     auto* ok = new wxButton(this, IDC_REG_OK, U("确定"), du(88, 218), dus(50, 14));
     ok->SetDefault();
+    for (wxWindow* field : std::initializer_list<wxWindow*>{m_comboRoom, m_editName, m_comboNation, m_editNativePlace,
+                                                            m_editIdNumber, m_editRemarks, m_comboPaid, m_comboDeposit,
+                                                            m_comboHours})
+        LimitText(field);
+    KeepHintWhileFocused(m_editName);
     SetClientSize(dus(227, 237));
 
     // No Cancel button: Esc and the close box end the dialog as cancelled.
@@ -225,6 +230,22 @@ CRegisterDlg::~CRegisterDlg()
     StopReader();
 }
 
+void CRegisterDlg::SetStayToModify(const GuestRecord& stored)
+{
+    m_nMode = 1;
+    m_record = stored;
+    m_strRoom = stored.m_strRoomNo;
+    m_strName = stored.m_strName;
+    m_bSex = stored.m_bSex;
+    m_strNation = stored.m_strNation;
+    m_dtBirthday = stored.m_dtBirth;
+    m_strIdNumber = stored.m_strIdNumber;
+    m_strNativePlace = stored.m_strNativePlace;
+    m_strRemarks = stored.m_strRemarks;
+    m_strPaid = stored.m_strPaid;
+    m_strDeposit = stored.m_strDeposit;
+}
+
 void CRegisterDlg::StopReader()
 {
     m_timer.Stop();
@@ -237,7 +258,7 @@ void CRegisterDlg::StopReader()
 void CRegisterDlg::SetComboValue(wxComboBox* combo, const CString& value)
 {
     const wxArrayString strings = combo->GetStrings();
-    const int found = FindComboPrefix(std::vector<CString>(strings.begin(), strings.end()), value);
+    const int found = FindComboEntry(std::vector<CString>(strings.begin(), strings.end()), value);
     if (found >= 0)
         combo->SetSelection(found);
     else if (!combo->HasFlag(wxCB_READONLY))
@@ -323,11 +344,13 @@ void CRegisterDlg::OnInitDialog(wxInitDialogEvent&)
 
     m_comboPaid->Set(RegisterPaidChoices());
     m_comboDeposit->Set(RegisterDepositChoices());
-    m_strPaid = "100.00";
-    m_strDeposit = "0.00";
+    // The entries themselves, so that a value shown is always the value stored.
+    m_strPaid = "100.000";
+    m_strDeposit = "0.000";
     m_comboHours->Set(RegisterHourChoices());
     m_comboHours->SetSelection(0);
 
+    m_dtOpenedBirthday = m_dtBirthday;
     m_reader = std::make_unique<CardReader>(GetProgramFolder());
     if (m_reader->IsLoaded() && m_reader->FindPort())
         m_timer.Start(1000);
@@ -385,6 +408,8 @@ void CRegisterDlg::OnOK(wxCommandEvent&)
         AfxMessageBox(RegisterIdRejectMessage(g_nLanguage));
         return;
     }
+    m_strIdNumber = NormalizeIdNumber(m_strIdNumber);
+    m_editIdNumber->ChangeValue(m_strIdNumber);
 
     m_strRoom = m_comboRoom->GetValue();
     m_strNation = m_comboNation->GetValue();
@@ -469,8 +494,9 @@ void CRegisterDlg::OnTimer(wxTimerEvent&)
     m_bSex = data.man ? TRUE : FALSE;
     m_comboSex->SetSelection(data.man ? 0 : 1);
     m_strNation = data.nationText;
-    if (data.birthday.GetStatus() == COleDateTime::valid)
-        m_dtBirthday = data.birthday;
+    // A date the card does not give leaves the field as it was when the dialog
+    // opened: never the birthday of the guest whose card lay there before.
+    m_dtBirthday = data.birthday.GetStatus() == COleDateTime::valid ? data.birthday : m_dtOpenedBirthday;
     m_strNativePlace = data.address.Strip(wxString::both);
     m_strIdNumber = data.idNumber.Strip(wxString::both);
     m_strRemarks = data.authority.Strip(wxString::both);

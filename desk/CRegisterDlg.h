@@ -80,9 +80,10 @@ CString RegisterUnknownRoomMessage(int language);
 // The title by language and mode.
 CString RegisterTitle(int language, int mode);
 
-// Selects the first entry that begins with `value`; the value goes into the
-// edit part only when no entry matches. Returns the entry selected or -1.
-int FindComboPrefix(const std::vector<CString>& entries, const CString& value);
+// The entry equal to `value`, or -1. A value pushed to an editable combo
+// selects that entry, and otherwise stays in the edit part exactly as it is:
+// a typed 15 must not become the entry 150.000.
+int FindComboEntry(const std::vector<CString>& entries, const CString& value);
 
 class CRegisterDlg : public CDialogEx
 {
@@ -109,7 +110,11 @@ public:
     // The rows of the stays table when the dialog opened.
     long m_nStayRows = 0;
 
-    // TRUE when the ID number is to be refused (empty, Chinese character or letter).
+    // Modify mode on a stored stay: the form starts with its values.
+    void SetStayToModify(const GuestRecord& stored);
+
+    // TRUE when the ID number is to be refused (empty or blank, a Chinese
+    // character, or a letter other than the X that ends a resident ID number).
     static BOOL CheckIdNumber(const CString& idNumber);
 
     bool TransferDataToWindow() override;
@@ -144,6 +149,7 @@ private:
     wxStaticText* m_textValidity = nullptr;
     wxStaticBitmap* m_photo = nullptr;
     wxDateTime m_shownBirthday;  // what the picker was given
+    COleDateTime m_dtOpenedBirthday;  // the birthday when the reader was set up
 
     std::unique_ptr<CardReader> m_reader;
     wxTimer m_timer;

@@ -10,6 +10,7 @@
 #include "LockSettings.h"
 #include "MessageBox.h"
 #include "Profile.h"
+#include "TextFields.h"
 
 namespace {
 
@@ -74,8 +75,11 @@ CSetupPS::CSetupPS(wxWindow* parent)
         return new wxTextCtrl(this, id, wxString(), du(78, y), dus(110, 14), wxTE_PASSWORD);
     };
     m_editOld = edit(IDC_SETUPPS_OLD_LABEL, IDC_SETUPPS_OLD, 10);
+    LimitText(m_editOld);
     m_editNew = edit(IDC_SETUPPS_NEW_LABEL, IDC_SETUPPS_NEW, 30);
+    LimitText(m_editNew);
     m_editConfirm = edit(IDC_SETUPPS_CONFIRM_LABEL, IDC_SETUPPS_CONFIRM, 50);
+    LimitText(m_editConfirm);
     // Both boxes start unticked at every opening, whatever the locks are now.
     m_checkBootLock = new wxCheckBox(this, IDC_SETUPPS_BOOTLOCK, wxString(), du(40, 72), dus(60, 10));
     m_checkCashBookLock = new wxCheckBox(this, IDC_SETUPPS_CASHBOOKLOCK, wxString(), du(110, 72), dus(70, 10));

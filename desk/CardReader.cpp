@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "CodePage.h"
 
 namespace {
 
@@ -39,33 +38,30 @@ unsigned Unit(const unsigned char* card, size_t pos)
     return card[2 * pos] | (card[2 * pos + 1] << 8);
 }
 
-// A field's text as the rest of the program sees it: through the 8-bit code
-// page (so what GBK cannot hold turns into "?"), ending at the first NUL, since
-// a short or zero-padded file must not put NULs into the texts.
+// A field's text: its UTF-16 code units as the program's text, surrogate pairs
+// joined into the characters beyond the basic plane (a card may hold rare
+// characters of a name that no 8-bit code page has). The text ends at the
+// first NUL, since a short or zero-padded file must not put NULs into the
+// texts; a surrogate without its partner is no character and reads as U+FFFD.
 CString FieldText(const unsigned char* card, Field f)
 {
     std::wstring wide;
     for (size_t i = 0; i < f.len; ++i) {
         unsigned unit = Unit(card, f.pos + i);
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < f.len) {
-            const unsigned low = Unit(card, f.pos + i + 1);
-            if (low >= 0xDC00 && low < 0xE000) {
-                unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-                ++i;
-            }
-        }
         if (unit == 0)
             break;
+        if (unit >= 0xD800 && unit < 0xE000) {
+            const unsigned low = i + 1 < f.len ? Unit(card, f.pos + i + 1) : 0;
+            if (unit < 0xDC00 && low >= 0xDC00 && low < 0xE000) {
+                unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            } else {
+                unit = 0xFFFD;
+            }
+        }
         wide += static_cast<wchar_t>(unit);
     }
-    if (wide.empty())
-        return CString();
-    char bytes[129] = {};
-    int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), bytes, 128, nullptr,
-                                nullptr);
-    if (n <= 0)
-        return CString();
-    return FromCodePage(std::string(bytes, static_cast<size_t>(n)), CP_OEMCP);
+    return CString(wide);
 }
 
 // Up to `size` bytes from the start of a regular file; -1 when it cannot be read.

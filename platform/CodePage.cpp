@@ -116,10 +116,143 @@ bool IsAscii(const wchar_t* wide, size_t count)
     return true;
 }
 
+// A private-use character of code page 936 and its byte, or lead and trail byte.
+struct PrivateUseSlot {
+    unsigned code;
+    std::uint16_t bytes;
+};
+
+// Decoding GBK: iconv decodes each byte and each pair of bytes once, into
+// tables, since a CSV import decodes every field of every row. A byte is a
+// character of its own, the lead byte of a pair, or no text; a pair is one
+// character or none. Whatever cannot be decoded becomes the replacement and
+// the decoding goes on at the next byte, as Convert does.
+//
+// Where iconv's GBK has no character, Windows' code page 936 has private-use
+// ones: each empty double-byte slot has one, counting up from U+E000 over the
+// user-defined areas AAA1-AFFE and F8A1-FEFE row by row (trail bytes A1 to
+// FE), then A140-A7A0 (trail bytes 40 to A0 but 7F), then every other empty
+// slot in byte order, up to U+E864; the byte FF alone is U+F8F5. The tables
+// hold them too, so that a file saved on Windows with such characters reads,
+// and writes back, byte for byte.
+class GbkDecoder
+{
+public:
+    static const GbkDecoder& Get()
+    {
+        static const GbkDecoder decoder;
+        return decoder;
+    }
+
+    void Append(const unsigned char* bytes, size_t count, std::wstring& out, bool* replaced) const
+    {
+        out.reserve(out.size() + count);
+        for (size_t i = 0; i < count; ++i) {
+            const unsigned char b = bytes[i];
+            const wchar_t single = m_single[b];
+            if (single != kLead && single != kNone) {
+                out += single;
+                continue;
+            }
+            const wchar_t pair = single == kLead && i + 1 < count ? Pair(b, bytes[i + 1]) : kNone;
+            if (pair != kNone) {
+                out += pair;
+                ++i;
+                continue;
+            }
+            out += L'?';
+            if (replaced)
+                *replaced = true;
+        }
+    }
+
+    // The private-use characters, for the encoder.
+    const std::vector<PrivateUseSlot>& PrivateUse() const { return m_private; }
+
+private:
+    static constexpr wchar_t kNone = static_cast<wchar_t>(0xFFFFFFFF);
+    static constexpr wchar_t kLead = static_cast<wchar_t>(0xFFFFFFFE);
+
+    GbkDecoder() : m_single(256, kNone), m_leadIndex(256, 0)
+    {
+        for (unsigned b = 0; b < 0x80; ++b)
+            m_single[b] = static_cast<wchar_t>(b);
+        iconv_t cd = iconv_open("WCHAR_T", "GBK");
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            return;
+        for (unsigned b = 0x80; b < 0x100; ++b) {
+            const unsigned char one[] = {static_cast<unsigned char>(b)};
+            m_single[b] = Decode(cd, one, 1);
+            if (m_single[b] == kLead) {
+                m_leadIndex[b] = static_cast<unsigned char>(m_pairs.size() / 256);
+                for (unsigned trail = 0; trail < 256; ++trail) {
+                    const unsigned char two[] = {static_cast<unsigned char>(b), static_cast<unsigned char>(trail)};
+                    const wchar_t c = Decode(cd, two, 2);
+                    m_pairs.push_back(c == kLead ? kNone : c);
+                }
+            }
+        }
+        iconv_close(cd);
+        AddPrivateUse();
+    }
+
+    wchar_t& Pair(unsigned lead, unsigned trail) { return m_pairs[size_t(m_leadIndex[lead]) * 256 + trail]; }
+    wchar_t Pair(unsigned lead, unsigned trail) const { return m_pairs[size_t(m_leadIndex[lead]) * 256 + trail]; }
+
+    // Each slot of the given leads and trail bytes (but 7F) that `wanted`
+    // accepts gets the next private-use character.
+    template <class Wanted>
+    void GivePrivateUse(unsigned firstLead, unsigned lastLead, unsigned firstTrail, unsigned lastTrail, Wanted wanted)
+    {
+        for (unsigned lead = firstLead; lead <= lastLead; ++lead)
+            for (unsigned trail = firstTrail; trail <= lastTrail; ++trail)
+                if (trail != 0x7F && m_single[lead] == kLead && wanted(Pair(lead, trail))) {
+                    const unsigned code = 0xE000 + unsigned(m_private.size());
+                    Pair(lead, trail) = static_cast<wchar_t>(code);
+                    m_private.push_back({code, static_cast<std::uint16_t>(lead << 8 | trail)});
+                }
+    }
+
+    void AddPrivateUse()
+    {
+        const auto always = [](wchar_t) { return true; };
+        GivePrivateUse(0xAA, 0xAF, 0xA1, 0xFE, always);
+        GivePrivateUse(0xF8, 0xFE, 0xA1, 0xFE, always);
+        GivePrivateUse(0xA1, 0xA7, 0x40, 0xA0, always);
+        GivePrivateUse(0x81, 0xFE, 0x40, 0xFE, [](wchar_t c) { return c == kNone; });
+        if (m_single[0xFF] == kNone) {
+            m_single[0xFF] = static_cast<wchar_t>(0xF8F5);
+            m_private.push_back({0xF8F5, 0xFF});
+        }
+    }
+
+    // The one character the bytes are, kLead when they are the start of one,
+    // kNone when they are no text.
+    static wchar_t Decode(iconv_t cd, const unsigned char* bytes, size_t count)
+    {
+        char* in = reinterpret_cast<char*>(const_cast<unsigned char*>(bytes));
+        size_t inLeft = count;
+        wchar_t wide[4];
+        char* out = reinterpret_cast<char*>(wide);
+        size_t outLeft = sizeof wide;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        const size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
+        if (rc == static_cast<size_t>(-1))
+            return errno == EINVAL && count == 1 ? kLead : kNone;
+        return inLeft == 0 && sizeof wide - outLeft == sizeof(wchar_t) ? wide[0] : kNone;
+    }
+
+    std::vector<wchar_t> m_single;           // by byte: its character, kLead or kNone
+    std::vector<unsigned char> m_leadIndex;  // by lead byte: its row of m_pairs
+    std::vector<wchar_t> m_pairs;            // by lead row and trail byte: the character or kNone
+    std::vector<PrivateUseSlot> m_private;   // by code point from U+E000, then U+F8F5
+};
+
 // GBK holds only characters of the basic plane, each as one or two bytes,
 // and knows no state: a table of its bytes for every such character, made
-// once by iconv itself, encodes what iconv would without its cost per call
-// (an export converts every field of every row).
+// once by iconv itself and given the decoder's private-use characters,
+// encodes without iconv's cost per call (an export converts every field of
+// every row).
 class GbkEncoder
 {
 public:
@@ -173,6 +306,8 @@ private:
                 m_bytes[code] = static_cast<std::uint16_t>(gbk[0] << 8 | gbk[1]);
         }
         iconv_close(cd);
+        for (const PrivateUseSlot& slot : GbkDecoder::Get().PrivateUse())
+            m_bytes[slot.code] = slot.bytes;
     }
 
     // By code point: the byte, or lead and trail byte; 0 where GBK has none
@@ -273,90 +408,6 @@ std::string WideToBytes(UINT codePage, const wchar_t* wide, size_t count, const 
     AppendBytes(codePage, wide, count, defaultChar, used, bytes);
     return bytes;
 }
-
-// Decoding GBK, the same way and for the same reason: iconv decodes each
-// byte and each pair of bytes once, into tables. A byte is a character of
-// its own, the lead byte of a pair, or no text; a pair is one character or
-// none. Whatever iconv cannot decode becomes the replacement and the decoding
-// goes on at the next byte, as Convert does.
-class GbkDecoder
-{
-public:
-    static const GbkDecoder& Get()
-    {
-        static const GbkDecoder decoder;
-        return decoder;
-    }
-
-    void Append(const unsigned char* bytes, size_t count, std::wstring& out, bool* replaced) const
-    {
-        out.reserve(out.size() + count);
-        for (size_t i = 0; i < count; ++i) {
-            const unsigned char b = bytes[i];
-            const wchar_t single = m_single[b];
-            if (single != kLead && single != kNone) {
-                out += single;
-                continue;
-            }
-            const wchar_t pair =
-                single == kLead && i + 1 < count ? m_pairs[size_t(m_leadIndex[b]) * 256 + bytes[i + 1]] : kNone;
-            if (pair != kNone) {
-                out += pair;
-                ++i;
-                continue;
-            }
-            out += L'?';
-            if (replaced)
-                *replaced = true;
-        }
-    }
-
-private:
-    static constexpr wchar_t kNone = static_cast<wchar_t>(0xFFFFFFFF);
-    static constexpr wchar_t kLead = static_cast<wchar_t>(0xFFFFFFFE);
-
-    GbkDecoder() : m_single(256, kNone), m_leadIndex(256, 0)
-    {
-        for (unsigned b = 0; b < 0x80; ++b)
-            m_single[b] = static_cast<wchar_t>(b);
-        iconv_t cd = iconv_open("WCHAR_T", "GBK");
-        if (cd == reinterpret_cast<iconv_t>(-1))
-            return;
-        for (unsigned b = 0x80; b < 0x100; ++b) {
-            const unsigned char one[] = {static_cast<unsigned char>(b)};
-            m_single[b] = Decode(cd, one, 1);
-            if (m_single[b] == kLead) {
-                m_leadIndex[b] = static_cast<unsigned char>(m_pairs.size() / 256);
-                for (unsigned trail = 0; trail < 256; ++trail) {
-                    const unsigned char two[] = {static_cast<unsigned char>(b), static_cast<unsigned char>(trail)};
-                    const wchar_t c = Decode(cd, two, 2);
-                    m_pairs.push_back(c == kLead ? kNone : c);
-                }
-            }
-        }
-        iconv_close(cd);
-    }
-
-    // The one character the bytes are, kLead when they are the start of one,
-    // kNone when they are no text.
-    static wchar_t Decode(iconv_t cd, const unsigned char* bytes, size_t count)
-    {
-        char* in = reinterpret_cast<char*>(const_cast<unsigned char*>(bytes));
-        size_t inLeft = count;
-        wchar_t wide[4];
-        char* out = reinterpret_cast<char*>(wide);
-        size_t outLeft = sizeof wide;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        const size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
-        if (rc == static_cast<size_t>(-1))
-            return errno == EINVAL && count == 1 ? kLead : kNone;
-        return inLeft == 0 && sizeof wide - outLeft == sizeof(wchar_t) ? wide[0] : kNone;
-    }
-
-    std::vector<wchar_t> m_single;           // by byte: its character, kLead or kNone
-    std::vector<unsigned char> m_leadIndex;  // by lead byte: its row of m_pairs
-    std::vector<wchar_t> m_pairs;            // by lead row and trail byte: the character or kNone
-};
 
 std::wstring BytesToWide(UINT codePage, const char* bytes, size_t count, bool* replaced = nullptr)
 {

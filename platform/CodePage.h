@@ -1,5 +1,7 @@
-// The OEM and ANSI code pages of a Chinese system, both GBK here.
-// Characters GBK cannot hold become "?".
+// The OEM and ANSI code pages of a Chinese system, both GBK here as Windows'
+// code page 936 has it: with private-use characters (U+E000 to U+E864 and
+// U+F8F5) in its user-defined areas and its other empty slots. Characters it
+// cannot hold become "?".
 #pragma once
 
 #include <string>

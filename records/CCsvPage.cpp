@@ -15,6 +15,7 @@
 #include "Globals.h"
 #include "MessageBox.h"
 #include "RecordsetUse.h"
+#include "TextFields.h"
 #include "UndoneOperation.h"
 
 namespace {
@@ -115,9 +116,11 @@ CCsvPage::CCsvPage(wxWindow* parent) : wxPanel(parent, wxID_ANY)
 
     new wxStaticText(this, IDC_IE_IMPORT_LABEL, wxString::FromUTF8("导入："), du(22, 16), dus(29, 8));
     new wxTextCtrl(this, IDC_IE_IMPORT_PATH, wxEmptyString, du(53, 14), dus(142, 14));
+    LimitText(FindWindow(IDC_IE_IMPORT_PATH), kPathChars);
     new wxButton(this, IDC_IE_IMPORT, wxString::FromUTF8("打开"), du(207, 13), dus(50, 14));
     new wxStaticText(this, IDC_IE_EXPORT_LABEL, wxString::FromUTF8("导出："), du(22, 42), dus(28, 8));
     new wxTextCtrl(this, IDC_IE_EXPORT_PATH, wxEmptyString, du(53, 39), dus(142, 14));
+    LimitText(FindWindow(IDC_IE_EXPORT_PATH), kPathChars);
     new wxButton(this, IDC_IE_EXPORT, wxString::FromUTF8("保存"), du(207, 40), dus(50, 14));
     m_progress = new wxGauge(this, IDC_IE_PROGRESS, 100, du(23, 77), dus(235, 14));
     // Room below and beside the bar, as the page's template has.

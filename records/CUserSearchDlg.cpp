@@ -8,6 +8,7 @@
 #include <wx/textctrl.h>
 
 #include "Globals.h"
+#include "TextFields.h"
 
 wxDEFINE_EVENT(EVT_RECORD_MESSAGE, wxCommandEvent);
 
@@ -33,6 +34,7 @@ CUserSearchDlg::CUserSearchDlg(wxWindow* pParent)
                                 wxCB_DROPDOWN | wxCB_READONLY);
     new wxStaticText(this, wxID_ANY, wxString::FromUTF8("："), du(69, 22), dus(8, 8));
     m_editSearch = new wxTextCtrl(this, IDC_SEARCH_TEXT, wxEmptyString, du(76, 20), dus(101, 14), wxTE_PROCESS_ENTER);
+    LimitText(m_editSearch);
     auto* ok = new wxButton(this, IDC_SEARCH_OK, wxString::FromUTF8("搜索"), du(190, 19), dus(50, 14));
     new wxButton(this, IDC_SEARCH_CANCEL, wxString::FromUTF8("取消"), du(190, 40), dus(50, 14));
     ok->SetDefault();

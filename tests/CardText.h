@@ -2,7 +2,9 @@
 // a card on the stand-in reader or parse one.
 #pragma once
 
+#include <algorithm>
 #include <string>
+#include <vector>
 #include <wx/string.h>
 
 // The fields of a resident identity card as the reader library leaves them in
@@ -13,15 +15,26 @@ struct IdCard
                    validity = "2015010120350101";
 };
 
-// The 256 bytes of wz.txt for a card.
+// The 256 bytes of wz.txt for a card. A character beyond the basic plane
+// takes two units, a surrogate pair.
 inline std::string IdCardText(const IdCard& card)
 {
     std::string bytes;
     auto put = [&bytes](const wxString& text, size_t units) {
+        std::vector<wxUint32> utf16;
+        for (wxUniChar ch : text) {
+            const wxUint32 c = ch.GetValue();
+            if (c < 0x10000) {
+                utf16.push_back(c);
+            } else {
+                utf16.push_back(0xD800 + ((c - 0x10000) >> 10));
+                utf16.push_back(0xDC00 + ((c - 0x10000) & 0x3FF));
+            }
+        }
+        utf16.resize(std::max(units, utf16.size()), ' ');
         for (size_t i = 0; i < units; ++i) {
-            const wxUint32 c = i < text.length() ? wxUint32(wxUniChar(text[i]).GetValue()) : ' ';
-            bytes += char(c & 0xFF);
-            bytes += char((c >> 8) & 0xFF);
+            bytes += char(utf16[i] & 0xFF);
+            bytes += char((utf16[i] >> 8) & 0xFF);
         }
     };
     put(card.name, 15);

@@ -5,10 +5,16 @@
 // read back afterwards.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 #include <wx/ffile.h>
@@ -317,7 +323,7 @@ TEST_F(Stays, IdNumberWithALetterIsRefusedInTheUiLanguageAndNothingIsWritten)
 {
     CheckInForm form;
     form.name = U("张三");
-    form.idNumber = "11010119900307123X";
+    form.idNumber = "11010119900307123Y";
     form.expectRefusal = true;
 
     Select(0);
@@ -342,6 +348,73 @@ TEST_F(Stays, IdNumberWithALetterIsRefusedInTheUiLanguageAndNothingIsWritten)
     EXPECT_EQ(room.persons, 0);
     EXPECT_FALSE(room.occupied);
     EXPECT_EQ(Board().GetItemText(0, 5), U("0人"));
+}
+
+TEST_F(Stays, TypedRareCharactersAndAnIdNumberEndingInXAreStoredAsTheGuestIs)
+{
+    Select(0);
+    CheckInForm form;
+    form.name = U("刘䶮𠮷𠀾");
+    form.nativePlace = U("𠀾村");
+    form.idNumber = "11010519491231002x";
+    wxExpectModal<CRegisterDlg> clerk(form);
+    wxTEST_DIALOG(View()->OnRegister(), clerk);
+    ExpectNoProblems(clerk.Seen().problems);
+    ASSERT_TRUE(clerk.Seen().endedAfterOk) << "refused: " << clerk.Seen().refusal;
+
+    const std::vector<Stay> stays = ReadStays();
+    ASSERT_EQ(stays.size(), 1u);
+    EXPECT_EQ(stays[0].name, U("刘䶮𠮷𠀾"));
+    EXPECT_EQ(stays[0].nativePlace, U("𠀾村"));
+    EXPECT_EQ(stays[0].idNumber, "11010519491231002X") << "the check character is stored as a capital";
+}
+
+TEST_F(Stays, FullWidthAmountsAreBilledAsTheNumbersTheyShow)
+{
+    // Typed with the input method in full-width mode.
+    Select(0);
+    CheckInForm form;
+    form.name = U("张三");
+    form.idNumber = "110101198001010011";
+    form.paid = U("１５０．５");
+    form.deposit = U("２０");
+    wxExpectModal<CRegisterDlg> checkIn(form);
+    wxTEST_DIALOG(View()->OnRegister(), checkIn);
+    ExpectNoProblems(checkIn.Seen().problems);
+    ASSERT_EQ(ReadStays().size(), 1u);
+    EXPECT_EQ(ReadStays()[0].paid, U("１５０．５")) << "stored as typed";
+
+    Select(0);
+    CheckOutForm leave;
+    leave.cancel = true;
+    wxExpectModal<CRegEndDlg> checkOut(leave);
+    wxTEST_DIALOG(View()->OnCheckOut(), checkOut);
+    ExpectNoProblems(checkOut.Seen().problems);
+    EXPECT_DOUBLE_EQ(checkOut.Seen().paid, 150.5);
+    EXPECT_DOUBLE_EQ(checkOut.Seen().deposit, 20.0);
+}
+
+TEST_F(Stays, ModifyingAStayKeepsAStoredNationThatBeginsAListedOne)
+{
+    SeedStays({StayValues("102", "王五", TodayAt(9, -1), "110101198001010011", "15", "2")});
+    GetTheApp().m_dbRegister.ExecuteSQL(U("UPDATE [register] SET [民族]='回'"));
+    CRegisterset rs(&GetTheApp().m_dbRegister);
+    rs.Open(CRecordset::dynaset);
+    const GuestRecord stored = rs.GetGuestRecord();
+    rs.Close();
+
+    CRegisterDlg dlg(MainFrame());
+    dlg.SetStayToModify(stored);
+    wxExpectModal<CRegisterDlg> clerk(CheckInForm{});
+    wxTEST_DIALOG(dlg.ShowModal(), clerk);
+    ExpectNoProblems(clerk.Seen().problems);
+    EXPECT_EQ(clerk.Seen().nation, U("回")) << "not the entry 回族 it begins";
+
+    const std::vector<Stay> stays = ReadStays();
+    ASSERT_EQ(stays.size(), 1u);
+    EXPECT_EQ(stays[0].nation, U("回"));
+    EXPECT_EQ(stays[0].paid, "15");
+    EXPECT_EQ(stays[0].deposit, "2");
 }
 
 // ------------------------------------------------------------- ID card
@@ -532,6 +605,183 @@ TEST_F(StaysWithCardReader, EachCardShowsItsOwnPhotoOrNoneAndEscapeCancels)
     EXPECT_EQ(errors, 0) << "a zp.bmp that is no bitmap must not be reported";
     EXPECT_EQ(clerk.Result().endedWith, wxID_CANCEL) << "Escape ends the check-in as cancelled";
     EXPECT_TRUE(ReadStays().empty());
+}
+
+// Ends the test run with a message when the desk does not answer within the
+// time given: a frozen dialog would otherwise hold the suite until its timeout.
+class FreezeWatch
+{
+public:
+    FreezeWatch(int seconds, const char* what)
+        : m_thread([this, seconds, what] {
+              std::unique_lock<std::mutex> lock(m_mutex);
+              if (!m_done.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_finished; })) {
+                  std::fprintf(stderr, "FAILED: %s: the desk did not answer for %d s\n", what, seconds);
+                  std::_Exit(1);
+              }
+          })
+    {
+    }
+    ~FreezeWatch()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_finished = true;
+        }
+        m_done.notify_one();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::thread m_thread;
+};
+
+// Types into the check-in form, lets the reader poll for `pollMs`, lays the
+// cards on it one after the other (waiting for each to show), keeps what the
+// form then shows, enters the last texts and presses OK.
+class ExpectTypingAndCards : public wxExpectModalBase<CRegisterDlg, ExpectTypingAndCards>
+{
+public:
+    using Texts = std::vector<std::pair<int, wxString>>;
+    ExpectTypingAndCards(std::string cards, Texts typed, std::vector<IdCard> laid, Texts beforeOk, long pollMs = 0)
+        : m_cards(std::move(cards)), m_typed(std::move(typed)), m_laid(std::move(laid)),
+          m_beforeOk(std::move(beforeOk)), m_pollMs(pollMs), m_seen(std::make_shared<Seen>())
+    {
+    }
+
+    struct Seen
+    {
+        std::map<int, wxString> shown;  // after the last card
+        wxDateTime birthday;
+        int cardsShown = 0;
+        bool endedAfterOk = false;
+    };
+    const Seen& Result() const { return *m_seen; }
+
+protected:
+    int OnInvoked(CRegisterDlg* dlg) const override
+    {
+        using namespace DialogDriving;
+        dlg->InitDialog();
+        for (const auto& [id, text] : m_typed)
+            EnterText(dlg, id, text);
+        PumpUntil([] { return false; }, m_pollMs);
+        for (const IdCard& card : m_laid) {
+            if (!PresentIdCard(m_cards, card) ||
+                !PumpUntil([&] { return TextOf(dlg, IDC_REG_NAME) == card.name; }, 10000))
+                return wxID_CANCEL;
+            ++m_seen->cardsShown;
+        }
+        for (int id : {IDC_REG_ROOM, IDC_REG_NAME, IDC_REG_NATION, IDC_REG_IDNUMBER, IDC_REG_PAID, IDC_REG_DEPOSIT,
+                       IDC_REG_HOURS})
+            m_seen->shown[id] = TextOf(dlg, id);
+        if (auto* birthday = dynamic_cast<wxDatePickerCtrl*>(dlg->FindWindow(IDC_REG_BIRTHDAY)))
+            m_seen->birthday = birthday->GetValue();
+        for (const auto& [id, text] : m_beforeOk)
+            EnterText(dlg, id, text);
+        dlg->SetReturnCode(0);
+        PressButton(dlg, IDC_REG_OK);
+        m_seen->endedAfterOk = dlg->GetReturnCode() != 0;
+        return ResultOf(dlg);
+    }
+
+private:
+    std::string m_cards;
+    Texts m_typed;
+    std::vector<IdCard> m_laid;
+    Texts m_beforeOk;
+    long m_pollMs;
+    std::shared_ptr<Seen> m_seen;
+};
+
+IdCard CardOf(const char* name, const char* idNumber, const char* birth = "19850312")
+{
+    IdCard card;
+    card.name = U(name);
+    card.idNumber = idNumber;
+    card.birth = birth;
+    return card;
+}
+
+TEST_F(StaysWithCardReader, ACardLeavesTypedAmountsAndTheTypedRoomExactlyAsTyped)
+{
+    Select(0);
+    ExpectTypingAndCards clerk(m_cards, {{IDC_REG_PAID, "15"}, {IDC_REG_DEPOSIT, "2"}, {IDC_REG_ROOM, "10"}},
+                               {CardOf("李梅", "110101198503120027")}, {{IDC_REG_ROOM, "102"}});
+    wxTEST_DIALOG(View()->OnRegister(), clerk);
+    const auto& seen = clerk.Result();
+    ASSERT_EQ(seen.cardsShown, 1);
+    EXPECT_EQ(seen.shown.at(IDC_REG_PAID), "15") << "not the entry 150.000";
+    EXPECT_EQ(seen.shown.at(IDC_REG_DEPOSIT), "2") << "not the entry 20.000";
+    EXPECT_EQ(seen.shown.at(IDC_REG_ROOM), "10") << "not the room 101";
+    EXPECT_EQ(seen.shown.at(IDC_REG_HOURS), "0");
+
+    const std::vector<Stay> stays = ReadStays();
+    ASSERT_EQ(stays.size(), 1u);
+    EXPECT_EQ(stays[0].room, "102");
+    EXPECT_EQ(stays[0].paid, "15");
+    EXPECT_EQ(stays[0].deposit, "2");
+}
+
+TEST_F(StaysWithCardReader, ACardWithRareCharactersAndAnIdNumberEndingInXIsStoredAsItIs)
+{
+    IdCard card = CardOf("刘䶮𠮷𠀾", "11010519491231002X");
+    card.address = U("𠮷野乡𠀾村1号");
+    Select(0);
+    ExpectTypingAndCards clerk(m_cards, {}, {card}, {});
+    wxTEST_DIALOG(View()->OnRegister(), clerk);
+    ASSERT_EQ(clerk.Result().cardsShown, 1) << "the name is shown as the card has it";
+    EXPECT_TRUE(clerk.Result().endedAfterOk) << "the ID number is accepted";
+
+    const std::vector<Stay> stays = ReadStays();
+    ASSERT_EQ(stays.size(), 1u);
+    EXPECT_EQ(stays[0].name, U("刘䶮𠮷𠀾"));
+    EXPECT_EQ(stays[0].nativePlace, U("𠮷野乡𠀾村1号"));
+    EXPECT_EQ(stays[0].idNumber, "11010519491231002X");
+}
+
+TEST_F(StaysWithCardReader, ACardWithoutAReadableBirthDateLeavesTheBirthdayAsTheDialogOpened)
+{
+    Select(0);
+    ExpectTypingAndCards clerk(
+        m_cards, {}, {CardOf("甲一", "110101198503120011"), CardOf("乙二", "110101198502300022", "19850230")}, {});
+    const COleDateTime opened = Now();
+    wxTEST_DIALOG(View()->OnRegister(), clerk);
+    ASSERT_EQ(clerk.Result().cardsShown, 2);
+    EXPECT_EQ(clerk.Result().birthday.Format("%Y-%m-%d"), opened.Format("%Y-%m-%d"))
+        << "not the first guest's birthday";
+
+    const std::vector<Stay> stays = ReadStays();
+    ASSERT_EQ(stays.size(), 1u);
+    EXPECT_EQ(stays[0].name, U("乙二"));
+    EXPECT_EQ(stays[0].birth.Format("%Y-%m-%d"), opened.Format("%Y-%m-%d"));
+}
+
+TEST_F(StaysWithCardReader, APipeOrADeviceInPlaceOfTheCardNeverFreezesTheCheckIn)
+{
+    const std::string wz = m_cards + "/wz.txt";
+    for (const bool pipe : {true, false}) {
+        SeedStays({});
+        fs::remove(wz);
+        if (pipe)
+            ASSERT_EQ(mkfifo(wz.c_str(), 0600), 0);
+        else
+            fs::create_symlink("/dev/zero", wz);
+        Select(0);
+        // The reader polls once a second: three polls meet the card file.
+        ExpectTypingAndCards clerk(m_cards, {{IDC_REG_NAME, U("张三")}, {IDC_REG_IDNUMBER, "110101198001010011"}},
+                                   {}, {}, 3500);
+        {
+            FreezeWatch watch(30, pipe ? "check-in with a pipe for wz.txt" : "check-in with /dev/zero for wz.txt");
+            wxTEST_DIALOG(View()->OnRegister(), clerk);
+        }
+        EXPECT_TRUE(clerk.Result().endedAfterOk);
+        EXPECT_EQ(ReadStays().size(), 1u);
+        EXPECT_FALSE(fs::exists(m_program + "wz.txt")) << "nothing was copied";
+    }
 }
 
 // ------------------------------------------------------------- check-out

@@ -540,10 +540,57 @@ TEST(CodePage, GbkRoundTripAndReplacement)
     EXPECT_EQ(FromCodePage(ToCodePage(chinese, CP_UTF8), CP_UTF8), chinese);
 }
 
-TEST(CodePage, GbkBytesAreIconvsForEveryCharacter)
+// Windows' code page 936 where iconv's GBK has no character: runs of private-use
+// characters, each a lead byte, its first and last trail byte and the code point
+// of the first, as Windows' own table lists them.
+struct PrivateUseRun
 {
-    // The encoder keeps a table of its own: it must give what iconv gives,
-    // "?" where iconv has nothing, for the whole basic plane and beyond it.
+    unsigned lead, firstTrail, lastTrail, firstCode;
+};
+const PrivateUseRun kWindowsPrivateUse[] = {
+    {0xAA, 0xA1, 0xFE, 0xE000}, {0xAB, 0xA1, 0xFE, 0xE05E}, {0xAC, 0xA1, 0xFE, 0xE0BC}, {0xAD, 0xA1, 0xFE, 0xE11A},
+    {0xAE, 0xA1, 0xFE, 0xE178}, {0xAF, 0xA1, 0xFE, 0xE1D6}, {0xF8, 0xA1, 0xFE, 0xE234}, {0xF9, 0xA1, 0xFE, 0xE292},
+    {0xFA, 0xA1, 0xFE, 0xE2F0}, {0xFB, 0xA1, 0xFE, 0xE34E}, {0xFC, 0xA1, 0xFE, 0xE3AC}, {0xFD, 0xA1, 0xFE, 0xE40A},
+    {0xFE, 0xA1, 0xFE, 0xE468}, {0xA1, 0x40, 0x7E, 0xE4C6}, {0xA1, 0x80, 0xA0, 0xE505}, {0xA2, 0x40, 0x7E, 0xE526},
+    {0xA2, 0x80, 0xA0, 0xE565}, {0xA3, 0x40, 0x7E, 0xE586}, {0xA3, 0x80, 0xA0, 0xE5C5}, {0xA4, 0x40, 0x7E, 0xE5E6},
+    {0xA4, 0x80, 0xA0, 0xE625}, {0xA5, 0x40, 0x7E, 0xE646}, {0xA5, 0x80, 0xA0, 0xE685}, {0xA6, 0x40, 0x7E, 0xE6A6},
+    {0xA6, 0x80, 0xA0, 0xE6E5}, {0xA7, 0x40, 0x7E, 0xE706}, {0xA7, 0x80, 0xA0, 0xE745}, {0xA2, 0xAB, 0xB0, 0xE766},
+    {0xA2, 0xE3, 0xE4, 0xE76C}, {0xA2, 0xEF, 0xF0, 0xE76E}, {0xA2, 0xFD, 0xFE, 0xE770}, {0xA4, 0xF4, 0xFE, 0xE772},
+    {0xA5, 0xF7, 0xFE, 0xE77D}, {0xA6, 0xB9, 0xC0, 0xE785}, {0xA6, 0xD9, 0xDF, 0xE78D}, {0xA6, 0xEC, 0xED, 0xE794},
+    {0xA6, 0xF3, 0xF3, 0xE796}, {0xA6, 0xF6, 0xFE, 0xE797}, {0xA7, 0xC2, 0xD0, 0xE7A0}, {0xA7, 0xF2, 0xFE, 0xE7AF},
+    {0xA8, 0x96, 0xA0, 0xE7BC}, {0xA8, 0xBC, 0xBC, 0xE7C7}, {0xA8, 0xBF, 0xBF, 0xE7C8}, {0xA8, 0xC1, 0xC4, 0xE7C9},
+    {0xA8, 0xEA, 0xFE, 0xE7CD}, {0xA9, 0x58, 0x58, 0xE7E2}, {0xA9, 0x5B, 0x5B, 0xE7E3}, {0xA9, 0x5D, 0x5F, 0xE7E4},
+    {0xA9, 0x89, 0x95, 0xE7E7}, {0xA9, 0x97, 0xA3, 0xE7F4}, {0xA9, 0xF0, 0xFE, 0xE801}, {0xD7, 0xFA, 0xFE, 0xE810},
+    {0xFE, 0x50, 0x7E, 0xE815}, {0xFE, 0x80, 0xA0, 0xE844},
+};
+// The byte FF alone.
+constexpr wchar_t kWindowsFF = 0xF8F5;
+
+// The private-use character of a byte pair in Windows' table, or 0.
+wchar_t WindowsPrivateUse(unsigned lead, unsigned trail)
+{
+    for (const PrivateUseRun& run : kWindowsPrivateUse)
+        if (run.lead == lead && trail >= run.firstTrail && trail <= run.lastTrail)
+            return wchar_t(run.firstCode + trail - run.firstTrail);
+    return 0;
+}
+
+// The GBK bytes of a private-use character in Windows' table, or empty.
+std::string WindowsPrivateUseBytes(wchar_t code)
+{
+    if (code == kWindowsFF)
+        return "\xff";
+    for (const PrivateUseRun& run : kWindowsPrivateUse)
+        if (unsigned(code) >= run.firstCode && unsigned(code) <= run.firstCode + run.lastTrail - run.firstTrail)
+            return {char(run.lead), char(run.firstTrail + unsigned(code) - run.firstCode)};
+    return {};
+}
+
+TEST(CodePage, GbkBytesAreIconvsOrWindowsPrivateUseForEveryCharacter)
+{
+    // The encoder keeps a table of its own: it must give what iconv gives, or
+    // Windows' bytes for a private-use character, "?" where neither has any,
+    // for the whole basic plane and beyond it.
     iconv_t cd = iconv_open("GBK", "WCHAR_T");
     ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
     for (unsigned long code = 1; code < 0x110000; code += code < 0x10000 ? 1 : 0x1F1) {
@@ -555,7 +602,10 @@ TEST(CodePage, GbkBytesAreIconvsForEveryCharacter)
         size_t outLeft = sizeof bytes;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
         const bool held = iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1);
-        const std::string expected = held ? std::string(bytes, sizeof bytes - outLeft) : std::string("?");
+        const std::string windows = WindowsPrivateUseBytes(c);
+        ASSERT_FALSE(held && !windows.empty()) << "U+" << std::hex << code << " is no private-use character";
+        const std::string expected =
+            held ? std::string(bytes, sizeof bytes - outLeft) : windows.empty() ? std::string("?") : windows;
         char got[8];
         const int length = WideCharToMultiByte(CP_OEMCP, 0, &c, 1, got, sizeof got, nullptr, nullptr);
         ASSERT_EQ(std::string(got, size_t(length)), expected) << "U+" << std::hex << code;
@@ -563,44 +613,62 @@ TEST(CodePage, GbkBytesAreIconvsForEveryCharacter)
     iconv_close(cd);
 }
 
-// What iconv reads of GBK bytes: "?" for each byte it cannot read, going on
-// at the next byte; `exact` false when there was one.
-std::wstring IconvGbk(const std::string& bytes, bool& exact)
+// What Windows reads of GBK bytes: each character as iconv reads it, or as
+// Windows' private-use table has it; "?" for each byte that is neither, going
+// on at the next byte; `exact` false when there was one.
+std::wstring WindowsGbk(const std::string& bytes, bool& exact)
 {
     iconv_t cd = iconv_open("WCHAR_T", "GBK");
-    std::wstring text;
-    exact = true;
-    char* in = const_cast<char*>(bytes.data());
-    size_t inLeft = bytes.size();
-    while (inLeft > 0) {
-        wchar_t wide[64];
+    const auto iconvReads = [cd](const std::string& part) -> wchar_t {
+        char* in = const_cast<char*>(part.data());
+        size_t inLeft = part.size();
+        wchar_t wide[2];
         char* out = reinterpret_cast<char*>(wide);
         size_t outLeft = sizeof wide;
-        const bool failed = iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1) && errno != E2BIG;
-        text.append(wide, (sizeof wide - outLeft) / sizeof(wchar_t));
-        if (failed) {
-            text += L'?';
-            exact = false;
-            ++in;
-            --inLeft;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        const bool read = iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1);
+        return read && inLeft == 0 && outLeft == sizeof(wchar_t) ? wide[0] : 0;
+    };
+    std::wstring text;
+    exact = true;
+    for (size_t i = 0; i < bytes.size();) {
+        const unsigned char b = static_cast<unsigned char>(bytes[i]);
+        wchar_t c = 0;
+        if (b < 0x80) {
+            text += wchar_t(b);
+            ++i;
+            continue;
         }
+        if (i + 1 < bytes.size()) {
+            c = WindowsPrivateUse(b, static_cast<unsigned char>(bytes[i + 1]));
+            if (c == 0)
+                c = iconvReads(bytes.substr(i, 2));
+        }
+        if (c != 0) {
+            text += c;
+            i += 2;
+            continue;
+        }
+        c = b == 0xFF ? kWindowsFF : iconvReads(bytes.substr(i, 1));
+        text += c != 0 ? c : L'?';
+        exact = exact && c != 0;
+        ++i;
     }
     iconv_close(cd);
     return text;
 }
 
-TEST(CodePage, GbkTextIsIconvsForEveryByteAndPair)
+TEST(CodePage, GbkTextIsWindowsForEveryByteAndPair)
 {
     // The decoder keeps tables of its own: every byte and pair of bytes, alone,
-    // at the end of a text and between characters, reads as iconv reads it,
-    // and the exact form refuses what iconv cannot read.
+    // at the end of a text and between characters, reads as Windows reads it,
+    // and the exact form refuses what Windows cannot read.
     for (unsigned lead = 0x80; lead < 0x100; ++lead) {
         for (unsigned trail = 0; trail < 0x100; ++trail) {
             const std::string pair{char(lead), char(trail)};
             for (const std::string& bytes : {pair.substr(0, 1), pair, "a\xb1\xf6" + pair.substr(0, 1), pair + "\xb1\xf6"}) {
                 bool exact = true;
-                const std::wstring expected = IconvGbk(bytes, exact);
+                const std::wstring expected = WindowsGbk(bytes, exact);
                 ASSERT_EQ(FromCodePage(bytes).ToStdWstring(), expected) << std::hex << lead << " " << trail;
                 CString text = "unchanged";
                 ASSERT_EQ(FromCodePageExact(bytes, CP_OEMCP, text), exact) << std::hex << lead << " " << trail;
@@ -608,6 +676,30 @@ TEST(CodePage, GbkTextIsIconvsForEveryByteAndPair)
             }
         }
     }
+}
+
+TEST(CodePage, UserDefinedCharactersReadAndWriteBackByteForByte)
+{
+    // A line as a Windows desk saves it, with characters of the user-defined
+    // areas in a name and an address.
+    const std::string line = "101,\xd5\xc5\xaa\xa1\xc8\xfd,\xa1\x40\xfe\xfe\xf8\xa1,\xa7\xa0\xaf\xfe\xff,80\r";
+    CString text;
+    ASSERT_TRUE(FromCodePageExact(line, CP_OEMCP, text));
+    EXPECT_EQ(text.ToStdWstring(), std::wstring(L"101,\u5f20\ue000\u4e09,\ue4c6\ue4c5\ue234,\ue765\ue233\uf8f5,80\r"));
+    EXPECT_EQ(ToCodePage(text), line);
+
+    // Every private-use character of the table, both ways; none past it.
+    size_t count = 0;
+    for (const PrivateUseRun& run : kWindowsPrivateUse)
+        for (unsigned trail = run.firstTrail; trail <= run.lastTrail; ++trail, ++count) {
+            const std::string bytes{char(run.lead), char(trail)};
+            const CString character(wchar_t(run.firstCode + trail - run.firstTrail));
+            ASSERT_EQ(FromCodePage(bytes), character) << std::hex << run.lead << " " << trail;
+            ASSERT_EQ(ToCodePage(character), bytes) << std::hex << run.lead << " " << trail;
+        }
+    EXPECT_EQ(count, 0xE865u - 0xE000u);
+    EXPECT_EQ(ToCodePage(CString(wchar_t(0xE865))), "?");
+    EXPECT_EQ(ToCodePage(CString(wchar_t(0xF8F4))), "?");
 }
 
 TEST(CodePage, WindowsCallingConventions)

@@ -83,7 +83,7 @@ TEST(RecordMoney, WrittenBackWithFourDecimalsAndZeroWithoutADigit)
     EXPECT_EQ(NormaliseMoney("12yuan"), "12.0000") << "the leading number counts";
     for (const char* zero : {"0", "", "abc", "0.00", "nan", "inf"})
         EXPECT_EQ(NormaliseMoney(zero), ".0000") << '"' << zero << '"';
-    EXPECT_EQ(NormaliseMoney(U("８８")), ".0000") << "full-width digits are no number to the C library";
+    EXPECT_EQ(NormaliseMoney(U("８８")), "88.0000") << "full-width digits count as the ASCII ones";
 }
 
 TEST(RecordDetail, ChineseDetailOfAManWithTheCashBookAmount)

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "CRegisterDlg.h"
+#include "IdNumber.h"
+#include "Money.h"
 
 namespace {
 
@@ -34,12 +36,17 @@ TEST(RegisterLists, MoneyAndHoursSortedAsText)
     EXPECT_EQ(hours.back(), "9");
 }
 
-TEST(RegisterLists, ValuePushSelectsEntryByPrefix)
+TEST(RegisterLists, ValuePushSelectsOnlyTheEqualEntry)
 {
-    std::vector<CString> paid = RegisterPaidChoices();
-    EXPECT_EQ(FindComboPrefix(paid, "100.00"), 0);
-    EXPECT_EQ(FindComboPrefix(RegisterDepositChoices(), "0.00"), 0);
-    EXPECT_EQ(FindComboPrefix(paid, "70"), -1);
+    // A typed or stored value is never replaced by a longer entry it begins.
+    const std::vector<CString> paid = RegisterPaidChoices();
+    EXPECT_EQ(FindComboEntry(paid, "150.000"), 1);
+    EXPECT_EQ(FindComboEntry(paid, "15"), -1);
+    EXPECT_EQ(FindComboEntry(paid, "1"), -1);
+    EXPECT_EQ(FindComboEntry(RegisterDepositChoices(), "2"), -1);
+    EXPECT_EQ(FindComboEntry(RegisterHourChoices(), "1"), 1);
+    EXPECT_EQ(FindComboEntry(RegisterNationNames(), U("回")), -1);
+    EXPECT_EQ(FindComboEntry(RegisterNationNames(), U("回族")), 1);
 }
 
 TEST(RegisterName, DefaultNameCarriesRowCount)
@@ -103,10 +110,46 @@ TEST(RegisterHours, ZeroOrNegativeStartsNoHourlyStay)
 TEST(RegisterIdNumber, RejectsEmptyLettersAndChinese)
 {
     EXPECT_TRUE(CRegisterDlg::CheckIdNumber(""));
-    EXPECT_TRUE(CRegisterDlg::CheckIdNumber("11010519491231002X"));
     EXPECT_TRUE(CRegisterDlg::CheckIdNumber(U("1101一")));
+    EXPECT_TRUE(CRegisterDlg::CheckIdNumber("1101051949123100AX"));
     EXPECT_FALSE(CRegisterDlg::CheckIdNumber("110105 1949 1231"));
     EXPECT_FALSE(CRegisterDlg::CheckIdNumber(U("１２３４")));
+}
+
+TEST(RegisterIdNumber, ResidentNumberEndingInXIsAcceptedAndStoredWithCapitalX)
+{
+    // About one resident in eleven has the check character X.
+    EXPECT_FALSE(CRegisterDlg::CheckIdNumber("11010519491231002X"));
+    EXPECT_FALSE(CRegisterDlg::CheckIdNumber("11010519491231002x"));
+    EXPECT_EQ(NormalizeIdNumber("11010519491231002x"), "11010519491231002X");
+    EXPECT_EQ(NormalizeIdNumber("11010519491231002X"), "11010519491231002X");
+    EXPECT_EQ(NormalizeIdNumber("110105 1949 1231"), "110105 1949 1231");
+
+    // Only as the 18th character after 17 digits.
+    for (const char* refused : {"1101051949123100X", "110105194912310021X", "1101051949123100XX", "X11010519491231002",
+                                "1101051949123100 X", "11010519491231002Y"})
+        EXPECT_TRUE(CRegisterDlg::CheckIdNumber(refused)) << refused;
+    EXPECT_TRUE(CRegisterDlg::CheckIdNumber(U("１１０１０５１９４９１２３１００２X")));
+}
+
+TEST(RegisterIdNumber, OnlyBlanksCountAsEmpty)
+{
+    for (const wxString& blank : {wxString(" "), wxString("   "), wxString("\t "), U("\u3000")})
+        EXPECT_TRUE(CRegisterDlg::CheckIdNumber(blank)) << blank;
+    EXPECT_FALSE(CRegisterDlg::CheckIdNumber(" 1 "));
+}
+
+TEST(RegisterMoney, FullWidthAmountsReadAsTheirAsciiForm)
+{
+    // What an input method in full-width mode types.
+    EXPECT_DOUBLE_EQ(ParseMoney(U("１００")), 100.0);
+    EXPECT_DOUBLE_EQ(ParseMoney(U("９９．５")), 99.5);
+    EXPECT_DOUBLE_EQ(ParseMoney(U("－２０．２５")), -20.25);
+    EXPECT_DOUBLE_EQ(ParseMoney(U("＋８")), 8.0);
+    EXPECT_DOUBLE_EQ(ParseMoney(U("\u3000１５元")), 15.0);
+    EXPECT_DOUBLE_EQ(ParseMoney(U("1５.５")), 15.5) << "mixed forms";
+    EXPECT_DOUBLE_EQ(ParseMoney(U("ｎａｎ")), 0.0);
+    EXPECT_DOUBLE_EQ(ParseMoney(U("八十")), 0.0);
 }
 
 TEST(RegisterTexts, SexTitleAndMessageByLanguage)

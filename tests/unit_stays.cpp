@@ -8,7 +8,9 @@
 #include <fstream>
 #include <ctime>
 #include <string>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -114,14 +116,16 @@ TEST(IdNumber, AcceptsDigitsAndPunctuation)
     EXPECT_TRUE(CheckIdNumber("110101198001010011"));
     EXPECT_TRUE(CheckIdNumber("1101 0119-8001/010011"));
     EXPECT_TRUE(CheckIdNumber(CString(L"１２３４５")));  // full-width digits pass
-    EXPECT_TRUE(CheckIdNumber(" "));
+    EXPECT_TRUE(CheckIdNumber("11010119800101001X"));  // the resident number's check character
+    EXPECT_TRUE(CheckIdNumber("11010119800101001x"));
 }
 
 TEST(IdNumber, RefusesEmptyLettersAndChineseCharacters)
 {
     EXPECT_FALSE(CheckIdNumber(CString()));
-    EXPECT_FALSE(CheckIdNumber("11010119800101001X"));  // no check-digit rule
-    EXPECT_FALSE(CheckIdNumber("11010119800101001x"));
+    EXPECT_FALSE(CheckIdNumber(" "));
+    EXPECT_FALSE(CheckIdNumber("1101011980010100X1"));  // X only as the 18th character
+    EXPECT_FALSE(CheckIdNumber("11010119800101001Y"));
     EXPECT_FALSE(CheckIdNumber("A1234567"));
     EXPECT_FALSE(CheckIdNumber("123z"));
     EXPECT_FALSE(CheckIdNumber(CString(L"一23")));   // U+4E00, first of the range
@@ -224,6 +228,31 @@ TEST(CardText, ShortOrBrokenFileGivesEmptyFieldsAndNoDate)
     const IdCardData none = Parse(std::string());
     EXPECT_TRUE(none.name.empty());
     EXPECT_NE(none.birthday.GetStatus(), COleDateTime::valid);
+}
+
+TEST(CardText, CharactersBeyondGbkAndTheBasicPlaneAreKept)
+{
+    // Rare characters of names and places: 䶮 (U+4DAE), 𠮷 (U+20BB7) and 𠀾
+    // (U+2003E), the last two a surrogate pair each on the card.
+    IdCard card = SampleCard();
+    card.name = wxString::FromUTF8("刘䶮𠮷𠀾");
+    card.address = wxString::FromUTF8("𠀾村𠮷号");
+    const IdCardData d = Parse(IdCardText(card));
+    EXPECT_EQ(d.name, wxString::FromUTF8("刘䶮𠮷𠀾") + CString(' ', 9)) << "15 units: 2 + 2 pairs + 9 blanks";
+    EXPECT_EQ(d.address, wxString::FromUTF8("𠀾村𠮷号") + CString(' ', 29));
+    EXPECT_EQ(d.idNumber, CString("110101198002290011"));
+
+    // A surrogate without its partner, also one whose partner would lie in
+    // the next field, is no character; the next field keeps its own.
+    std::string bytes = IdCardText(SampleCard());
+    bytes.replace(0, 4, std::string("\x42\xd8" "A\0", 4));   // high surrogate, then "A"
+    bytes.replace(28, 2, std::string("\x42\xd8", 2));         // high surrogate as the name's last unit
+    bytes.replace(30, 2, std::string("\xb7\xdf", 2));         // low surrogate as the sex code
+    const IdCardData broken = Parse(bytes);
+    EXPECT_EQ(broken.name.Left(2), CString(L"\uFFFDA"));
+    EXPECT_EQ(broken.name.Last(), wxUniChar(0xFFFD));
+    EXPECT_EQ(broken.sexCode, CString(L"\uFFFD"));
+    EXPECT_FALSE(broken.man);
 }
 
 // The same card as another program might have rewritten it: the text in UTF-8.
@@ -421,6 +450,92 @@ TEST_F(Reader, BadCardFilesAreNotTaken)
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
     EXPECT_EQ(read(), CardTextResult::NotACard);
     EXPECT_EQ(data.name, CString("typed"));
+    std::remove(path.c_str());
+    ASSERT_EQ(symlink("/dev/zero", path.c_str()), 0);
+    EXPECT_EQ(read(), CardTextResult::NotACard);
+}
+
+// Runs `body` in a child process and tells whether it returned true within
+// `seconds`; a child still running then is killed. A reader that waits on a
+// pipe or copies a device without end fails instead of hanging the suite.
+template <class Body>
+testing::AssertionResult WithinSeconds(int seconds, Body body)
+{
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(body() ? 0 : 1);
+    if (child < 0)
+        return testing::AssertionFailure() << "fork failed";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    int status = 0;
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return testing::AssertionFailure() << "still running after " << seconds << " s";
+        }
+        usleep(10000);
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "the checks failed (status " << status << ")";
+}
+
+TEST_F(Reader, PipesAndDevicesInTheCardFolderAreNeitherWaitedOnNorCopied)
+{
+    const std::string wz = m_cards + "/wz.txt", zp = m_cards + "/zp.bmp";
+    const auto pollGives = [&](CardReader::PollResult expected) {
+        return WithinSeconds(5, [&] {
+            CardReader reader(GetProgramFolder());
+            IdCardData data;
+            return reader.FindPort() && reader.Poll(data) == expected;
+        });
+    };
+    const auto copied = [&](const char* name) { return access((m_program + name).c_str(), F_OK) == 0; };
+
+    ASSERT_EQ(mkfifo(wz.c_str(), 0600), 0);
+    EXPECT_TRUE(pollGives(CardReader::PollResult::ReadFailed)) << "wz.txt a pipe";
+    EXPECT_FALSE(copied("wz.txt"));
+
+    std::remove(wz.c_str());
+    ASSERT_EQ(symlink("/dev/zero", wz.c_str()), 0);
+    EXPECT_TRUE(pollGives(CardReader::PollResult::ReadFailed)) << "wz.txt a link to /dev/zero";
+    EXPECT_FALSE(copied("wz.txt"));
+
+    // A card file longer than a card is no card.
+    std::remove(wz.c_str());
+    WriteFile(wz, IdCardText(SampleCard()) + "more");
+    EXPECT_TRUE(pollGives(CardReader::PollResult::ReadFailed)) << "wz.txt of 260 bytes";
+
+    // A card whose photo is a device reads without a photo.
+    PutCard(SampleCard(), false);
+    ASSERT_EQ(symlink("/dev/zero", zp.c_str()), 0);
+    EXPECT_TRUE(pollGives(CardReader::PollResult::CardRead)) << "zp.bmp a link to /dev/zero";
+    EXPECT_TRUE(copied("wz.txt"));
+    EXPECT_FALSE(copied("zp.bmp"));
+}
+
+TEST_F(Reader, ACardIsCopiedForItsOwnerOnlyAndNeverThroughALink)
+{
+    CardReader reader(GetProgramFolder());
+    ASSERT_TRUE(reader.FindPort());
+    // A link planted where the copy goes is replaced, not written through.
+    const std::string elsewhere = m_cards + "/elsewhere";
+    WriteFile(elsewhere, "untouched");
+    ASSERT_EQ(symlink(elsewhere.c_str(), (m_program + "wz.txt").c_str()), 0);
+    const mode_t umaskBefore = umask(022);
+    PutCard(SampleCard());
+    IdCardData data;
+    const CardReader::PollResult result = reader.Poll(data);
+    umask(umaskBefore);
+    ASSERT_EQ(result, CardReader::PollResult::CardRead);
+    EXPECT_EQ(ReadFileText(elsewhere), "untouched");
+    for (const char* name : {"wz.txt", "zp.bmp"}) {
+        struct stat st;
+        ASSERT_EQ(lstat((m_program + name).c_str(), &st), 0) << name;
+        EXPECT_TRUE(S_ISREG(st.st_mode)) << name;
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << name;
+    }
 }
 
 TEST_F(Reader, ACardInAnotherEncodingShowsNeitherTextNorPhoto)

@@ -3,6 +3,8 @@
 # fields) and zp.bmp, into the folder given as the first argument.
 #   tools/make_card.sh DIR NAME SEX(1 man, 2 woman) NATION(01..56) BIRTH(YYYYMMDD) ADDRESS ID AUTHORITY VALIDITY(YYYYMMDDYYYYMMDD)
 set -euo pipefail
+# The card holds a guest's identity: readable by its owner only.
+umask 077
 [ $# -eq 9 ] || { sed -n '2,4p' "$0"; exit 2; }
 dir=$1; shift
 mkdir -p "$dir"

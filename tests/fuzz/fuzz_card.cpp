@@ -1,6 +1,6 @@
-// Card text wz.txt: any bytes, of any length, give fields that hold no NUL
-// and no more characters than their place on the card; a text that passes
-// as a card has only digits in its code fields.
+// Card text wz.txt: any bytes, of any length, give fields that hold no NUL,
+// no lone surrogate and no more characters than their place on the card; a
+// text that passes as a card has only digits in its code fields.
 #include <utility>
 
 #include "CardReader.h"
@@ -24,6 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const auto& [field, units] : kFields) {
         FUZZ_CHECK((card.*field).length() <= units);
         FUZZ_CHECK((card.*field).find(wxUniChar(0)) == CString::npos);
+        for (wxUniChar c : card.*field)
+            FUZZ_CHECK(c.GetValue() < 0xD800 || (c.GetValue() >= 0xE000 && c.GetValue() <= 0x10FFFF));
     }
     FUZZ_CHECK(card.man == (card.sexCode == "1"));
     FUZZ_CHECK(card.birthday.GetStatus() != COleDateTime::null);

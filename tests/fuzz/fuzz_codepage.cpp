@@ -1,7 +1,7 @@
 // GBK conversion, both ways. The fuzzer's bytes are taken once as GBK bytes
 // and once as text: measuring and converting agree, a buffer one unit too
-// small gets nothing, and a round trip keeps every character GBK can hold
-// (the others become "?").
+// small gets nothing, a round trip keeps every character GBK can hold (the
+// others become "?"), and bytes that are all text write back byte for byte.
 #include <string>
 #include <vector>
 
@@ -54,6 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     BytesToText(bytes.data(), static_cast<int>(bytes.size()));
+    CString exact;
+    if (FromCodePageExact(bytes, CP_OEMCP, exact))
+        FUZZ_CHECK(ToCodePage(exact) == bytes);
     BytesToText(bytes.c_str(), -1);  // up to the first NUL, which counts
     TextToBytes(FuzzWide(data, size));
     return 0;

@@ -7,12 +7,17 @@
  * back, presents a new one. A read copies wz.txt and zp.bmp into the folder
  * this library was loaded from, which is the program's folder. */
 #include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #define CARD_BYTES 256
+/* A card's photo is a small bitmap (102 x 126 pixels, some 38 KB). */
+#define PHOTO_BYTES_MAX (1024 * 1024)
 
 static int g_open = 0;
 static int g_served = 0; /* the card lying there has been read */
@@ -34,39 +39,102 @@ static int CardPath(const char* name, char* out, size_t size)
     return snprintf(out, size, "%s/%s", dir, name) < (int)size;
 }
 
-static size_t ReadSmall(const char* path, unsigned char* buf, size_t size)
+/* Opens a card file for reading, only when it is a regular file of at most
+ * `limit` bytes: a pipe, a device or a link to one in the card folder must
+ * neither make the reader wait nor copy without end. -1 when it is not. */
+static int OpenCardFile(const char* path, size_t limit, size_t* size)
 {
-    FILE* f = fopen(path, "rb");
-    size_t n;
-    if (!f)
-        return 0;
-    n = fread(buf, 1, size, f);
-    fclose(f);
-    return n;
+    struct stat st;
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (unsigned long long)st.st_size > limit) {
+        close(fd);
+        return -1;
+    }
+    *size = (size_t)st.st_size;
+    return fd;
 }
 
-static int CopyFile(const char* from, const char* to)
+/* Reads up to `size` bytes; the number read, or -1. */
+static ssize_t ReadAll(int fd, unsigned char* buf, size_t size)
 {
-    FILE* in = fopen(from, "rb");
-    FILE* out;
-    char buf[8192];
-    size_t n;
-    int ok = 1;
-    if (!in)
-        return 0;
-    out = fopen(to, "wb");
-    if (!out) {
-        fclose(in);
-        return 0;
+    size_t got = 0;
+    while (got < size) {
+        ssize_t n = read(fd, buf + got, size - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        got += (size_t)n;
     }
-    while ((n = fread(buf, 1, sizeof buf, in)) > 0)
-        if (fwrite(buf, 1, n, out) != n)
-            ok = 0;
-    if (ferror(in))
-        ok = 0;
-    fclose(in);
-    if (fclose(out) != 0)
-        ok = 0;
+    return (ssize_t)got;
+}
+
+/* The bytes of a card file of at most `size` bytes; (size_t)-1 when it is none. */
+static size_t ReadSmall(const char* path, unsigned char* buf, size_t size)
+{
+    size_t length;
+    ssize_t n;
+    int fd = OpenCardFile(path, size, &length);
+    if (fd < 0)
+        return (size_t)-1;
+    n = ReadAll(fd, buf, size);
+    close(fd);
+    return n < 0 ? (size_t)-1 : (size_t)n;
+}
+
+static int WriteAll(int fd, const unsigned char* buf, size_t size)
+{
+    while (size > 0) {
+        ssize_t n = write(fd, buf, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return 0;
+        buf += n;
+        size -= (size_t)n;
+    }
+    return 1;
+}
+
+/* Writes a card file: beside its place, readable by the owner only (a card
+ * holds a guest's identity), and renamed over it when whole, so that the
+ * program never reads half a card and a link lying at that place is
+ * replaced, not followed. */
+static int WriteCardFile(const char* to, const unsigned char* bytes, size_t size)
+{
+    char temp[4096];
+    int ok, out;
+    if (snprintf(temp, sizeof temp, "%s.XXXXXX", to) >= (int)sizeof temp)
+        return 0;
+    out = mkstemp(temp);
+    if (out < 0)
+        return 0;
+    ok = fchmod(out, 0600) == 0 && WriteAll(out, bytes, size);
+    ok = close(out) == 0 && ok;
+    if (ok && rename(temp, to) == 0)
+        return 1;
+    unlink(temp);
+    return 0;
+}
+
+/* Copies a card file of at most `limit` bytes. */
+static int CopyFile(const char* from, const char* to, size_t limit)
+{
+    unsigned char* bytes;
+    size_t size;
+    ssize_t n;
+    int ok, in = OpenCardFile(from, limit, &size);
+    if (in < 0)
+        return 0;
+    bytes = malloc(size ? size : 1);
+    n = bytes ? ReadAll(in, bytes, size) : -1;
+    close(in);
+    ok = n >= 0 && WriteCardFile(to, bytes, (size_t)n);
+    free(bytes);
     return ok;
 }
 
@@ -107,7 +175,7 @@ static int NewCardPresent(void)
     if (!g_served)
         return 1;
     n = ReadSmall(path, text, sizeof text);
-    return n != g_servedSize || memcmp(text, g_servedText, n) != 0 ||
+    return n == (size_t)-1 || n != g_servedSize || memcmp(text, g_servedText, n) != 0 ||
            st.st_mtim.tv_sec != g_servedTime.tv_sec || st.st_mtim.tv_nsec != g_servedTime.tv_nsec;
 }
 
@@ -135,22 +203,25 @@ int CVR_Authenticate(void)
 int CVR_Read_Content(int active)
 {
     char from[4096], to[4096], folder[4096];
+    unsigned char text[CARD_BYTES];
+    size_t n;
     struct stat st;
     if (!g_open || !NewCardPresent() || !OwnFolder(folder, sizeof folder))
         return 0;
     if (!CardPath("wz.txt", from, sizeof from) || stat(from, &st) != 0)
         return 0;
-    if (snprintf(to, sizeof to, "%swz.txt", folder) >= (int)sizeof to || !CopyFile(from, to))
+    n = ReadSmall(from, text, sizeof text);
+    if (n == (size_t)-1 || snprintf(to, sizeof to, "%swz.txt", folder) >= (int)sizeof to ||
+        !WriteCardFile(to, text, n))
         return 0;
     /* A card without a photo file still reads; the program then draws nothing. */
     if (snprintf(to, sizeof to, "%szp.bmp", folder) < (int)sizeof to) {
         /* No photo of an earlier card may stay behind for this one. */
-        if (!CardPath("zp.bmp", from, sizeof from) || !CopyFile(from, to))
+        if (!CardPath("zp.bmp", from, sizeof from) || !CopyFile(from, to, PHOTO_BYTES_MAX))
             remove(to);
     }
-    if (!CardPath("wz.txt", from, sizeof from))
-        return 0;
-    g_servedSize = ReadSmall(from, g_servedText, sizeof g_servedText);
+    memcpy(g_servedText, text, n);
+    g_servedSize = n;
     g_servedTime = st.st_mtim;
     g_served = 1;
     (void)active;
