@@ -413,8 +413,9 @@ TEST_F(Stays, ModifyingAStayKeepsAStoredNationThatBeginsAListedOne)
     const std::vector<Stay> stays = ReadStays();
     ASSERT_EQ(stays.size(), 1u);
     EXPECT_EQ(stays[0].nation, U("回"));
-    EXPECT_EQ(stays[0].paid, "15");
-    EXPECT_EQ(stays[0].deposit, "2");
+    // A modified stay keeps its amounts, in the money's normal form.
+    EXPECT_EQ(stays[0].paid, "15.0000");
+    EXPECT_EQ(stays[0].deposit, "2.0000");
 }
 
 // ------------------------------------------------------------- ID card
