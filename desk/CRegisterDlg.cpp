@@ -476,7 +476,16 @@ void CRegisterDlg::OnTimer(wxTimerEvent&)
     if (!m_reader)
         return;
     IdCardData data;
-    switch (m_reader->Poll(data)) {
+    const CardReader::PollResult result = m_reader->Poll(data);
+    if (result == CardReader::PollResult::NoCard)
+        return;
+    TakeCard(result, data);
+    m_reader->RemoveCardFiles();
+}
+
+void CRegisterDlg::TakeCard(CardReader::PollResult result, const IdCardData& data)
+{
+    switch (result) {
     case CardReader::PollResult::NoCard:
         return;
     case CardReader::PollResult::NoPort:

@@ -8,6 +8,7 @@
 #include <wx/timer.h>
 
 #include "CDialogEx.h"
+#include "CardReader.h"
 #include "COleDateTime.h"
 #include "GuestRecord.h"
 #include "WinTypes.h"
@@ -17,7 +18,6 @@ class wxTextCtrl;
 class wxDatePickerCtrl;
 class wxStaticText;
 class wxStaticBitmap;
-class CardReader;
 
 enum : int {
     IDC_REG_NAME = 1001,
@@ -131,6 +131,8 @@ private:
     GuestRecord FormRecord(BOOL bSex) const;
     void OnTimer(wxTimerEvent& event);
     void ShowCardPhoto(const CString& path);
+    // Shows what one poll gave: the card in the fields and its photo, or no photo.
+    void TakeCard(CardReader::PollResult result, const IdCardData& data);
     void OnClose(wxCloseEvent& event);
     void StopReader();
     void SetComboValue(wxComboBox* combo, const CString& value);

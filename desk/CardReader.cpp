@@ -7,6 +7,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <wx/filefn.h>
 
 
 namespace {
@@ -177,10 +178,19 @@ CardTextResult ReadCardData(const CString& folder, IdCardData& data)
     return CardTextResult::Taken;
 }
 
+CString CardFilesFolder(const CString& programFolder)
+{
+    if (access(programFolder.fn_str(), W_OK) == 0)
+        return programFolder;
+    CString cwd = wxGetCwd();
+    return cwd.EndsWith("/") ? cwd : cwd + "/";
+}
+
 CardReader::CardReader(const CString& folder) : m_folder(folder)
 {
     if (!m_folder.empty() && !m_folder.EndsWith("/"))
         m_folder += "/";
+    m_filesFolder = CardFilesFolder(m_folder);
     // The handle is never closed: vendor reader libraries keep threads and
     // device state alive, and unloading them under those crashes the program.
     void* library = dlopen((m_folder + "termb.so").fn_str(), RTLD_NOW | RTLD_LOCAL);
@@ -222,7 +232,7 @@ CardReader::PollResult CardReader::Poll(IdCardData& data)
         return PollResult::NoCard;
     if (m_readContent(1) != 1)
         return PollResult::ReadFailed;
-    switch (ReadCardData(m_folder, data)) {
+    switch (ReadCardData(m_filesFolder, data)) {
     case CardTextResult::Taken:
         return PollResult::CardRead;
     case CardTextResult::NoFile:
@@ -234,6 +244,12 @@ CardReader::PollResult CardReader::Poll(IdCardData& data)
     }
     // A photo beside text that is not the card's would put a face to the wrong data.
     return PollResult::ReadFailed;
+}
+
+void CardReader::RemoveCardFiles() const
+{
+    unlink((m_filesFolder + "wz.txt").fn_str());
+    unlink((m_filesFolder + "zp.bmp").fn_str());
 }
 
 void CardReader::Close()

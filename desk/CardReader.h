@@ -1,5 +1,6 @@
 // The resident ID-card reader: the vendor library termb.so in the program
-// folder, its port search and poll, and the card text it leaves in wz.txt.
+// folder, its port search and poll, and the card text and photo it leaves in
+// wz.txt and zp.bmp.
 // No window is involved, so the check-in dialog drives it from its timer.
 #pragma once
 
@@ -53,6 +54,11 @@ enum class CardTextResult {
 // photo path is set either way.
 CardTextResult ReadCardData(const CString& folder, IdCardData& data);
 
+// Where the reader leaves wz.txt and zp.bmp: the program folder, or the
+// current directory where the clerk cannot write the program folder (an
+// install under /usr), with a trailing slash.
+CString CardFilesFolder(const CString& programFolder);
+
 class CardReader
 {
 public:
@@ -78,6 +84,9 @@ public:
     };
     // One poll: authenticate, and on a card read it and take wz.txt.
     PollResult Poll(IdCardData& data);
+    // Removes wz.txt and zp.bmp once they are taken: the guest's ID text and
+    // face must not outlive the check-in on the desk's disk.
+    void RemoveCardFiles() const;
 
     // Closes the reader's port; nothing when the library is not loaded.
     void Close();
@@ -87,7 +96,8 @@ private:
     typedef int (*NoArgFn)();
     typedef int (*ReadContentFn)(int);
 
-    CString m_folder;
+    CString m_folder;       // where termb.so lies
+    CString m_filesFolder;  // where it leaves the card's files
     bool m_loaded = false;
     InitCommFn m_initComm = nullptr;
     NoArgFn m_closeComm = nullptr;

@@ -511,6 +511,8 @@ TEST_F(StaysWithCardReader, CardFillsTheFormAndIsStored)
     EXPECT_EQ(seen.validity, U("有效日期 2015年01月01日-2035年01月01日"));
     EXPECT_TRUE(seen.photoShown);
     EXPECT_EQ(seen.roomOffered, "101") << "the card leaves the room as it was";
+    for (const char* file : {"wz.txt", "zp.bmp"})
+        EXPECT_FALSE(fs::exists(m_program + file)) << file << " outlived the card's read";
 
     const std::vector<Stay> stays = ReadStays();
     ASSERT_EQ(stays.size(), 1u);

@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+#include <wx/filefn.h>
 
 #include "COleDateTime.h"
 #include "CardReader.h"
@@ -376,6 +377,28 @@ TEST_F(Reader, ReadsEachPresentedCardOnce)
     EXPECT_EQ(reader.Poll(data), CardReader::PollResult::CardRead);
     reader.Close();
     EXPECT_EQ(reader.Poll(data), CardReader::PollResult::NoCard);  // port closed: no card answers
+}
+
+TEST_F(Reader, TheCardsFilesAreGoneOnceTaken)
+{
+    CardReader reader(GetProgramFolder());
+    ASSERT_TRUE(reader.FindPort());
+    PutCard(SampleCard());
+    IdCardData data;
+    ASSERT_EQ(reader.Poll(data), CardReader::PollResult::CardRead);
+    ASSERT_EQ(access((m_program + "zp.bmp").c_str(), F_OK), 0);
+    reader.RemoveCardFiles();
+    for (const char* file : {"wz.txt", "zp.bmp"})
+        EXPECT_NE(access((m_program + file).c_str(), F_OK), 0) << file << " outlived the read";
+}
+
+// An install under /usr leaves the program folder to root: the reader then
+// works in the current directory, the clerk's own settings folder.
+TEST(CardFiles, AProgramFolderTheClerkCannotWriteSendsThemToTheCurrentDirectory)
+{
+    const CString cwd = wxGetCwd() + "/";
+    EXPECT_EQ(CardFilesFolder("/no/such/program/folder/"), cwd);
+    EXPECT_EQ(CardFilesFolder(GetProgramFolder()), GetProgramFolder());
 }
 
 TEST_F(Reader, PortSearchStopsAtTheFirstAnsweringPort)

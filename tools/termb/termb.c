@@ -5,7 +5,8 @@
  * QUILLAN_CARD_DIR: while it holds a wz.txt a card lies on the reader. Each
  * card is read once; writing a different wz.txt, or removing it and putting it
  * back, presents a new one. A read copies wz.txt and zp.bmp into the folder
- * this library was loaded from, which is the program's folder. */
+ * this library was loaded from, which is the program's folder, or into the
+ * current directory where the clerk cannot write that folder. */
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -139,12 +140,12 @@ static int CopyFile(const char* from, const char* to, size_t limit)
 }
 
 /* The folder holding this library, with a trailing slash. */
-static int OwnFolder(char* out, size_t size)
+static int LibraryFolder(char* out, size_t size)
 {
     Dl_info info;
     const char* slash;
     size_t len;
-    if (!dladdr((void*)&OwnFolder, &info) || !info.dli_fname)
+    if (!dladdr((void*)&LibraryFolder, &info) || !info.dli_fname)
         return 0;
     slash = strrchr(info.dli_fname, '/');
     if (!slash) {
@@ -158,6 +159,21 @@ static int OwnFolder(char* out, size_t size)
         return 0;
     memcpy(out, info.dli_fname, len);
     out[len] = 0;
+    return 1;
+}
+
+/* Where a read leaves the card's files: the library's own folder, as the
+ * program expects them beside itself, or the current directory where that
+ * folder is the machine's and not the clerk's to write (an install under /usr). */
+static int OutputFolder(char* out, size_t size)
+{
+    if (!LibraryFolder(out, size))
+        return 0;
+    if (access(out, W_OK) == 0)
+        return 1;
+    if (!getcwd(out, size - 1))
+        return 0;
+    strcat(out, "/");
     return 1;
 }
 
@@ -206,7 +222,7 @@ int CVR_Read_Content(int active)
     unsigned char text[CARD_BYTES];
     size_t n;
     struct stat st;
-    if (!g_open || !NewCardPresent() || !OwnFolder(folder, sizeof folder))
+    if (!g_open || !NewCardPresent() || !OutputFolder(folder, sizeof folder))
         return 0;
     if (!CardPath("wz.txt", from, sizeof from) || stat(from, &st) != 0)
         return 0;
