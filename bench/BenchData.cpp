@@ -2,8 +2,8 @@
 // sqlite3 (the C API on the same file) and a bare ODBC walk (SQLBindCol and
 // SQLFetchScroll through the same driver and data-source settings). Every
 // figure is the median of several runs; peak memory is the process's VmHWM
-// over that figure's runs.
-//   bench [rooms [stays [runs]]]        defaults: 1000 100000 5
+// over that figure's runs. The seed comes from the seed cache (BenchFill.h).
+//   bench [rooms [stays [cash-book rows [runs]]]]   defaults: 1000 100000 1000 5
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -15,7 +15,9 @@
 #include <vector>
 #include <sqlite3.h>
 #include "BenchFill.h"
+#include "BenchMeasures.h"
 #include "CDeskTransaction.h"
+#include "CHouseset.h"
 #include "CRegisterset.h"
 #include "ConnectString.h"
 #include "DataSources.h"
@@ -26,32 +28,11 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = BenchClock;
 
 double Milliseconds(Clock::time_point from)
 {
-    return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
-}
-
-// Peak resident memory since the last reset, in MB.
-double PeakMegabytes()
-{
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::atof(line.c_str() + 6) / 1024.0;
-    return 0;
-}
-
-void ResetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return MillisecondsBetween(from);
 }
 
 struct Figure
@@ -69,11 +50,11 @@ std::vector<Figure> MeasureTogether(int runs, const std::vector<std::function<lo
     std::vector<Figure> figures(works.size());
     for (int i = 0; i < runs; ++i) {
         for (size_t w = 0; w < works.size(); ++w) {
-            ResetPeak();
+            ResetPeakMemory();
             const auto start = Clock::now();
             figures[w].check = works[w]();
             figures[w].times.push_back(Milliseconds(start));
-            figures[w].peakMb = std::max(figures[w].peakMb, PeakMegabytes());
+            figures[w].peakMb = std::max(figures[w].peakMb, PeakMemoryMb());
         }
     }
     for (Figure& f : figures)
@@ -302,26 +283,75 @@ void Row(const char* what, const Figure& f, const char* anchorName = nullptr, co
     std::printf("   %s\n", target);
 }
 
+// The finds of the desk's dialogs on fresh recordsets, and the jump to the
+// last stay with the rank samples read anew, each beside raw sqlite3 reading
+// the same rows by their index.
+void MeasureFinds(DataConnections& db, const std::string& folder, const BenchSizes& sizes, int runs)
+{
+    const RawQuery rawStays(folder + "Register.db"), rawRooms(folder + "Hotel.db");
+    const int j = RunningStays(sizes) * 3 / 4;
+    const CString room = wxString::FromUTF8(RunningStayRoom(j));
+    const std::string name = "客人" + std::to_string(sizes.stays - RunningStays(sizes) + j);
+    const std::vector<Figure> openStay = MeasureTogether(
+        runs, {[&] {
+                   CRegisterset rs(&db.m_dbRegister);
+                   rs.m_strFilter = OpenStaysFilter();
+                   rs.Open(CRecordset::dynaset);
+                   return rs.FindOpenStay(room, wxString::FromUTF8(name));
+               },
+               [&] {
+                   return rawStays.Run("SELECT * FROM [register] WHERE [退房日期] IS NULL AND [房间号] = ? AND "
+                                       "[姓名] = ?",
+                                       {std::string(room.utf8_str()), name});
+               }});
+    Row("FindOpenStay, running stays (check-out)", openStay[0], "raw by the index", &openStay[1], "<= 5 ms");
+
+    const std::string number = std::to_string(1000 + sizes.rooms * 3 / 4);
+    const std::vector<Figure> roomFind = MeasureTogether(
+        runs, {[&] {
+                   CHouseset rs(&db.m_dbHotel);
+                   rs.m_strSort = wxString::FromUTF8("房间号 ASC");
+                   rs.Open(CRecordset::dynaset);
+                   return long(rs.FindRoom(wxString::FromUTF8(number)));
+               },
+               [&] { return rawRooms.Run("SELECT * FROM [house] WHERE [房间号] = ?", {number}); }});
+    Row("FindRoom, rooms in board order", roomFind[0], "raw by the index", &roomFind[1], "<= 5 ms");
+
+    // Something written on the connection: the samples are read again.
+    const std::vector<Figure> last = MeasureTogether(
+        runs, {[&] {
+                   db.m_dbRegister.ExecuteSQL(wxT("UPDATE [register] SET [ID] = [ID] WHERE 0"));
+                   CRegisterset rs(&db.m_dbRegister);
+                   rs.Open(CRecordset::dynaset);
+                   rs.SetAbsolutePosition(rs.GetRecordCount());
+                   return long(rs.m_nID);
+               },
+               [&] { return rawStays.Run("SELECT * FROM [register] ORDER BY rowid DESC LIMIT 128"); }});
+    Row("last stay by position, samples anew", last[0], "raw last 128 by key", &last[1], "<= 50 ms");
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const int rooms = argc > 1 ? std::atoi(argv[1]) : 1000;
-    const int stays = argc > 2 ? std::atoi(argv[2]) : 100000;
-    const int runs = argc > 3 ? std::atoi(argv[3]) : 5;
-    if (rooms < 1 || stays < 2 || runs < 1) {
-        std::fprintf(stderr, "usage: bench [rooms [stays [runs]]]\n");
+    BenchSizes sizes{1000, 100000, 1000};
+    int runs = 5;
+    int* args[] = {&sizes.rooms, &sizes.stays, &sizes.cashRows, &runs};
+    for (int i = 1; i < argc && i <= 4; ++i)
+        *args[i - 1] = std::atoi(argv[i]);
+    const int rooms = sizes.rooms, stays = sizes.stays;
+    if (rooms < 1 || stays < 2 || sizes.cashRows < 0 || runs < 1 || argc > 5) {
+        std::fprintf(stderr, "usage: bench [rooms [stays [cash-book rows [runs]]]]\n");
         return 2;
     }
     // As the program starts: SQLite set up before anything opens it (the fill does).
     ConfigureSqliteLibrary();
+    const std::string cache = SeedCacheFolder();
     TestEnvironment env;
-    auto start = Clock::now();
-    if (!FillDatabases(env.DataSaveFolder(), rooms, stays)) {
+    if (!SeedDatabases(env.DataSaveFolder(), sizes, cache)) {
         std::fprintf(stderr, "filling the databases failed\n");
         return 1;
     }
-    const double fill = Milliseconds(start) / 1000;
 
     // The program's own registration and open: the files attached to one connection.
     DataConnections db;
@@ -340,8 +370,7 @@ int main(int argc, char** argv)
     std::uniform_int_distribution<long> anyStay(0, stays - 1);
 
     try {
-        std::printf("Data layer: %d rooms, %d stays (filled in %.1f s), medians of %d runs\n\n", rooms, stays, fill,
-                    runs);
+        std::printf("\nData layer: %d rooms, %d stays, medians of %d runs\n\n", rooms, stays, runs);
         std::printf("%-40s %13s %11s   %-22s %13s  %8s   %s\n", "figure", "time", "peak", "anchor", "time", "ratio",
                     "target");
 
@@ -365,6 +394,8 @@ int main(int argc, char** argv)
 
         const Figure position = Measure(runs, [&] { return long(StayAt(db.m_dbRegister, anyStay(random)).m_strName.length()); });
         Row("SetAbsolutePosition, fresh recordset", position, nullptr, nullptr, "a block, not a walk");
+
+        MeasureFinds(db, env.DataSaveFolder(), sizes, runs);
 
         std::vector<GuestRecord> wanted;
         for (int i = 0; i < runs; ++i)

@@ -1,137 +1,85 @@
-// Timings of the front desk: start-up to the board drawn, reloading the board,
-// the hourly timers, the check-in and check-out dialogs (filled, and OK to the
-// refreshed board row), the guest-records window with its peak memory, and
-// clearing the history. Runs the real program under a display (xvfb-run) in a
-// throw-away sandbox:
+// Timings of the front desk, each from the clerk's key or click to the window
+// drawn and answering: start-up to the board, the board and its hourly
+// timers, the idle board's CPU and wake-ups, the guest records (open, End,
+// Home, search by ID number, clearing the history) with their memory, the
+// check-in, check-out and change-room dialogs with OK to the refreshed board
+// row, and the cash book with its chart. Runs the real program under a
+// display (xvfb-run) in a throw-away sandbox:
 //
-//     xvfb-run -a build/bin/bench_desk [rooms [stays]]     (10000 1000000 by default)
+//     xvfb-run -a build/bin/bench_desk [rooms [stays [cash-book rows]]]
+//                                      (10000 1000000 200000 by default)
 //
 // Every figure is a median of several runs; the machine is shared, so each is
-// printed beside an anchor measured in the same run (raw sqlite3 reading the
-// same rows) that shows how fast the machine is at the moment.
-#include <algorithm>
-#include <chrono>
+// printed beside an anchor measured in the same run (raw sqlite3 reading what
+// the figure shows) that says how fast the machine is at the moment. The seed
+// is built once into the seed cache (QUILLAN_BENCH_CACHE) and copied from there.
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
-#include <sqlite3.h>
 #include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/listctrl.h>
 #include <wx/testing.h>
+#include <wx/timer.h>
+#include <wx/toolbar.h>
 #include "BenchFill.h"
+#include "BenchMeasures.h"
+#include "CCashBookDlg.h"
 #include "CMainFrame.h"
+#include "CPasswordDlg.h"
 #include "CQuillan2021App.h"
 #include "CQuillan2021View.h"
-#include "CPasswordDlg.h"
 #include "CSplashWnd.h"
 #include "CUserRWnd.h"
+#include "CUserSearchDlg.h"
 #include "DialogDrivers.h"
 #include "Globals.h"
 #include "TestEnvironment.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-int g_rooms = 10000;
-int g_stays = 1000000;
+BenchSizes g_sizes{10000, 1000000, 200000};
 std::string g_dataSave;
 int g_result = 1;  // the run's exit code, kept past the application object
+constexpr int kRuns = 3;
+constexpr int kIdleSeconds = 10;
 
-double Milliseconds(Clock::time_point from, Clock::time_point to = Clock::now())
+// One line: the figure, its target, and its anchor beside it.
+void Report(const char* what, double ms, double targetMs = 0, const char* anchor = nullptr, double anchorMs = 0)
 {
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-double Median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-// The median of `runs` timings of `work`, in milliseconds.
-double MedianOf(int runs, const std::function<void()>& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        work();
-        times.push_back(Milliseconds(start));
-    }
-    return Median(times);
-}
-
-void Report(const char* what, double ms, double targetMs = 0)
-{
-    std::printf("%-56s %9.2f ms", what, ms);
+    std::printf("%-48s %9.2f ms", what, ms);
     if (targetMs > 0)
-        std::printf("   target <= %g ms%s", targetMs, ms <= targetMs ? "" : "   MISSED");
+        std::printf("  <= %-5g%-7s", targetMs, ms <= targetMs ? "" : " MISSED");
+    else
+        std::printf("  %-14s", "");
+    if (anchor)
+        std::printf("  %-34s %9.2f ms", anchor, anchorMs);
     std::printf("\n");
     std::fflush(stdout);
 }
 
-// ---------------------------------------------------------------- memory
-
-// The process's resident peak in MB, since the start or the last ResetPeakMemory.
-double PeakMemoryMb()
+void ReportMemory(const char* what, double mb, double targetMb)
 {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::atof(line.c_str() + 6) / 1024.0;
-    return 0;
+    std::printf("%-48s %9.1f MB  <= %-5g%-7s\n", what, mb, targetMb, mb <= targetMb ? "" : " MISSED");
+    std::fflush(stdout);
 }
 
-double CurrentMemoryMb()
+RawQuery RawRooms()
 {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atof(line.c_str() + 6) / 1024.0;
-    return 0;
+    return RawQuery(g_dataSave + "Hotel.db");
+}
+RawQuery RawStays()
+{
+    return RawQuery(g_dataSave + "Register.db");
+}
+RawQuery RawCashBook()
+{
+    return RawQuery(g_dataSave + "Cashbook.db");
 }
 
-// Linux lets a process start its resident peak again from what it holds now.
-void ResetPeakMemory()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-// ---------------------------------------------------------------- anchors
-
-// Raw sqlite3 reading every column of every row of a table, in milliseconds.
-double RawWalkMs(const std::string& file, const char* table)
-{
-    return MedianOf(3, [&] {
-        sqlite3* db = nullptr;
-        sqlite3_open_v2((g_dataSave + file).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, (std::string("SELECT * FROM ") + table).c_str(), -1, &st, nullptr);
-        volatile size_t bytes = 0;  // read, so that no value goes unread
-        while (sqlite3_step(st) == SQLITE_ROW)
-            for (int c = 0; c < sqlite3_column_count(st); ++c)
-                bytes += size_t(sqlite3_column_bytes(st, c)) + (sqlite3_column_text(st, c) ? 1 : 0);
-        sqlite3_finalize(st);
-        sqlite3_close(db);
-    });
-}
-
-void ReportAnchors()
-{
-    char line[96];
-    std::snprintf(line, sizeof line, "anchor: raw sqlite3 reads all %d rooms", g_rooms);
-    Report(line, RawWalkMs("Hotel.db", "[house]"));
-    std::snprintf(line, sizeof line, "anchor: raw sqlite3 reads all %d stays", g_stays);
-    Report(line, RawWalkMs("Register.db", "[register]"));
-    std::printf("\n");
-}
-
-// ---------------------------------------------------------------- the desk
+// ---------------------------------------------------------------- driving the desk
 
 // A dialog nobody expected ends the run instead of waiting for a click.
 class FailingModalHook : public wxTestingModalHook
@@ -145,6 +93,37 @@ CQuillan2021View* Board()
     return wxStaticCast(wxTheApp->GetTopWindow(), CMainFrame)->GetView();
 }
 
+// Lets the event loop run until `done` holds; throws after 60 s.
+template <class Done>
+void PumpUntil(Done done, const char* what)
+{
+    const auto start = BenchClock::now();
+    while (!done()) {
+        if (MillisecondsBetween(start) > 60000)
+            throw std::runtime_error(std::string("waited in vain for ") + what);
+        wxTheApp->Yield(true);
+        wxMilliSleep(1);
+    }
+}
+
+// A top-level window shown and mapped, so that Update paints it.
+void ShowOnScreen(wxWindow& window)
+{
+    window.Show();
+    PumpUntil([&] { return window.IsShownOnScreen(); }, "a window to be mapped");
+    window.Update();
+}
+
+// Runs the event loop for `seconds`, as an idle desk does.
+void Idle(int seconds)
+{
+    wxEventLoop loop;
+    wxTimer stop;
+    stop.Bind(wxEVT_TIMER, [&loop](wxTimerEvent&) { loop.Exit(); });
+    stop.StartOnce(seconds * 1000);
+    loop.Run();
+}
+
 // The time from OK in a stay dialog to the board row drawn with the result:
 // the dialog closed, the tables written, the row read and painted.
 template <class Dialog, class Form>
@@ -154,48 +133,224 @@ double TimeFromOk(const Form& form, void (CQuillan2021View::*command)())
     wxTEST_DIALOG((Board()->*command)(), clerk);
     // The command only marks the row for drawing: the clerk waits for the paint too.
     Board()->GetListCtrl().Update();
-    const auto refreshed = Clock::now();
+    const auto refreshed = BenchClock::now();
     if (!clerk.Seen().problems.empty() || !clerk.Seen().okPressed)
         throw std::runtime_error("the dialog could not be driven: " +
                                  (clerk.Seen().problems.empty() ? std::string("OK was not pressed")
                                                                 : clerk.Seen().problems.front()));
-    return Milliseconds(clerk.Seen().okPressedAt, refreshed);
+    return MillisecondsBetween(clerk.Seen().okPressedAt, refreshed);
 }
 
 // How long the clerk waits for a dialog to fill its lists.
 template <class Dialog>
-double TimeToOpen()
+double TimeToOpen(const CString& room = CString())
 {
     Dialog dialog(&Board()->GetListCtrl());
-    const auto start = Clock::now();
+    if constexpr (std::is_same_v<Dialog, CExchangeHDlg>)
+        dialog.m_strRoomNo = room;
+    const auto start = BenchClock::now();
     dialog.InitDialog();
-    return Milliseconds(start);
+    return MillisecondsBetween(start);
+}
+
+void SelectBoardRoom(const CString& room)
+{
+    wxListCtrl& list = Board()->GetListCtrl();
+    const int row = Board()->FindRoomItem(room);
+    if (row < 0)
+        throw std::runtime_error("room " + std::string(room.utf8_str()) + " is not on the board");
+    list.SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+}
+
+// ---------------------------------------------------------------- the figures
+
+void MeasureStartUp(double ms)
+{
+    Report("start-up to the board drawn, without splash", ms, 300, "rooms sorted by number",
+           RawRooms().MedianMs("SELECT * FROM [house] ORDER BY [房间号]"));
+}
+
+struct IdleFigure
+{
+    double cpuPercent = 0;
+    double wakeupsPerSecond = 0;
+    std::map<std::string, std::pair<double, double>> byThread;  // CPU in %, wake-ups a second
+};
+
+IdleFigure MeasureIdleOnce(int seconds)
+{
+    const ProcessActivity before = ReadProcessActivity();
+    const auto start = BenchClock::now();
+    Idle(seconds);
+    const double wall = MillisecondsBetween(start) / 1000;
+    const ProcessActivity after = ReadProcessActivity();
+    IdleFigure figure;
+    figure.cpuPercent = 100 * (after.cpuSeconds - before.cpuSeconds) / wall;
+    figure.wakeupsPerSecond = double(after.TotalWakeups() - before.TotalWakeups()) / wall;
+    for (const auto& [name, thread] : after.threads) {
+        const auto was = before.threads.find(name);
+        const ProcessActivity::Thread start = was == before.threads.end() ? ProcessActivity::Thread() : was->second;
+        figure.byThread[name] = {100 * (thread.cpuSeconds - start.cpuSeconds) / wall,
+                                 double(thread.wakeups - start.wakeups) / wall};
+    }
+    return figure;
+}
+
+// The board as the clerk leaves it: nothing selected, the clock running.
+void MeasureIdle()
+{
+    wxListCtrl& list = Board()->GetListCtrl();
+    for (long row = list.GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); row != -1;
+         row = list.GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED))
+        list.SetItemState(row, 0, wxLIST_STATE_SELECTED);
+    const IdleFigure idle = MeasureIdleOnce(kIdleSeconds);
+    // The same without update-UI events: the toolbar's and menus' checks are
+    // then not made, and the difference is what they cost.
+    wxUpdateUIEvent::SetUpdateInterval(-1);
+    const IdleFigure quiet = MeasureIdleOnce(kIdleSeconds / 2);
+    wxUpdateUIEvent::SetUpdateInterval(0);
+
+    std::printf("%-48s %9.2f %%   <= 1%-9s  (update-UI checks: %.2f %% of a core of it)\n",
+                "idle board: CPU of the process, in a core", idle.cpuPercent, idle.cpuPercent <= 1 ? "" : " MISSED",
+                std::max(0.0, idle.cpuPercent - quiet.cpuPercent));
+    std::printf("%-48s %9.1f /s  <= 25%-8s\n", "idle board: wake-ups of all its threads", idle.wakeupsPerSecond,
+                idle.wakeupsPerSecond <= 25 ? "" : " MISSED");
+    std::printf("    by thread (CPU %%, wake-ups a second):");
+    for (const auto& [name, figures] : idle.byThread)
+        if (figures.first >= 0.005 || figures.second >= 0.05)
+            std::printf("  %s %.2f %%, %.1f/s", name.c_str(), figures.first, figures.second);
+    std::printf("\n    (over %d s of the event loop; CPU from getrusage and each thread's schedstat, wake-ups as\n"
+                "     the voluntary context switches of each thread in /proc/self/task/*/status: every block on a\n"
+                "     timer, a poll or a lock)\n",
+                kIdleSeconds);
+    std::fflush(stdout);
 }
 
 void MeasureBoard()
 {
     CQuillan2021View* board = Board();
-    Report("LoadRooms", MedianOf(5, [board] { board->LoadRooms(); }), 100);
-    Report("hourly timer 1000, first tick (flags of all rooms)", MedianOf(5, [board] {
+    const double rooms = RawRooms().MedianMs("SELECT * FROM [house]");
+    Report("LoadRooms", MedianMs(5, [board] { board->LoadRooms(); }), 100, "all rooms read", rooms);
+    Report("hourly timer 1000, first tick (flags of all rooms)", MedianMs(5, [board] {
                g_vHourlyDue.clear();
                board->OnTimer(1000);
            }),
            2);
-    Report("hourly timer 1000, later ticks", MedianOf(5, [board] { board->OnTimer(1000); }), 2);
-    Report("hourly timer 1001 (blinks every tenth room)", MedianOf(5, [board] { board->OnTimer(1001); }), 2);
+    Report("hourly timer 1000, later ticks", MedianMs(5, [board] { board->OnTimer(1000); }), 2);
+    Report("hourly timer 1001 (blinks every tenth room)", MedianMs(5, [board] { board->OnTimer(1001); }), 2);
 }
 
-void MeasureStays()
-{
-    Report("check-in dialog filled (rooms, count of stays)", MedianOf(5, [] { TimeToOpen<CRegisterDlg>(); }), 250);
-    Report("check-out dialog filled (running stays, bill)", MedianOf(5, [] { TimeToOpen<CRegEndDlg>(); }), 30);
+// ---- guest records
 
-    CQuillan2021View* board = Board();
-    const CString room = wxString::Format("%d", 1000 + g_rooms / 2 + 1);
-    const int row = board->FindRoomItem(room);
+std::unique_ptr<CUserRWnd> OpenRecordsWindow()
+{
+    auto window = std::make_unique<CUserRWnd>(&Board()->GetListCtrl());
+    window->InitDialog();
+    ShowOnScreen(*window);
+    return window;
+}
+
+// Something written on the stays' connection: what was read of the table
+// (the rank samples too) counts as old, as after any command, and the End
+// that follows reads the rows anew.
+void ForgetWhatWasRead()
+{
+    GetTheApp().m_dbRegister.ExecuteSQL(wxT("UPDATE [register] SET [ID] = [ID] WHERE 0"));
+}
+
+// A key that moves the selection to `row` as End and Home do: the list
+// scrolls there and draws the rows in view.
+void JumpTo(CUserRWnd& window, long row)
+{
+    wxListCtrl& list = *window.m_listRecords;
+    list.SetItemState(row, wxLIST_STATE_FOCUSED | wxLIST_STATE_SELECTED, wxLIST_STATE_FOCUSED | wxLIST_STATE_SELECTED);
+    list.EnsureVisible(row);
+    list.Update();
+}
+
+// Right after start-up, so that the peak is the program's with the window
+// open and not what the other measures left in the heap.
+void MeasureRecordsWindow()
+{
+    const double before = CurrentMemoryMb();
+    ResetPeakMemory();
+    OpenRecordsWindow();
+    std::printf("%-48s %9.1f MB  (%.1f MB before it opened)\n", "guest records: peak memory of the process, open",
+                PeakMemoryMb(), before);
+    const RawQuery raw = RawStays();
+    Report("guest records: open, filled and drawn", MedianMs(kRuns, [] { OpenRecordsWindow(); }), 300,
+           "count + first 40 stays",
+           raw.MedianMs("SELECT count(*) FROM [register]") + raw.MedianMs("SELECT * FROM [register] LIMIT 40"));
+
+    std::vector<double> ends, homes;
+    double afterEnd = 0;
+    ResetPeakMemory();
+    for (int i = 0; i < kRuns; ++i) {
+        ForgetWhatWasRead();
+        auto window = OpenRecordsWindow();
+        const long last = window->m_listRecords->GetItemCount() - 1;
+        ends.push_back(MedianMs(1, [&] { JumpTo(*window, last); }));
+        afterEnd = std::max(afterEnd, CurrentMemoryMb());
+        homes.push_back(MedianMs(1, [&] { JumpTo(*window, 0); }));
+    }
+    Report("guest records: End (rows read anew)", Median(ends), 100, "last 40 by key",
+           raw.MedianMs("SELECT * FROM [register] ORDER BY rowid DESC LIMIT 40"));
+    Report("guest records: Home after End", Median(homes), 100, "first 40 by key",
+           raw.MedianMs("SELECT * FROM [register] ORDER BY rowid LIMIT 40"));
+    ReportMemory("guest records: memory of the process after End", afterEnd, 300);
+    std::printf("%-48s %9.1f MB\n", "guest records: peak memory over End and Home", PeakMemoryMb());
+}
+
+void MeasureSearch()
+{
+    const std::string id = StayIdNumber(g_sizes.stays / 2);
+    auto window = OpenRecordsWindow();
+    window->OnSearchRecord();
+    CUserSearchDlg* dialog = window->m_pSearchDlg.get();
+    if (!dialog)
+        throw std::runtime_error("the search dialog did not open");
+    const double ms = MedianMs(kRuns, [&] {
+        dialog->m_comboKey->SetSelection(SEARCH_BY_ID_NUMBER);
+        DialogDriving::EnterText(dialog, IDC_SEARCH_TEXT, wxString::FromUTF8(id));
+        DialogDriving::PressButton(dialog, IDC_SEARCH_OK);
+        wxTheApp->ProcessPendingEvents();
+        window->m_listRecords->Update();
+    });
+    if (window->m_listRecords->GetItemCount() != 1)
+        throw std::runtime_error("the search by ID number did not find the one stay");
+    Report("guest records: search by ID number", ms, 100, "stays of that ID number",
+           RawStays().MedianMs("SELECT * FROM [register] WHERE [证件号] = ?", {id}));
+    dialog->Destroy();
+}
+
+// Last: clearing empties the history the other measures read.
+void MeasureClear()
+{
+    const double readAll = RawStays().MedianMs("SELECT * FROM [register]");
+    CUserRWnd window(&Board()->GetListCtrl());
+    window.InitDialog();
+    const auto start = BenchClock::now();
+    wxTEST_DIALOG(window.OnClearRecords(), wxExpectDismissableModal<CPasswordDlg>(wxID_OK));
+    Report("guest records: clear the history", MillisecondsBetween(start), 3000, "all stays read once", readAll);
+}
+
+// ---- the stay dialogs
+
+void MeasureCheckInAndOut()
+{
+    const RawQuery rooms = RawRooms(), stays = RawStays();
+    Report("check-in dialog filled (rooms, count of stays)", MedianMs(5, [] { TimeToOpen<CRegisterDlg>(); }), 100,
+           "all rooms + count of stays",
+           rooms.MedianMs("SELECT * FROM [house]") + stays.MedianMs("SELECT count(*) FROM [register]"));
+    Report("check-out dialog filled (running stays, bill)", MedianMs(5, [] { TimeToOpen<CRegEndDlg>(); }), 100,
+           "let rooms + their running stays",
+           rooms.MedianMs("SELECT * FROM [house] WHERE [房间人数] <> 0") +
+               stays.MedianMs("SELECT * FROM [register] WHERE [退房日期] IS NULL"));
+
+    const CString room = wxString::Format("%d", 1000 + g_sizes.rooms / 2 + 1);
     std::vector<double> checkIns, checkOuts;
     for (int round = 0; round < 5; ++round) {
-        board->GetListCtrl().SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+        SelectBoardRoom(room);
         CheckInForm guest;
         guest.name = wxString::FromUTF8("新客人");
         guest.idNumber = "110105199001010011";
@@ -206,40 +361,97 @@ void MeasureStays()
         leaving.name = guest.name;
         checkOuts.push_back(TimeFromOk<CRegEndDlg>(leaving, &CQuillan2021View::OnCheckOut));
     }
-    Report("check-in: OK to the refreshed row", Median(checkIns), 30);
-    Report("check-out: OK to the refreshed row", Median(checkOuts), 30);
+    Report("check-in: OK to the refreshed row", Median(checkIns), 100);
+    Report("check-out: OK to the refreshed row", Median(checkOuts), 100, "the guest's running stay",
+           stays.MedianMs("SELECT * FROM [register] WHERE [退房日期] IS NULL AND [房间号] = ? AND [姓名] = ?",
+                          {std::string(room.utf8_str()), "新客人"}));
 }
 
-// The window built, filled and its first rows drawn.
-void OpenRecordsWindow()
+// A guest of a let room moves to an empty room and back.
+void MeasureChangeRoom()
 {
-    CUserRWnd window(&Board()->GetListCtrl());
-    window.InitDialog();
-    window.Show();
-    window.Update();
+    const int j = RunningStays(g_sizes) / 2;
+    const CString let = wxString::FromUTF8(RunningStayRoom(j));
+    const CString empty = wxString::Format("%d", 1000 + 1 + 10 * j);
+    const CString guest =
+        wxString::FromUTF8("客人" + std::to_string(g_sizes.stays - RunningStays(g_sizes) + j));
+    Report("change-room dialog filled (running stays)", MedianMs(kRuns, [&] { TimeToOpen<CExchangeHDlg>(let); }),
+           100, "running stays",
+           RawStays().MedianMs("SELECT * FROM [register] WHERE [退房日期] IS NULL"));
+    std::vector<double> oks;
+    for (int round = 0; round < kRuns; ++round) {
+        for (const auto& [from, to] : {std::pair{let, empty}, std::pair{empty, let}}) {
+            SelectBoardRoom(from);
+            ChangeRoomForm move;
+            move.name = guest;
+            move.target = to;
+            oks.push_back(TimeFromOk<CExchangeHDlg>(move, &CQuillan2021View::OnChangeRoom));
+        }
+    }
+    Report("change room: OK to the refreshed rows", Median(oks), 100);
 }
 
-// Right after start-up, so that the peak is the program's with the window
-// open and not what the other measures left in the heap.
-void MeasureRecordsWindow()
+// ---- the cash book and its chart
+
+void PressTool(CCashBookDlg& dialog, int id)
 {
+    wxCommandEvent click(wxEVT_TOOL, id);
+    click.SetEventObject(dialog.m_wndToolBar);
+    dialog.m_wndToolBar->GetEventHandler()->ProcessEvent(click);
+}
+
+// The chart has painted once g_vMonthSums holds its twelve sums again.
+void WaitForChartPaint()
+{
+    PumpUntil([] { return g_vMonthSums.size() == 12; }, "the chart to paint");
+}
+
+void MeasureCashBook()
+{
+    const RawQuery raw = RawCashBook();
+    const double walk = raw.MedianMs("SELECT * FROM [cashbook]");
     const double before = CurrentMemoryMb();
     ResetPeakMemory();
-    OpenRecordsWindow();
-    const double peak = PeakMemoryMb();
-    std::printf("%-56s %9.1f MB   target <= 150 MB%s   (%.1f MB before it opened)\n",
-                "guest-records window: peak memory of the process", peak, peak <= 150 ? "" : "   MISSED", before);
-    Report("guest-records window filled and drawn", MedianOf(3, OpenRecordsWindow), 300);
-}
+    std::vector<double> opens;
+    double peak = 0;
+    std::vector<double> chartOpens, lefts;
+    for (int i = 0; i < kRuns; ++i) {
+        CCashBookDlg dialog(&Board()->GetListCtrl());
+        const auto start = BenchClock::now();
+        dialog.InitDialog();
+        ShowOnScreen(dialog);
+        opens.push_back(MillisecondsBetween(start));
+        peak = std::max(peak, PeakMemoryMb());
 
-// Last: clearing empties the history the other measures read.
-void MeasureClear()
-{
-    CUserRWnd window(&Board()->GetListCtrl());
-    window.InitDialog();
-    const auto start = Clock::now();
-    wxTEST_DIALOG(window.OnClearRecords(), wxExpectDismissableModal<CPasswordDlg>(wxID_OK));
-    Report("guest records: clear the history", Milliseconds(start), 1000);
+        CDrawCount& chart = dialog.m_drawCount[0];
+        g_vMonthSums.clear();
+        const auto chartStart = BenchClock::now();
+        PressTool(dialog, ID_CASHBOOK_STAT);
+        WaitForChartPaint();
+        chartOpens.push_back(MillisecondsBetween(chartStart));
+
+        g_vMonthSums.clear();
+        wxKeyEvent left(wxEVT_KEY_DOWN);
+        left.m_keyCode = WXK_LEFT;
+        left.SetEventObject(chart.GetCanvas());
+        const auto leftStart = BenchClock::now();
+        chart.GetCanvas()->ProcessWindowEvent(left);
+        WaitForChartPaint();
+        lefts.push_back(MillisecondsBetween(leftStart));
+        chart.m_nYear += 1;
+        dialog.Destroy();
+        wxTheApp->ProcessPendingEvents();
+    }
+    Report("cash book: open, filled and drawn", Median(opens), 100, "all cash-book rows read", walk);
+    ReportMemory("cash book: peak memory of the process, open", peak, 150);
+    std::printf("    (%.1f MB before it opened: the window's own share is the difference)\n", before);
+    const std::string year = std::to_string(wxDateTime::Now().GetYear());
+    const double sums = raw.MedianMs(
+        "SELECT strftime('%m', [时间]), sum(CAST([交易金额] AS INTEGER)) FROM [cashbook] "
+        "WHERE [状态] AND [时间] >= ? AND [时间] < ? GROUP BY 1",
+        {year + "-01-01", std::to_string(std::stoi(year) + 1) + "-01-01"});
+    Report("chart: opens and paints", Median(chartOpens), 100, "month sums of a year", sums);
+    Report("chart: Left key to the year before painted", Median(lefts), 100, "month sums of a year", sums);
 }
 
 }  // namespace
@@ -251,10 +463,10 @@ public:
     {
         // The splash keeps the window back for a fixed time that is not the
         // program's work: time it alone and take it off.
-        auto start = Clock::now();
+        auto start = BenchClock::now();
         CSplashWnd::ShowSplash(2000);
-        m_splashMs = Milliseconds(start);
-        m_start = Clock::now();
+        m_splashMs = MillisecondsBetween(start);
+        m_start = BenchClock::now();
         if (!CQuillan2021App::OnInit() || !HasStarted())
             return false;
         CallAfter([this] { Measure(); });
@@ -267,10 +479,14 @@ private:
         try {
             GetTopWindow()->Update();
             Board()->GetListCtrl().Update();
-            Report("start-up to the board drawn, without the splash", Milliseconds(m_start) - m_splashMs, 300);
+            MeasureStartUp(MillisecondsBetween(m_start) - m_splashMs);
+            MeasureIdle();
             MeasureBoard();
             MeasureRecordsWindow();
-            MeasureStays();
+            MeasureSearch();
+            MeasureCheckInAndOut();
+            MeasureChangeRoom();
+            MeasureCashBook();
             MeasureClear();
             g_result = 0;
         } catch (const std::exception& e) {
@@ -279,7 +495,7 @@ private:
         GetTopWindow()->Close();
     }
 
-    Clock::time_point m_start;
+    BenchClock::time_point m_start;
     double m_splashMs = 0;
 };
 
@@ -287,22 +503,22 @@ wxIMPLEMENT_APP_NO_MAIN(BenchApp);
 
 int main(int argc, char** argv)
 {
-    if (argc > 1)
-        g_rooms = std::atoi(argv[1]);
-    if (argc > 2)
-        g_stays = std::atoi(argv[2]);
-    if (g_rooms < 1 || g_stays < 1 || argc > 3) {
-        std::fprintf(stderr, "usage: bench_desk [rooms [stays]]\n");
+    int* sizes[] = {&g_sizes.rooms, &g_sizes.stays, &g_sizes.cashRows};
+    for (int i = 1; i < argc && i <= 3; ++i)
+        *sizes[i - 1] = std::atoi(argv[i]);
+    if (g_sizes.rooms < 1 || g_sizes.stays < 1 || g_sizes.cashRows < 0 || argc > 4) {
+        std::fprintf(stderr, "usage: bench_desk [rooms [stays [cash-book rows]]]\n");
         return 2;
     }
+    const std::string cache = SeedCacheFolder();
     TestEnvironment environment;
     g_dataSave = environment.DataSaveFolder();
-    if (!FillDatabases(g_dataSave, g_rooms, g_stays)) {
+    if (!SeedDatabases(g_dataSave, g_sizes, cache)) {
         std::fprintf(stderr, "bench_desk: filling the databases failed\n");
         return 1;
     }
-    std::printf("Front desk, %d rooms and %d stays (medians)\n\n", g_rooms, g_stays);
-    ReportAnchors();
+    std::printf("\nFront desk, %d rooms, %d stays, %d cash-book rows: medians, each beside its raw sqlite3 anchor\n\n",
+                g_sizes.rooms, g_sizes.stays, g_sizes.cashRows);
     FailingModalHook hook;
     // wxWidgets reads only the program's name from the arguments.
     int wxArgc = 1;

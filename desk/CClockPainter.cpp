@@ -1,11 +1,13 @@
 #include "CClockPainter.h"
 
+#include <algorithm>
 #include <cairo.h>
 #include <cmath>
 #include <cstring>
 #include <ctime>
 #include <iostream>
 #include <memory>
+#include <pthread.h>
 #include <string>
 
 namespace {
@@ -85,21 +87,74 @@ void UseDialSpace(cairo_t* cr, double radius)
     cairo_scale(cr, 1, -1);
 }
 
-ClockFrame CopyFrame(cairo_surface_t* surface, int left, int top)
+ClockRect Union(const ClockRect& a, const ClockRect& b)
+{
+    if (a.right <= a.left || a.bottom <= a.top)
+        return b;
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+}
+
+ClockRect Clamped(const ClockRect& r, int size)
+{
+    return {std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, size), std::min(r.bottom, size)};
+}
+
+// A hand as it is stroked: a ray at `degrees` (y pointing up) between two
+// distances from the centre, the widest of its strokes.
+struct HandStroke
+{
+    double degrees, from, to, width;
+};
+
+// The three hands at a time of day: hour, minute, second.
+std::vector<HandStroke> HandStrokes(const ClockTime& t, double radius)
+{
+    // The second hand points at 12 and is turned: its ray is 90 degrees on.
+    return {{HourHandAngle(t.hour, t.minute), 0, radius - 80, 12},
+            {MinuteHandAngle(t.minute, t.second), 0, radius - 30, 12},
+            {90.0 + SecondHandRotation(t.second, t.ms), -30, radius - 10, 2}};
+}
+
+// The face pixels a hand can touch: its ray, widened by half its stroke and
+// what smoothing draws beside it.
+ClockRect HandBox(const HandStroke& hand, double radius)
+{
+    const double c = std::cos(Radians(hand.degrees)), s = std::sin(Radians(hand.degrees));
+    const double x1 = radius + hand.from * c, x2 = radius + hand.to * c;
+    const double y1 = radius - hand.from * s, y2 = radius - hand.to * s;
+    const double pad = hand.width / 2 + 2;
+    return {int(std::floor(std::min(x1, x2) - pad)), int(std::floor(std::min(y1, y2) - pad)),
+            int(std::ceil(std::max(x1, x2) + pad)), int(std::ceil(std::max(y1, y2) + pad))};
+}
+
+// The caps are drawn turned with the second hand, and their smoothed edge
+// differs a little with the turn: where the second hand moves they are drawn anew.
+ClockRect CapsBox(double radius)
+{
+    const int from = int(std::floor(radius - 12)), to = int(std::ceil(radius + 12));
+    return {from, from, to, to};
+}
+
+SurfacePtr NewSurface(int width, int height)
+{
+    return SurfacePtr(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height), &cairo_surface_destroy);
+}
+
+// The pixels of `area` of a surface as large as the face.
+void CopyArea(cairo_surface_t* surface, const ClockRect& area, ClockFrame& frame)
 {
     cairo_surface_flush(surface);
-    ClockFrame frame;
-    frame.left = left;
-    frame.top = top;
-    frame.width = cairo_image_surface_get_width(surface);
-    frame.height = cairo_image_surface_get_height(surface);
+    frame.x = area.left;
+    frame.y = area.top;
+    frame.width = area.right - area.left;
+    frame.height = area.bottom - area.top;
     frame.pixels.resize(size_t(frame.width) * size_t(frame.height));
     const unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
     for (int y = 0; y < frame.height; ++y)
-        std::memcpy(&frame.pixels[size_t(y) * size_t(frame.width)], data + size_t(y) * size_t(stride),
+        std::memcpy(&frame.pixels[size_t(y) * size_t(frame.width)],
+                    data + size_t(area.top + y) * size_t(stride) + size_t(area.left) * sizeof(uint32_t),
                     size_t(frame.width) * sizeof(uint32_t));
-    return frame;
 }
 
 }  // namespace
@@ -130,6 +185,15 @@ double SecondHandRotation(int second, int ms)
     return -(1000.0 * second + ms) * 0.006;
 }
 
+void ClockFrame::CopyInto(std::vector<uint32_t>& face, int faceWidth) const
+{
+    for (int row = 0; row < height; ++row)
+        std::memcpy(&face[size_t(y + row) * size_t(faceWidth) + size_t(x)], &pixels[size_t(row) * size_t(width)],
+                    size_t(width) * sizeof(uint32_t));
+}
+
+CClockPainter::CClockPainter() : m_dial(nullptr, &cairo_surface_destroy), m_rows(nullptr, &cairo_surface_destroy) {}
+
 CClockPainter::~CClockPainter()
 {
     JoinWorker();
@@ -139,6 +203,13 @@ void CClockPainter::SetFrameSink(FrameSink sink)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_frameSink = std::move(sink);
+    m_bWholeNext = true;
+}
+
+void CClockPainter::SetTimeSource(TimeSource source)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_timeSource = std::move(source);
 }
 
 void CClockPainter::SetColours(uint32_t face, uint32_t minuteHand, uint32_t secondHand, uint32_t hourHand)
@@ -148,6 +219,7 @@ void CClockPainter::SetColours(uint32_t face, uint32_t minuteHand, uint32_t seco
     m_clrMinuteHand = minuteHand;
     m_clrSecondHand = secondHand;
     m_clrHourHand = hourHand;
+    m_dial.reset();
 }
 
 bool CClockPainter::Start(int left)
@@ -160,6 +232,8 @@ bool CClockPainter::Start(int left)
         m_nLeft = left;
         m_nTop = kFaceTop;
         m_fRadius = float(m_rcClock.right - m_rcClock.left) / 2.0f;
+        // The owner gets the whole face at its new place.
+        m_bWholeNext = true;
     }
     if (!m_bRunning.exchange(true)) {
         try {
@@ -195,6 +269,8 @@ void CClockPainter::JoinWorker()
 
 void CClockPainter::ThreadMain()
 {
+    // Named, so that a look at the process's threads tells the clock apart.
+    pthread_setname_np(pthread_self(), "clock");
     std::unique_lock<std::mutex> lock(m_mutex);
     while (m_bRunning) {
         lock.unlock();
@@ -204,23 +280,70 @@ void CClockPainter::ThreadMain()
     }
 }
 
+void CClockPainter::PrepareDial(int size)
+{
+    if (m_dial && cairo_image_surface_get_width(m_dial.get()) == size)
+        return;
+    m_dial = NewSurface(size, size);
+    m_rows = NewSurface(size, size);
+    ContextPtr cr(cairo_create(m_dial.get()), &cairo_destroy);
+    SetSourceArgb(cr.get(), m_clrFace);
+    cairo_paint(cr.get());
+    DrawDial(cr.get());
+    m_bWholeNext = true;
+}
+
 void CClockPainter::Draw()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_frameSink)
         return;
-    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, m_rcClock.right - m_rcClock.left,
-                                                  m_rcClock.bottom - m_rcClock.top),
-                       &cairo_surface_destroy);
+    const int size = m_rcClock.right - m_rcClock.left;
+    if (size <= 0)
+        return;
+    PrepareDial(size);
+    const ClockTime now = ClockTimeAt(m_timeSource ? m_timeSource() : std::chrono::system_clock::now());
+
+    // What changed: the hands that moved, where they stood and where they stand.
+    const std::vector<HandStroke> hands = HandStrokes(now, m_fRadius);
+    ClockRect area = m_bWholeNext ? ClockRect{0, 0, size, size} : ClockRect{};
+    std::vector<ClockRect> boxes;
+    std::vector<double> angles;
+    for (size_t i = 0; i < hands.size(); ++i) {
+        boxes.push_back(i + 1 < hands.size() ? HandBox(hands[i], m_fRadius)
+                                             : Union(HandBox(hands[i], m_fRadius), CapsBox(m_fRadius)));
+        angles.push_back(hands[i].degrees);
+        if (i >= m_handAngles.size() || m_handAngles[i] != angles[i])
+            area = Union(Union(area, boxes[i]), i < m_handBoxes.size() ? m_handBoxes[i] : boxes[i]);
+    }
+    m_handBoxes = boxes;
+    m_handAngles = angles;
+    m_bWholeNext = false;
+    area = Clamped(area, size);
+    if (area.right <= area.left || area.bottom <= area.top)
+        return;
+
+    // The rows of that part only: the dial as it was drawn once, and every
+    // hand over it, on a surface of their own. Whole rows, and a row more
+    // above and below: smoothing sums along a row from where the drawing
+    // starts, and a part cut out of a row would differ from a whole frame.
+    const ClockRect drawn = Clamped({0, area.top - 1, size, area.bottom + 1}, size);
+    SurfacePtr part(cairo_surface_create_for_rectangle(m_rows.get(), 0, drawn.top, size, drawn.bottom - drawn.top),
+                    &cairo_surface_destroy);
+    cairo_surface_set_device_offset(part.get(), 0, -drawn.top);  // the face's own coordinates
     {
-        ContextPtr cr(cairo_create(surface.get()), &cairo_destroy);
-        SetSourceArgb(cr.get(), m_clrFace);
+        ContextPtr cr(cairo_create(part.get()), &cairo_destroy);
+        cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+        cairo_set_source_surface(cr.get(), m_dial.get(), 0, 0);
         cairo_paint(cr.get());
-        DrawDial(cr.get());
-        const ClockTime now = ClockTimeAt(std::chrono::system_clock::now());
+        cairo_set_operator(cr.get(), CAIRO_OPERATOR_OVER);
         DrawHands(cr.get(), now.hour, now.minute, now.second, now.ms);
     }
-    m_frameSink(CopyFrame(surface.get(), m_nLeft, m_nTop));
+    ClockFrame frame;
+    frame.left = m_nLeft;
+    frame.top = m_nTop;
+    CopyArea(m_rows.get(), area, frame);
+    m_frameSink(std::move(frame));
 }
 
 // The sixty ticks, with the hour numbers inside the long ones.

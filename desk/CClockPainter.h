@@ -1,6 +1,8 @@
 // An analog clock face that a worker thread redraws every 50 ms. Each frame is
 // rendered off screen and handed to a frame sink, so the worker never touches a
-// window: the owner decides how the finished pixels reach the screen.
+// window: the owner decides how the finished pixels reach the screen. The dial
+// is drawn once for its colours and size; a frame draws the hands over it only
+// in the rows they moved through, and hands over only the part they changed.
 #pragma once
 
 #include <atomic>
@@ -8,23 +10,34 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
 
-// One finished face: premultiplied 0xAARRGGBB pixels, row after row, and where
-// the face belongs inside the owner's window.
+// What a frame changed of the face: premultiplied 0xAARRGGBB pixels of the
+// rectangle (x, y, width, height) of the face, row after row, and where the
+// face's top-left belongs inside the owner's window.
 struct ClockFrame
 {
     int left = 0;
     int top = 0;
+    int x = 0;
+    int y = 0;
     int width = 0;
     int height = 0;
     std::vector<uint32_t> pixels;
 
-    uint32_t PixelAt(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+    // A pixel of the face, given by face coordinates inside the rectangle.
+    uint32_t PixelAt(int faceX, int faceY) const
+    {
+        return pixels[size_t(faceY - y) * size_t(width) + size_t(faceX - x)];
+    }
+    // Copies the rectangle into a whole face of `faceWidth` pixels a row.
+    void CopyInto(std::vector<uint32_t>& face, int faceWidth) const;
 };
 
 // Receives every frame, on whichever thread drew it (the worker, or the caller of
@@ -63,33 +76,42 @@ class CClockPainter
 public:
     static constexpr int kFaceSize = 350;
     static constexpr int kFaceTop = 140;
+    using TimeSource = std::function<std::chrono::system_clock::time_point()>;
 
-    CClockPainter() = default;
+    CClockPainter();
     ~CClockPainter();
     CClockPainter(const CClockPainter&) = delete;
     CClockPainter& operator=(const CClockPainter&) = delete;
 
     // The clock draws only while a sink is set. Setting one waits for a frame in
-    // progress, so after the call the previous sink is no longer called.
+    // progress, so after the call the previous sink is no longer called; the
+    // next frame is a whole face.
     void SetFrameSink(FrameSink sink);
     // Colours as 0xAARRGGBB; they apply from the next frame on.
     void SetColours(uint32_t face, uint32_t minuteHand, uint32_t secondHand, uint32_t hourHand);
+    // Where the hands read the time: the system clock unless set.
+    void SetTimeSource(TimeSource source);
 
     // Places the face with its top-left at (left, 140), starts the worker unless it
-    // runs, and draws one frame at once on the caller's thread. False, doing
+    // runs, and draws one whole frame at once on the caller's thread. False, doing
     // nothing, when no sink is set.
     bool Start(int left);
     // Ends the worker and waits for it; no frame is drawn after it returns.
     bool Stop();
     bool IsRunning() const { return m_bRunning; }
+    // Draws one frame now and hands it to the sink: the part of the face the
+    // hands changed since the last frame (none when they did not move), the
+    // whole face after Start, a new sink or new colours.
+    void Draw();
 
 private:
     void ThreadMain();
-    void Draw();
     void DrawDial(cairo_t* cr);
     void DrawDialNumbers(cairo_t* cr, int n, float x, float y);
     void DrawHands(cairo_t* cr, int hour, int minute, int second, int ms);
     void JoinWorker();
+    // Draws the dial anew when its colours or its size changed.
+    void PrepareDial(int size);
 
     std::atomic<bool> m_bRunning{false};
     // Guards everything below that the user-interface thread may change while the
@@ -97,6 +119,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;  // cuts the worker's pause short on Stop
     FrameSink m_frameSink;
+    TimeSource m_timeSource;
     ClockRect m_rcClock;
     int m_nLeft = 0;
     int m_nTop = 0;
@@ -106,4 +129,12 @@ private:
     uint32_t m_clrSecondHand = 0xFFFF0000;
     uint32_t m_clrHourHand = 0xFFFFFFFF;
     std::thread m_thread;
+
+    // The face without hands, drawn once for its colours and size, and where
+    // a frame draws the rows it changes.
+    std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)> m_dial;
+    std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)> m_rows;
+    bool m_bWholeNext = true;          // the next frame redraws and hands over the whole face
+    std::vector<ClockRect> m_handBoxes;  // where each hand stood in the last frame
+    std::vector<double> m_handAngles;    // and at which angle
 };

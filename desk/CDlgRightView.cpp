@@ -1,9 +1,11 @@
 #include "CDlgRightView.h"
 
+#include <cairo.h>
 #include <cstring>
 #include <memory>
 #include <random>
 #include <wx/dcbuffer.h>
+#include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/graphics.h>
 #include <wx/image.h>
@@ -63,22 +65,6 @@ wxImage GradientImage(wxSize size, uint32_t top, uint32_t bottom)
     return image;
 }
 
-// The clock hands over premultiplied pixels; an image keeps them straight.
-wxImage ImageFromFrame(const ClockFrame& frame)
-{
-    wxImage image(frame.width, frame.height);
-    image.InitAlpha();
-    unsigned char* rgb = image.GetData();
-    unsigned char* alpha = image.GetAlpha();
-    for (uint32_t pixel : frame.pixels) {
-        const unsigned a = pixel >> 24;
-        for (int shift = 16; shift >= 0; shift -= 8)
-            *rgb++ = (unsigned char)(a == 0 ? 0 : Channel(pixel, shift) * 255 / a);
-        *alpha++ = (unsigned char)a;
-    }
-    return image;
-}
-
 void DrawCentredPicture(wxGraphicsContext& gc, const wxBitmap& picture, int cx, int top)
 {
     gc.DrawBitmap(picture, cx - picture.GetWidth() / 2, top, picture.GetWidth(), picture.GetHeight());
@@ -121,6 +107,20 @@ RoomCard FormatRoomCard(const CHouseset& room)
     add(335, wxString::FromUTF8("房间介绍:"));
     add(360, room.m_strIntro);
     return card;
+}
+
+void ApplyClockFrame(const ClockFrame& frame, std::vector<uint32_t>& face, wxRect& faceRect, wxRect& changed)
+{
+    const wxRect placed(frame.left, frame.top, CClockPainter::kFaceSize, CClockPainter::kFaceSize);
+    if (placed != faceRect) {
+        if (frame.width != placed.width || frame.height != placed.height)
+            return;
+        changed.Union(faceRect);
+        faceRect = placed;
+        face.assign(size_t(placed.width) * size_t(placed.height), 0);
+    }
+    frame.CopyInto(face, placed.width);
+    changed.Union(wxRect(frame.left + frame.x, frame.top + frame.y, frame.width, frame.height));
 }
 
 IdleColours PickIdleColours(std::time_t seconds)
@@ -181,9 +181,6 @@ void CDlgRightView::ShowIdlePicture()
     m_picture = Picture::Idle;
     m_clock.SetColours(kClockFace, colours.minuteHand, kSecondHand, colours.hourHand);
     m_clock.Start(GetClientSize().x / 2 - CClockPainter::kFaceSize / 2);
-    // Start drew a frame on this thread: show it in this paint rather than the
-    // one left from an earlier picture.
-    ShowLatestFrame();
 }
 
 void CDlgRightView::LoadRoomCard()
@@ -237,14 +234,17 @@ void CDlgRightView::BuildIdleBackground(uint32_t gradientBottom)
 void CDlgRightView::OnPaint(wxPaintEvent&)
 {
     wxAutoBufferedPaintDC dc(this);
-    dc.SetBackground(wxBrush(GetBackgroundColour()));
-    dc.Clear();
     if (m_picture == Picture::Idle) {
+        // The picture covers the panel: nothing is cleared first, which at
+        // every move of the clock would ask the toolkit's theme for a colour.
         PaintIdlePicture(dc);
     } else if (m_picture == Picture::Card) {
         // The room is read at every paint: the card shows what the table holds now.
         LoadRoomCard();
         PaintRoomCard(dc);
+    } else {
+        dc.SetBackground(wxBrush(GetBackgroundColour()));
+        dc.Clear();
     }
 }
 
@@ -258,12 +258,29 @@ void CDlgRightView::OnSize(wxSizeEvent& event)
     Refresh();
 }
 
-void CDlgRightView::PaintIdlePicture(wxDC& dc) const
+void CDlgRightView::PaintIdlePicture(wxDC& dc)
 {
     if (m_idleBackground.IsOk())
         dc.DrawBitmap(m_idleBackground, 0, 0);
-    if (m_clockFace.IsOk())
-        dc.DrawBitmap(m_clockFace, m_clockRect.GetTopLeft());
+    PaintClockFace(dc);
+}
+
+// The face's pixels are what cairo, the toolkit's own drawing, takes as they are.
+void CDlgRightView::PaintClockFace(wxDC& dc)
+{
+    wxGraphicsContext* gc = dc.GetGraphicsContext();
+    cairo_t* cr = gc ? static_cast<cairo_t*>(gc->GetNativeContext()) : nullptr;
+    std::lock_guard<std::mutex> lock(m_frameMutex);
+    if (!cr || m_faceRect.IsEmpty())
+        return;
+    cairo_surface_t* face = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(m_facePixels.data()), CAIRO_FORMAT_ARGB32, m_faceRect.width,
+        m_faceRect.height, m_faceRect.width * int(sizeof(uint32_t)));
+    cairo_save(cr);
+    cairo_set_source_surface(cr, face, m_faceRect.x, m_faceRect.y);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    cairo_surface_destroy(face);
 }
 
 void CDlgRightView::PaintRoomCard(wxDC& dc) const
@@ -278,43 +295,39 @@ void CDlgRightView::PaintRoomCard(wxDC& dc) const
         dc.DrawText(line.text, kCardLeft, line.y);
 }
 
-// Runs on whichever thread drew the frame, mostly the clock's own: keeps only
-// the newest frame and asks the user-interface thread to show it, once for any
-// number of frames.
+// Runs on whichever thread drew the frame, mostly the clock's own: puts the
+// frame's pixels into the face and asks the user-interface thread to repaint
+// what changed, once for any number of frames.
 void CDlgRightView::ReceiveFrame(ClockFrame frame)
 {
     std::lock_guard<std::mutex> lock(m_frameMutex);
-    m_latestFrame = std::move(frame);
-    m_bFrameReady = true;
-    if (!m_bDeliveryQueued) {
+    ApplyClockFrame(frame, m_facePixels, m_faceRect, m_changed);
+    if (!m_bDeliveryQueued && !m_changed.IsEmpty()) {
         m_bDeliveryQueued = true;
-        CallAfter([this] {
-            {
-                std::lock_guard<std::mutex> lock(m_frameMutex);
-                m_bDeliveryQueued = false;
-            }
-            ShowLatestFrame();
-        });
+        CallAfter([this] { ShowChangedFace(); });
     }
 }
 
-void CDlgRightView::ShowLatestFrame()
+void CDlgRightView::ShowChangedFace()
 {
-    ClockFrame frame;
+    wxRect changed, face;
     {
         std::lock_guard<std::mutex> lock(m_frameMutex);
-        if (!m_bFrameReady)
-            return;
-        frame = std::move(m_latestFrame);
-        m_bFrameReady = false;
+        m_bDeliveryQueued = false;
+        std::swap(changed, m_changed);
+        face = m_faceRect;
     }
     // A frame drawn just before the clock stopped has no place on a card.
-    if (m_picture != Picture::Idle)
+    if (m_picture != Picture::Idle || changed.IsEmpty() || !IsShownOnScreen())
         return;
-    const wxRect previous = m_clockRect;
-    m_clockFace = wxBitmap(ImageFromFrame(frame));
-    m_clockRect = wxRect(frame.left, frame.top, frame.width, frame.height);
-    RefreshRect(m_clockRect, false);
-    if (previous != m_clockRect)
-        RefreshRect(previous, false);
+    // The changed part goes straight onto the screen, as a clock draws into its
+    // window: asking for a paint would have the toolkit paint the frame and
+    // every pane around the panel too, twenty times a second. The face is
+    // opaque: where only it changed, the picture under it is not drawn.
+    wxClientDC dc(this);
+    dc.SetClippingRegion(changed);
+    if (face.Contains(changed))
+        PaintClockFace(dc);
+    else
+        PaintIdlePicture(dc);
 }

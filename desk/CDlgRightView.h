@@ -43,6 +43,12 @@ struct IdleColours
 // second look alike.
 IdleColours PickIdleColours(std::time_t seconds);
 
+// Puts a clock frame into the face kept for painting: its pixels, where the
+// face stands in the panel, and the panel's rectangle to paint again, which
+// grows by what the frame changed. A part of a face that has moved since its
+// last whole frame changes nothing.
+void ApplyClockFrame(const ClockFrame& frame, std::vector<uint32_t>& face, wxRect& faceRect, wxRect& changed);
+
 class CDlgRightView : public wxPanel
 {
 public:
@@ -69,24 +75,27 @@ private:
 
     void OnPaint(wxPaintEvent& event);
     void OnSize(wxSizeEvent& event);
-    void PaintIdlePicture(wxDC& dc) const;
+    void PaintIdlePicture(wxDC& dc);
     void PaintRoomCard(wxDC& dc) const;
 
-    // The clock's frames arrive on its worker thread and are shown on this one.
+    // The clock's frames arrive on its worker thread, mostly, and go straight
+    // into the face kept here; this thread repaints the part they changed.
     void ReceiveFrame(ClockFrame frame);
-    void ShowLatestFrame();
+    void ShowChangedFace();
+    void PaintClockFace(wxDC& dc);
 
     Picture m_picture = Picture::None;
     wxBitmap m_idleBackground;  // gradient, pictures and caption, without the clock
-    wxBitmap m_clockFace;
-    wxRect m_clockRect;
     RoomCard m_card;  // as painted last
     bool m_bReadingCard = false;
 
-    std::mutex m_frameMutex;  // guards the three below
-    ClockFrame m_latestFrame;
-    bool m_bFrameReady = false;      // m_latestFrame has not been shown yet
-    bool m_bDeliveryQueued = false;  // a call to ShowLatestFrame is on its way
+    std::mutex m_frameMutex;  // guards the four below
+    // The face as the frames drew it, in the clock's own pixels, which the
+    // paint hands to the toolkit as they are: nothing is converted per frame.
+    std::vector<uint32_t> m_facePixels;
+    wxRect m_faceRect;               // where it stands in the panel; empty before the first whole frame
+    wxRect m_changed;                // of the panel, changed by frames and not yet repainted
+    bool m_bDeliveryQueued = false;  // a call to ShowChangedFace is on its way
 
     // Last, so that it is gone before the members its frames are handed to.
     CClockPainter m_clock;

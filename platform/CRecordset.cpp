@@ -1,5 +1,7 @@
 #include "CRecordset.h"
 
+#include <algorithm>
+
 #include "ParameterBinder.h"
 #include "PooledStatement.h"
 #include "RecordsetQuery.h"
@@ -293,9 +295,18 @@ long CRecordset::FindFirst(const CString& narrowing, const std::vector<CString>&
                 return position;
         return -1;
     }
+    // The candidates come in the table's order as it is now; a row changed
+    // since the open keeps its place among the rows, so they are taken in
+    // the order of their places.
+    std::vector<size_t> places;
     for (long long key : d.rows.Candidates(ToUtf8(narrowing), values)) {
         size_t index = 0;
-        if (!d.rows.IndexOfKey(key, index) || !d.rows.Load(index) || !accept())
+        if (d.rows.IndexOfKey(key, index))
+            places.push_back(index);
+    }
+    std::sort(places.begin(), places.end());
+    for (size_t index : places) {
+        if (!d.rows.Load(index) || !accept())
             continue;
         const long position = d.rows.OrdinalOf(index);
         d.rows.Load(index);  // counting may have read other rows into the members

@@ -1,5 +1,6 @@
 #include "RecordsetQuery.h"
 
+#include <algorithm>
 #include <climits>
 #include "OdbcConnection.h"
 #include "ParameterBinder.h"
@@ -34,6 +35,58 @@ int KeyFieldOf(const std::shared_ptr<OdbcConnection>& conn, const std::string& t
     return -1;
 }
 
+// The parts of a sort text between the commas that stand outside brackets,
+// quotes and parentheses.
+std::vector<std::string> SortParts(const std::string& sort)
+{
+    std::vector<std::string> parts(1);
+    char quote = 0;
+    int depth = 0;
+    for (char c : sort) {
+        if (quote) {
+            quote = c == quote ? 0 : quote;
+        } else if (c == '[') {
+            quote = ']';
+        } else if (c == '"' || c == '\'' || c == '`') {
+            quote = c;
+        } else if (c == '(' || c == ')') {
+            depth += c == '(' ? 1 : -1;
+        } else if (c == ',' && depth == 0) {
+            parts.emplace_back();
+            continue;
+        }
+        parts.back() += c;
+    }
+    return parts;
+}
+
+std::string Trimmed(const std::string& text)
+{
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return std::string();
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+std::string UpperAscii(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return text;
+}
+
+// Whether `part` ends with the word `word` (ASC or DESC) after a blank; the
+// word is then taken off.
+bool TakeLastWord(std::string& part, const std::string& word)
+{
+    const size_t at = part.size() - std::min(part.size(), word.size());
+    if (at == 0 || UpperAscii(part.substr(at)) != word || (part[at - 1] != ' ' && part[at - 1] != '\t'))
+        return false;
+    part = Trimmed(part.substr(0, at));
+    return true;
+}
+
 }  // namespace
 
 void RecordsetQuery::Open(std::shared_ptr<OdbcConnection> conn, std::string table,
@@ -61,18 +114,40 @@ void RecordsetQuery::Requery(const CString& filter, const CString& sort, std::ve
     // Under a filter the bound is "+rowid": a plain rowid range would be the
     // plan SQLite takes, walking the whole table past the index that answers
     // the filter (the running stays: 200 ms instead of 3 at 1,000,000 stays).
-    m_whereClauses = " FROM " + m_table + " WHERE ";
-    if (!filter.empty())
-        m_whereClauses += "(" + ToUtf8(filter) + ") AND +";
-    m_whereClauses += KeyColumn() + " <= " + std::to_string(m_maxKey);
+    const std::string& key = KeyColumn();
+    m_keyInWhere = (filter.empty() ? "" : "+") + key;
+    m_whereClauses = " FROM " + m_table + " WHERE " + (filter.empty() ? "" : "(" + ToUtf8(filter) + ") AND ") +
+                     m_keyInWhere + " <= " + std::to_string(m_maxKey);
     // Rows of equal sort values come by key. Without a sort they come in the
     // table's own order; a filter may be answered from an index kept in another
     // order, and "+rowid" lets SQLite use it and then sort the few rows it
     // gives, where "rowid" would make it walk the whole table instead.
-    const std::string& key = KeyColumn();
-    m_orderClause = " ORDER BY " + (!sort.empty() ? ToUtf8(sort) + ", " + key : filter.empty() ? key : "+" + key);
+    m_orderClause = " ORDER BY " + (!sort.empty() ? ToUtf8(sort) + ", " + key : m_keyInWhere);
     m_inKeyOrder = filter.empty() && sort.empty();
     m_filtered = !filter.empty() || !m_filterValues.empty();
+    SpellSort(ToUtf8(sort));
+}
+
+// Takes the sort apart into its terms, as far as it is made of expressions
+// with ASC or DESC: what the position of a row is counted by.
+void RecordsetQuery::SpellSort(const std::string& sort)
+{
+    m_sortTerms.clear();
+    m_sortSpelled = true;
+    if (Trimmed(sort).empty())
+        return;
+    for (std::string part : SortParts(sort)) {
+        part = Trimmed(part);
+        const bool descending = TakeLastWord(part, "DESC");
+        if (!descending)
+            TakeLastWord(part, "ASC");
+        const std::string upper = " " + UpperAscii(part) + " ";
+        if (part.empty() || upper.find(" COLLATE ") != std::string::npos || upper.find(" NULLS ") != std::string::npos) {
+            m_sortSpelled = false;
+            return;
+        }
+        m_sortTerms.push_back({part, descending});
+    }
 }
 
 const std::string& RecordsetQuery::KeyColumn() const
@@ -97,6 +172,49 @@ long long RecordsetQuery::Number(const std::string& sql, bool filtered) const
         BindFilter(binder);
     stmt->ExecutePrepared();
     return ParseStoredInteger(stmt->FetchText());
+}
+
+long long RecordsetQuery::RowsBefore(long long key) const
+{
+    if (!m_sortSpelled)
+        return -1;
+    std::string sql;
+    if (m_sortTerms.empty()) {
+        sql = "SELECT count(*)" + m_whereClauses + " AND " + m_keyInWhere + " < ?";
+    } else {
+        // The sort values of the row are read once, and each term compares with them.
+        std::string values;
+        for (size_t i = 0; i < m_sortTerms.size(); ++i)
+            values += (i ? ", (" : "(") + m_sortTerms[i].expression + ") AS q" + std::to_string(i);
+        sql = "WITH q AS (SELECT " + values + " FROM " + m_table + WhereKeyIs() + ") SELECT count(*)" +
+              m_whereClauses + " AND (" + ComesBefore() + ")";
+    }
+    PooledStatement stmt = Prepared(sql);
+    ParameterBinder binder(*stmt);
+    if (!m_sortTerms.empty())
+        binder.BindNumber(key);
+    BindFilter(binder);
+    binder.BindNumber(key);
+    stmt->ExecutePrepared();
+    return ParseStoredInteger(stmt->FetchText());
+}
+
+// SQLite orders NULL before every value: ascending a row comes first when its
+// value is NULL and the other's is not, or when it is smaller; descending the
+// other way round. Rows of equal sort values come by key.
+std::string RecordsetQuery::ComesBefore() const
+{
+    std::string condition, ties;
+    for (size_t i = 0; i < m_sortTerms.size(); ++i) {
+        const std::string e = "(" + m_sortTerms[i].expression + ")";
+        const std::string q = "(SELECT q" + std::to_string(i) + " FROM q)";
+        const std::string first = m_sortTerms[i].descending
+                                      ? "(" + e + " IS NOT NULL AND " + q + " IS NULL) OR " + e + " > " + q
+                                      : "(" + e + " IS NULL AND " + q + " IS NOT NULL) OR " + e + " < " + q;
+        condition += "(" + ties + "(" + first + ")) OR ";
+        ties += e + " IS " + q + " AND ";
+    }
+    return condition + "(" + ties + KeyColumn() + " < ?)";
 }
 
 std::string RecordsetQuery::SelectRows() const

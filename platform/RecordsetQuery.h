@@ -45,6 +45,11 @@ public:
     // The number the first row of `sql` starts with (a count); with
     // `filtered` the filter's values are bound to its "?" marks.
     long long Number(const std::string& sql, bool filtered = false) const;
+    // How many of the rows, as the table holds them now, come before the row
+    // with `key` in the rows' order: one statement, which an index on the
+    // filter or the sort answers. -1 when the order is not one this can spell
+    // (a sort term other than a column or an expression with ASC or DESC).
+    long long RowsBefore(long long key) const;
 
     // The rows in their order: the key (unless a field is bound to it) and
     // the bound columns.
@@ -85,7 +90,16 @@ public:
     static std::string CountOf(const std::string& table, const CString& filter);
 
 private:
+    struct SortTerm
+    {
+        std::string expression;
+        bool descending;
+    };
     std::string WhereKeyIs() const;
+    void SpellSort(const std::string& sort);
+    // The condition that a row comes before the row whose sort values `q`
+    // holds (as q0, q1, ...) and whose key is the "?".
+    std::string ComesBefore() const;
 
     std::shared_ptr<OdbcConnection> m_conn;
     std::string m_table;
@@ -94,6 +108,9 @@ private:
     std::string m_columns;       // "rowid, [a], [b], ..." or "[ID], [a], ..."
     std::string m_whereClauses;  // " FROM t WHERE ...", with the filter's values below
     std::string m_orderClause;   // " ORDER BY ...": a total order, so that every statement gives the rows alike
+    std::string m_keyInWhere;  // the key as the conditions over the rows name it
+    std::vector<SortTerm> m_sortTerms;
+    bool m_sortSpelled = false;  // m_sortTerms hold the whole sort
     std::vector<CFilterValue> m_filterValues;
     bool m_inKeyOrder = false;
     bool m_filtered = false;

@@ -8,20 +8,27 @@
 
 namespace {
 
-constexpr long long kDeleted = LLONG_MIN;      // a row that is no longer there
-constexpr long long kUnknown = LLONG_MIN + 1;  // a position not read yet
 constexpr size_t kBlock = RowBlock::kRows;
 // A position this far past the rows walked is read by an OFFSET query.
 constexpr size_t kJumpRows = 2 * kBlock;
 
 // Appends the keys an executed statement gives in its first column.
-void AppendKeys(PooledStatement& stmt, std::vector<long long>& keys)
+template <class Keys>
+void AppendKeys(PooledStatement& stmt, Keys& keys)
 {
     for (std::string key; !(key = stmt->FetchFirstOfNext()).empty();)
         keys.push_back(ParseStoredInteger(key));
 }
 
 }  // namespace
+
+template <class T>
+T* RecordsetRows::ZeroedAllocator<T>::allocate(size_t n)
+{
+    if (T* p = static_cast<T*>(std::calloc(n, sizeof(T))))
+        return p;
+    throw std::bad_alloc();
+}
 
 void RecordsetRows::Open(bool appendOnly)
 {
@@ -115,7 +122,7 @@ SQLULEN RecordsetRows::TakeFetchedRows(size_t first)
 {
     const SQLULEN rows = m_block->Rows();
     if (m_keys.size() < first + rows)
-        m_keys.resize(first + rows, kUnknown);
+        m_keys.resize(first + rows);
     for (SQLULEN r = 0; r < rows; ++r)
         m_keys[first + r] = m_block->Key(r);
     TakeBlock(first, rows);
@@ -296,8 +303,8 @@ bool RecordsetRows::MarkRemovals()
     if (removed.empty())
         return true;
     std::sort(removed.begin(), removed.end());
-    for (long long& key : m_keys) {
-        if (key != kDeleted && key != kUnknown && std::binary_search(removed.begin(), removed.end(), key)) {
+    for (KeptKey& key : m_keys) {
+        if (key != kDeleted && key != kUnknown && std::binary_search(removed.begin(), removed.end(), static_cast<long long>(key))) {
             key = kDeleted;
             ++m_deleted;
         }
@@ -382,27 +389,43 @@ bool RecordsetRows::ReadRemainingKeys()
 bool RecordsetRows::IndexOfKey(long long key, size_t& index)
 {
     DropJumpsIfChanged();
-    auto known = std::find(m_keys.begin(), m_keys.end(), key);
-    if (known != m_keys.end()) {
-        index = size_t(known - m_keys.begin());
+    // While the rows are as the open fixed them and some are still unread, a
+    // row's position is the number of rows before it, which the database
+    // counts: in key order from the rank samples, else by one statement over
+    // the filter and the sort. Rows added here stand after all of those.
+    if (!m_walkDone && key <= m_query.MaxKey() && !TableChanged()) {
+        const long long before =
+            m_query.InKeyOrder()
+                ? RankSamples::Of(m_query.Connection(), m_query.Table(), m_query.KeyColumn()).RankOf(key)
+                : m_query.RowsBefore(key);
+        if (before >= 0) {
+            index = size_t(before);
+            if (index >= m_keys.size())
+                m_keys.resize(index + 1);
+            if (m_keys[index] == kUnknown)
+                m_keys[index] = key;
+            if (m_keys[index] == key)
+                return true;
+        }
+    }
+    if (FindKnown(key, index))
         return true;
-    }
-    if (m_walkDone || key > m_query.MaxKey())
+    // Past the rows of the open stand only the rows added here.
+    if (m_walkDone ||
+        (key > m_query.MaxKey() && std::find(m_addedKeys.begin(), m_addedKeys.end(), key) == m_addedKeys.end()))
         return false;
-    // In key order, with no row gone since the open, a row's position is
-    // the number of rows before it.
-    if (m_query.InKeyOrder() && !TableChanged()) {
-        index = size_t(RankSamples::Of(m_query.Connection(), m_query.Table(), m_query.KeyColumn()).RankOf(key));
-        if (index >= m_keys.size())
-            m_keys.resize(index + 1, kUnknown);
-        if (m_keys[index] == kUnknown)
-            m_keys[index] = key;
-        if (m_keys[index] == key)
-            return true;
-    }
-    if (!ReadRemainingKeys())
+    // The keys past the walk read alone follow the rows of the open only in
+    // key order, or while nothing was written: a row changed since may have
+    // moved in the sort or left the filter, and only the walk itself places
+    // the rows as it does.
+    if (!(m_query.InKeyOrder() || !TableChanged()) || !ReadRemainingKeys())
         ReadToEnd();
-    known = std::find(m_keys.begin(), m_keys.end(), key);
+    return FindKnown(key, index);
+}
+
+bool RecordsetRows::FindKnown(long long key, size_t& index) const
+{
+    const auto known = std::find(m_keys.begin(), m_keys.end(), key);
     index = size_t(known - m_keys.begin());
     return known != m_keys.end();
 }
@@ -422,13 +445,20 @@ long RecordsetRows::Count()
                                           : m_query.Number(m_query.CountTable()) -
                                                 m_query.Number(m_query.CountAddedSinceOpen()));
         m_countSerial = conn.WriteSerial();
+        // The same rows are what a jump in key order counts from the end.
+        if (m_query.InKeyOrder())
+            RankSamples::Of(m_query.Connection(), m_query.Table(), m_query.KeyColumn())
+                .NoteRows(m_query.MaxKey(), *m_count);
     }
     return *m_count + long(m_addedKeys.size());
 }
 
 void RecordsetRows::NoteAdded(long long key)
 {
-    (m_walkDone ? m_keys : m_addedKeys).push_back(key);
+    if (m_walkDone)
+        m_keys.push_back(key);
+    else
+        m_addedKeys.push_back(key);
 }
 
 void RecordsetRows::MarkDeleted(size_t index)

@@ -9,6 +9,9 @@
 // removed, here or through another recordset, keep their position, marked.
 #pragma once
 
+#include <climits>
+#include <cstdlib>
+#include <new>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -22,6 +25,50 @@ class RecordsetQuery;
 
 class RecordsetRows : private RowBlock::LateValues
 {
+    static constexpr long long kDeleted = LLONG_MIN;      // a row that is no longer there
+    static constexpr long long kUnknown = LLONG_MIN + 1;  // a position not read yet
+
+    // A key as it is kept by position. Its bits are stored so that zero
+    // stands for a position not read yet: the keys grow over millions of
+    // positions when the cursor jumps far, and memory the system hands out
+    // zeroed is then neither written nor taken for the positions never read.
+    class KeptKey
+    {
+    public:
+        KeptKey() = default;  // left as the memory was: zero, not read yet
+        KeptKey(long long key) : m_bits(key ^ kUnknown) {}
+        operator long long() const { return m_bits ^ kUnknown; }
+
+    private:
+        long long m_bits;
+    };
+    // Hands out memory zeroed by the system (calloc), and leaves new elements as they are.
+    template <class T>
+    struct ZeroedAllocator
+    {
+        using value_type = T;
+        ZeroedAllocator() = default;
+        template <class U>
+        ZeroedAllocator(const ZeroedAllocator<U>&)
+        {
+        }
+        T* allocate(size_t n);
+        void deallocate(T* p, size_t) { std::free(p); }
+        template <class U>
+        void construct(U* p)
+        {
+            ::new (static_cast<void*>(p)) U;
+        }
+        template <class U, class... Args>
+        void construct(U* p, Args&&... args)
+        {
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+        }
+        bool operator==(const ZeroedAllocator&) const { return true; }
+        bool operator!=(const ZeroedAllocator&) const { return false; }
+    };
+    using Keys = std::vector<KeptKey, ZeroedAllocator<KeptKey>>;
+
 public:
     // `query` must outlive the rows.
     explicit RecordsetRows(const RecordsetQuery& query) : m_query(query) {}
@@ -92,6 +139,8 @@ private:
     long SlotOf(size_t index) const;
     bool MarkRemovals();
     bool ReadRemainingKeys();
+    // Where `key` stands among the keys known; false when it is none of them.
+    bool FindKnown(long long key, size_t& index) const;
 
     const RecordsetQuery& m_query;
     bool m_appendOnly = false;
@@ -109,7 +158,7 @@ private:
     bool m_walkDone = false;
     size_t m_walkRead = 0;               // positions the walk has given
     size_t m_openRows = 0;               // once the walk has ended: the rows of the open, before those added
-    std::vector<long long> m_keys;       // by position; past m_walkRead only what OFFSET queries gave
+    Keys m_keys;                         // by position; past m_walkRead only what OFFSET queries gave
     std::vector<long long> m_addedKeys;  // rows added before the walk ended, which come after it
     size_t m_deleted = 0;                // removed entries in m_keys
     unsigned long m_removalsSerial = 0;  // rows removed up to this write are marked in m_keys

@@ -385,6 +385,8 @@ struct ChangeRoomSeen
     std::vector<wxString> names, targets;  // the two lists
     // The value fields of the chosen guest when OK or Cancel was pressed.
     wxString shownRoom, shownIdNumber, shownCheckIn;
+    bool okPressed = false;
+    std::chrono::steady_clock::time_point okPressedAt;  // for the benchmark
     std::vector<std::string> problems;
 };
 
@@ -417,6 +419,8 @@ protected:
         if (!seen.problems.empty())
             return wxID_CANCEL;
         dlg->SetReturnCode(0);
+        seen.okPressedAt = std::chrono::steady_clock::now();
+        seen.okPressed = !m_form.cancel;
         if (!PressButton(dlg, m_form.cancel ? IDC_EXCHANGE_CANCEL : IDC_EXCHANGE_OK))
             seen.problems.push_back("no OK or Cancel button");
         return ResultOf(dlg);

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <cmath>
 #include <ctime>
+#include <memory>
 #include <mutex>
+#include <random>
 #include <set>
 #include <string>
 #include <thread>
@@ -168,6 +170,90 @@ TEST(Clock, FrameShowsTheFaceWithTheCapInTheMiddle)
     EXPECT_EQ(frame.PixelAt(kCentre, kCentre - 8), kWhite);
 }
 
+// A moment of the local day, to the millisecond.
+std::chrono::system_clock::time_point LocalTime(int hour, int minute, int second, int ms)
+{
+    std::tm local{};
+    local.tm_year = 2021 - 1900;
+    local.tm_mon = 2;
+    local.tm_mday = 5;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    local.tm_isdst = -1;
+    return std::chrono::system_clock::from_time_t(std::mktime(&local)) + std::chrono::milliseconds(ms);
+}
+
+// The whole face as a clock that starts at `moment` draws it.
+std::vector<uint32_t> WholeFaceAt(std::chrono::system_clock::time_point moment, uint32_t hourHand)
+{
+    FrameRecorder recorder;
+    CClockPainter clock;
+    clock.SetFrameSink(recorder.Sink());
+    clock.SetColours(0xFF000000, 0xFF00FF00, 0xFFFF0000, hourHand);
+    clock.SetTimeSource([moment] { return moment; });
+    EXPECT_TRUE(clock.Start(0));
+    StopAndCaptureOutput(clock);
+    std::vector<uint32_t> face(size_t(CClockPainter::kFaceSize) * CClockPainter::kFaceSize);
+    recorder.Deliveries().at(0).frame.CopyInto(face, CClockPainter::kFaceSize);
+    return face;
+}
+
+TEST(Clock, FramesRedrawOnlyWhatTheHandsMovedAndAddUpToTheWholeFace)
+{
+    using namespace std::chrono;
+    const auto start = LocalTime(10, 8, 0, 0);
+    // Steps of a frame, across a minute and an hour, and a jump.
+    const std::vector<system_clock::time_point> moments = {
+        start + 50ms, start + 100ms, start + 150ms, LocalTime(10, 8, 59, 980), LocalTime(10, 9, 0, 30),
+        LocalTime(10, 59, 59, 990), LocalTime(11, 0, 0, 40), LocalTime(17, 42, 13, 500), LocalTime(17, 42, 13, 550)};
+    // And a run of steps of every size, from a frame to minutes.
+    std::vector<system_clock::time_point> run = moments;
+    std::minstd_rand random(20);
+    for (int i = 0; i < 40; ++i)
+        run.push_back(run.back() + milliseconds(50 * (1 + random() % (i % 3 == 0 ? 4000 : 3))));
+    auto now = std::make_shared<system_clock::time_point>(start);
+    FrameRecorder recorder;
+    CClockPainter clock;
+    clock.SetFrameSink(recorder.Sink());
+    clock.SetColours(0xFF000000, 0xFF00FF00, 0xFFFF0000, 0xFF0000FF);
+    clock.SetTimeSource([now] { return *now; });
+    ASSERT_TRUE(clock.Start(0));
+    StopAndCaptureOutput(clock);
+    ASSERT_EQ(recorder.Count(), 1u);
+    std::vector<uint32_t> face(size_t(CClockPainter::kFaceSize) * CClockPainter::kFaceSize);
+    recorder.Deliveries()[0].frame.CopyInto(face, CClockPainter::kFaceSize);
+
+    for (size_t i = 0; i < run.size(); ++i) {
+        *now = run[i];
+        clock.Draw();
+        ASSERT_EQ(recorder.Count(), i + 2) << "a frame for each move of the hands";
+        const ClockFrame frame = recorder.Deliveries().back().frame;
+        frame.CopyInto(face, CClockPainter::kFaceSize);
+        EXPECT_TRUE(face == WholeFaceAt(run[i], 0xFF0000FF)) << "frame " << i;
+        if (i < 3) {
+            EXPECT_LT(frame.width * frame.height, CClockPainter::kFaceSize * CClockPainter::kFaceSize / 4)
+                << "a step of the second hand redraws a small part";
+        }
+    }
+    clock.Draw();
+    EXPECT_EQ(recorder.Count(), run.size() + 1) << "hands that stand still draw nothing";
+
+    // New colours, or a new sink, start again with the whole face.
+    clock.SetColours(0xFF000000, 0xFF00FF00, 0xFFFF0000, 0xFF123456);
+    clock.Draw();
+    const ClockFrame recoloured = recorder.Deliveries().back().frame;
+    EXPECT_EQ(recoloured.width, CClockPainter::kFaceSize);
+    EXPECT_EQ(recoloured.height, CClockPainter::kFaceSize);
+    recoloured.CopyInto(face, CClockPainter::kFaceSize);
+    EXPECT_TRUE(face == WholeFaceAt(run.back(), 0xFF123456));
+    FrameRecorder second;
+    clock.SetFrameSink(second.Sink());
+    clock.Draw();
+    ASSERT_EQ(second.Count(), 1u);
+    EXPECT_EQ(second.Deliveries()[0].frame.width, CClockPainter::kFaceSize);
+}
+
 TEST(Clock, StartingAgainMovesAndRecoloursTheRunningFace)
 {
     FrameRecorder recorder;
@@ -191,9 +277,12 @@ TEST(Clock, StartingAgainMovesAndRecoloursTheRunningFace)
             workers.insert(d.thread);
     EXPECT_EQ(workers.size(), 1u) << "one worker for both starts";
     // Frames leave in the order they were drawn: none with the old place after Start drew.
+    EXPECT_EQ(all[restarted].frame.width, CClockPainter::kFaceSize) << "the moved face comes whole";
+    std::vector<uint32_t> face(size_t(CClockPainter::kFaceSize) * CClockPainter::kFaceSize);
     for (size_t i = restarted; i < all.size(); ++i) {
         EXPECT_EQ(all[i].frame.left, 100) << "frame " << i;
-        EXPECT_EQ(all[i].frame.PixelAt(0, 0), 0xFF336699u) << "frame " << i;
+        all[i].frame.CopyInto(face, CClockPainter::kFaceSize);
+        EXPECT_EQ(face[0], 0xFF336699u) << "frame " << i;
     }
 }
 

@@ -4,6 +4,7 @@
 // the order, the duplicates and the changes made through another recordset.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 #include "CHouseset.h"
@@ -34,6 +35,16 @@ protected:
         for (const char* no : numbers)
             ASSERT_TRUE(rs.AddRoom(U(no), wxT("100"), wxString::Format("room %d", n++)));
     }
+    // Through `other`: room `gone` deleted, room `from` renumbered to `to`.
+    static void DeleteAndRenumber(CHouseset& other, const CString& gone, const CString& from, const CString& to)
+    {
+        ASSERT_NE(-1, other.FindRoom(gone));
+        other.Delete();
+        ASSERT_NE(-1, other.FindRoom(from));
+        other.Edit();
+        other.m_strRoomNo = to;
+        ASSERT_TRUE(other.Update());
+    }
     TestEnvironment env;
     CDatabase hotel, reg;
 };
@@ -52,7 +63,7 @@ int WalkToRoom(CHouseset& rs, const CString& room)
 void ExpectRoomFindLikeWalk(CHouseset& found, CHouseset& walked, const CString& room)
 {
     const int expected = WalkToRoom(walked, room);
-    EXPECT_EQ(expected, found.FindRoom(room)) << room;
+    EXPECT_EQ(expected, found.FindRoom(room)) << room << " sorted by " << walked.m_strSort << " filtered by " << walked.m_strFilter;
     EXPECT_EQ(walked.IsEOF(), found.IsEOF()) << room;
     if (expected != -1) {
         EXPECT_EQ(walked.m_strIntro, found.m_strIntro) << room << ": another row of that number";
@@ -81,12 +92,7 @@ TEST_F(FindTest, RoomPositionsCountOnlyRowsThatAreStillThere)
     ASSERT_TRUE(other.Open(CRecordset::dynaset));
 
     // Rooms deleted and renumbered through another recordset on the same connection.
-    ASSERT_NE(-1, other.FindRoom(wxT("202")));
-    other.Delete();
-    ASSERT_NE(-1, other.FindRoom(wxT("204")));
-    other.Edit();
-    other.m_strRoomNo = wxT("209");
-    ASSERT_TRUE(other.Update());
+    DeleteAndRenumber(other, wxT("202"), wxT("204"), wxT("209"));
     for (const char* room : {"201", "202", "203", "204", "205", "209"})
         ExpectRoomFindLikeWalk(found, walked, U(room));
     EXPECT_EQ(2, found.FindRoom(wxT("209")));
@@ -109,6 +115,112 @@ TEST_F(FindTest, RoomAddedThroughTheRecordsetIsFoundAtItsEnd)
     ASSERT_TRUE(rs.AddRoom(wxT("300"), wxT("80"), wxT("new")));
     EXPECT_EQ(2, rs.FindRoom(wxT("300")));  // appended rows stand at the end until the next open
     EXPECT_EQ(wxT("new"), rs.m_strIntro);
+}
+
+// Rooms enough that a find lands past the rows the walk has read: its
+// position is then counted by the database, in the order of the open.
+class ManyRoomsFindTest : public FindTest
+{
+protected:
+    void SetUp() override
+    {
+        FindTest::SetUp();
+        std::vector<std::string> numbers;
+        for (int i = 0; i < 700; ++i)
+            numbers.push_back(std::to_string(100 + (i * 37) % 600));  // every number once or twice
+        std::vector<const char*> texts;
+        for (const std::string& n : numbers)
+            texts.push_back(n.c_str());
+        AddRooms(texts);
+        // Prices repeat, and a third of the rooms are booked on one of a few days (NULL for the others).
+        hotel.ExecuteSQL(wxT("UPDATE [house] SET [房价] = rowid % 7"));
+        hotel.ExecuteSQL(wxString::FromUTF8(
+            "UPDATE [house] SET [定房日期] = '2024-03-0' || (rowid % 4 + 1) || ' 00:00:00' WHERE rowid % 3 = 0"));
+    }
+
+    // For every order and filter, a walked recordset and one recordset for
+    // the find of each room, all opened now.
+    struct Opened
+    {
+        CString sort;
+        std::unique_ptr<CHouseset> walked;
+        std::vector<std::unique_ptr<CHouseset>> found;
+    };
+    std::vector<Opened> OpenForFinds(size_t rooms)
+    {
+        std::vector<Opened> opened;
+        for (const CString& sort : {CString(), U("房间号 ASC"), U("房价 DESC, 房间号 DESC"), U("[定房日期] ASC, 房价"),
+                                    U("定房日期 DESC , [房间号] desc"), U("房间号 COLLATE NOCASE ASC")}) {
+            for (const bool filtered : {false, true}) {
+                Opened o{sort, Arranged(sort, filtered), {}};
+                for (size_t i = 0; i < rooms; ++i)
+                    o.found.push_back(Arranged(sort, filtered));
+                opened.push_back(std::move(o));
+            }
+        }
+        return opened;
+    }
+
+    // Each find beside the walk, and the row after it.
+    static void ExpectFindsLikeWalks(std::vector<Opened>& opened, const std::vector<const char*>& rooms)
+    {
+        for (Opened& o : opened) {
+            CHouseset& walked = *o.walked;
+            for (size_t i = 0; i < rooms.size(); ++i) {
+                CHouseset& found = *o.found[i];
+                ExpectRoomFindLikeWalk(found, walked, U(rooms[i]));
+                if (walked.IsEOF())
+                    continue;
+                found.MoveNext();
+                walked.MoveNext();
+                ASSERT_EQ(walked.IsEOF(), found.IsEOF()) << rooms[i] << " sorted by " << o.sort;
+                if (!walked.IsEOF()) {
+                    EXPECT_EQ(walked.m_strIntro, found.m_strIntro) << "the row after " << rooms[i] << " sorted by "
+                                                                   << o.sort;
+                }
+            }
+        }
+    }
+
+    std::unique_ptr<CHouseset> Arranged(const CString& sort, bool filtered)
+    {
+        auto rs = std::make_unique<CHouseset>(&hotel);
+        rs->m_strSort = sort;
+        if (filtered) {
+            rs->m_strFilter = U("[房价] <> ?");
+            rs->m_filterValues = {wxT("3")};
+        }
+        EXPECT_TRUE(rs->Open(CRecordset::dynaset));
+        return rs;
+    }
+};
+
+TEST_F(ManyRoomsFindTest, FindsPastTheWalkedRowsTakeTheWalksRowInEveryOrder)
+{
+    const std::vector<const char*> rooms = {"100", "699", "137", "400", "562", "599", "101", "9999", "1"};
+    std::vector<Opened> opened = OpenForFinds(rooms.size());
+    ExpectFindsLikeWalks(opened, rooms);
+}
+
+TEST_F(ManyRoomsFindTest, FindsAfterChangesThroughAnotherRecordsetStillTakeTheWalksRow)
+{
+    const std::vector<const char*> rooms = {"137", "562", "101", "599", "400"};
+    std::vector<Opened> opened = OpenForFinds(rooms.size());
+    CHouseset other(&hotel);
+    ASSERT_TRUE(other.Open(CRecordset::dynaset));
+    DeleteAndRenumber(other, wxT("137"), wxT("562"), wxT("101"));
+    ExpectFindsLikeWalks(opened, rooms);
+}
+
+TEST_F(ManyRoomsFindTest, RoomAddedBeforeTheWalkEndsIsFoundAtItsEnd)
+{
+    CHouseset rs(&hotel);
+    rs.m_strSort = U("房间号 ASC");
+    ASSERT_TRUE(rs.Open(CRecordset::dynaset));
+    ASSERT_TRUE(rs.AddRoom(wxT("050"), wxT("80"), wxT("new")));
+    EXPECT_EQ(700, rs.FindRoom(wxT("050")));
+    EXPECT_EQ(wxT("new"), rs.m_strIntro);
+    EXPECT_EQ(0, rs.FindRoom(wxT("100")));
 }
 
 // ---------------------------------------------------------------- stays

@@ -129,6 +129,23 @@ protected:
         m_db.CommitTrans();
     }
 
+    // The stays whose key is below `key`, as SQL counts them.
+    long long CountBelow(long long key)
+    {
+        CRegisterset rs(&m_db);
+        rs.m_strFilter = "rowid < ?";
+        rs.m_filterValues = {long(key)};
+        return static_cast<long long>(rs.CountRows());
+    }
+
+    // The rows from the start StartOf gives are the rows from position `rank` on.
+    void ExpectStartOf(RankSamples& samples, long long rank)
+    {
+        const RankSamples::Start start = samples.StartOf(rank);
+        EXPECT_EQ(CountBelow(start.key) + (start.after ? 1 : 0) + start.skip, rank) << rank;
+        EXPECT_LT(start.skip, RankSamples::kStep) << "a skip of a sample's rows at most, at " << rank;
+    }
+
     TestEnvironment m_env;
     CDatabase m_db;
 };
@@ -426,15 +443,9 @@ TEST_F(RecordsetBlocks, RankSamplesFollowRowsGoneAndAdded)
     AddStays(1000);
     // Gaps in the keys: every third row of the first half gone.
     m_db.ExecuteSQL("DELETE FROM [register] WHERE rowid % 3 = 0 AND rowid < 500");
-    auto countBelow = [&](long long key) {
-        CRegisterset rs(&m_db);
-        rs.m_strFilter = "rowid < ?";
-        rs.m_filterValues = {long(key)};
-        return static_cast<long long>(rs.CountRows());
-    };
     OdbcConnection& conn = m_db.Connection();
     for (long long key : {1LL, 2LL, 256LL, 257LL, 499LL, 500LL, 777LL, 1000LL, 1001LL})
-        EXPECT_EQ(RankSamples::Of(conn, "[register]", "rowid").RankOf(key), countBelow(key)) << key;
+        EXPECT_EQ(RankSamples::Of(conn, "[register]", "rowid").RankOf(key), CountBelow(key)) << key;
 
     // A row removed through a recordset, and rows added since the samples were read.
     CRegisterset rs(&m_db);
@@ -443,14 +454,50 @@ TEST_F(RecordsetBlocks, RankSamplesFollowRowsGoneAndAdded)
     rs.Delete();
     AddStays(300);
     for (long long key : {5LL, 600LL, 1100LL, 1300LL})
-        EXPECT_EQ(RankSamples::Of(conn, "[register]", "rowid").RankOf(key), countBelow(key)) << key;
+        EXPECT_EQ(RankSamples::Of(conn, "[register]", "rowid").RankOf(key), CountBelow(key)) << key;
 
     // The start of a position: the rows from the key on, less the skip.
-    const RankSamples& samples = RankSamples::Of(conn, "[register]", "rowid");
-    for (long long rank : {0LL, 255LL, 256LL, 900LL, 1100LL}) {
-        const RankSamples::Start start = samples.StartOf(rank);
-        EXPECT_EQ(countBelow(start.key) + (start.after ? 1 : 0) + start.skip, rank) << rank;
-    }
+    RankSamples& samples = RankSamples::Of(conn, "[register]", "rowid");
+    for (long long rank : {0LL, 255LL, 256LL, 900LL, 1100LL})
+        ExpectStartOf(samples, rank);
+}
+
+// The samples are read from the end a position is nearer to, a batch at a
+// time: however they were read, a position and a rank are what counting says.
+TEST_F(RecordsetBlocks, RankSamplesReadFromEitherEndAgreeWithCounting)
+{
+    AddStays(3000);
+    m_db.ExecuteSQL("DELETE FROM [register] WHERE rowid % 5 = 0 AND rowid > 1200 AND rowid < 2100");
+    const long long rows = CountBelow(LLONG_MAX);
+    OdbcConnection& conn = m_db.Connection();
+    auto fresh = [&]() -> RankSamples& {
+        m_db.ExecuteSQL("UPDATE [register] SET [ID] = [ID] WHERE 0");  // what was read counts as old
+        return RankSamples::Of(conn, "[register]", "rowid");
+    };
+    // Each from samples read anew, and all of them one after another from the same.
+    std::vector<long long> ranks = {0, 1, 255, 256, 257, 1000, 1409, 1410, 1411, 2000, rows - 257, rows - 256,
+                                    rows - 2, rows - 1, rows, rows + 3};
+    for (long long rank : ranks)
+        ExpectStartOf(fresh(), rank);
+    RankSamples& kept = fresh();
+    for (long long rank = rows + 2; rank >= 0; rank -= 41)
+        ExpectStartOf(kept, rank);
+    for (long long key : {1LL, 1500LL, 1501LL, 2999LL, 3000LL, 3001LL, 1205LL})
+        EXPECT_EQ(fresh().RankOf(key), CountBelow(key)) << key;
+    RankSamples& sweep = fresh();
+    for (long long key = 3003; key > 0; key -= 53)
+        ASSERT_EQ(sweep.RankOf(key), CountBelow(key)) << key;
+
+    // The end of the recordset, reached by position: the last row a walk reaches.
+    CRegisterset walk(&m_db), last(&m_db);
+    walk.Open(CRecordset::dynaset);
+    walk.MoveLast();
+    fresh();
+    last.Open(CRecordset::dynaset);
+    last.SetAbsolutePosition(last.GetRecordCount());
+    EXPECT_EQ(last.m_nID, walk.m_nID);
+    last.MoveNext();
+    EXPECT_TRUE(last.IsEOF());
 }
 
 }  // namespace

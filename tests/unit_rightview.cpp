@@ -1,4 +1,5 @@
-// The room detail pane's content without a window: the room card and the idle colours.
+// The room detail pane's content without a window: the room card, the idle
+// colours and the clock face kept from the clock's frames.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <set>
@@ -105,6 +106,52 @@ TEST(RightViewColours, SameSecondSameColours)
         seen.insert(a.gradientBottom);
     }
     EXPECT_GT(seen.size(), 2u) << "another second, another picture";
+}
+
+// A frame of `width` x `height` pixels of one colour at (x, y) of a face at (left, 140).
+ClockFrame Frame(int left, int x, int y, int width, int height, uint32_t colour)
+{
+    ClockFrame frame;
+    frame.left = left;
+    frame.top = CClockPainter::kFaceTop;
+    frame.x = x;
+    frame.y = y;
+    frame.width = width;
+    frame.height = height;
+    frame.pixels.assign(size_t(width) * size_t(height), colour);
+    return frame;
+}
+
+TEST(RightViewClockFace, PartsGoIntoTheWholeFaceAndOnlyTheirPlaceIsPaintedAgain)
+{
+    constexpr int size = CClockPainter::kFaceSize;
+    std::vector<uint32_t> face;
+    wxRect placed, changed;
+    ApplyClockFrame(Frame(25, 10, 10, 5, 5, 0xFF0000FF), face, placed, changed);
+    EXPECT_TRUE(placed.IsEmpty() && changed.IsEmpty()) << "a part before any whole face";
+
+    ApplyClockFrame(Frame(25, 0, 0, size, size, 0xFF000000), face, placed, changed);
+    EXPECT_EQ(placed, wxRect(25, 140, size, size));
+    EXPECT_EQ(changed, placed);
+    changed = wxRect();
+    ApplyClockFrame(Frame(25, 100, 60, 20, 30, 0xFFFF0000), face, placed, changed);
+    ApplyClockFrame(Frame(25, 110, 80, 20, 30, 0xFF00FF00), face, placed, changed);
+    EXPECT_EQ(changed, wxRect(125, 200, 30, 50)) << "the two parts, in the panel";
+    EXPECT_EQ(face[size_t(60) * size + 100], 0xFFFF0000u);
+    EXPECT_EQ(face[size_t(80) * size + 110], 0xFF00FF00u) << "the later part over the earlier";
+    EXPECT_EQ(face[size_t(109) * size + 129], 0xFF00FF00u);
+    EXPECT_EQ(face[size_t(79) * size + 119], 0xFFFF0000u);
+    EXPECT_EQ(face[0], 0xFF000000u);
+
+    // Moved: a part at the new place waits for the whole face there; the old place is painted over.
+    changed = wxRect();
+    ApplyClockFrame(Frame(-20, 0, 0, 5, 5, 0xFFFFFFFF), face, placed, changed);
+    EXPECT_EQ(placed, wxRect(25, 140, size, size));
+    EXPECT_TRUE(changed.IsEmpty());
+    ApplyClockFrame(Frame(-20, 0, 0, size, size, 0xFF336699), face, placed, changed);
+    EXPECT_EQ(placed, wxRect(-20, 140, size, size));
+    EXPECT_EQ(changed, wxRect(-20, 140, size + 45, size));
+    EXPECT_EQ(face[size_t(80) * size + 110], 0xFF336699u);
 }
 
 }  // namespace
