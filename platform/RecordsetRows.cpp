@@ -133,6 +133,7 @@ bool RecordsetRows::WalkOn()
     }
     const SQLULEN rows = TakeFetchedRows(m_walkRead);
     m_blockSerial = m_walkSerial;
+    MarkRemovedSinceWalk(m_walkRead, rows);
     m_walkRead += rows;
     if (rows < kBlock)
         EndWalk();
@@ -143,6 +144,33 @@ void RecordsetRows::ReadToEnd()
 {
     while (WalkOn()) {
     }
+}
+
+// The walk's result holds the rows as they were when it ran (a server's, or a
+// sorted one): those among positions [first, first + rows) that were removed
+// through another recordset since are marked, as MarkRemovals marked the
+// rows known then. When the log cannot tell, every row is read as it is passed.
+void RecordsetRows::MarkRemovedSinceWalk(size_t first, SQLULEN rows)
+{
+    std::vector<long long> removed;
+    if (m_walkSerial == m_query.Connection().WriteSerial() ||
+        !m_query.Connection().RemovalsSince(m_query.Table(), m_walkSerial, removed) || removed.empty())
+        return;
+    std::sort(removed.begin(), removed.end());
+    for (size_t i = first; i < first + rows; ++i) {
+        if (std::binary_search(removed.begin(), removed.end(), m_keys[i])) {
+            m_keys[i] = kDeleted;
+            ++m_deleted;
+        }
+    }
+}
+
+// Whether rows the walk has yet to give may be rows removed since it ran.
+bool RecordsetRows::WalkMayGiveRemovedRows() const
+{
+    std::vector<long long> removed;
+    return !m_walkDone && m_walkSerial != m_query.Connection().WriteSerial() &&
+           (!m_query.Connection().RemovalsSince(m_query.Table(), m_walkSerial, removed) || !removed.empty());
 }
 
 // Reads the block of `index` with an OFFSET query; false past the open's
@@ -312,7 +340,7 @@ bool RecordsetRows::Advance(size_t from, long ordinal, size_t& index)
     const bool marked = MarkRemovals();
     index = from;
     for (;;) {
-        if (marked && m_deleted == 0 && ordinal > 0) {
+        if (marked && m_deleted == 0 && ordinal > 0 && !WalkMayGiveRemovedRows()) {
             index += size_t(ordinal);  // no row to skip: straight there
             ordinal = 0;
         }

@@ -86,6 +86,8 @@ private:
     void EndWalk();
     SQLULEN TakeFetchedRows(size_t first);
     bool WalkOn();
+    void MarkRemovedSinceWalk(size_t first, SQLULEN rows);
+    bool WalkMayGiveRemovedRows() const;
     bool Jump(size_t index);
     void DropJumpsIfChanged();
     void ReadBlockAgain(size_t index);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "DataSources.h"
+#include "GuestRecord.h"
 #include "SqliteFiles.h"
 #include "TestEnvironment.h"
 
@@ -19,6 +20,19 @@
 #define SKIP_ON_SERVER(why)                                       \
     if (TestEnvironment::Backend() != TestBackend::sqlite)        \
         GTEST_SKIP() << "SQLite files only: " << why
+
+// A guest to check in to `room`: a running stay of 2 March 2026.
+inline GuestRecord RunningGuest(const char* room, const char* name)
+{
+    GuestRecord g;
+    g.m_strRoomNo = room;
+    g.m_strName = name;
+    g.m_dtBirth = COleDateTime(1980, 1, 1, 0, 0, 0);
+    g.m_dtCheckIn = COleDateTime(2026, 3, 2, 10, 0, 0);
+    g.m_dtCheckOut.SetStatus(COleDateTime::null);
+    g.m_strIdNumber = "110101198001010011";
+    return g;
+}
 
 class DeskData : public testing::Test
 {

@@ -217,6 +217,28 @@ TEST_F(RecordsetBlocks, PositionsAfterRowsWentAreThoseOfTheRowsLeft)
     EXPECT_EQ(rs.GetRecordCount(), 697);
 }
 
+// A sorted walk (and every walk on a server) gives the rows as they were
+// when it ran: a row removed since then is passed over when it comes.
+TEST_F(RecordsetBlocks, PositionsOfAWalkThatRanBeforeARowWentPassItOver)
+{
+    AddStays(700);
+    CRegisterset rs(&m_db);
+    rs.m_strSort = wxString::FromUTF8("[性别] DESC");  // the odd guests first, then the even ones
+    rs.Open(CRecordset::dynaset);
+    ASSERT_EQ(rs.m_strName, "guest 1");
+    CRegisterset other(&m_db);
+    other.Open(CRecordset::dynaset);
+    other.SetAbsolutePosition(302);
+    ASSERT_EQ(other.m_strName, "guest 301");
+    other.Delete();
+    rs.SetAbsolutePosition(200);
+    EXPECT_EQ(rs.m_strName, "guest 401") << "the 200th row still there";
+    long walked = 0;
+    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
+        walked += rs.m_strName == "guest 301" ? 1000 : 1;
+    EXPECT_EQ(walked, 699);
+}
+
 TEST_F(RecordsetBlocks, FilterValuesGoAsParametersAndCountsAgreeWithAWalk)
 {
     AddStays(400);

@@ -17,18 +17,6 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-GuestRecord Guest(const char* room, const char* name)
-{
-    GuestRecord g;
-    g.m_strRoomNo = room;
-    g.m_strName = name;
-    g.m_dtBirth = COleDateTime(1980, 1, 1, 0, 0, 0);
-    g.m_dtCheckIn = COleDateTime(2026, 3, 2, 10, 0, 0);
-    g.m_dtCheckOut.SetStatus(COleDateTime::null);
-    g.m_strIdNumber = "110101198001010011";
-    return g;
-}
-
 class RoomOperations : public testing::Test
 {
 protected:
@@ -49,7 +37,7 @@ protected:
 
     void CheckInGuest(const char* room, const char* name)
     {
-        ASSERT_TRUE(CheckIn(m_db, Guest(room, name), std::nullopt)) << room;
+        ASSERT_TRUE(CheckIn(m_db, RunningGuest(room, name), std::nullopt)) << room;
     }
 
     std::string Dumps() const { return m_env.Dump(); }
@@ -76,7 +64,7 @@ protected:
 
 TEST_F(RoomOperations, CleaningRepairAndReservationChangeTheOneRoomAsked)
 {
-    SeedRooms("('101','80',2,1,1,'2026-03-05 14:00:00','2026-03-05 16:00:00','a'),"
+    SeedRooms("('101','80',2,1,1,'2026-03-05 14:00:00.000','2026-03-05 16:00:00.000','a'),"
               "('102','90',0,0,0,NULL,NULL,'b')");
     EXPECT_TRUE(ToggleCleaning(m_db, {"102"}));
     EXPECT_EQ(Rooms("[打扫]"), (Rows{{"101", "0"}, {"102", "1"}}));
@@ -85,7 +73,7 @@ TEST_F(RoomOperations, CleaningRepairAndReservationChangeTheOneRoomAsked)
 
     EXPECT_TRUE(RepairRoom(m_db, {"101"}));
     EXPECT_EQ(Rooms("[房间人数], [住房], [钟点房], [钟点开始]"),
-              (Rows{{"101", "0", "0", "0", "2026-03-05 14:00:00"}, {"102", "0", "0", "0", "<null>"}}))
+              (Rows{{"101", "0", "0", "0", "2026-03-05 14:00:00.000"}, {"102", "0", "0", "0", "<null>"}}))
         << "repair keeps the hourly times";
 
     EXPECT_TRUE(ReserveRoom(m_db, {"102"}, COleDateTime(2026, 12, 9, 9, 30, 0)));
@@ -126,7 +114,7 @@ TEST_F(RoomOperations, RenumberingTakesTheGuestsAndTheHourlyStayAlong)
     CheckInGuest("101", "A");
     CheckInGuest("101", "B");
     CheckOut(m_db, "101", "B", CheckOutBill{100, 0, 80});
-    ASSERT_TRUE(CheckIn(m_db, Guest("101", "C"),
+    ASSERT_TRUE(CheckIn(m_db, RunningGuest("101", "C"),
                         HourlySpan{COleDateTime(2026, 3, 2, 10, 0, 0), COleDateTime(2026, 3, 2, 13, 0, 0)}));
 
     EXPECT_EQ(ModifyRoom(m_db, {"101"}, {"201", "88", "a"}), RoomChange::done);
