@@ -81,6 +81,13 @@ int OdbcStatement::ParameterCount() const
     return count;
 }
 
+long OdbcStatement::RowCount() const
+{
+    SQLLEN rows = 0;
+    Check(SQLRowCount(m_h, &rows), "count the rows written");
+    return long(rows);
+}
+
 void OdbcStatement::Reset()
 {
     SQLFreeStmt(m_h, SQL_CLOSE);

@@ -38,6 +38,8 @@ public:
     void ExecutePrepared();
     // The "?" marks of the prepared statement, as the driver counts them.
     int ParameterCount() const;
+    // The rows the last UPDATE, INSERT or DELETE wrote.
+    long RowCount() const;
     // Back to a prepared statement with no cursor, bindings or block of rows,
     // ready for its next user.
     void Reset();

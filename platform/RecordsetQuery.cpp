@@ -196,6 +196,11 @@ std::string RecordsetQuery::UpdateRow(const std::vector<size_t>& changed) const
     return sql + WhereKeyIs();
 }
 
+std::string RecordsetQuery::UpdateRowWhere(const std::string& assignments, const std::string& condition) const
+{
+    return "UPDATE " + m_table + " SET " + assignments + " WHERE (" + condition + ") AND " + KeyColumn() + " = ?";
+}
+
 std::string RecordsetQuery::InsertRow(const std::vector<size_t>& columns) const
 {
     std::string names, marks;

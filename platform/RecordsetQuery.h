@@ -76,6 +76,9 @@ public:
     // Sets the `changed` fields (by the exchange's order), a "?" each, of the
     // row whose key is the last "?".
     std::string UpdateRow(const std::vector<size_t>& changed) const;
+    // Sets the row whose key is the last "?" by `assignments`, only where
+    // `condition` holds for it (both SQL of the program's own).
+    std::string UpdateRowWhere(const std::string& assignments, const std::string& condition) const;
     // A row with the `columns` fields set, a "?" each, or none set.
     std::string InsertRow(const std::vector<size_t>& columns) const;
     std::string InsertDefaults() const;

@@ -238,6 +238,33 @@ TEST_F(DeskTransactionTest, AWriteAfterSqliteGaveTheTransactionUpDoesNotCommitAl
     EXPECT_EQ(Counts(), before);
 }
 
+// On a server every failed statement gives the transaction up: a caller that
+// swallowed the error and wrote on commits nothing of it.
+TEST_F(DeskTransactionTest, AWriteAfterAFailedStatementOnAServerDoesNotCommit)
+{
+    if (TestEnvironment::Backend() == TestBackend::sqlite)
+        GTEST_SKIP() << "a server's: SQLite undoes a failed statement alone (see above)";
+    const std::vector<long> before = Counts();
+    CDeskTransaction transaction(m_db);
+    WriteInAllThree("101");
+    EXPECT_THROW(m_db.m_dbHotel.ExecuteSQL(wxString::FromUTF8("INSERT INTO [house]([房间号]) VALUES (NULL)")),
+                 CDBException);
+    CHouseset rooms(&m_db.m_dbHotel);
+    try {
+        rooms.Open(CRecordset::dynaset);
+        rooms.AddRoom("102", "80", "");
+    } catch (const CDBException&) {
+        // The driver may refuse it at once: the transaction is given up either way.
+    }
+    try {
+        transaction.Commit();
+        FAIL() << "a transaction the server gave up committed";
+    } catch (const CDBException& e) {
+        EXPECT_NE(e.m_strError.Find("null"), wxNOT_FOUND) << e.m_strError;
+    }
+    EXPECT_EQ(Counts(), before);
+}
+
 TEST_F(DeskTransactionTest, TransactionsOfOneDatabaseInsideBelongToTheDeskTransaction)
 {
     const std::vector<long> before = Counts();
