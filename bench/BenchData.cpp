@@ -4,6 +4,7 @@
 // figure is the median of several runs; peak memory is the process's VmHWM
 // over that figure's runs.
 //   bench [rooms [stays [runs]]]        defaults: 1000 100000 5
+//   bench --backend postgresql [...]    the same on a server (BenchServer.h)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include <vector>
 #include <sqlite3.h>
 #include "BenchFill.h"
+#include "BenchServer.h"
 #include "CDeskTransaction.h"
 #include "CRegisterset.h"
 #include "ConnectString.h"
@@ -306,6 +308,10 @@ void Row(const char* what, const Figure& f, const char* anchorName = nullptr, co
 
 int main(int argc, char** argv)
 {
+    if (argc > 2 && std::string(argv[1]) == "--backend" && std::string(argv[2]) != "sqlite")
+        return RunOnServer(argc, argv);
+    if (argc > 2 && std::string(argv[1]) == "--backend")
+        argv += 2, argc -= 2;
     const int rooms = argc > 1 ? std::atoi(argv[1]) : 1000;
     const int stays = argc > 2 ? std::atoi(argv[2]) : 100000;
     const int runs = argc > 3 ? std::atoi(argv[3]) : 5;

@@ -57,6 +57,7 @@ void OdbcConnection::ReopenIfLost()
         return;
     m_idleStatements.clear();  // prepared on the connection that was lost
     Connect();
+    ++m_cursorsClosed;
     // Rows may have changed while the connection was away.
     NoteWrite(std::string(), 0);
 }
@@ -281,10 +282,12 @@ void OdbcConnection::Rollback()
 OdbcDiagnostics OdbcConnection::RollBackNow()
 {
     OdbcDiagnostics error;
-    if (IsSqlite())
+    if (IsSqlite()) {
         Run("ROLLBACK", &error);
-    else
+    } else {
         EndOdbcTransaction(SQL_ROLLBACK, &error);
+        ++m_cursorsClosed;  // the driver drops its cursors with the transaction
+    }
     m_abandoned.reset();
     // Any row may hold its old values again.
     NoteWrite(std::string(), 0);

@@ -71,6 +71,13 @@ public:
 
     // Where the rank samples of a table are kept (see RankSamples).
     std::unique_ptr<RankSamples>& RankSamplesOf(const std::string& table);
+    // Where the key column of a table is kept once read (see RecordsetQuery).
+    std::optional<CString>& PrimaryKeyOf(const std::string& table) { return m_primaryKeys[table]; }
+
+    // Counts the times the driver's open cursors were closed under their
+    // statements (a rollback on a server, a connection opened again): a
+    // statement whose rows were being read since must run again.
+    unsigned long CursorsClosed() const { return m_cursorsClosed; }
 
     // Counts the writes made on this connection, so that recordsets know when
     // the rows they read may have changed.
@@ -118,6 +125,7 @@ private:
     DWORD m_options = 0;
     SqlDialect m_dialect = SqlDialect::sqlite;
     bool m_lost = false;
+    unsigned long m_cursorsClosed = 0;
     int m_transactionDepth = 0;
     // Set when SQLite gave up the open transaction after a failed statement:
     // the writes before it are gone, so the transaction can only end rolled
@@ -141,4 +149,5 @@ private:
     static constexpr size_t kIdleStatementsKept = 64;
     std::list<std::pair<std::string, std::unique_ptr<OdbcStatement>>> m_idleStatements;
     std::map<std::string, std::unique_ptr<RankSamples>> m_rankSamples;
+    std::map<std::string, std::optional<CString>> m_primaryKeys;
 };

@@ -21,7 +21,7 @@ CString Unbracketed(CString name)
 // when the table has none, or one of more columns. SQLite's INTEGER PRIMARY
 // KEY column is another name for its rowid; on a server the key is declared
 // in the schema.
-CString PrimaryKeyOf(const std::shared_ptr<OdbcConnection>& conn, const std::string& table)
+CString ReadPrimaryKey(const std::shared_ptr<OdbcConnection>& conn, const std::string& table)
 {
     std::string name = ToUtf8(Unbracketed(CString::FromUTF8(table.c_str())));
     const char* sql = "SELECT name FROM pragma_table_info(?) WHERE pk > 0 AND upper(type) = 'INTEGER' "
@@ -38,6 +38,15 @@ CString PrimaryKeyOf(const std::shared_ptr<OdbcConnection>& conn, const std::str
         stmt->BindText(SQLUSMALLINT(n + 1), name, lengths[n]);
     stmt->ExecutePrepared();
     return CString::FromUTF8(stmt->FetchText().c_str());
+}
+
+// The same, read once per connection: every open of a recordset asks.
+const CString& PrimaryKeyOf(const std::shared_ptr<OdbcConnection>& conn, const std::string& table)
+{
+    std::optional<CString>& key = conn->PrimaryKeyOf(table);
+    if (!key)
+        key = ReadPrimaryKey(conn, table);
+    return *key;
 }
 
 // The field bound to the key column: the key itself, so that it need not be

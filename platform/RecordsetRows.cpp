@@ -80,6 +80,22 @@ void RecordsetRows::StartWalk()
     m_query.BindFilter(*m_walkParameters);
     (*m_walk)->ExecutePrepared();
     m_walkSerial = m_query.Connection().WriteSerial();
+    m_walkCursor = m_query.Connection().CursorsClosed();
+}
+
+// A server's rollback closed the walk's cursor: the walk runs again from the
+// position it had reached.
+void RecordsetRows::ResumeWalk()
+{
+    m_walkParameters.reset();
+    m_walk.emplace(m_query.Prepared(m_query.SelectRowsAt()));
+    m_walkParameters.emplace(**m_walk);
+    m_query.BindFilter(*m_walkParameters);
+    m_walkParameters->BindNumber(LLONG_MAX);
+    m_walkParameters->BindNumber(static_cast<long long>(m_walkRead));
+    (*m_walk)->ExecutePrepared();
+    m_walkSerial = m_query.Connection().WriteSerial();
+    m_walkCursor = m_query.Connection().CursorsClosed();
 }
 
 void RecordsetRows::TakeBlock(size_t first, SQLULEN rows)
@@ -127,6 +143,8 @@ bool RecordsetRows::WalkOn()
 {
     if (m_walkDone)
         return false;
+    if (m_walkCursor != m_query.Connection().CursorsClosed())
+        ResumeWalk();
     if (!m_block->Fetch(**m_walk)) {
         EndWalk();
         return false;

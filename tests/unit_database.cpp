@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include "CHouseset.h"
 #include "CRegisterset.h"
+#include "ConnectString.h"
 #include "DeskData.h"
 #include "SqlDialect.h"
 
@@ -344,4 +345,15 @@ TEST(DatabaseErrorsTest, LocksLostConnectionsAndFullDisksPassTablesThatAreMissin
     for (const char* lasting : {"State:42P01,Native:7", "State:23502,Native:7", "State:HY000,Native:1",
                                 "State:42S02,Native:5", ""})
         EXPECT_FALSE(CDBException("text", lasting).IsPassingFailure()) << lasting;
+}
+
+TEST(ConnectStringsTest, TheServersDriverReadsRowsThroughACursorAFetchAtATime)
+{
+    for (const char* connect : {"Driver={PostgreSQL Unicode};UseDeclareFetch=0;Fetch=5;Database=hotel",
+                                "DRIVER=/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so;Database=hotel"}) {
+        const CString resolved = ResolveConnectString(connect);
+        EXPECT_EQ(ConnectAttribute(resolved, "UseDeclareFetch"), "1") << connect;
+        EXPECT_EQ(ConnectAttribute(resolved, "Fetch"), "1024") << connect;
+        EXPECT_EQ(ConnectAttribute(resolved, "Database"), "hotel") << connect;
+    }
 }
