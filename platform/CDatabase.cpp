@@ -43,8 +43,8 @@ CString NotOneDatabase(const CString& mainConnect)
     CString main = ConnectAttribute(mainConnect, "DSN");
     if (main.empty())
         main = mainConnect;
-    const CString sentence = UiText("这个数据源与 %s 不在同一个数据库上：一次操作不能在两个数据库上一起提交。",
-                                    "This data source is not on the database of %s: an operation could not "
+    const CString sentence = UiText("这个数据源与 %s 不在同一个数据库上：\n一次操作不能在两个数据库上一起提交。",
+                                    "This data source is not on the database of %s:\nan operation could not "
                                     "commit on both at once.");
     return wxString::Format(sentence, main);
 }
