@@ -4,6 +4,7 @@
 // figure is the median of several runs; peak memory is the process's VmHWM
 // over that figure's runs. The seed comes from the seed cache (BenchFill.h).
 //   bench [rooms [stays [cash-book rows [runs]]]]   defaults: 1000 100000 1000 5
+//   bench --backend postgresql [rooms [stays [runs]]]   the same on a server (BenchServer.h)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include <sqlite3.h>
 #include "BenchFill.h"
 #include "BenchMeasures.h"
+#include "BenchServer.h"
 #include "CDeskTransaction.h"
 #include "CHouseset.h"
 #include "CRegisterset.h"
@@ -334,6 +336,10 @@ void MeasureFinds(DataConnections& db, const std::string& folder, const BenchSiz
 
 int main(int argc, char** argv)
 {
+    if (argc > 2 && std::string(argv[1]) == "--backend" && std::string(argv[2]) != "sqlite")
+        return RunOnServer(argc, argv);
+    if (argc > 2 && std::string(argv[1]) == "--backend")
+        argv += 2, argc -= 2;
     BenchSizes sizes{1000, 100000, 1000};
     int runs = 5;
     int* args[] = {&sizes.rooms, &sizes.stays, &sizes.cashRows, &runs};
@@ -341,7 +347,7 @@ int main(int argc, char** argv)
         *args[i - 1] = std::atoi(argv[i]);
     const int rooms = sizes.rooms, stays = sizes.stays;
     if (rooms < 1 || stays < 2 || sizes.cashRows < 0 || runs < 1 || argc > 5) {
-        std::fprintf(stderr, "usage: bench [rooms [stays [cash-book rows [runs]]]]\n");
+        std::fprintf(stderr, "usage: bench [--backend sqlite|postgresql] [rooms [stays [cash-book rows [runs]]]]\n");
         return 2;
     }
     // As the program starts: SQLite set up before anything opens it (the fill does).

@@ -34,3 +34,9 @@ int RunningStays(const BenchSizes& sizes);
 std::string RunningStayRoom(int j);
 // The ID number of stay i (0-based, in table order).
 std::string StayIdNumber(int i);
+
+// A hotel of `rooms` rooms and `stays` stays in the test environment's
+// database on a PostgreSQL server, made by the server itself
+// (generate_series). Throws std::runtime_error.
+class TestEnvironment;
+void FillServerDatabase(const TestEnvironment& env, int rooms, int stays);

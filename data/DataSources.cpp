@@ -8,6 +8,7 @@
 #include "OdbcConnection.h"
 #include "ProgramFolder.h"
 #include "SqliteSetup.h"
+#include <wx/filefn.h>
 
 namespace {
 
@@ -42,8 +43,8 @@ CString FolderOf(const CString& path)
 }
 
 // Opens data source `i` (in registration order) on its connection. Hotel's is
-// the main one: when the three are SQLite files, the other two are attached to
-// it, so that one transaction covers all three. A file that opens must also
+// the main one: the other two join it (SQLite files attached, or the one
+// connection to a server's database), so that one transaction covers all three. A file that opens must also
 // hold its table with the columns the program reads: an empty file is an
 // empty database, and fails here rather than at the first command.
 void OpenSource(DataConnections& db, int i)
@@ -62,24 +63,21 @@ void OpenSource(DataConnections& db, int i)
     }
 }
 
-// Opens the three in order and returns FALSE at the first failure; the ones opened stay open.
-BOOL TryOpenAll(DataConnections& db)
+// The data sources are the site's: the program registers its own on its
+// DataSave/ only where there is none of the name, or where the one there is
+// its own registration (a user data source with its description) on a file
+// of a DataSave/ folder that is gone (the program moved). A data source that
+// is there and does not open (locked, read-only, damaged, the server away, a
+// driver missing) is reported, never replaced: the hotel's data is not
+// split over two places, and a machine's data source is never hidden.
+bool NeedsRegistering(const SourceInfo& info)
 {
-    for (int i = 0; i < 3; ++i) {
-        try {
-            OpenSource(db, i);
-        } catch (const CDBException&) {
-            return FALSE;
-        }
-    }
-    return TRUE;
-}
-
-void RegisterAll(WORD request)
-{
-    CString folder = GetDataSaveFolder();
-    for (const SourceInfo* info : {&kHotel, &kRegister, &kCashbook})
-        ConfigDataSource(request, folder + info->file, info->name, info->desc);
+    CString connect;
+    if (LookUpDataSource(info.name, connect) != DataSourceLookup::found)
+        return true;
+    CString description, database;
+    return ReadUserDataSource(info.name, description, database) && description == info.desc &&
+           database.EndsWith(CString(L"/DataSave/") + info.file) && !wxFileExists(database);
 }
 
 }  // namespace
@@ -137,21 +135,20 @@ void CloseDataSources(DataConnections& db)
             connection->Close();
 }
 
-BOOL ProbeDataSources(DataConnections& db)
+BOOL ProbeDataSources(DataConnections&)
 {
-    BOOL ok = TryOpenAll(db);
-    CloseDataSources(db);
-    return ok;
+    for (const SourceInfo* info : {&kHotel, &kRegister, &kCashbook})
+        if (NeedsRegistering(*info))
+            return FALSE;
+    return TRUE;
 }
 
-void CreateDataSources(DataConnections& db)
+void CreateDataSources(DataConnections&)
 {
-    RegisterAll(ODBC_REMOVE_DSN);
-    // Data sources of these names may also exist elsewhere (system ones); only when
-    // they do not all open is the program's own set registered.
-    if (!TryOpenAll(db))
-        RegisterAll(ODBC_ADD_DSN);
-    CloseDataSources(db);
+    const CString folder = GetDataSaveFolder();
+    for (const SourceInfo* info : {&kHotel, &kRegister, &kCashbook})
+        if (NeedsRegistering(*info))
+            ConfigDataSource(ODBC_ADD_DSN, folder + info->file, info->name, info->desc);
 }
 
 BOOL OpenDataSources(DataConnections& db)

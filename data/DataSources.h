@@ -18,12 +18,19 @@ BOOL ConfigDataSource(WORD fRequest, CString strDbPath, CString strDsn, CString 
 // The attribute list handed to the installer: NUL-separated pairs ending in two NULs.
 std::wstring BuildDataSourceAttributes(const CString& strDsn, const CString& strDbPath, const CString& strDesc);
 
-// TRUE when all three open; they are closed again before it returns.
+// The data sources are the site's. TRUE when none of the three needs the
+// program's own registration: each is there, and none is the program's own
+// user data source on a file of a DataSave/ folder that is gone. Opens
+// nothing: the connections stay closed.
 BOOL ProbeDataSources(DataConnections& db);
-// Removes the three registrations and, unless all three still open, registers them
-// on the database files in the DataSave folder beside the program.
+// Registers, as user data sources on the database files in the DataSave
+// folder beside the program, those of the three that need it (see above). A
+// data source that is there stays as it is, also when it does not open.
 void CreateDataSources(DataConnections& db);
-// Opens the three and leaves them open; on a failure shows which one and the driver's text.
+// Opens the three and leaves them open; on a failure shows which one and the
+// driver's text. Hotel's connection is the main one: Register and Cashbook
+// join it when they are on the same database (see CDatabase::OpenAttached),
+// and are refused when they are on another database and one is a server's.
 BOOL OpenDataSources(DataConnections& db);
 // Shows "打开<name>数据库失败！", then the driver's text of e.
 void ReportDataSourceFailure(const CString& name, const CDBException& e);

@@ -26,6 +26,7 @@
 #include "CRoomIconBoard.h"
 #include "CSetupPS.h"
 #include "CUserRWnd.h"
+#include "ChangeWatch.h"
 #include "Globals.h"
 #include "LanguageTexts.h"
 #include "LockSettings.h"
@@ -341,9 +342,14 @@ void CQuillan2021View::OnTimerEvent(wxTimerEvent& event)
 
 void CQuillan2021View::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent == kFillTimer)
+    if (nIDEvent == kFillTimer) {
         FillHourlyFlags();
-    else if (!g_vHourlyDue.empty())
+        // What another desk changed reaches this board within a tick or two.
+        if (!m_otherDesks)
+            m_otherDesks = std::make_unique<ChangeWatch>(GetTheApp());
+        else if (m_otherDesks->HasChangedSince())
+            LoadRooms();
+    } else if (!g_vHourlyDue.empty())
         BlinkOverdueRooms();
 }
 

@@ -7,11 +7,13 @@
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
 #include <wx/timer.h>
+#include <memory>
 #include <optional>
 #include "CHouseset.h"
 #include "CRoomList.h"
 #include "RoomOperations.h"
 
+class ChangeWatch;
 class CQuillan2021Doc;
 class CRoomIconBoard;
 class wxMenu;
@@ -130,6 +132,7 @@ private:
     CRoomIconBoard* m_pIconBoard = nullptr;
     wxTimer m_fillTimer;
     wxTimer m_blinkTimer;
+    std::unique_ptr<ChangeWatch> m_otherDesks;  // from the first tick
     wxImageList m_imageList;
 
     wxDECLARE_DYNAMIC_CLASS(CQuillan2021View);

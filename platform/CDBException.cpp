@@ -35,7 +35,16 @@ void CDBException::ReportError() const
 
 bool CDBException::IsPassingFailure() const
 {
-    // Extended codes carry the primary one in their low byte (SQLITE_IOERR_WRITE, SQLITE_BUSY_SNAPSHOT).
+    // A server's: the connection lost (08), a deadlock or a conflict (40),
+    // no room on its disk or in its memory (53), a lock wait given up (55P03),
+    // a statement cancelled or the server going down (57).
+    for (const char* passing : {"State:08", "State:40", "State:53", "State:55P03", "State:57"})
+        if (m_strStateNativeOrigin.StartsWith(passing))
+            return true;
+    // The SQLite driver's: its native error is SQLite's result code. Extended
+    // codes carry the primary one in their low byte (SQLITE_IOERR_WRITE, SQLITE_BUSY_SNAPSHOT).
+    if (!m_strStateNativeOrigin.StartsWith("State:HY000"))
+        return false;
     const long code = NativeError(m_strStateNativeOrigin) & 0xFF;
     return code == kSqliteBusy || code == kSqliteLocked || code == kSqliteFull || code == kSqliteIoError;
 }

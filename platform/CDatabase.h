@@ -23,14 +23,16 @@ public:
     // journal mode below and synchronous FULL, and with the busy timeout below
     // unless the connect string or data source sets one.
     BOOL OpenEx(const CString& connect, DWORD options = 0);
-    // Opens `connect` on the physical connection of `main` when both are SQLite
-    // files: the file is attached to it as `schema`, so that one transaction
-    // covers both and commits atomically across the files. Any other data
-    // source gets a connection of its own, as OpenEx gives it.
+    // Opens `connect` on the physical connection of `main`, so that one
+    // transaction covers both and commits once: a SQLite file is attached to
+    // main's as `schema`; a database on a server is shared when it is main's
+    // database. Throws CDBException when the two are different databases of
+    // which one is on a server (a transaction could not commit on both at
+    // once). A SQLite database in memory gets a connection of its own.
     BOOL OpenAttached(const CString& connect, DWORD options, CDatabase& main, const CString& schema);
     // Whether both run on one physical connection, so share its transactions.
     BOOL SharesConnectionWith(const CDatabase& other) const;
-    // The schema its file is on in SQL of the connection: "main" on a
+    // The schema its SQLite file is on in SQL of the connection: "main" on a
     // connection of its own, the attached name otherwise.
     CString GetSchemaName() const { return m_strSchema; }
     // Releases this object's hold on the connection; it closes with the last one.

@@ -380,6 +380,18 @@ BOOL CRecordset::Update()
     return TRUE;
 }
 
+BOOL CRecordset::UpdateWhere(const CString& assignments, const CString& condition,
+                             const std::vector<CFilterValue>& values)
+{
+    if (!OnRow())
+        throw CDBException("No current record to edit");
+    Impl& d = *m_impl;
+    const bool written =
+        d.writer.UpdateRowWhere(d.rows.Key(size_t(d.pos)), ToUtf8(assignments), ToUtf8(condition), values) > 0;
+    d.rows.Load(size_t(d.pos));
+    return written ? TRUE : FALSE;
+}
+
 void CRecordset::Delete()
 {
     Impl& d = *m_impl;

@@ -75,6 +75,12 @@ public:
     BOOL Update();
     void CancelUpdate();
     void Delete();
+    // Changes the current row in one statement, only where `condition` still
+    // holds in the table: `assignments` and `condition` are SQL of the
+    // program's own over the row's columns ("[房间人数] = [房间人数] - 1" where
+    // "[房间人数] > 0"), with a "?" for each of `values`, in order. True when
+    // the row was written; the members are read again either way.
+    BOOL UpdateWhere(const CString& assignments, const CString& condition, const std::vector<CFilterValue>& values);
     BOOL Requery();
 
     // SQL text of the program's own (column names and ASC/DESC), never values:

@@ -71,13 +71,23 @@ CString ConnectAttribute(const CString& connect, const CString& key)
 
 namespace {
 
-// What the layer needs of the SQLite driver, whatever the data source says:
-// rows read as they are fetched (StepAPI=1), so that a walk costs a block of
-// memory and reaches rows as they are now; and a wait for a lock held
-// elsewhere that fits a desk (100 seconds when nothing sets one).
+// The rows the PostgreSQL driver reads from the server at a time: an open
+// costs one such read, a walk of 100,000 stays a hundred.
+constexpr int kServerFetchRows = 1024;
+
+// What the layer needs of the driver, whatever the data source says. The
+// PostgreSQL driver reads a query's rows through a cursor, a fetch at a time
+// (UseDeclareFetch), not the whole result at the open. The SQLite driver
+// reads rows as they are fetched (StepAPI=1), so that a walk costs a block of
+// memory and reaches rows as they are now; and waits for a lock held
+// elsewhere as long as fits a desk (100 seconds when nothing sets one).
 CString ForTheLayer(const CString& connect)
 {
-    if (ConnectAttribute(connect, "DRIVER").Lower().Find("sqlite3") == wxNOT_FOUND)
+    const CString driver = ConnectAttribute(connect, "DRIVER").Lower();
+    if (driver.Find("postgresql") != wxNOT_FOUND || driver.Find("psqlodbc") != wxNOT_FOUND)
+        return WithoutAttribute(WithoutAttribute(connect, "UseDeclareFetch"), "Fetch") + "UseDeclareFetch=1;Fetch=" +
+               std::to_string(kServerFetchRows) + ";";
+    if (driver.Find("sqlite3") == wxNOT_FOUND)
         return connect;
     // The driver takes the first of a key given twice.
     CString completed = WithoutAttribute(connect, "StepAPI") + "StepAPI=1;";

@@ -6,6 +6,7 @@
 #include "MessageBox.h"
 #include "OdbcDiagnostics.h"
 #include "RankSamples.h"
+#include "ServerSetup.h"
 #include "SqliteSetup.h"
 #include "Utf8Text.h"
 
@@ -17,22 +18,48 @@ std::shared_ptr<OdbcConnection> OdbcConnection::Open(const CString& connect, DWO
         throw CDBException(UiText("无法分配 ODBC 环境。", "Cannot allocate the ODBC environment."));
     CheckOdbc(SQLSetEnvAttr(conn->m_env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0), SQL_HANDLE_ENV,
               conn->m_env, "cannot set the ODBC version");
-    CheckOdbc(SQLAllocHandle(SQL_HANDLE_DBC, conn->m_env, &conn->m_dbc), SQL_HANDLE_ENV, conn->m_env,
-              "cannot allocate a connection");
-    if (options & CDatabase::useCursorLib)
-        SQLSetConnectAttr(conn->m_dbc, SQL_ATTR_ODBC_CURSORS, (SQLPOINTER)SQL_CUR_USE_DRIVER, 0);
+    conn->m_connect = ToUtf8(ResolveConnectString(connect));
+    conn->m_options = options;
+    conn->Connect();
+    return conn;
+}
 
-    const std::string utf8 = ToUtf8(ResolveConnectString(connect));
+void OdbcConnection::Connect()
+{
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    CheckOdbc(SQLAllocHandle(SQL_HANDLE_DBC, m_env, &dbc), SQL_HANDLE_ENV, m_env, "cannot allocate a connection");
+    if (m_options & CDatabase::useCursorLib)
+        SQLSetConnectAttr(dbc, SQL_ATTR_ODBC_CURSORS, (SQLPOINTER)SQL_CUR_USE_DRIVER, 0);
     SQLCHAR out[1024];
     SQLSMALLINT outLength = 0;
     // There is no window to prompt from: a data source that lacks what it needs fails.
-    CheckOdbc(SQLDriverConnect(conn->m_dbc, nullptr, (SQLCHAR*)utf8.c_str(), SQLSMALLINT(utf8.size()), out,
-                               sizeof out, &outLength, SQL_DRIVER_NOPROMPT),
-              SQL_HANDLE_DBC, conn->m_dbc, "cannot connect");
-    conn->m_sqlite = IsSqliteDriver(conn->m_dbc);
-    if (conn->m_sqlite)
-        PrepareSqlite(*conn, options);
-    return conn;
+    const SQLRETURN rc = SQLDriverConnect(dbc, nullptr, (SQLCHAR*)m_connect.c_str(), SQLSMALLINT(m_connect.size()),
+                                          out, sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) {
+        const OdbcDiagnostics error = ReadDiagnostics(SQL_HANDLE_DBC, dbc, "cannot connect");
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        throw CDBException(error.text, error.state);
+    }
+    if (m_dbc)
+        m_lostHandles.push_back(m_dbc);
+    m_dbc = dbc;
+    m_dialect = DialectOf(m_dbc);
+    if (IsSqlite())
+        PrepareSqlite(*this, m_options);
+    else
+        PrepareServer(*this);
+    m_lost = false;
+}
+
+void OdbcConnection::ReopenIfLost()
+{
+    if (!m_lost || m_transactionDepth > 0)
+        return;
+    m_idleStatements.clear();  // prepared on the connection that was lost
+    Connect();
+    ++m_cursorsClosed;
+    // Rows may have changed while the connection was away.
+    NoteWrite(std::string(), 0);
 }
 
 namespace {
@@ -66,13 +93,16 @@ std::unique_ptr<RankSamples>& OdbcConnection::RankSamplesOf(const std::string& t
 OdbcConnection::~OdbcConnection()
 {
     m_idleStatements.clear();  // their handles go before the connection's
-    if (m_dbc) {
-        if (m_transactionDepth > 0) {
-            m_transactionDepth = 0;
-            RollBackNow();
-        }
-        SQLDisconnect(m_dbc);
-        SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+    if (m_dbc && m_transactionDepth > 0) {
+        m_transactionDepth = 0;
+        RollBackNow();
+    }
+    m_lostHandles.push_back(m_dbc);
+    for (SQLHDBC dbc : m_lostHandles) {
+        if (!dbc)
+            continue;
+        SQLDisconnect(dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
     }
     if (m_env)
         SQLFreeHandle(SQL_HANDLE_ENV, m_env);
@@ -123,14 +153,19 @@ bool OdbcConnection::Run(const char* sql, OdbcDiagnostics* error)
     }
     const SQLRETURN rc = SQLExecDirect(h, (SQLCHAR*)sql, SQL_NTS);
     const bool ok = SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
-    if (!ok && error)
-        *error = ReadDiagnostics(SQL_HANDLE_STMT, h, sql);
+    if (!ok) {
+        const OdbcDiagnostics diagnostics = ReadDiagnostics(SQL_HANDLE_STMT, h, sql);
+        NoteIfLost(diagnostics);
+        if (error)
+            *error = diagnostics;
+    }
     SQLFreeHandle(SQL_HANDLE_STMT, h);
     return ok;
 }
 
 std::unique_ptr<OdbcStatement> OdbcConnection::TakeStatement(const std::string& sql)
 {
+    ReopenIfLost();
     for (auto it = m_idleStatements.begin(); it != m_idleStatements.end(); ++it) {
         if (it->first == sql) {
             std::unique_ptr<OdbcStatement> stmt = std::move(it->second);
@@ -139,7 +174,7 @@ std::unique_ptr<OdbcStatement> OdbcConnection::TakeStatement(const std::string& 
         }
     }
     auto stmt = std::make_unique<OdbcStatement>(*this);
-    if (m_sqlite && IsWrite(sql)) {
+    if (IsSqlite() && IsWrite(sql)) {
         stmt->Prepare(kKeepPrepared + sql);
         // Without parameters the driver would run it only as rows are fetched, and a write has none.
         if (stmt->ParameterCount() > 0)
@@ -151,8 +186,8 @@ std::unique_ptr<OdbcStatement> OdbcConnection::TakeStatement(const std::string& 
 
 void OdbcConnection::ReturnStatement(const std::string& sql, std::unique_ptr<OdbcStatement> stmt) noexcept
 {
-    if (stmt->RowsPending())
-        return;  // freed: the driver would not run it again reliably
+    if (stmt->RowsPending() || stmt->ConnectionHandle() != m_dbc)
+        return;  // freed: the driver would not run it again reliably, or its connection was lost
     stmt->Reset();
     try {
         m_idleStatements.emplace_front(sql, std::move(stmt));
@@ -165,25 +200,47 @@ void OdbcConnection::ReturnStatement(const std::string& sql, std::unique_ptr<Odb
 
 void OdbcConnection::Begin(LockAt lockAt)
 {
-    if (m_transactionDepth++ > 0)
+    if (m_transactionDepth > 0) {
+        ++m_transactionDepth;
         return;  // inside a transaction already: it covers this one too
+    }
     m_abandoned.reset();
-    if (m_sqlite) {
+    if (IsSqlite()) {
         // IMMEDIATE takes the write lock of every attached file now: a file
         // locked elsewhere fails here, before anything is written. Deferred,
         // each file is locked by its first write, and one never written is
         // never locked nor journalled.
         OdbcDiagnostics error;
-        if (!Run(lockAt == LockAt::begin ? "BEGIN IMMEDIATE" : "BEGIN", &error)) {
-            m_transactionDepth = 0;
+        if (!Run(lockAt == LockAt::begin ? "BEGIN IMMEDIATE" : "BEGIN", &error))
             throw CDBException(error.text, error.state);
-        }
-        return;
+    } else {
+        BeginOnServer(lockAt);
     }
-    if (!SQL_SUCCEEDED(SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0))) {
-        m_transactionDepth = 0;
-        ThrowDiagnostics(SQL_HANDLE_DBC, m_dbc, "cannot begin a transaction");
+    m_transactionDepth = 1;
+}
+
+void OdbcConnection::BeginOnServer(LockAt lockAt)
+{
+    ReopenIfLost();
+    for (bool reopened = false;; reopened = true) {
+        SetAutocommit(false);
+        OdbcDiagnostics error;
+        if (lockAt == LockAt::firstWrite || TakeDeskLock(*this, &error))
+            return;
+        EndOdbcTransaction(SQL_ROLLBACK, nullptr);
+        // Nothing is written yet: a connection the server dropped since the
+        // last statement (a restart) is opened again, once, for this transaction.
+        if (reopened || !m_lost)
+            throw CDBException(error.text, error.state);
+        ReopenIfLost();
     }
+}
+
+void OdbcConnection::SetAutocommit(bool on)
+{
+    const SQLPOINTER value = (SQLPOINTER)(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF);
+    if (!SQL_SUCCEEDED(SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, value, 0)))
+        ThrowDiagnostics(SQL_HANDLE_DBC, m_dbc, on ? "cannot end the transaction" : "cannot begin a transaction");
 }
 
 void OdbcConnection::Commit()
@@ -195,7 +252,7 @@ void OdbcConnection::Commit()
     OdbcDiagnostics error;
     if (m_abandoned) {
         error = *m_abandoned;
-    } else if (m_sqlite ? Run("COMMIT", &error) : EndOdbcTransaction(SQL_COMMIT, &error)) {
+    } else if (IsSqlite() ? Run("COMMIT", &error) : EndOdbcTransaction(SQL_COMMIT, &error)) {
         return;
     }
     // A commit that failed may leave the transaction open (a lock held
@@ -212,7 +269,7 @@ void OdbcConnection::Rollback()
         // An inner rollback undoes the whole transaction; the outer one goes
         // on in a fresh transaction that can only end rolled back.
         RollBackNow();
-        if (m_sqlite)
+        if (IsSqlite())
             Run("BEGIN");
         m_abandoned = OdbcDiagnostics{UiText("事务已经撤销。", "The transaction was rolled back."), CString()};
         return;
@@ -225,10 +282,12 @@ void OdbcConnection::Rollback()
 OdbcDiagnostics OdbcConnection::RollBackNow()
 {
     OdbcDiagnostics error;
-    if (m_sqlite)
+    if (IsSqlite()) {
         Run("ROLLBACK", &error);
-    else
+    } else {
         EndOdbcTransaction(SQL_ROLLBACK, &error);
+        ++m_cursorsClosed;  // the driver drops its cursors with the transaction
+    }
     m_abandoned.reset();
     // Any row may hold its old values again.
     NoteWrite(std::string(), 0);
@@ -238,17 +297,35 @@ OdbcDiagnostics OdbcConnection::RollBackNow()
 bool OdbcConnection::EndOdbcTransaction(SQLSMALLINT completion, OdbcDiagnostics* error)
 {
     const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, m_dbc, completion);
-    if (!SQL_SUCCEEDED(rc) && error)
-        *error = ReadDiagnostics(SQL_HANDLE_DBC, m_dbc, "cannot end the transaction");
+    if (!SQL_SUCCEEDED(rc)) {
+        const OdbcDiagnostics diagnostics = ReadDiagnostics(SQL_HANDLE_DBC, m_dbc, "cannot end the transaction");
+        NoteIfLost(diagnostics);
+        if (error)
+            *error = diagnostics;
+    }
     if (m_transactionDepth == 0)
         SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0);
     return SQL_SUCCEEDED(rc);
 }
 
+void OdbcConnection::NoteIfLost(const OdbcDiagnostics& error)
+{
+    if (!IsSqlite() && IsLostConnection(error.state))
+        m_lost = true;
+}
+
 void OdbcConnection::NoteFailure(const OdbcDiagnostics& error)
 {
-    if (!m_sqlite || m_transactionDepth == 0 || m_abandoned)
+    NoteIfLost(error);
+    if (m_transactionDepth == 0 || m_abandoned)
         return;
+    if (!IsSqlite()) {
+        // A server gives the whole transaction up at a failed statement, and
+        // what the transaction wrote after it could commit on its own.
+        m_abandoned = error;
+        NoteWrite(std::string(), 0);
+        return;
+    }
     // SQLite undoes a failed statement alone, but after some failures (a full
     // disk, an I/O error) it gives up the whole transaction, and the writes
     // that follow would then commit one by one. A BEGIN succeeds only in that

@@ -12,6 +12,7 @@
 #include "OdbcApi.h"
 #include "OdbcDiagnostics.h"
 #include "OdbcStatement.h"
+#include "SqlDialect.h"
 #include "WinTypes.h"
 
 class RankSamples;
@@ -32,12 +33,24 @@ public:
     // The SQLite driver: transactions are SQLite's own BEGIN, COMMIT and
     // ROLLBACK, so that the layer and not the driver knows whether one is open
     // (the driver does not notice when SQLite gives a transaction up).
-    bool IsSqlite() const { return m_sqlite; }
+    bool IsSqlite() const { return m_dialect == SqlDialect::sqlite; }
+    SqlDialect Dialect() const { return m_dialect; }
+    // SQL of the program's own as this database reads it (see Spelled).
+    std::string Spell(const std::string& sql) const { return Spelled(m_dialect, sql); }
+
+    // A server can drop the connection (a restart). A failed statement that
+    // says so marks it lost; the next statement or transaction outside a
+    // transaction opens it again, once, and throws the driver's text when
+    // that fails. Inside a transaction it stays lost until the transaction
+    // ends, so that nothing written after the loss can commit alone.
+    bool IsLost() const { return m_lost; }
+    void ReopenIfLost();
 
     // Transactions nest: only the outermost commits, and an inner rollback
     // undoes the whole. A failed commit rolls back and throws CDBException.
     // The files of a SQLite connection are write-locked when the transaction
-    // begins, or each by its first write.
+    // begins, or each by its first write; on a server the transaction takes
+    // the desks' lock when it begins (see TakeDeskLock), or none.
     enum class LockAt { begin, firstWrite };
     void Begin(LockAt lockAt = LockAt::begin);
     void Commit();
@@ -45,6 +58,8 @@ public:
 
     // Called with the diagnostics of every failed statement on this connection.
     void NoteFailure(const OdbcDiagnostics& error);
+    // Marks the connection lost when the failure says the server dropped it.
+    void NoteIfLost(const OdbcDiagnostics& error);
 
     // Runs SQL of the layer's own; false with the driver's diagnostics instead of a throw.
     bool Run(const char* sql, OdbcDiagnostics* error = nullptr);
@@ -56,6 +71,13 @@ public:
 
     // Where the rank samples of a table are kept (see RankSamples).
     std::unique_ptr<RankSamples>& RankSamplesOf(const std::string& table);
+    // Where the key column of a table is kept once read (see RecordsetQuery).
+    std::optional<CString>& PrimaryKeyOf(const std::string& table) { return m_primaryKeys[table]; }
+
+    // Counts the times the driver's open cursors were closed under their
+    // statements (a rollback on a server, a connection opened again): a
+    // statement whose rows were being read since must run again.
+    unsigned long CursorsClosed() const { return m_cursorsClosed; }
 
     // Counts the writes made on this connection, so that recordsets know when
     // the rows they read may have changed.
@@ -83,6 +105,10 @@ public:
     bool RemovalsSince(const std::string& table, unsigned long serial, std::vector<long long>& keys) const;
 
 private:
+    // Allocates the handle and connects with m_connect; sets the database up.
+    void Connect();
+    void BeginOnServer(LockAt lockAt);
+    void SetAutocommit(bool on);
     bool ChangedSince(const std::string& table, const long long* key, unsigned long serial,
                       bool removalsOnly = false) const;
     // Undoes the open transaction; the driver's diagnostics when that failed.
@@ -92,7 +118,14 @@ private:
 
     SQLHENV m_env = SQL_NULL_HENV;
     SQLHDBC m_dbc = SQL_NULL_HDBC;
-    bool m_sqlite = false;
+    // Handles of connections that were lost: statements made on them may
+    // still be held, so they go only with this object.
+    std::vector<SQLHDBC> m_lostHandles;
+    std::string m_connect;  // as the driver manager takes it
+    DWORD m_options = 0;
+    SqlDialect m_dialect = SqlDialect::sqlite;
+    bool m_lost = false;
+    unsigned long m_cursorsClosed = 0;
     int m_transactionDepth = 0;
     // Set when SQLite gave up the open transaction after a failed statement:
     // the writes before it are gone, so the transaction can only end rolled
@@ -116,4 +149,5 @@ private:
     static constexpr size_t kIdleStatementsKept = 64;
     std::list<std::pair<std::string, std::unique_ptr<OdbcStatement>>> m_idleStatements;
     std::map<std::string, std::unique_ptr<RankSamples>> m_rankSamples;
+    std::map<std::string, std::optional<CString>> m_primaryKeys;
 };

@@ -173,6 +173,14 @@ std::vector<std::string> SplitNulList(const std::vector<char>& buffer, int lengt
     return items;
 }
 
+// The value of `key` in the data source's section, "" when there is none.
+CString ProfileValue(const Installer& odbc, const std::string& dsn, const char* key)
+{
+    std::vector<char> buffer(64 * 1024);
+    odbc.getPrivateProfileString(dsn.c_str(), key, "", buffer.data(), int(buffer.size()), "odbc.ini");
+    return CString::FromUTF8(buffer.data());
+}
+
 }  // namespace
 
 DataSourceLookup LookUpDataSource(const CString& dsn, CString& connect)
@@ -190,9 +198,7 @@ DataSourceLookup LookUpDataSource(const CString& dsn, CString& connect)
     CString driver;
     std::vector<std::pair<CString, CString>> settings;
     for (const std::string& key : keys) {
-        buffer.assign(buffer.size(), 0);
-        odbc->getPrivateProfileString(name.c_str(), key.c_str(), "", buffer.data(), int(buffer.size()), "odbc.ini");
-        const CString value = CString::FromUTF8(buffer.data());
+        const CString value = ProfileValue(*odbc, name, key.c_str());
         const CString keyName = CString::FromUTF8(key.c_str());
         if (keyName.CmpNoCase("Driver") == 0)
             driver = value;
@@ -210,4 +216,18 @@ DataSourceLookup LookUpDataSource(const CString& dsn, CString& connect)
         connect += key + "=" + (file ? SqliteFileValue(value) : ConnectValue(value)) + ";";
     }
     return DataSourceLookup::found;
+}
+
+bool ReadUserDataSource(const CString& dsn, CString& description, CString& database)
+{
+    const Installer* odbc = LoadInstaller();
+    if (!odbc)
+        return false;
+    const std::string name = Utf8(dsn);
+    odbc->setConfigMode(ODBC_USER_DSN);
+    const bool found = !ProfileValue(*odbc, name, "Driver").empty();
+    description = ProfileValue(*odbc, name, "Description");
+    database = ProfileValue(*odbc, name, "Database");
+    odbc->setConfigMode(ODBC_BOTH_DSN);
+    return found;
 }

@@ -19,3 +19,9 @@ BOOL SQLConfigDataSourceW(void* hwndParent, WORD request, const wchar_t* driver,
 enum class DataSourceLookup { found, notFound, unavailable };
 // connect receives a driver connect string with the data source's settings.
 DataSourceLookup LookUpDataSource(const CString& dsn, CString& connect);
+
+// The description and the database file of a data source in the user's own
+// file of data sources (ODBCINI, or ~/.odbc.ini), where the program registers
+// its own: false when that file holds no data source of the name (the
+// machine's are not looked at).
+bool ReadUserDataSource(const CString& dsn, CString& description, CString& database);

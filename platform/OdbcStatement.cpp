@@ -6,10 +6,19 @@
 #include "OdbcConnection.h"
 #include "OdbcDiagnostics.h"
 
-OdbcStatement::OdbcStatement(OdbcConnection& conn) : m_conn(conn)
+namespace {
+
+OdbcConnection& Reopened(OdbcConnection& conn)
 {
-    CheckOdbc(SQLAllocHandle(SQL_HANDLE_STMT, conn.Handle(), &m_h), SQL_HANDLE_DBC, conn.Handle(),
-              "cannot allocate a statement");
+    conn.ReopenIfLost();
+    return conn;
+}
+
+}  // namespace
+
+OdbcStatement::OdbcStatement(OdbcConnection& conn) : m_conn(Reopened(conn)), m_dbc(conn.Handle())
+{
+    CheckOdbc(SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &m_h), SQL_HANDLE_DBC, m_dbc, "cannot allocate a statement");
 }
 
 OdbcStatement::~OdbcStatement()
@@ -28,7 +37,8 @@ void OdbcStatement::Check(SQLRETURN rc, const char* what) const
 
 void OdbcStatement::Execute(const std::string& sql)
 {
-    SQLRETURN rc = SQLExecDirect(m_h, (SQLCHAR*)sql.c_str(), SQLINTEGER(sql.size()));
+    const std::string text = m_conn.Spell(sql);
+    SQLRETURN rc = SQLExecDirect(m_h, (SQLCHAR*)text.c_str(), SQLINTEGER(text.size()));
     if (rc != SQL_NO_DATA)
         Check(rc, "cannot execute the statement");
     NoteExecuted();
@@ -52,7 +62,8 @@ SQLRETURN OdbcStatement::FetchNext()
 
 void OdbcStatement::Prepare(const std::string& sql)
 {
-    Check(SQLPrepare(m_h, (SQLCHAR*)sql.c_str(), SQLINTEGER(sql.size())), "cannot prepare the statement");
+    const std::string text = m_conn.Spell(sql);
+    Check(SQLPrepare(m_h, (SQLCHAR*)text.c_str(), SQLINTEGER(text.size())), "cannot prepare the statement");
 }
 
 void OdbcStatement::ExecutePrepared()
@@ -68,6 +79,13 @@ int OdbcStatement::ParameterCount() const
     SQLSMALLINT count = 0;
     Check(SQLNumParams(m_h, &count), "count the parameters");
     return count;
+}
+
+long OdbcStatement::RowCount() const
+{
+    SQLLEN rows = 0;
+    Check(SQLRowCount(m_h, &rows), "count the rows written");
+    return long(rows);
 }
 
 void OdbcStatement::Reset()

@@ -1,5 +1,7 @@
-// One statement handle, freed on every path. Its failures reach the
-// connection, which must know when SQLite gave up a transaction.
+// One statement handle, freed on every path. Its SQL reaches the driver as
+// the connection's database spells it (see SqlDialect); its failures reach
+// the connection, which must know when a transaction was given up or the
+// connection lost.
 #pragma once
 
 #include <string>
@@ -18,6 +20,8 @@ public:
     // Throws CDBException with the statement's diagnostics unless rc is a success.
     void Check(SQLRETURN rc, const char* what) const;
     SQLHSTMT Get() const { return m_h; }
+    // The connection handle the statement was made on.
+    SQLHDBC ConnectionHandle() const { return m_dbc; }
 
     void Execute(const std::string& sql);
     // SQLFetchScroll of the next rowset; SQL_NO_DATA at the end.
@@ -34,6 +38,8 @@ public:
     void ExecutePrepared();
     // The "?" marks of the prepared statement, as the driver counts them.
     int ParameterCount() const;
+    // The rows the last UPDATE, INSERT or DELETE wrote.
+    long RowCount() const;
     // Back to a prepared statement with no cursor, bindings or block of rows,
     // ready for its next user.
     void Reset();
@@ -52,6 +58,7 @@ private:
     void NoteExecuted();
 
     OdbcConnection& m_conn;
+    SQLHDBC m_dbc;
     SQLHSTMT m_h = SQL_NULL_HSTMT;
     bool m_rowsPending = false;
 };

@@ -22,9 +22,9 @@ std::string NextSamples(const std::string& table, const std::string& key, bool f
                                            " <= ? ORDER BY " + key
                                      : "SELECT " + key + " FROM " + table + " WHERE " + key + " < s.k ORDER BY " +
                                            key + " DESC";
-    return "WITH RECURSIVE s(k, n) AS (SELECT ?, 0 UNION ALL SELECT (" + step + " LIMIT 1 OFFSET " +
+    return "WITH RECURSIVE s(k, n) AS (SELECT CAST(? AS BIGINT), 0 UNION ALL SELECT (" + step + " LIMIT 1 OFFSET " +
            std::to_string(RankSamples::kStep - 1) +
-           "), n + 1 FROM s WHERE n < ? AND k IS NOT NULL) SELECT k FROM s WHERE n > 0 AND k IS NOT NULL";
+           "), n + 1 FROM s WHERE n < CAST(? AS BIGINT) AND k IS NOT NULL) SELECT k FROM s WHERE n > 0 AND k IS NOT NULL";
 }
 
 // Reads up to `wanted` samples after `from` into `samples`; false when fewer came.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <climits>
+#include "CDBException.h"
+#include "MessageBox.h"
 #include "OdbcConnection.h"
 #include "ParameterBinder.h"
 #include "StoredValue.h"
@@ -9,29 +11,52 @@
 
 namespace {
 
-// The field an INTEGER PRIMARY KEY column is bound to: the key itself, so
-// that it need not be selected twice. -1 when there is none.
-int KeyFieldOf(const std::shared_ptr<OdbcConnection>& conn, const std::string& table,
-               const std::vector<CFieldExchange::Field>& fields)
+CString Unbracketed(CString name)
 {
-    const std::string name = table.size() > 2 && table.front() == '[' ? table.substr(1, table.size() - 2) : table;
-    PooledStatement stmt(conn,
-                         "SELECT name FROM pragma_table_info(?) WHERE pk > 0 AND upper(type) = 'INTEGER' "
-                         "AND (SELECT count(*) FROM pragma_table_info(?) WHERE pk > 0) = 1");
-    SQLLEN l1 = 0, l2 = 0;
-    stmt->BindText(1, name, l1);
-    stmt->BindText(2, name, l2);
-    stmt->ExecutePrepared();
-    const CString column = CString::FromUTF8(stmt->FetchText().c_str());
-    if (column.empty())
-        return -1;
-    for (size_t i = 0; i < fields.size(); ++i) {
-        CString bound = fields[i].column;
-        if (bound.StartsWith("[") && bound.EndsWith("]"))
-            bound = bound.Mid(1, bound.length() - 2);
-        if (fields[i].type == CFieldExchange::Long && bound.CmpNoCase(column) == 0)
-            return int(i);
+    if (name.StartsWith("[") && name.EndsWith("]"))
+        name = name.Mid(1, name.length() - 2);
+    return name;
+}
+
+// The one column of the table's primary key, as the database names it; empty
+// when the table has none, or one of more columns. SQLite's INTEGER PRIMARY
+// KEY column is another name for its rowid; on a server the key is declared
+// in the schema.
+CString ReadPrimaryKey(const std::shared_ptr<OdbcConnection>& conn, const std::string& table)
+{
+    std::string name = ToUtf8(Unbracketed(CString::FromUTF8(table.c_str())));
+    const char* sql = "SELECT name FROM pragma_table_info(?) WHERE pk > 0 AND upper(type) = 'INTEGER' "
+                      "AND (SELECT count(*) FROM pragma_table_info(?) WHERE pk > 0) = 1";
+    if (!conn->IsSqlite()) {
+        name = conn->Spell(table);
+        sql = "SELECT a.attname FROM pg_index i JOIN pg_attribute a ON a.attrelid = i.indrelid "
+              "AND a.attnum = ANY(i.indkey) WHERE i.indrelid = to_regclass(?) AND i.indisprimary "
+              "AND i.indnatts = 1";
     }
+    PooledStatement stmt(conn, sql);
+    SQLLEN lengths[2] = {};
+    for (int n = 0; n < (conn->IsSqlite() ? 2 : 1); ++n)
+        stmt->BindText(SQLUSMALLINT(n + 1), name, lengths[n]);
+    stmt->ExecutePrepared();
+    return CString::FromUTF8(stmt->FetchText().c_str());
+}
+
+// The same, read once per connection: every open of a recordset asks.
+const CString& PrimaryKeyOf(const std::shared_ptr<OdbcConnection>& conn, const std::string& table)
+{
+    std::optional<CString>& key = conn->PrimaryKeyOf(table);
+    if (!key)
+        key = ReadPrimaryKey(conn, table);
+    return *key;
+}
+
+// The field bound to the key column: the key itself, so that it need not be
+// selected twice. -1 when there is none.
+int KeyFieldOf(const CString& key, const std::vector<CFieldExchange::Field>& fields)
+{
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].type == CFieldExchange::Long && Unbracketed(fields[i].column).CmpNoCase(key) == 0)
+            return int(i);
     return -1;
 }
 
@@ -95,7 +120,18 @@ void RecordsetQuery::Open(std::shared_ptr<OdbcConnection> conn, std::string tabl
     m_conn = std::move(conn);
     m_table = std::move(table);
     m_fields = std::move(fields);
-    m_keyField = KeyFieldOf(m_conn, m_table, m_fields);
+    const CString key = PrimaryKeyOf(m_conn, m_table);
+    m_keyField = key.empty() ? -1 : KeyFieldOf(key, m_fields);
+    if (m_conn->IsSqlite()) {
+        m_keyColumn = "rowid";  // SQLite's own key of every row
+    } else if (key.empty()) {
+        const CString sentence = UiText("表 %s 没有单列的主键：程序靠它找到每一行。",
+                                        "The table %s has no primary key of one column, by which the program "
+                                        "finds each row.");
+        throw CDBException(wxString::Format(sentence, CString::FromUTF8(m_table.c_str())));
+    } else {
+        m_keyColumn = "[" + ToUtf8(key) + "]";
+    }
     m_columns = m_keyField < 0 ? KeyColumn() : std::string();
     for (const auto& f : m_fields)
         m_columns += (m_columns.empty() ? "" : ", ") + ToUtf8(f.column);
@@ -115,7 +151,7 @@ void RecordsetQuery::Requery(const CString& filter, const CString& sort, std::ve
     // plan SQLite takes, walking the whole table past the index that answers
     // the filter (the running stays: 200 ms instead of 3 at 1,000,000 stays).
     const std::string& key = KeyColumn();
-    m_keyInWhere = (filter.empty() ? "" : "+") + key;
+    m_keyInWhere = filter.empty() ? key : KeyOutsideIndexes();
     m_whereClauses = " FROM " + m_table + " WHERE " + (filter.empty() ? "" : "(" + ToUtf8(filter) + ") AND ") +
                      m_keyInWhere + " <= " + std::to_string(m_maxKey);
     // Rows of equal sort values come by key. Without a sort they come in the
@@ -150,12 +186,11 @@ void RecordsetQuery::SpellSort(const std::string& sort)
     }
 }
 
-const std::string& RecordsetQuery::KeyColumn() const
+std::string RecordsetQuery::KeyOutsideIndexes() const
 {
-    // SQLite's own key of every row; an INTEGER PRIMARY KEY column is another
-    // name for it.
-    static const std::string key = "rowid";
-    return key;
+    // SQLite plans by the column a term names; "+rowid" names none. A
+    // server's planner weighs the indexes itself.
+    return m_conn->IsSqlite() ? "+" + KeyColumn() : KeyColumn();
 }
 
 void RecordsetQuery::BindFilter(ParameterBinder& binder) const
@@ -176,7 +211,9 @@ long long RecordsetQuery::Number(const std::string& sql, bool filtered) const
 
 long long RecordsetQuery::RowsBefore(long long key) const
 {
-    if (!m_sortSpelled)
+    // The order of NULLs among values is SQLite's in the count below; a server
+    // may order them otherwise, and then the rows are counted by the walk.
+    if (!m_sortSpelled || (!m_sortTerms.empty() && !m_conn->IsSqlite()))
         return -1;
     std::string sql;
     if (m_sortTerms.empty()) {
@@ -248,7 +285,7 @@ std::string RecordsetQuery::SelectColumnOfRow(const CFieldExchange::Field& field
 
 std::string RecordsetQuery::SelectNoRows() const
 {
-    return "SELECT " + m_columns + " FROM " + m_table + " WHERE 0";
+    return "SELECT " + m_columns + " FROM " + m_table + (m_conn->IsSqlite() ? " WHERE 0" : " WHERE 1 = 0");
 }
 
 std::string RecordsetQuery::SelectKeysWhere(const std::string& narrowing) const
@@ -258,7 +295,8 @@ std::string RecordsetQuery::SelectKeysWhere(const std::string& narrowing) const
 
 std::string RecordsetQuery::SelectKeysFrom(size_t offset) const
 {
-    return "SELECT " + KeyColumn() + m_whereClauses + m_orderClause + " LIMIT -1 OFFSET " + std::to_string(offset);
+    const char* all = m_conn->IsSqlite() ? " LIMIT -1" : " LIMIT ALL";
+    return "SELECT " + KeyColumn() + m_whereClauses + m_orderClause + all + " OFFSET " + std::to_string(offset);
 }
 
 std::string RecordsetQuery::CountRows() const
@@ -284,6 +322,11 @@ std::string RecordsetQuery::UpdateRow(const std::vector<size_t>& changed) const
     return sql + WhereKeyIs();
 }
 
+std::string RecordsetQuery::UpdateRowWhere(const std::string& assignments, const std::string& condition) const
+{
+    return "UPDATE " + m_table + " SET " + assignments + " WHERE (" + condition + ") AND " + KeyColumn() + " = ?";
+}
+
 std::string RecordsetQuery::InsertRow(const std::vector<size_t>& columns) const
 {
     std::string names, marks;
@@ -301,7 +344,17 @@ std::string RecordsetQuery::InsertDefaults() const
 
 std::string RecordsetQuery::SelectNewKey() const
 {
-    return "SELECT last_insert_rowid()";
+    if (m_conn->IsSqlite())
+        return "SELECT last_insert_rowid()";
+    // The sequence behind the key column (serial or identity), as this
+    // connection last drew from it.
+    auto literal = [](std::string text) {
+        for (size_t at = 0; (at = text.find('\'', at)) != std::string::npos; at += 2)
+            text.insert(at, 1, '\'');
+        return "'" + text + "'";
+    };
+    const std::string key = m_keyColumn.substr(1, m_keyColumn.size() - 2);
+    return "SELECT currval(pg_get_serial_sequence(" + literal(m_conn->Spell(m_table)) + ", " + literal(key) + "))";
 }
 
 std::string RecordsetQuery::DeleteRow() const

@@ -1,8 +1,9 @@
 // What a recordset's open fixed: the connection, the table and the columns
 // bound to it, and the filter and order its rows were last read with; and
 // the text of every statement the recordset runs on them. The SQL is spelled
-// here alone, so that the key column, the new row's key and SQLite's own
-// forms (the hidden rowid, LIMIT -1, WHERE 0) stand in one place.
+// here alone, so that the key column, the new row's key and the forms that
+// differ between SQLite and a database server (the hidden rowid or the
+// schema's key, LIMIT -1, WHERE 0) stand in one place.
 #pragma once
 
 #include <memory>
@@ -18,8 +19,9 @@ class ParameterBinder;
 class RecordsetQuery
 {
 public:
-    // Fixes the connection, the table and its bound columns, and whether one
-    // of them is the key itself.
+    // Fixes the connection, the table and its bound columns, its key column
+    // and whether one of them is the key itself. Throws CDBException when a
+    // table on a server has no key of one column.
     void Open(std::shared_ptr<OdbcConnection> conn, std::string table, std::vector<CFieldExchange::Field> fields);
     void Close() { m_conn.reset(); }
     // Fixes the rows: those the table holds now (up to its largest key) that
@@ -33,7 +35,8 @@ public:
     // The field bound to the key column, or -1: the rows' statements then
     // select the key first, as a column of its own.
     int KeyField() const { return m_keyField; }
-    const std::string& KeyColumn() const;
+    // SQLite's rowid, or the column of the table's primary key in brackets.
+    const std::string& KeyColumn() const { return m_keyColumn; }
     // Rows added after the open have larger keys.
     long long MaxKey() const { return m_maxKey; }
     // No filter and no order: the rows come in key order, and an update moves none.
@@ -78,6 +81,9 @@ public:
     // Sets the `changed` fields (by the exchange's order), a "?" each, of the
     // row whose key is the last "?".
     std::string UpdateRow(const std::vector<size_t>& changed) const;
+    // Sets the row whose key is the last "?" by `assignments`, only where
+    // `condition` holds for it (both SQL of the program's own).
+    std::string UpdateRowWhere(const std::string& assignments, const std::string& condition) const;
     // A row with the `columns` fields set, a "?" each, or none set.
     std::string InsertRow(const std::vector<size_t>& columns) const;
     std::string InsertDefaults() const;
@@ -100,11 +106,13 @@ private:
     // The condition that a row comes before the row whose sort values `q`
     // holds (as q0, q1, ...) and whose key is the "?".
     std::string ComesBefore() const;
+    std::string KeyOutsideIndexes() const;
 
     std::shared_ptr<OdbcConnection> m_conn;
     std::string m_table;
     std::vector<CFieldExchange::Field> m_fields;
     int m_keyField = -1;
+    std::string m_keyColumn;
     std::string m_columns;       // "rowid, [a], [b], ..." or "[ID], [a], ..."
     std::string m_whereClauses;  // " FROM t WHERE ...", with the filter's values below
     std::string m_orderClause;   // " ORDER BY ...": a total order, so that every statement gives the rows alike

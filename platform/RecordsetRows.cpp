@@ -87,6 +87,22 @@ void RecordsetRows::StartWalk()
     m_query.BindFilter(*m_walkParameters);
     (*m_walk)->ExecutePrepared();
     m_walkSerial = m_query.Connection().WriteSerial();
+    m_walkCursor = m_query.Connection().CursorsClosed();
+}
+
+// A server's rollback closed the walk's cursor: the walk runs again from the
+// position it had reached.
+void RecordsetRows::ResumeWalk()
+{
+    m_walkParameters.reset();
+    m_walk.emplace(m_query.Prepared(m_query.SelectRowsAt()));
+    m_walkParameters.emplace(**m_walk);
+    m_query.BindFilter(*m_walkParameters);
+    m_walkParameters->BindNumber(LLONG_MAX);
+    m_walkParameters->BindNumber(static_cast<long long>(m_walkRead));
+    (*m_walk)->ExecutePrepared();
+    m_walkSerial = m_query.Connection().WriteSerial();
+    m_walkCursor = m_query.Connection().CursorsClosed();
 }
 
 void RecordsetRows::TakeBlock(size_t first, SQLULEN rows)
@@ -134,12 +150,15 @@ bool RecordsetRows::WalkOn()
 {
     if (m_walkDone)
         return false;
+    if (m_walkCursor != m_query.Connection().CursorsClosed())
+        ResumeWalk();
     if (!m_block->Fetch(**m_walk)) {
         EndWalk();
         return false;
     }
     const SQLULEN rows = TakeFetchedRows(m_walkRead);
     m_blockSerial = m_walkSerial;
+    MarkRemovedSinceWalk(m_walkRead, rows);
     m_walkRead += rows;
     if (rows < kBlock)
         EndWalk();
@@ -150,6 +169,33 @@ void RecordsetRows::ReadToEnd()
 {
     while (WalkOn()) {
     }
+}
+
+// The walk's result holds the rows as they were when it ran (a server's, or a
+// sorted one): those among positions [first, first + rows) that were removed
+// through another recordset since are marked, as MarkRemovals marked the
+// rows known then. When the log cannot tell, every row is read as it is passed.
+void RecordsetRows::MarkRemovedSinceWalk(size_t first, SQLULEN rows)
+{
+    std::vector<long long> removed;
+    if (m_walkSerial == m_query.Connection().WriteSerial() ||
+        !m_query.Connection().RemovalsSince(m_query.Table(), m_walkSerial, removed) || removed.empty())
+        return;
+    std::sort(removed.begin(), removed.end());
+    for (size_t i = first; i < first + rows; ++i) {
+        if (std::binary_search(removed.begin(), removed.end(), m_keys[i])) {
+            m_keys[i] = kDeleted;
+            ++m_deleted;
+        }
+    }
+}
+
+// Whether rows the walk has yet to give may be rows removed since it ran.
+bool RecordsetRows::WalkMayGiveRemovedRows() const
+{
+    std::vector<long long> removed;
+    return !m_walkDone && m_walkSerial != m_query.Connection().WriteSerial() &&
+           (!m_query.Connection().RemovalsSince(m_query.Table(), m_walkSerial, removed) || !removed.empty());
 }
 
 // Reads the block of `index` with an OFFSET query; false past the open's
@@ -319,7 +365,7 @@ bool RecordsetRows::Advance(size_t from, long ordinal, size_t& index)
     const bool marked = MarkRemovals();
     index = from;
     for (;;) {
-        if (marked && m_deleted == 0 && ordinal > 0) {
+        if (marked && m_deleted == 0 && ordinal > 0 && !WalkMayGiveRemovedRows()) {
             index += size_t(ordinal);  // no row to skip: straight there
             ordinal = 0;
         }

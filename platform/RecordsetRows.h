@@ -128,11 +128,14 @@ private:
 
     bool TableChanged() const;
     void StartWalk();
+    void ResumeWalk();
     void TakeBlock(size_t first, SQLULEN rows);
     void TruncateKeys(size_t size);
     void EndWalk();
     SQLULEN TakeFetchedRows(size_t first);
     bool WalkOn();
+    void MarkRemovedSinceWalk(size_t first, SQLULEN rows);
+    bool WalkMayGiveRemovedRows() const;
     bool Jump(size_t index);
     void DropJumpsIfChanged();
     void ReadBlockAgain(size_t index);
@@ -155,6 +158,7 @@ private:
     // When the walk's statement ran: a sorted result holds the values as they
     // were then, so its rows count as read at that moment.
     unsigned long m_walkSerial = 0;
+    unsigned long m_walkCursor = 0;  // the connection's CursorsClosed then
     bool m_walkDone = false;
     size_t m_walkRead = 0;               // positions the walk has given
     size_t m_openRows = 0;               // once the walk has ended: the rows of the open, before those added

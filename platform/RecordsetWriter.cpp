@@ -54,6 +54,22 @@ void RecordsetWriter::UpdateRow(long long key)
     m_query.Connection().NoteWrite(m_query.Table(), key, OdbcConnection::WriteKind::update);
 }
 
+long RecordsetWriter::UpdateRowWhere(long long key, const std::string& assignments, const std::string& condition,
+                                     const std::vector<CFilterValue>& values)
+{
+    // A statement of its own: the count of rows written is what it is run for.
+    OdbcStatement stmt(m_query.Connection());
+    stmt.Prepare(m_query.UpdateRowWhere(assignments, condition));
+    ParameterBinder binder(stmt);
+    for (const CFilterValue& value : values)
+        binder.Bind(value);
+    binder.BindNumber(key);
+    stmt.ExecutePrepared();
+    // Written or not, the row may hold other values than the recordset read.
+    m_query.Connection().NoteWrite(m_query.Table(), key, OdbcConnection::WriteKind::update);
+    return stmt.RowCount();
+}
+
 RecordsetWriter::Insert& RecordsetWriter::InsertOf(const std::vector<size_t>& columns)
 {
     if (m_insert && m_insert->columns == columns)

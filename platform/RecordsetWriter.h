@@ -35,6 +35,10 @@ public:
     enum class Write { nothing, row, newRow };
     Write TakeChanges();
     void UpdateRow(long long key);
+    // Runs RecordsetQuery::UpdateRowWhere on the row `key` with `values` for
+    // its "?" marks; the rows it wrote, 0 or 1.
+    long UpdateRowWhere(long long key, const std::string& assignments, const std::string& condition,
+                        const std::vector<CFilterValue>& values);
     void InsertRow();
     // The key of the row inserted last.
     long long NewKey() const;

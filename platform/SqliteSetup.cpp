@@ -72,14 +72,6 @@ void ConfigureSqliteLibrary()
     (void)configured;
 }
 
-bool IsSqliteDriver(SQLHDBC dbc)
-{
-    char name[64] = {};
-    SQLSMALLINT length = 0;
-    return SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_DBMS_NAME, name, sizeof name, &length)) &&
-           std::strcmp(name, "SQLite") == 0;
-}
-
 std::string SchemaFile(OdbcConnection& conn, const std::string& schema)
 {
     return QueryText(conn, "SELECT file FROM pragma_database_list WHERE name = ?", &schema);

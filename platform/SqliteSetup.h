@@ -15,8 +15,6 @@ class OdbcConnection;
 // library the driver uses; does nothing once SQLite has started.
 void ConfigureSqliteLibrary();
 
-bool IsSqliteDriver(SQLHDBC dbc);
-
 // The file behind a schema of a SQLite connection; empty for a database in
 // memory or a schema that is not there.
 std::string SchemaFile(OdbcConnection& conn, const std::string& schema);

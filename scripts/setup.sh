@@ -28,6 +28,8 @@ test_packages=(
   desktop-file-utils appstream
   # the package's build, its check and the scratch system it is installed into
   dpkg-dev debhelper lintian debootstrap
+  # the data layer's suites and benchmark on a database server of their own
+  postgresql odbc-postgresql
 )
 locales=(zh_CN.UTF-8 en_US.UTF-8)
 [ "$kind" = run ] || packages+=("${test_packages[@]}")

@@ -133,11 +133,18 @@ protected:
     void SetUp() override
     {
         DeskData::SetUp();
-        ExecuteOnDatabase(File("Cashbook.db"), "INSERT INTO [cashbook]([房间号],[姓名],[交易金额],[状态]) VALUES "
-                                               "('101','a','150',1),('102','b','80',0)");
+        if (IsSkipped())
+            return;
+        m_env.Execute("Cashbook.db", "INSERT INTO [cashbook]([房间号],[姓名],[交易金额],[状态]) VALUES "
+                                     "('101','a','150',1),('102','b','80',0)");
     }
 
-    std::string Statuses() { return QueryOne("Cashbook.db", "SELECT group_concat([状态], ',') FROM [cashbook]"); }
+    std::string Statuses()
+    {
+        return QueryOne("Cashbook.db", TestEnvironment::Backend() == TestBackend::sqlite
+                                           ? "SELECT group_concat([状态], ',') FROM [cashbook]"
+                                           : "SELECT string_agg([状态]::text, ',' ORDER BY [ID]) FROM [cashbook]");
+    }
 
     long KeyOf(const char* room)
     {

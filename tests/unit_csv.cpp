@@ -28,6 +28,7 @@
 #include "CodePage.h"
 #include "CsvRecords.h"
 #include "CsvTransfer.h"
+#include "DeskData.h"
 #include "SqliteFiles.h"
 #include "TestEnvironment.h"
 
@@ -635,6 +636,7 @@ protected:
     void SetUp() override
     {
         CsvFiles::SetUp();
+        SKIP_WITHOUT_BACKEND(m_env);
         Connect(m_reg, "Register.db");
         Connect(m_cash, "Cashbook.db");
         m_reg.ExecuteSQL("DELETE FROM [register]");
@@ -642,7 +644,7 @@ protected:
     }
     void Connect(CDatabase& db, const char* file)
     {
-        db.OpenEx(CString("Driver=SQLite3;Database=") + wxString::FromUTF8(m_env.DataSaveFolder() + file));
+        db.OpenEx(m_env.ConnectString(file));
     }
 
     std::vector<GuestRecord> Stays()
@@ -838,8 +840,13 @@ TEST_F(CsvTransfers, FilesOfAnotherKindAreRefusedBeforeAnyRow)
 TEST_F(CsvTransfers, AFailedWriteRollsBackTheWholeFile)
 {
     // The table refuses the second row: the first goes with it.
-    m_cash.ExecuteSQL(U("CREATE TRIGGER refuse BEFORE INSERT ON [cashbook] WHEN NEW.[姓名] = 'B' "
-                        "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END"));
+    if (TestEnvironment::Backend() == TestBackend::sqlite)
+        m_cash.ExecuteSQL(U("CREATE TRIGGER refuse BEFORE INSERT ON [cashbook] WHEN NEW.[姓名] = 'B' "
+                            "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END"));
+    else
+        m_cash.ExecuteSQL(U("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                            "IF NEW.[姓名] = 'B' THEN RAISE 'refused by the test'; END IF; RETURN NEW; END $$; "
+                            "CREATE TRIGGER refuse BEFORE INSERT ON [cashbook] FOR EACH ROW EXECUTE FUNCTION refuse()"));
     const std::string file =
         Write("cash.csv", CashbookCsvHeader() + "101,A,2021-03-05 14:07:09,300,100,200,1\r"
                                                 "102,B,2021-03-05 14:07:09,300,100,200,1\r");
@@ -893,6 +900,7 @@ TEST_F(CsvTransfers, AnExportWritesTheLinesTheRowsMembersGive)
     // Values as the program and other programs store them: quoting, characters
     // GBK lacks, bytes that are no UTF-8, texts and dates past the fetch buffers,
     // dates of every form and none, flags other than 0 and 1.
+    SKIP_ON_SERVER("a server's columns hold no text in a date, no bytes that are no UTF-8");
     const char* const texts[] = {
         "'101'", "''", "'客人'", "'a,b'", "'say \"hi\"'", "'two'||char(13,10)||'lines'", "'😀€ǹ'",
         "CAST(X'C328' AS TEXT)", "replace(hex(zeroblob(150)),'0','中')",

@@ -8,6 +8,7 @@
 #include "CHouseset.h"
 #include "CRegisterset.h"
 #include "CodePage.h"
+#include "DeskData.h"
 #include "GuestRecord.h"
 #include "LockSettings.h"
 #include "TestEnvironment.h"
@@ -153,12 +154,10 @@ TEST(GuestRecordTest, DefaultsAndCopiesKeepDateStatus)
 class RecordsetTest : public testing::Test
 {
 protected:
-    void OpenDb(CDatabase& db, const char* file)
-    {
-        db.OpenEx(CString(wxT("Driver=SQLite3;Database=")) + wxString::FromUTF8(env.DataSaveFolder() + file), 0);
-    }
+    void OpenDb(CDatabase& db, const char* file) { db.OpenEx(env.ConnectString(file), 0); }
     void SetUp() override
     {
+        SKIP_WITHOUT_BACKEND(env);
         OpenDb(hotel, "Hotel.db");
         OpenDb(reg, "Register.db");
         OpenDb(cash, "Cashbook.db");
@@ -293,6 +292,8 @@ protected:
     void SetUp() override
     {
         RecordsetTest::SetUp();
+        if (IsSkipped())
+            return;
         rooms = std::make_unique<CHouseset>(&hotel);
         ASSERT_TRUE(rooms->Open(CRecordset::dynaset));
         for (const char* no : {"101", "102", "103"})

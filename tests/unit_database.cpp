@@ -1,8 +1,11 @@
-// The recordset layer against the real driver manager and SQLite3 driver.
+// The recordset layer against the real driver manager and SQLite3 driver, or
+// the PostgreSQL driver on a server.
 #include <gtest/gtest.h>
 #include "CHouseset.h"
 #include "CRegisterset.h"
-#include "TestEnvironment.h"
+#include "ConnectString.h"
+#include "DeskData.h"
+#include "SqlDialect.h"
 
 namespace {
 
@@ -11,8 +14,8 @@ class DynasetTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_db.OpenEx(wxString::FromUTF8("Driver=SQLite3;Database=" + m_env.DataSaveFolder() + "Hotel.db"),
-                    CDatabase::useCursorLib);
+        SKIP_WITHOUT_BACKEND(m_env);
+        m_db.OpenEx(m_env.ConnectString("Hotel.db"), CDatabase::useCursorLib);
     }
 
     void AddRooms(int count)
@@ -269,3 +272,88 @@ TEST_F(DynasetTest, TextOfAnyLengthReadsBackWhole)
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- writes that check what they read
+
+namespace {
+
+// A write made only where the row still holds what the operation read: one
+// room's persons taken off one by one, the occupied flag following the count
+// the table holds; a stay closed once.
+TEST_F(DynasetTest, GuardedUpdatesWriteOnlyWhereTheRowStillHoldsWhatWasRead)
+{
+    AddRooms(2);
+    CHouseset rooms(&m_db), other(&m_db);
+    rooms.Open(CRecordset::dynaset);
+    ASSERT_EQ(rooms.FindRoom("0001"), 1);
+    rooms.Edit();
+    rooms.m_nPersons = 2;
+    rooms.m_bOccupied = TRUE;
+    rooms.Update();
+    const CString takeOne =
+        wxString::FromUTF8("[房间人数] = [房间人数] - 1, [住房] = CASE WHEN [房间人数] > 1 THEN 1 ELSE 0 END");
+    const CString someoneIn = wxString::FromUTF8("[房间人数] > ?");
+    EXPECT_TRUE(rooms.UpdateWhere(takeOne, someoneIn, {0}));
+    EXPECT_EQ(rooms.m_nPersons, 1);
+    EXPECT_TRUE(rooms.m_bOccupied);
+    // Another recordset read the room before the next write: it sees the table's count.
+    other.Open(CRecordset::dynaset);
+    ASSERT_EQ(other.FindRoom("0001"), 1);
+    EXPECT_TRUE(rooms.UpdateWhere(takeOne, someoneIn, {0}));
+    EXPECT_FALSE(other.UpdateWhere(takeOne, someoneIn, {0})) << "nobody left to take off";
+    EXPECT_EQ(other.m_nPersons, 0);
+    EXPECT_FALSE(other.m_bOccupied);
+    EXPECT_EQ(other.m_strRoomNo, "0001") << "the members are the row's";
+    ASSERT_EQ(rooms.FindRoom("0000"), 0);
+    EXPECT_EQ(rooms.m_nPersons, 0) << "the room beside it untouched";
+
+    CDatabase stays;
+    stays.OpenEx(m_env.ConnectString("Register.db"));
+    CRegisterset add(&stays);
+    add.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly);
+    ASSERT_TRUE(add.AddRecord("0001", "guest", TRUE, "", COleDateTime(), COleDateTime(2024, 3, 5, 14, 0, 0), "", "",
+                              "", "0", "0"));
+    CRegisterset first(&stays), second(&stays);
+    first.Open(CRecordset::dynaset);
+    second.Open(CRecordset::dynaset);
+    const COleDateTime out(2024, 3, 6, 12, 0, 0);
+    const CString close = wxString::FromUTF8("[退房日期] = ?"), running = wxString::FromUTF8("[退房日期] IS NULL");
+    EXPECT_TRUE(first.UpdateWhere(close, running, {out}));
+    EXPECT_FALSE(second.UpdateWhere(close, running, {COleDateTime(2024, 3, 7, 12, 0, 0)})) << "closed once";
+    EXPECT_TRUE(second.m_dtCheckOut == out);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- the spelling of SQL
+
+TEST(SqlDialectTest, NamesInBracketsTakeTheServersQuotesOutsideQuotedText)
+{
+    const std::string sql = R"(SELECT [房间号], [a"b] FROM [house] WHERE [姓名] = 'x[1]' AND "[c]" = '''[d]''')";
+    EXPECT_EQ(Spelled(SqlDialect::sqlite, sql), sql);
+    EXPECT_EQ(Spelled(SqlDialect::postgresql, sql),
+              R"(SELECT "房间号", "a""b" FROM "house" WHERE "姓名" = 'x[1]' AND "[c]" = '''[d]''')");
+    EXPECT_EQ(Spelled(SqlDialect::postgresql, "SELECT [unclosed"), "SELECT [unclosed");
+}
+
+TEST(DatabaseErrorsTest, LocksLostConnectionsAndFullDisksPassTablesThatAreMissingDoNot)
+{
+    for (const char* passing : {"State:08S01,Native:35", "State:57P01,Native:7", "State:55P03,Native:7",
+                                "State:40P01,Native:7", "State:53100,Native:7", "State:HY000,Native:5",
+                                "State:HY000,Native:13", "State:HY000,Native:266"})
+        EXPECT_TRUE(CDBException("text", passing).IsPassingFailure()) << passing;
+    for (const char* lasting : {"State:42P01,Native:7", "State:23502,Native:7", "State:HY000,Native:1",
+                                "State:42S02,Native:5", ""})
+        EXPECT_FALSE(CDBException("text", lasting).IsPassingFailure()) << lasting;
+}
+
+TEST(ConnectStringsTest, TheServersDriverReadsRowsThroughACursorAFetchAtATime)
+{
+    for (const char* connect : {"Driver={PostgreSQL Unicode};UseDeclareFetch=0;Fetch=5;Database=hotel",
+                                "DRIVER=/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so;Database=hotel"}) {
+        const CString resolved = ResolveConnectString(connect);
+        EXPECT_EQ(ConnectAttribute(resolved, "UseDeclareFetch"), "1") << connect;
+        EXPECT_EQ(ConnectAttribute(resolved, "Fetch"), "1024") << connect;
+        EXPECT_EQ(ConnectAttribute(resolved, "Database"), "hotel") << connect;
+    }
+}

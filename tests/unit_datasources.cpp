@@ -17,6 +17,7 @@
 #include "CRegisterset.h"
 #include "DataSources.h"
 #include "MessageBox.h"
+#include "OdbcInstaller.h"
 #include "ProgramFolder.h"
 #include "TestEnvironment.h"
 
@@ -203,6 +204,65 @@ TEST(DataSourcesTest, ProgramFolderWithSeparatorsInItsPathStarts)
     OverrideProgramFolder(wxString::FromUTF8(env.ProgramFolder()));
 }
 
+// Data sources the machine has are the hotel: used as they are, and when one
+// does not open, reported, never hidden by a user data source of the program's.
+// The installer library reads where the machine's file lies once per process,
+// so this runs in a process of its own.
+TEST(DataSourcesTest, TheMachinesDataSourcesAreUsedAndNeverHidden)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            TestEnvironment env;
+            const std::string machine = env.Folder() + "/machine/";
+            fs::create_directories(machine);
+            fs::copy_file("/etc/odbcinst.ini", machine + "odbcinst.ini");
+            std::ofstream ini(machine + "odbc.ini");
+            for (const char* source : {"Hotel", "Register", "Cashbook"}) {
+                fs::copy_file(env.DataSaveFolder() + source + ".db", machine + source + ".db");
+                ini << "[" << source << "]\nDriver=SQLite3\nDatabase=" << machine << source << ".db\n\n";
+            }
+            ini.close();
+            setenv("ODBCSYSINI", machine.c_str(), 1);
+
+            DataConnections db;
+            EXPECT_TRUE(ProbeDataSources(db));
+            EXPECT_TRUE(StartUp(db)) << Messages(env);
+            EXPECT_EQ(GetHotelDataFolder(db), wxString::FromUTF8(machine));
+            CloseDataSources(db);
+            EXPECT_EQ(OdbcIniText(env), "") << "nothing registered for the user";
+
+            std::ofstream(machine + "Register.db", std::ios::trunc) << std::string(4096, 'x');
+            EXPECT_FALSE(StartUp(db));
+            EXPECT_EQ(env.m_messages.size(), 2u) << Messages(env);
+            EXPECT_EQ(env.m_messages.at(0), wxString::FromUTF8("打开Register数据库失败！"));
+            CloseDataSources(db);
+            EXPECT_EQ(OdbcIniText(env), "") << "the machine's data source was hidden";
+            std::exit(testing::Test::HasFailure() ? 1 : 0);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+// A user data source the site wrote is the site's, also on a file that is
+// gone: reported, not replaced by the program's. (The program's own
+// registration on a DataSave/ file that is gone is: the program moved.)
+TEST(DataSourcesTest, ASitesDataSourceOnAFileThatIsGoneIsReportedNotReplaced)
+{
+    TestEnvironment env;
+    DataConnections db;
+    ASSERT_TRUE(StartUp(db)) << Messages(env);
+    CloseDataSources(db);
+    const CString gone = wxString::FromUTF8(env.Folder() + "/elsewhere/DataSave/Cashbook.db");
+    ASSERT_TRUE(ConfigDataSource(ODBC_ADD_DSN, gone, "Cashbook", "Cash book of the front office"));
+    const std::string sources = OdbcIniText(env);
+
+    EXPECT_FALSE(StartUp(db));
+    ASSERT_EQ(env.m_messages.size(), 2u) << Messages(env);
+    EXPECT_EQ(env.m_messages[0], wxString::FromUTF8("打开Cashbook数据库失败！"));
+    CloseDataSources(db);
+    EXPECT_EQ(OdbcIniText(env), sources);
+}
+
 // ------------------------------------------------- database files that cannot serve
 
 std::set<std::string> FilesIn(const std::string& folder)
@@ -239,13 +299,16 @@ protected:
 
     std::string Path() const { return m_env.DataSaveFolder() + "Register.db"; }
 
-    // `source` is the first data source that cannot be opened.
+    // `source` is the first data source that cannot be opened. The start-up
+    // reports it and replaces no data source.
     void ExpectRefused(const char* driverText, const char* source = "Register")
     {
         const std::string before = ReadFileText(Path());
+        const std::string sources = OdbcIniText(m_env);
         const std::set<std::string> files = FilesIn(m_env.DataSaveFolder());
         m_env.ClearMessages();
-        EXPECT_FALSE(OpenDataSources(m_db));
+        EXPECT_FALSE(StartUp(m_db));
+        EXPECT_EQ(OdbcIniText(m_env), sources) << "a data source was replaced";
         ASSERT_EQ(m_env.m_messages.size(), 2u) << Messages(m_env);
         EXPECT_EQ(m_env.m_messages[0], wxString::FromUTF8("打开") + source + wxString::FromUTF8("数据库失败！"));
         EXPECT_NE(m_env.m_messages[1].Find(driverText), wxNOT_FOUND) << m_env.m_messages[1];

@@ -149,8 +149,10 @@ protected:
     void SetUp() override
     {
         DeskData::SetUp();
-        ExecuteOnDatabase(File("Register.db"), "INSERT INTO [register]([房间号],[姓名],[住房日期],[交钱],[押金]) "
-                                               "VALUES ('101','王五','2026-03-01 10:00:00','100','0')");
+        if (IsSkipped())
+            return;
+        m_env.Execute("Register.db", "INSERT INTO [register]([房间号],[姓名],[住房日期],[交钱],[押金]) "
+                                     "VALUES ('101','王五','2026-03-01 10:00:00','100','0')");
         CRegisterset stays(&m_db.m_dbRegister);
         stays.Open();
         m_stored = stays.GetGuestRecord();
@@ -172,7 +174,7 @@ TEST_F(StayEdit, StoresTheMoneyInItsNormalFormWithTheEdit)
     ASSERT_TRUE(ModifyStay(m_db, m_stored, edited));
     EXPECT_EQ(edited.m_strPaid, "88.5000");
     EXPECT_EQ(edited.m_strDeposit, ".0000");
-    EXPECT_EQ(QueryDatabase(File("Register.db"), "SELECT [本人职务备注],[交钱],[押金] FROM [register]"),
+    EXPECT_EQ(m_env.Query("Register.db", "SELECT [本人职务备注],[交钱],[押金] FROM [register]"),
               (std::vector<std::vector<std::string>>{{"常客", "88.5000", ".0000"}}));
 
     CRegisterset stays(&m_db.m_dbRegister);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DataSources.h"
+#include "DeskData.h"
 #include "RoomOperations.h"
 #include "SqliteFiles.h"
 #include "StayOperations.h"
@@ -16,23 +17,12 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-GuestRecord Guest(const char* room, const char* name)
-{
-    GuestRecord g;
-    g.m_strRoomNo = room;
-    g.m_strName = name;
-    g.m_dtBirth = COleDateTime(1980, 1, 1, 0, 0, 0);
-    g.m_dtCheckIn = COleDateTime(2026, 3, 2, 10, 0, 0);
-    g.m_dtCheckOut.SetStatus(COleDateTime::null);
-    g.m_strIdNumber = "110101198001010011";
-    return g;
-}
-
 class RoomOperations : public testing::Test
 {
 protected:
     void SetUp() override
     {
+        SKIP_WITHOUT_BACKEND(m_env);
         if (!ProbeDataSources(m_db))
             CreateDataSources(m_db);
         ASSERT_TRUE(OpenDataSources(m_db));
@@ -40,32 +30,30 @@ protected:
 
     void SeedRooms(const char* values)
     {
-        ExecuteOnDatabase(File("Hotel.db"), std::string("INSERT INTO [house]([房间号],[房价],[房间人数],[住房],[钟点房],"
-                                                         "[钟点开始],[钟点结束],[房间介绍]) VALUES ") +
-                                                 values);
+        m_env.Execute("Hotel.db", std::string("INSERT INTO [house]([房间号],[房价],[房间人数],[住房],[钟点房],"
+                                              "[钟点开始],[钟点结束],[房间介绍]) VALUES ") +
+                                      values);
     }
 
     void CheckInGuest(const char* room, const char* name)
     {
-        ASSERT_TRUE(CheckIn(m_db, Guest(room, name), std::nullopt)) << room;
+        ASSERT_TRUE(CheckIn(m_db, RunningGuest(room, name), std::nullopt)) << room;
     }
 
-    std::string File(const char* name) const { return m_env.DataSaveFolder() + name; }
-
-    std::string Dumps() const { return DumpDatabase(File("Hotel.db")) + DumpDatabase(File("Register.db")); }
+    std::string Dumps() const { return m_env.Dump(); }
 
     // The rooms in the order they were added: number and the named columns.
     Rows Rooms(const char* columns) const
     {
-        return QueryDatabase(File("Hotel.db"),
-                             std::string("SELECT [房间号], ") + columns + " FROM [house] ORDER BY rowid");
+        const char* key = TestEnvironment::Backend() == TestBackend::sqlite ? "rowid" : "[ID]";
+        return m_env.Query("Hotel.db", std::string("SELECT [房间号], ") + columns + " FROM [house] ORDER BY " + key);
     }
 
     // The stays by guest: room and whether it is still open.
     Rows Stays() const
     {
-        return QueryDatabase(File("Register.db"),
-                             "SELECT [姓名], [房间号], [退房日期] IS NULL FROM [register] ORDER BY [姓名]");
+        return m_env.Query("Register.db",
+                           "SELECT [姓名], [房间号], [退房日期] IS NULL FROM [register] ORDER BY [姓名]");
     }
 
     TestEnvironment m_env;
@@ -76,7 +64,7 @@ protected:
 
 TEST_F(RoomOperations, CleaningRepairAndReservationChangeTheOneRoomAsked)
 {
-    SeedRooms("('101','80',2,1,1,'2026-03-05 14:00:00','2026-03-05 16:00:00','a'),"
+    SeedRooms("('101','80',2,1,1,'2026-03-05 14:00:00.000','2026-03-05 16:00:00.000','a'),"
               "('102','90',0,0,0,NULL,NULL,'b')");
     EXPECT_TRUE(ToggleCleaning(m_db, {"102"}));
     EXPECT_EQ(Rooms("[打扫]"), (Rows{{"101", "0"}, {"102", "1"}}));
@@ -85,7 +73,7 @@ TEST_F(RoomOperations, CleaningRepairAndReservationChangeTheOneRoomAsked)
 
     EXPECT_TRUE(RepairRoom(m_db, {"101"}));
     EXPECT_EQ(Rooms("[房间人数], [住房], [钟点房], [钟点开始]"),
-              (Rows{{"101", "0", "0", "0", "2026-03-05 14:00:00"}, {"102", "0", "0", "0", "<null>"}}))
+              (Rows{{"101", "0", "0", "0", "2026-03-05 14:00:00.000"}, {"102", "0", "0", "0", "<null>"}}))
         << "repair keeps the hourly times";
 
     EXPECT_TRUE(ReserveRoom(m_db, {"102"}, COleDateTime(2026, 12, 9, 9, 30, 0)));
@@ -126,7 +114,7 @@ TEST_F(RoomOperations, RenumberingTakesTheGuestsAndTheHourlyStayAlong)
     CheckInGuest("101", "A");
     CheckInGuest("101", "B");
     CheckOut(m_db, "101", "B", CheckOutBill{100, 0, 80});
-    ASSERT_TRUE(CheckIn(m_db, Guest("101", "C"),
+    ASSERT_TRUE(CheckIn(m_db, RunningGuest("101", "C"),
                         HourlySpan{COleDateTime(2026, 3, 2, 10, 0, 0), COleDateTime(2026, 3, 2, 13, 0, 0)}));
 
     EXPECT_EQ(ModifyRoom(m_db, {"101"}, {"201", "88", "a"}), RoomChange::done);
@@ -197,8 +185,8 @@ TEST_F(RoomOperations, ATwinRenumberedTakesAsManyGuestsAsItCounts)
     EXPECT_EQ(Stays(), (Rows{{"A", "101", "1"}, {"B", "101", "1"}}));
 
     // A twin that counts one guest takes one: the other stays with the room left.
-    ExecuteOnDatabase(File("Hotel.db"), "INSERT INTO [house]([房间号],[房间人数],[住房]) VALUES ('101',0,0)");
-    ExecuteOnDatabase(File("Hotel.db"), "UPDATE [house] SET [房间人数] = 1 WHERE [房间号] = '101'");
+    m_env.Execute("Hotel.db", "INSERT INTO [house]([房间号],[房间人数],[住房]) VALUES ('101',0,0)");
+    m_env.Execute("Hotel.db", "UPDATE [house] SET [房间人数] = 1 WHERE [房间号] = '101'");
     EXPECT_EQ(ModifyRoom(m_db, {"101", 0}, {"301", "80", "first"}), RoomChange::done);
     EXPECT_EQ(Stays(), (Rows{{"A", "301", "1"}, {"B", "101", "1"}}));
     EXPECT_EQ(Rooms("[房间人数]"), (Rows{{"301", "1"}, {"201", "0"}, {"102", "0"}, {"101", "1"}}));

@@ -6,7 +6,7 @@
 #include <vector>
 #include "CStayRows.h"
 #include "CUserRWnd.h"
-#include "TestEnvironment.h"
+#include "DeskData.h"
 
 namespace {
 
@@ -17,7 +17,8 @@ class StayRowsTest : public testing::Test
 protected:
     void SetUp() override
     {
-        reg.OpenEx(CString(wxT("Driver=SQLite3;Database=")) + wxString::FromUTF8(env.DataSaveFolder() + "Register.db"));
+        SKIP_WITHOUT_BACKEND(env);
+        reg.OpenEx(env.ConnectString("Register.db"));
         CRegisterset rs(&reg);
         ASSERT_TRUE(rs.Open(CRecordset::dynaset, CString(), CRecordset::appendOnly));
         const char* names[] = {"张三", "李四", "张三 ", "Zhang"};
