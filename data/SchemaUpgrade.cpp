@@ -63,6 +63,8 @@ const std::vector<SchemaUpgrade>& GetSchemaUpgrades()
          L"CREATE INDEX IF NOT EXISTS {schema}.[ix_register_open] ON [register]([房间号], [姓名]) "
          L"WHERE [退房日期] IS NULL"},
         {&DataConnections::m_dbRegister, kStaysByNameIndex},
+        // The stays by ID number: the search of the guest records.
+        {&DataConnections::m_dbRegister, L"CREATE INDEX IF NOT EXISTS {schema}.[ix_register_idnumber] ON [register]([证件号])"},
     };
     return upgrades;
 }

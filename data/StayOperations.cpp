@@ -5,8 +5,10 @@
 #include "CHouseset.h"
 #include "CRegisterset.h"
 #include "Money.h"
+#include "OdbcConnection.h"
 #include "RecordsetUse.h"
 #include "SchemaUpgrade.h"
+#include "Utf8Text.h"
 
 namespace {
 
@@ -186,9 +188,53 @@ bool DeleteStay(DataConnections& db, const GuestRecord& stay)
     return true;
 }
 
+namespace {
+
+// SQLite as Debian builds it overwrites every page a delete frees with zeros
+// (secure_delete), and so first copies it into the rollback journal: emptying
+// a history of ten million stays wrote the file twice over. While this lives,
+// a file of the connection zeroes deleted content only in pages it writes
+// anyway, so that emptying the table only hands its pages to the free list;
+// the connection's own setting comes back afterwards.
+class FreedPagesUnwritten
+{
+public:
+    explicit FreedPagesUnwritten(CDatabase& db)
+    {
+        if (!IsSqliteFile(db))
+            return;
+        m_conn = &db.Connection();
+        m_pragma = "PRAGMA " + ToUtf8(db.GetSchemaName()) + ".secure_delete";
+        m_previous = QueryText(*m_conn, m_pragma);
+        QueryText(*m_conn, m_pragma + " = FAST");
+    }
+    ~FreedPagesUnwritten()
+    {
+        if (!m_conn)
+            return;
+        try {
+            QueryText(*m_conn, m_pragma + " = " + m_previous);
+        } catch (const CDBException&) {
+            // What went wrong with the connection is reported by what uses it next.
+        }
+    }
+    FreedPagesUnwritten(const FreedPagesUnwritten&) = delete;
+    FreedPagesUnwritten& operator=(const FreedPagesUnwritten&) = delete;
+
+private:
+    OdbcConnection* m_conn = nullptr;
+    std::string m_pragma;
+    std::string m_previous;
+};
+
+}  // namespace
+
 void ClearStays(DataConnections& db)
 {
     CDeskTransaction transaction(db);
-    DeleteMostStays(db.m_dbRegister, OpenStaysFilter());
+    {
+        const FreedPagesUnwritten unwritten(db.m_dbRegister);
+        DeleteMostStays(db.m_dbRegister, OpenStaysFilter());
+    }
     transaction.Commit();
 }

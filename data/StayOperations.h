@@ -64,5 +64,7 @@ bool ModifyStay(DataConnections& db, const GuestRecord& stored, GuestRecord& val
 // Deletes the stay row equal to `stay`; false when there is none.
 bool DeleteStay(DataConnections& db, const GuestRecord& stay);
 
-// Deletes every closed stay in one statement; the running ones stay.
+// Deletes every closed stay; the running ones stay, with their keys. The
+// pages the history took go to the file's free list as they are, unzeroed,
+// for the next stays to fill.
 void ClearStays(DataConnections& db);

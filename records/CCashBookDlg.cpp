@@ -14,10 +14,8 @@
 #include <wx/settings.h>
 #include <wx/toolbar.h>
 
-#include "CCashbookset.h"
 #include "CQuillan2021App.h"
 #include "CashBookFigures.h"
-#include "CashBookOperations.h"
 #include "DialogTexts.h"
 #include "Globals.h"
 #include "MessageBox.h"
@@ -25,10 +23,6 @@
 #include "UndoneOperation.h"
 
 namespace {
-
-constexpr int kTimeColumn = 2;
-constexpr int kAmountColumn = 5;
-constexpr int kStatusColumn = 6;
 
 // The two toolbar pictures, 16 x 15: a tick and a cross for the status, three bars for the chart.
 wxBitmap ToolPicture(int button)
@@ -63,7 +57,8 @@ wxBitmap ToolPicture(int button)
 }  // namespace
 
 CCashBookDlg::CCashBookDlg(wxWindow* parent)
-    : CDialogEx(parent, wxID_ANY, "Dialog", wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE)
+    : CDialogEx(parent, wxID_ANY, "Dialog", wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE),
+      m_records(&GetTheApp().m_dbCashbook)
 {
     auto du = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
     auto dus = [this](int w, int h) { return ConvertDialogToPixels(wxSize(w, h)); };
@@ -81,8 +76,11 @@ CCashBookDlg::CCashBookDlg(wxWindow* parent)
     wxPoint listAt = du(7, 16);
     listAt.y = std::max(listAt.y, m_wndToolBar->GetSize().y + 2);
     const wxSize listSize(dus(341, 171).x, du(7, 187).y - listAt.y);
-    m_listCashBook = new wxListCtrl(this, IDC_CASHBOOK_LIST, listAt, listSize,
-                                    wxLC_REPORT | wxLC_SINGLE_SEL | wxBORDER_SUNKEN);
+    m_listCashBook = new CCashBookList(this, IDC_CASHBOOK_LIST, listAt, listSize, m_records);
+    // A total that cannot be summed is told after the paint that asked for it.
+    m_listCashBook->m_onTotalError = [this](const CString& error) {
+        CallAfter([error] { AfxMessageBox(error); });
+    };
     auto* update = new wxButton(this, IDC_CASHBOOK_UPDATE, wxString::FromUTF8("更新"), du(151, 191), dus(50, 14));
     // Enter reads the table again instead of closing the window.
     update->SetDefault();
@@ -122,7 +120,6 @@ void CCashBookDlg::OnInitDialog(wxInitDialogEvent&)
                                        GetCashBookToolTip(g_nLanguage, button));
 
     m_listCashBook->DeleteAllColumns();
-    m_listCashBook->DeleteAllItems();
     const std::vector<CashBookColumn> columns = GetCashBookColumns(g_nLanguage);
     for (size_t i = 0; i < columns.size(); ++i)
         m_listCashBook->InsertColumn(long(i), columns[i].header, wxLIST_FORMAT_CENTRE, columns[i].width);
@@ -165,47 +162,21 @@ void CCashBookDlg::ReportOpenFailure()
 
 void CCashBookDlg::FillList()
 {
-    CCashbookset cashbook(&GetTheApp().m_dbCashbook);
-    if (!TryOpen(cashbook)) {
+    const bool opened = m_records.Open();
+    m_listCashBook->SyncRows(opened);
+    if (!opened)
         ReportOpenFailure();
-        return;
-    }
-
-    double sum = 0.0;
-    long row = m_listCashBook->GetItemCount();
-    m_listCashBook->Freeze();
-    try {
-        for (; !cashbook.IsEOF(); cashbook.MoveNext(), ++row) {
-            m_listCashBook->InsertItem(row, cashbook.m_strRoomNo);
-            // The key finds the record again when its status is changed.
-            m_listCashBook->SetItemData(row, cashbook.m_nID);
-            m_listCashBook->SetItem(row, 1, cashbook.m_strName);
-            m_listCashBook->SetItem(row, kTimeColumn, FormatCashBookTime(cashbook.m_dtTime));
-            m_listCashBook->SetItem(row, 3, cashbook.m_strPaid);
-            m_listCashBook->SetItem(row, 4, cashbook.m_strDeposit);
-            m_listCashBook->SetItem(row, kAmountColumn, cashbook.m_strAmount);
-            m_listCashBook->SetItem(row, kStatusColumn, CashBookStatusText(cashbook.m_bStatus));
-            sum += CountedAmount(cashbook.m_bStatus, cashbook.m_strAmount);
-        }
-    } catch (const CDBException& e) {
-        e.ReportError();
-    }
-    m_listCashBook->InsertItem(row, wxString::FromUTF8("合计"));
-    m_listCashBook->SetItem(row, kAmountColumn, FormatCashBookTotal(sum));
-    m_listCashBook->Thaw();
-    CloseIfOpen(cashbook);
 }
 
 void CCashBookDlg::OnModifyStatus(wxCommandEvent&)
 {
     const long sel = m_listCashBook->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
-    const long totalRow = m_listCashBook->GetItemCount() - 1;
-    if (sel == -1 || sel >= totalRow)
+    if (sel == -1 || size_t(sel) >= m_records.size())
         return;
 
     std::optional<BOOL> status;
     try {
-        status = ToggleCashBookStatus(GetTheApp(), long(m_listCashBook->GetItemData(sel)));
+        status = m_records.ToggleStatus(GetTheApp(), size_t(sel));
     } catch (const CDBException& e) {
         ReportUndoneOperation(e);
         return;
@@ -213,29 +184,14 @@ void CCashBookDlg::OnModifyStatus(wxCommandEvent&)
     // A record that is gone changes nothing; the list shows only what was stored.
     if (!status)
         return;
-    m_listCashBook->SetItem(sel, kStatusColumn, CashBookStatusText(*status));
-    // The total row follows at once, so it never disagrees with the rows above it.
-    CCashbookset cashbook(&GetTheApp().m_dbCashbook);
-    if (!TryOpen(cashbook)) {
-        ReportOpenFailure();
-        return;
-    }
-    try {
-        m_listCashBook->SetItem(totalRow, kAmountColumn, FormatCashBookTotal(SumCountedAmounts(cashbook)));
-    } catch (const CDBException& e) {
-        e.ReportError();
-    }
-    CloseIfOpen(cashbook);
+    // The row shows the status as stored, and the total row follows at once,
+    // so it never disagrees with the rows above it.
+    m_listCashBook->RefreshItem(sel);
+    m_listCashBook->RefreshItem(long(m_records.size()));
 }
 
 void CCashBookDlg::OnBnClickedOk(wxCommandEvent&)
 {
-    RefillList();
-}
-
-void CCashBookDlg::RefillList()
-{
-    m_listCashBook->DeleteAllItems();
     FillList();
 }
 
@@ -276,7 +232,7 @@ void CCashBookDlg::OnCharHook(wxKeyEvent& event)
     case WXK_NUMPAD_ENTER:
         // Enter refreshes wherever the focus is, the list too, which would
         // otherwise take the key for itself.
-        RefillList();
+        FillList();
         break;
     default:
         event.Skip();

@@ -1,9 +1,12 @@
 // The cash-book window: every row of the cash book with a closing total of the
 // rows that count, a toolbar to flip a row between 成功 and 失败 and to open a
 // yearly revenue chart (up to five at once), and "更新" to read the table again.
-// It keeps no recordset open: each command opens the table and closes it again.
+// The list reads the rows it shows from a recordset of the window's own, open
+// while the window is; "更新" opens it again on the table as it is then.
 #pragma once
 
+#include "CCashBookList.h"
+#include "CCashBookRows.h"
 #include "CDialogEx.h"
 #include "CDrawCount.h"
 #include "WinTypes.h"
@@ -11,7 +14,6 @@
 class wxCloseEvent;
 class wxInitDialogEvent;
 class wxKeyEvent;
-class wxListCtrl;
 class wxToolBar;
 
 enum : int {
@@ -30,13 +32,14 @@ public:
     explicit CCashBookDlg(wxWindow* parent = nullptr);
     ~CCashBookDlg() override;
 
-    // Appends one row per cash-book record and the total row "合计" (does not clear the list first).
+    // Lists every cash-book record and the total row "合计" as the table holds them now.
     void FillList();
 
     wxToolBar* m_wndToolBar = nullptr;
     // The chart of each slot; a slot is free while its window is not open.
     CDrawCount m_drawCount[kChartSlots];
-    wxListCtrl* m_listCashBook = nullptr;
+    CCashBookRows m_records;  // what the list shows
+    CCashBookList* m_listCashBook = nullptr;
 
 private:
     void OnInitDialog(wxInitDialogEvent& event);
@@ -48,8 +51,6 @@ private:
     void OnCharHook(wxKeyEvent& event);
 
     void CloseWindow();
-    // Empties the list and fills it from the table again ("更新", Enter).
-    void RefillList();
     // Widens the list, and the window with it, until every column lies inside.
     void FitListToColumns();
     // The table cannot be opened, for the list or for a chart: the clerk is

@@ -13,6 +13,7 @@
 #include "CCashbookset.h"
 #include "CQuillan2021App.h"
 #include "CashBookFigures.h"
+#include "CashBookSums.h"
 #include "Globals.h"
 #include "MessageBox.h"
 #include "ModelessInput.h"
@@ -171,9 +172,10 @@ bool CDrawCount::PaintChart(wxDC& dc)
     }
     line(o.x, o.y, 60, kAxisTop);
 
+    // The table is only looked at, to know it is there; the database sums it.
     CCashbookset cashbook(&GetTheApp().m_dbCashbook);
     try {
-        if (!TryOpen(cashbook)) {
+        if (!TryOpen(cashbook, CRecordset::appendOnly)) {
             ReportOpenFailure();
             return false;
         }
@@ -185,13 +187,13 @@ bool CDrawCount::PaintChart(wxDC& dc)
         m_bOpenFailureReported = true;
         return false;
     }
+    CloseIfOpen(cashbook);
     g_vMonthSums.assign(12, 0.0);
     try {
-        g_vMonthSums = SumMonths(cashbook, m_nYear);
+        g_vMonthSums = SumMonths(GetTheApp().m_dbCashbook, m_nYear);
     } catch (const CDBException& e) {
         wxTheApp->CallAfter([e] { e.ReportError(); });
     }
-    CloseIfOpen(cashbook);
 
     const int plotHeight = o.y - kAxisTop;
     const double scale = ChartScale(g_vMonthSums, plotHeight);

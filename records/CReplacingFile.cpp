@@ -87,6 +87,7 @@ CReplacingFile::~CReplacingFile()
 
 bool CReplacingFile::Open(const std::string& path)
 {
+    m_unsynced = 0;
     if (IsOpen() || path.empty())
         return false;
     m_target = ResolvedTarget(path);
@@ -126,6 +127,13 @@ bool CReplacingFile::Write(const char* data, size_t size)
         }
         data += written;
         size -= size_t(written);
+        m_unsynced += size_t(written);
+    }
+    // The disk gets the file as it grows: the sync of a large file at its end
+    // would otherwise write it all at once while the clerk waits.
+    if (m_unsynced >= kWritebackBytes && !m_failed) {
+        sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        m_unsynced = 0;
     }
     return IsOpen() && !m_failed;
 }

@@ -37,7 +37,11 @@ public:
 private:
     bool NameFile();
 
+    // Written bytes after which their write-back to the disk is started.
+    static constexpr size_t kWritebackBytes = 4 << 20;
+
     int m_fd = -1;
+    size_t m_unsynced = 0;   // bytes written since the last write-back began
     std::string m_target;    // the file replaced
     std::string m_tempName;  // the new file's name, once it has one
     bool m_inPlace = false;  // writing into the target itself

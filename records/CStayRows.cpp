@@ -1,22 +1,14 @@
 #include "CStayRows.h"
 
-#include <cstdlib>
 #include "CUserRWnd.h"
 #include "FindNarrowing.h"
 #include "RecordsetUse.h"
 
-namespace {
-
-// Moving further than this from the row the recordset stands on goes by position.
-constexpr long kNearRows = 256;
-
-}  // namespace
-
-CStayRows::CStayRows(CDatabase* pDatabase) : m_set(pDatabase) {}
+CStayRows::CStayRows(CDatabase* pDatabase) : m_set(pDatabase), m_cursor(m_set) {}
 
 bool CStayRows::Open()
 {
-    m_ordinal = -1;
+    m_cursor.Forget();
     m_matches.clear();
     m_count = 0;
     try {
@@ -64,7 +56,7 @@ void CStayRows::clear()
     m_bMatchesOnly = false;
     m_matches.clear();
     m_count = 0;
-    m_ordinal = -1;
+    m_cursor.Forget();
 }
 
 long CStayRows::OrdinalOf(size_t row) const
@@ -76,14 +68,7 @@ GuestRecord CStayRows::operator[](size_t row) const
 {
     if (row >= m_count)
         throw CDBException("No such row of the guest records");
-    const long target = OrdinalOf(row);
-    // A list is drawn and scrolled row by row: a step from where the recordset
-    // stands costs little, a jump goes to the position at once.
-    if (m_ordinal == -1 || std::labs(target - m_ordinal) > kNearRows)
-        m_set.SetAbsolutePosition(target + 1);
-    else if (target != m_ordinal)
-        m_set.Move(target - m_ordinal);
-    m_ordinal = target;
+    m_cursor.MoveTo(OrdinalOf(row));
     return m_set.GetGuestRecord();
 }
 
@@ -98,5 +83,5 @@ void CStayRows::erase(size_t row)
         m_matches.erase(m_matches.begin() + long(row));
     }
     --m_count;
-    m_ordinal = -1;
+    m_cursor.Forget();
 }

@@ -6,6 +6,7 @@
 
 #include <vector>
 #include "CRegisterset.h"
+#include "RowCursor.h"
 
 class CStayRows
 {
@@ -27,7 +28,7 @@ public:
     // The stay of list row `row` has left the table: the rows after it move up.
     void erase(size_t row);
     // The stays may have been written elsewhere: each row is read afresh when next shown.
-    void Reread() const { m_ordinal = -1; }
+    void Reread() const { m_cursor.Forget(); }
 
 private:
     // The row of the recordset, among those still there, that list row `row` shows.
@@ -38,5 +39,5 @@ private:
     bool m_bMatchesOnly = false;
     std::vector<long> m_matches;  // the recordset's rows that match, while searching
     size_t m_count = 0;
-    mutable long m_ordinal = -1;  // where the recordset stands, -1 when not known
+    mutable RowCursor m_cursor;  // where m_set stands
 };

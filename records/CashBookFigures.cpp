@@ -42,14 +42,25 @@ CString FormatCashBookTotal(double sum)
     return wxString::FromCDouble(sum, 6);
 }
 
-double SumCountedAmounts(CCashbookset& cashbook)
+CString CashBookCellText(const CCashbookset& record, int column)
 {
-    double sum = 0.0;
-    if (cashbook.GetRecordCount() == 0)
-        return sum;
-    for (cashbook.MoveFirst(); !cashbook.IsEOF(); cashbook.MoveNext())
-        sum += CountedAmount(cashbook.m_bStatus, cashbook.m_strAmount);
-    return sum;
+    switch (column) {
+    case 0: return record.m_strRoomNo;
+    case 1: return record.m_strName;
+    case 2: return FormatCashBookTime(record.m_dtTime);
+    case 3: return record.m_strPaid;
+    case 4: return record.m_strDeposit;
+    case 5: return record.m_strAmount;
+    case 6: return CashBookStatusText(record.m_bStatus);
+    default: return CString();
+    }
+}
+
+CString CashBookTotalCellText(double total, int column)
+{
+    if (column == 0)
+        return U("合计");
+    return column == 5 ? FormatCashBookTotal(total) : CString();
 }
 
 void AddToMonthSums(std::vector<double>& sums, int year, BOOL status, const COleDateTime& time,
@@ -62,16 +73,6 @@ void AddToMonthSums(std::vector<double>& sums, int year, BOOL status, const COle
     const int month = time.GetMonth();
     if (month >= 1 && month <= 12)
         sums[month - 1] += CountedAmount(status, amount);
-}
-
-std::vector<double> SumMonths(CCashbookset& cashbook, int year)
-{
-    std::vector<double> sums(12, 0.0);
-    if (cashbook.GetRecordCount() == 0)
-        return sums;
-    for (cashbook.MoveFirst(); !cashbook.IsEOF(); cashbook.MoveNext())
-        AddToMonthSums(sums, year, cashbook.m_bStatus, cashbook.m_dtTime, cashbook.m_strAmount);
-    return sums;
 }
 
 double ChartScale(const std::vector<double>& sums, int plotHeight)

@@ -19,15 +19,16 @@ double CountedAmount(BOOL status, const CString& amount);
 // The total row's amount: six decimals with a '.' whatever the locale.
 CString FormatCashBookTotal(double sum);
 
-// The total of the rows that count, walking the open recordset from its first row.
-double SumCountedAmounts(CCashbookset& cashbook);
+// The text of a record's cell in the list, by the column table: room, name,
+// time, paid, deposit, amount as stored, status.
+CString CashBookCellText(const CCashbookset& record, int column);
+// The closing row's cell: "合计" under the room, the total under the amount.
+CString CashBookTotalCellText(double total, int column);
 
 // Adds one row to the twelve month sums (element m - 1 for month m) of `year`:
 // only rows that count and whose time is a valid date in that year.
 void AddToMonthSums(std::vector<double>& sums, int year, BOOL status, const COleDateTime& time,
                     const CString& amount);
-// The twelve month sums of `year`, walking the open recordset from its first row.
-std::vector<double> SumMonths(CCashbookset& cashbook, int year);
 
 // Pixels per unit of money so that the largest positive month fills the plot height;
 // 0 when no month is positive (then no bar stands).

@@ -71,8 +71,10 @@ void AppendTextField(std::string& line, const CString& text)
 }
 
 // The form CsvDateField writes, "2021-03-05 08:07:09", read without the
-// general date parser: an export of many rows holds little else.
-bool ParseWrittenDate(const CString& text, COleDateTime& dt)
+// general date parser: an export of many rows holds little else. Its
+// characters are ASCII, the same bytes in every code page a file is read in.
+template <class Text>
+bool ParseWrittenDate(const Text& text, COleDateTime& dt)
 {
     static const wchar_t kSeparators[] = L"-- ::";
     int parts[6];
@@ -107,17 +109,23 @@ public:
 
     CString Text(size_t i, UINT codePage = CP_ACP)
     {
+        const std::string& bytes = m_fields.at(i);
+        // ASCII reads alike in every code page the file can be in; dates,
+        // numbers and keys are, and an import of many rows holds little else.
+        if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            return CString(std::wstring(bytes.begin(), bytes.end()));
         CString text;
-        if (!FromCodePageExact(m_fields.at(i), m_utf8 ? CP_UTF8 : codePage, text))
+        if (!FromCodePageExact(bytes, m_utf8 ? CP_UTF8 : codePage, text))
             Mark(i, CsvBadField::notText);
         return text;
     }
 
     COleDateTime Date(size_t i)
     {
-        const CString text = Text(i, CP_OEMCP);
         COleDateTime dt;
-        if (!CsvDateFromField(text, dt))
+        if (ParseWrittenDate(m_fields.at(i), dt))
+            return dt;
+        if (!CsvDateFromField(Text(i, CP_OEMCP), dt))
             Mark(i, CsvBadField::notDate);
         return dt;
     }
@@ -304,21 +312,30 @@ template void AppendGuestCsvLine(std::string&, const GuestRecord&, const MemberF
 template void AppendGuestCsvLine(std::string&, const CRegisterset&, const CopyingFields&);
 template void AppendGuestCsvLine(std::string&, const CRegisterset&, const CopiedFields&);
 
-GuestRecord GuestRecordFromCsv(const CsvRow& fields, bool utf8, CsvBadField& bad)
+template <class Stay>
+void ReadGuestCsvRow(const CsvRow& fields, bool utf8, CsvBadField& bad, Stay& stay)
 {
     FieldReader in(fields, utf8, bad);
+    stay.m_strRoomNo = in.Text(0);
+    stay.m_strName = in.Text(1);
+    stay.m_bSex = in.IsMan(2) ? TRUE : FALSE;
+    stay.m_strNation = in.Text(3);
+    stay.m_dtBirth = in.Date(4);
+    stay.m_dtCheckIn = in.Date(5);
+    stay.m_dtCheckOut = in.Date(6);
+    stay.m_strIdNumber = in.Text(7);
+    stay.m_strNativePlace = in.Text(8);
+    stay.m_strRemarks = in.Text(9);
+    stay.m_strPaid = in.Text(10);
+    stay.m_strDeposit = in.Text(11);
+}
+
+template void ReadGuestCsvRow(const CsvRow&, bool, CsvBadField&, GuestRecord&);
+template void ReadGuestCsvRow(const CsvRow&, bool, CsvBadField&, CRegisterset&);
+
+GuestRecord GuestRecordFromCsv(const CsvRow& fields, bool utf8, CsvBadField& bad)
+{
     GuestRecord rec;
-    rec.m_strRoomNo = in.Text(0);
-    rec.m_strName = in.Text(1);
-    rec.m_bSex = in.IsMan(2) ? TRUE : FALSE;
-    rec.m_strNation = in.Text(3);
-    rec.m_dtBirth = in.Date(4);
-    rec.m_dtCheckIn = in.Date(5);
-    rec.m_dtCheckOut = in.Date(6);
-    rec.m_strIdNumber = in.Text(7);
-    rec.m_strNativePlace = in.Text(8);
-    rec.m_strRemarks = in.Text(9);
-    rec.m_strPaid = in.Text(10);
-    rec.m_strDeposit = in.Text(11);
+    ReadGuestCsvRow(fields, utf8, bad, rec);
     return rec;
 }

@@ -124,3 +124,7 @@ void AppendGuestCsvLine(std::string& line, const Stay& stay, const Fields& field
 // From a row of twelve fields, as CashbookRecordFromCsv reads; the sex is man
 // exactly when the field is "男".
 GuestRecord GuestRecordFromCsv(const CsvRow& fields, bool utf8, CsvBadField& bad);
+// The same into the members of a GuestRecord, or of a stays recordset
+// (CRegisterset) that holds the same members.
+template <class Stay>
+void ReadGuestCsvRow(const CsvRow& fields, bool utf8, CsvBadField& bad, Stay& stay);

@@ -1,19 +1,29 @@
 #include "CsvTransfer.h"
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <thread>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "CCashbookset.h"
 #include "CCsvReader.h"
 #include "CRegisterset.h"
 #include "CRegularFile.h"
+#include "SchemaUpgrade.h"
+#include "SqliteSetup.h"
+#include "Utf8Text.h"
 
 namespace {
 
-// Calls the progress function only when the share it is told grows.
+// Calls the progress function when the share it is told grows, and at least
+// every kBeat while the work goes on: the page lets the window paint at each
+// call, and a share can take longer than the clerk should wait for a paint.
 class ProgressSteps
 {
 public:
@@ -21,16 +31,55 @@ public:
 
     void Done(std::uint64_t done, std::uint64_t total)
     {
+        if (!m_progress)
+            return;
         const int percent = total > 0 ? int(done * 100 / total) : 100;
-        if (percent > m_percent && m_progress) {
-            m_percent = percent;
-            m_progress(percent);
+        const auto now = std::chrono::steady_clock::now();
+        if (percent > m_percent || now - m_last >= kBeat) {
+            m_percent = std::max(percent, m_percent);
+            m_last = now;
+            m_progress(m_percent);
         }
     }
 
 private:
+    static constexpr std::chrono::milliseconds kBeat{40};
+
     const CsvProgress& m_progress;
     int m_percent = -1;
+    std::chrono::steady_clock::time_point m_last = std::chrono::steady_clock::now();
+};
+
+// The write-back to the disk of a database file that a long transaction
+// grows: started at every step, so that the sync of the commit at its end
+// has little left to write while the clerk waits.
+class DatabaseWriteback
+{
+public:
+    explicit DatabaseWriteback(CDatabase& db)
+    {
+        if (!IsSqliteFile(db))
+            return;
+        const std::string file = SchemaFile(db.Connection(), ToUtf8(db.GetSchemaName()));
+        if (!file.empty())
+            m_fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    ~DatabaseWriteback()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    DatabaseWriteback(const DatabaseWriteback&) = delete;
+    DatabaseWriteback& operator=(const DatabaseWriteback&) = delete;
+
+    void Start() const
+    {
+        if (m_fd >= 0)
+            sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    }
+
+private:
+    int m_fd = -1;
 };
 
 CsvImportResult ReaderFault(const CCsvReader& reader)
@@ -224,7 +273,7 @@ CsvTable GuestCsvTable(CRegisterset& set)
     };
     auto setFromRow = [&set](const CsvRow& row, bool utf8) {
         CsvBadField bad;
-        set.SetGuestRecord(GuestRecordFromCsv(row, utf8, bad));
+        ReadGuestCsvRow(row, utf8, bad, set);
         return bad;
     };
     return CsvTable{set, kGuestCsvFields, GuestCsvHeader(), copyRow, appendLine, setFromRow};
@@ -253,9 +302,15 @@ CsvImportResult ImportCsv(const CsvTable& table, const CString& path, const CsvP
     const bool utf8 = reader.IsUtf8() || utf8Text;
 
     CDatabase& db = *table.set.m_pDatabase;
+    const DatabaseWriteback writeback(db);
+    const CsvProgress step = [&writeback, &progress](int percent) {
+        writeback.Start();
+        if (progress)
+            progress(percent);
+    };
     db.BeginTrans();
     try {
-        result = StoreRows(table, reader, utf8, file.Size(), progress);
+        result = StoreRows(table, reader, utf8, file.Size(), step);
         if (result.kind == CsvImportResult::imported)
             db.CommitTrans();
         else

@@ -19,6 +19,7 @@
 
 #include "CCashBookDlg.h"
 #include "CCashbookset.h"
+#include "CashBookFigures.h"
 #include "CMainFrame.h"
 #include "CQuillan2021App.h"
 #include "DialogDrivers.h"
@@ -407,6 +408,49 @@ TEST_F(CashBook, EnterInTheListRefreshesIt)
         << "Enter did not read the table again";
     EXPECT_TRUE(dlg.IsShown()) << "Enter closed the window";
     dlg.Hide();
+}
+
+// A long book is read as the list draws it: every row, read in any order,
+// shows its record as the table holds it, the status command flips the record
+// of the marked row however far down, and the total follows.
+TEST_F(CashBook, TheRowsOfALongBookAreTheTablesInAnyOrder)
+{
+    std::vector<wxString> rows;
+    for (int i = 0; i < 700; ++i)
+        rows.push_back(CashValues(wxString::Format("%d", 100 + i).utf8_str(), i % 3 ? "张三" : "Smith",
+                                  i % 50 == 0 ? wxString("NULL") : At(2020 + i % 5, 1 + i % 12, 1 + i % 28, i % 24, i % 60),
+                                  "10", "5", i % 11 == 0 ? "12.5" : wxString::Format("%d.%02d0000", i, i % 100).utf8_str(),
+                                  i % 10 == 0 ? 0 : 1));
+    SeedCashBook(rows);
+    CCashBookDlg dlg(MainFrame());
+    dlg.InitDialog();
+    const wxListCtrl& list = *dlg.m_listCashBook;
+
+    std::vector<std::vector<wxString>> expected;
+    double total = 0;
+    {
+        CCashbookset rs(&GetTheApp().m_dbCashbook);
+        rs.Open(CRecordset::dynaset);
+        for (; !rs.IsEOF(); rs.MoveNext()) {
+            std::vector<wxString> cells;
+            for (int c = 0; c < 7; ++c)
+                cells.push_back(CashBookCellText(rs, c));
+            expected.push_back(cells);
+            total += CountedAmount(rs.m_bStatus, rs.m_strAmount);
+        }
+    }
+    expected.push_back({U("合计"), "", "", "", "", FormatCashBookTotal(total), ""});
+    ASSERT_EQ(list.GetItemCount(), 701);
+    for (long row : {700L, 699L, 0L, 350L, 3L, 698L, 1L, 351L})
+        for (int c = 0; c < 7; ++c)
+            EXPECT_EQ(list.GetItemText(row, c), expected[size_t(row)][size_t(c)]) << row << " " << c;
+    EXPECT_EQ(Rows(list), expected);
+
+    SelectRow(dlg, 690);
+    Tool(dlg, ID_CASHBOOK_MODIFYSTATUS);
+    EXPECT_EQ(StoredStatuses()[690], TRUE);
+    EXPECT_EQ(list.GetItemText(690, 6), U("成功"));
+    EXPECT_EQ(TotalOf(list), FormatCashBookTotal(total + 690.9));
 }
 
 // The cash book cannot be opened: the clerk is told once and the window

@@ -10,7 +10,9 @@
 #include "CRegisterset.h"
 #include "CUserRWnd.h"
 #include "DeskData.h"
+#include "OdbcConnection.h"
 #include "StayOperations.h"
+#include "Utf8Text.h"
 
 namespace {
 
@@ -180,4 +182,30 @@ TEST_F(StayEdit, StoresTheMoneyInItsNormalFormWithTheEdit)
     CRegisterset stays(&m_db.m_dbRegister);
     stays.Open();
     EXPECT_NE(stays.FindRecord(edited), -1) << "the record handed back finds its stay again";
+}
+
+// Clearing the history hands the pages it took to the free list without
+// writing them again, and leaves the connection as it found it.
+TEST_F(StayEdit, ClearingTheHistoryFreesItsPagesAndKeepsTheConnectionsSettings)
+{
+    if (TestEnvironment::Backend() != TestBackend::sqlite)
+        GTEST_SKIP() << "SQLite's: how a file's freed pages are written";
+    std::string rows = "BEGIN;";
+    for (int i = 0; i < 2000; ++i)
+        rows += "INSERT INTO [register]([房间号],[姓名],[退房日期],[证件号],[本人职务备注]) VALUES ('102','客人" +
+                std::to_string(i) + "','2026-03-02 12:00:00','11010519900101" + std::to_string(1000 + i) +
+                "','" + std::string(200, 'x') + "');";
+    ExecuteOnDatabase(File("Register.db"), rows + "COMMIT;");
+    OdbcConnection& conn = m_db.m_dbRegister.Connection();
+    const std::string setting = "PRAGMA " + ToUtf8(m_db.m_dbRegister.GetSchemaName()) + ".secure_delete";
+    for (const char* before : {"1", "0"}) {
+        SCOPED_TRACE(before);
+        QueryText(conn, setting + " = " + before);
+        ClearStays(m_db);
+        EXPECT_EQ(QueryText(conn, setting), before);
+    }
+    EXPECT_GT(std::stoi(QueryOne("Register.db", "PRAGMA freelist_count")), 100);
+    EXPECT_EQ(QueryOne("Register.db", "PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(QueryDatabase(File("Register.db"), "SELECT [姓名] FROM [register]"),
+              (std::vector<std::vector<std::string>>{{"王五"}}));
 }

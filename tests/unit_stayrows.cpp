@@ -5,6 +5,7 @@
 
 #include <vector>
 #include "CStayRows.h"
+#include "OdbcConnection.h"
 #include "CUserRWnd.h"
 #include "DeskData.h"
 
@@ -122,6 +123,40 @@ TEST_F(StayRowsTest, MatchesAreExactlyTheSearchTextsStaysInTableOrder)
     rows.erase(2);
     EXPECT_EQ(before - 1, rows.size());
     ExpectSameStay(third, rows[2], 2);
+}
+
+// What SQLite plans for a statement, through the driver: the detail of each step.
+std::vector<std::string> PlanOf(CDatabase& db, const std::string& sql, const std::string& parameter)
+{
+    OdbcStatement stmt(db.Connection());
+    SQLLEN length = 0;
+    stmt.BindText(1, parameter, length);
+    stmt.Execute("EXPLAIN QUERY PLAN " + sql);
+    std::vector<std::string> steps;
+    while (stmt.FetchNext() != SQL_NO_DATA) {
+        char detail[512] = {};
+        SQLLEN got = 0;
+        stmt.Check(SQLGetData(stmt.Get(), 4, SQL_C_CHAR, detail, sizeof detail, &got), "read the plan");
+        steps.emplace_back(detail);
+    }
+    return steps;
+}
+
+// A search reads only the stays it finds, through the index on its column:
+// the statement the stays recordset runs for it, as it runs it.
+TEST_F(StayRowsTest, TheSearchesFindTheirStaysThroughAnIndex)
+{
+    if (TestEnvironment::Backend() != TestBackend::sqlite)
+        GTEST_SKIP() << "SQLite's query plan; the server's schema has the same indexes";
+    for (const auto& [column, index] : {std::pair{"[证件号]", "ix_register_idnumber"},
+                                        std::pair{"[姓名]", "ix_register_name"}}) {
+        const std::vector<std::string> plan =
+            PlanOf(reg, std::string("SELECT [ID], [姓名], [证件号] FROM [register] WHERE (") + column +
+                            " = ?) AND +rowid <= 9223372036854775807 ORDER BY +rowid",
+                   "ID7");
+        ASSERT_FALSE(plan.empty());
+        EXPECT_NE(plan.front().find(std::string("USING INDEX ") + index), std::string::npos) << plan.front();
+    }
 }
 
 }  // namespace

@@ -20,3 +20,5 @@ CREATE TABLE [register] (
 -- the desk finds a stay without reading the history.
 CREATE INDEX [ix_register_open] ON [register]([房间号], [姓名]) WHERE [退房日期] IS NULL;
 CREATE INDEX [ix_register_name] ON [register]([姓名]);
+-- The search of the guest records by ID number.
+CREATE INDEX [ix_register_idnumber] ON [register]([证件号]);
