@@ -851,7 +851,6 @@ void CQuillan2021View::LoadRooms()
     // Rooms that share a number are each listed once, with their own values.
     std::vector<BoardRow> rows;
     rows.reserve(size_t(std::max(rooms.GetRecordCount(), 0L)));
-    // Written in place: the toolkit's strings copy when a row moves.
     for (; !rooms.IsEOF(); rooms.MoveNext()) {
         BoardRow& row = rows.emplace_back();
         row.texts[0] = rooms.m_strRoomNo;

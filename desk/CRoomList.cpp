@@ -2,6 +2,42 @@
 
 #include <algorithm>
 
+RowTexts::RowTexts(const RowTexts& other)
+    : m_number(other.m_number),
+      m_others(other.m_others ? std::make_unique<std::array<wxString, kColumns - 1>>(*other.m_others) : nullptr)
+{
+}
+
+// The toolkit's strings have no move of their own: they swap.
+RowTexts::RowTexts(RowTexts&& other) noexcept : m_others(std::move(other.m_others))
+{
+    m_number.swap(other.m_number);
+}
+
+RowTexts& RowTexts::operator=(RowTexts other) noexcept
+{
+    m_number.swap(other.m_number);
+    m_others.swap(other.m_others);
+    return *this;
+}
+
+wxString& RowTexts::operator[](size_t column)
+{
+    if (column == 0)
+        return m_number;
+    if (!m_others)
+        m_others = std::make_unique<std::array<wxString, kColumns - 1>>();
+    return (*m_others)[column - 1];
+}
+
+const wxString& RowTexts::operator[](size_t column) const
+{
+    static const wxString none;
+    if (column == 0)
+        return m_number;
+    return m_others ? (*m_others)[column - 1] : none;
+}
+
 CRoomList::CRoomList(wxWindow* parent, long style)
     : wxListCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, style | wxLC_REPORT | wxLC_VIRTUAL)
 {

@@ -9,18 +9,42 @@
 // at every row, and the toolbar asks whenever the program is idle.
 #pragma once
 
+#include <array>
 #include <functional>
+#include <memory>
 #include <vector>
 #include <wx/listctrl.h>
 #include "COleDateTime.h"
+
+// The texts of a board row's columns. Column 0, the room number, is held in
+// place; the others, which a row gets once it is read whole, are held apart
+// from the first one written on, so that a board of many rooms holds little
+// for the rows out of view. A column not written reads as empty.
+class RowTexts
+{
+public:
+    static constexpr size_t kColumns = 10;
+
+    RowTexts() = default;
+    RowTexts(const RowTexts& other);
+    RowTexts(RowTexts&& other) noexcept;
+    RowTexts& operator=(RowTexts other) noexcept;
+
+    wxString& operator[](size_t column);
+    const wxString& operator[](size_t column) const;
+
+private:
+    wxString m_number;
+    std::unique_ptr<std::array<wxString, kColumns - 1>> m_others;
+};
 
 // What one board row shows, column by column, whether its room is reserved
 // (also without a date to show), and its hourly stay, which the board's timers watch.
 struct BoardRow
 {
-    static constexpr int kColumns = 10;
+    static constexpr int kColumns = int(RowTexts::kColumns);
 
-    wxString texts[kColumns];  // column 0 holds the room number
+    RowTexts texts;  // column 0 holds the room number
     int pictures[kColumns] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     bool reserved = false;
     bool hourly = false;
