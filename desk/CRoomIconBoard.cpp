@@ -171,9 +171,10 @@ void CRoomIconBoard::OnPaint(wxPaintEvent&)
     const IconGrid grid = Grid();
     const int selected = SelectedRow();
     const int count = m_rows.GetItemCount();
-    const wxRect visible(CalcUnscrolledPosition(wxPoint(0, 0)), GetClientSize());
-    // Only the rooms in view are drawn, however many there are.
-    const auto [first, end] = grid.RoomsIn(visible, count);
+    // Only the rooms in the part to draw again are drawn, however many there
+    // are: the toolkit also repaints for its scrollbar alone.
+    const wxRect update = GetUpdateRegion().GetBox();
+    const auto [first, end] = grid.RoomsIn(wxRect(CalcUnscrolledPosition(update.GetTopLeft()), update.GetSize()), count);
     for (int row = first; row < end; ++row) {
         const wxString& number = m_rows.RoomNumber(row);
         const wxRect label = grid.Label(row, dc.GetTextExtent(number).x);
