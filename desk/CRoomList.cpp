@@ -55,6 +55,7 @@ void CRoomList::SetRows(std::vector<BoardRow> rows)
 
 void CRoomList::InsertRow(long row, BoardRow values)
 {
+    Deselect();
     m_rows.insert(m_rows.begin() + row, std::move(values));
     SetItemCount(long(m_rows.size()));
     RefreshItems(row, long(m_rows.size()) - 1);
@@ -62,13 +63,17 @@ void CRoomList::InsertRow(long row, BoardRow values)
 
 void CRoomList::DeleteRow(long row)
 {
-    // The list keeps a selection by position: it would pass to the next row.
-    if (m_selected != -1)
-        SetItemState(m_selected, 0, wxLIST_STATE_SELECTED);
+    Deselect();
     m_rows.erase(m_rows.begin() + row);
     SetItemCount(long(m_rows.size()));
     if (size_t(row) < m_rows.size())
         RefreshItems(row, long(m_rows.size()) - 1);
+}
+
+void CRoomList::Deselect()
+{
+    if (m_selected != -1)
+        SetItemState(m_selected, 0, wxLIST_STATE_SELECTED);
 }
 
 void CRoomList::SetRow(long row, BoardRow values)

@@ -72,8 +72,8 @@ public:
     void SetDetailsReader(DetailsReader reader) { m_readDetails = std::move(reader); }
     // Replaces all rows; the selection goes.
     void SetRows(std::vector<BoardRow> rows);
+    // Inserts or removes a row; the selection goes, as the toolkit keeps it by position.
     void InsertRow(long row, BoardRow values);
-    // Removes a row; the selection goes.
     void DeleteRow(long row);
     void SetRow(long row, BoardRow values);
     // The row as held, which may lack its details.
@@ -102,6 +102,7 @@ protected:
     int OnGetItemColumnImage(long item, long column) const override;
 
 private:
+    void Deselect();
     // Has the details of `row`, and of the rows after it that lack theirs, read.
     void ReadDetailsFrom(long row) const;
 
