@@ -39,6 +39,14 @@ CString BoardSortText()
     return wxString::FromUTF8("房间号 ASC");
 }
 
+long RoomsBefore(CDatabase& hotel, const CString& strRoomNo)
+{
+    CHouseset rooms(&hotel);
+    rooms.m_strFilter = wxString::FromUTF8("([房间号] IS NULL OR [房间号] < ?)");
+    rooms.m_filterValues = {strRoomNo};
+    return rooms.CountRows();
+}
+
 int CHouseset::FindRoom(CString strRoomNo)
 {
     return FindRoom(strRoomNo, 0);
@@ -61,6 +69,18 @@ void CHouseset::SetNumberFilter(const CString& strRoomNo)
         return;
     m_strFilter = wxString::FromUTF8("[房间号] = ?");
     m_filterValues = {strRoomNo};
+}
+
+void CHouseset::SetNumberRange(const CString& strLow, const CString& strHigh)
+{
+    m_strSort = BoardSortText();
+    // An empty number may be stored as none, which no comparison takes.
+    m_strFilter = wxString::FromUTF8(strLow.empty() ? "([房间号] IS NULL OR [房间号] <= ?)"
+                                                    : "[房间号] >= ? AND [房间号] <= ?");
+    m_filterValues.clear();
+    if (!strLow.empty())
+        m_filterValues.push_back(strLow);
+    m_filterValues.push_back(strHigh);
 }
 
 BOOL CHouseset::MovePerson(CString strFrom, CString strTo)

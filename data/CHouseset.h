@@ -8,6 +8,11 @@
 // share a number in the order they were added. "房间号 ASC".
 CString BoardSortText();
 
+// How many rooms come before a room of that number in the board's order: those
+// of a number the database sorts before it, and those with no number. Counted
+// by the database, without reading them.
+long RoomsBefore(CDatabase& hotel, const CString& strRoomNo);
+
 class CHouseset : public CRecordset
 {
 public:
@@ -37,6 +42,9 @@ public:
     // Before Open: only the rooms of that number, in the board's order (every
     // room when the number is empty, as an empty number may be stored as none).
     void SetNumberFilter(const CString& strRoomNo);
+    // Before Open: only the rooms whose numbers lie from strLow to strHigh in
+    // the board's order, those with no number among them when strLow is empty.
+    void SetNumberRange(const CString& strLow, const CString& strHigh);
     // Moves one person and the hourly stay from one room to another.
     BOOL MovePerson(CString strFrom, CString strTo);
     BOOL AddRoom(CString strRoomNo, CString strPrice, CString strIntro);

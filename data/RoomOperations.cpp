@@ -112,6 +112,32 @@ bool CancelReservation(DataConnections& db, const RoomRef& room)
     });
 }
 
+bool MoveStayToRoom(DataConnections& db, long stayKey, const GuestRecord& stay, const CString& newRoom)
+{
+    CDeskTransaction transaction(db);
+    {
+        CRegisterset stays(&db.m_dbRegister);
+        stays.m_strFilter = OpenStaysFilter() + " AND [ID] = ?";
+        stays.m_filterValues = {stayKey};
+        OpenOrThrow(stays);
+        // Only the two rooms, in the table's order as MovePerson finds them.
+        CHouseset rooms(&db.m_dbHotel);
+        rooms.m_strFilter = wxString::FromUTF8("[房间号] IN (?, ?)");
+        rooms.m_filterValues = {stay.m_strRoomNo, newRoom};
+        OpenOrThrow(rooms);
+        // A stay moved into a room the table does not hold could never be
+        // checked out: the check-out offers only rooms with guests.
+        if (stays.IsEOF() || !stays.Matches(stay) || rooms.FindRoom(newRoom) == -1)
+            return false;
+        stays.Edit();
+        stays.m_strRoomNo = newRoom;
+        stays.Update();
+        rooms.MovePerson(stay.m_strRoomNo, newRoom);
+    }
+    transaction.Commit();
+    return true;
+}
+
 bool RoomNumberTaken(DataConnections& db, const CString& number)
 {
     try {

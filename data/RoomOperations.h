@@ -1,14 +1,15 @@
 // The room board's writes to the rooms themselves, without any window:
-// cleaning, repair, reservations, adding, changing and deleting rooms. Each
-// runs in one transaction over the three files, as the stay operations do
-// (StayOperations.h, which also holds the change of room): a database error
-// undoes the whole operation and passes to the caller as the CDBException with
-// the driver's text; a table that cannot be opened gives one with the "cannot
+// cleaning, repair, reservations, adding, changing and deleting rooms, and
+// moving a guest to another room. Each runs in one transaction over the three
+// files, as the stay operations do (StayOperations.h): a database error undoes
+// the whole operation and passes to the caller as the CDBException with the
+// driver's text; a table that cannot be opened gives one with the "cannot
 // open" message. Nothing is shown here.
 #pragma once
 
 #include "COleDateTime.h"
 #include "DataSources.h"
+#include "GuestRecord.h"
 #include "WinTypes.h"
 
 // A room as the board marks it: its number and, where several rooms share that
@@ -39,6 +40,13 @@ bool RepairRoom(DataConnections& db, const RoomRef& room);
 bool ReserveRoom(DataConnections& db, const RoomRef& room, const COleDateTime& date);
 // Clears the booking and resets its date to 1900-12-01 00:00:00.
 bool CancelReservation(DataConnections& db, const RoomRef& room);
+
+// Moves the running stay whose row has key `stayKey` into `newRoom`, and one
+// person, with the hourly stay, from the stay's room to it. The row must still
+// hold `stay` as the clerk was shown it; found by its key, it is reached
+// without reading the other running stays. False when the row is no longer
+// that running stay or no room has the new number: nothing is written.
+bool MoveStayToRoom(DataConnections& db, long stayKey, const GuestRecord& stay, const CString& newRoom);
 
 enum class RoomChange {
     done,

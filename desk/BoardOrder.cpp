@@ -3,7 +3,7 @@
 #include "MessageBox.h"
 #include "RecordsetUse.h"
 
-BOOL OpenRoomsInBoardOrder(CHouseset& rooms)
+BOOL OpenRoomsInBoardOrder(CRecordset& rooms)
 {
     rooms.m_strSort = BoardSortText();
     if (TryOpen(rooms))

@@ -4,9 +4,10 @@
 
 #include "CHouseset.h"
 
-// Opens a rooms table of the caller's own in the board's order. When the
-// database refuses, shows "打开数据库失败！" and returns FALSE.
-BOOL OpenRoomsInBoardOrder(CHouseset& rooms);
+// Opens a rooms table of the caller's own (a CHouseset or CRoomNumberset) in
+// the board's order. When the database refuses, shows "打开数据库失败！" and
+// returns FALSE.
+BOOL OpenRoomsInBoardOrder(CRecordset& rooms);
 
 // The same over the rooms of one number only (every room when it is empty, as
 // an empty number may be stored as no number): what reading one board row's

@@ -1,6 +1,6 @@
 #include "CExchangeHDlg.h"
-#include "RecordsetUse.h"
 
+#include <algorithm>
 #include <wx/button.h>
 #include <wx/combobox.h>
 #include <wx/stattext.h>
@@ -11,9 +11,11 @@
 #include "CQuillan2021App.h"
 #include "CRegEndDlg.h"
 #include "CRegisterset.h"
+#include "CRoomNumberset.h"
 #include "Globals.h"
 #include "MessageBox.h"
-#include "StayOperations.h"
+#include "RecordsetUse.h"
+#include "RoomOperations.h"
 #include "UndoneOperation.h"
 
 namespace {
@@ -28,20 +30,42 @@ CString MoveFailedMessage()
     return wxString::FromUTF8("换房失败！");
 }
 
-// The running stays in table order; false when the table cannot be opened.
-bool ReadStays(std::vector<GuestRecord>& out)
+// The running stays of one room in table order, with their keys; false when
+// the table cannot be opened. The index of the running stays by room finds
+// them without reading the others.
+bool ReadStaysOf(const CString& room, std::vector<GuestRecord>& out, std::vector<long>& keys)
 {
     CRegisterset stays(&GetTheApp().m_dbRegister);
-    stays.m_strFilter = OpenStaysFilter();
+    stays.m_strFilter = OpenStaysFilter() + wxString::FromUTF8(" AND [房间号] = ?");
+    stays.m_filterValues = {room};
     if (!TryOpen(stays))
         return false;
     try {
-        for (; !stays.IsEOF(); stays.MoveNext())
+        for (; !stays.IsEOF(); stays.MoveNext()) {
             out.push_back(stays.GetGuestRecord());
+            keys.push_back(stays.m_nID);
+        }
     } catch (const CDBException& e) {
         e.ReportError();
     }
     CloseIfOpen(stays);
+    return true;
+}
+
+// Every room number, read from the index of the numbers; false when the table cannot be opened.
+bool ReadRoomNumbers(std::vector<CString>& out)
+{
+    CRoomNumberset rooms(&GetTheApp().m_dbHotel, false);
+    rooms.m_strSort = BoardSortText();
+    if (!TryOpen(rooms))
+        return false;
+    try {
+        for (; !rooms.IsEOF(); rooms.MoveNext())
+            out.push_back(rooms.m_strRoomNo);
+    } catch (const CDBException& e) {
+        e.ReportError();
+    }
+    CloseIfOpen(rooms);
     return true;
 }
 
@@ -142,25 +166,20 @@ void CExchangeHDlg::SetValue(int id, const CString& text)
 // Runs when ShowModal starts, after the caller has set m_strRoomNo.
 void CExchangeHDlg::OnInitDialog(wxInitDialogEvent&)
 {
-    CHouseset rooms(&GetTheApp().m_dbHotel);
-    rooms.m_strSort = BoardSortText();
-    if (!TryOpen(rooms)) {
+    std::vector<CString> roomNos;
+    if (!ReadRoomNumbers(roomNos)) {
         AfxMessageBox(OpenFailedMessage());
         CallAfter([this] { EndDialog(wxID_CANCEL); });
         return;
     }
-    std::vector<CString> roomNos;
-    try {
-        for (; !rooms.IsEOF(); rooms.MoveNext())
-            roomNos.push_back(rooms.m_strRoomNo);
-    } catch (const CDBException& e) {
-        e.ReportError();
-    }
-    CloseIfOpen(rooms);
-    m_cbRoom->Set(SortedEntries(roomNos));
+    // The board's order is the list's wherever the database sorts as the list does.
+    if (!std::is_sorted(roomNos.begin(), roomNos.end(),
+                        [](const CString& a, const CString& b) { return a.compare(b) < 0; }))
+        roomNos = SortedEntries(std::move(roomNos));
+    m_cbRoom->Set(roomNos);
 
-    std::vector<GuestRecord> stays;
-    if (!ReadStays(stays)) {
+    // The guests are read once: choosing another name shows the stay already read.
+    if (!ReadStaysOf(m_strRoomNo, m_stays, m_stayKeys)) {
         // Without the stays table the program cannot go on.
         AfxMessageBox(OpenFailedMessage());
         CallAfter([this] {
@@ -169,7 +188,7 @@ void CExchangeHDlg::OnInitDialog(wxInitDialogEvent&)
         });
         return;
     }
-    m_cbName->Set(ExchangeOpenStayNames(stays, m_strRoomNo));
+    m_cbName->Set(ExchangeOpenStayNames(m_stays, m_strRoomNo));
 
     if (m_cbName->GetCount() > 0)
         m_cbName->SetSelection(0);
@@ -186,17 +205,11 @@ void CExchangeHDlg::OnSelchange(wxCommandEvent&)
 
 void CExchangeHDlg::OnCbnSelchangeRoom()
 {
-    std::vector<GuestRecord> stays;
-    if (!ReadStays(stays)) {
-        AfxMessageBox(OpenFailedMessage());
-        CallAfter([this] { EndDialog(wxID_CANCEL); });
-        wxTheApp->ExitMainLoop();
-        return;
-    }
-    const int i = ExchangeFindShownStay(stays, m_cbName->GetValue(), m_strRoomNo);
+    const int i = ExchangeFindShownStay(m_stays, m_cbName->GetValue(), m_strRoomNo);
     if (i < 0)
         return;
-    m_guest = stays[i];
+    m_guest = m_stays[size_t(i)];
+    m_nGuestKey = m_stayKeys[size_t(i)];
     SetValue(IDC_EXCHANGE_ROOMNO, m_guest.m_strRoomNo);
     SetValue(IDC_EXCHANGE_SEX, ExchangeSexText(m_guest.m_bSex));
     SetValue(IDC_EXCHANGE_NATION, m_guest.m_strNation);
@@ -214,7 +227,8 @@ void CExchangeHDlg::OnOK(wxCommandEvent&)
     m_strNewRoom = m_cbRoom->GetValue();
     try {
         // No guest shown or no target chosen: nothing may be written.
-        if (m_guest.m_strName.empty() || m_strNewRoom.empty() || !ChangeRoom(GetTheApp(), m_guest, m_strNewRoom)) {
+        if (m_guest.m_strName.empty() || m_strNewRoom.empty() ||
+            !MoveStayToRoom(GetTheApp(), m_nGuestKey, m_guest, m_strNewRoom)) {
             AfxMessageBox(MoveFailedMessage(), MB_OK);
             EndDialog(wxID_CANCEL);
             return;

@@ -50,6 +50,8 @@ public:
     // The stay shown in the value fields; default until an open stay of the
     // current room was found for the chosen name.
     GuestRecord m_guest;
+    // The key of that stay's row, which OK moves.
+    long m_nGuestKey = 0;
     // Set by the caller before ShowModal: the room the guest leaves.
     CString m_strRoomNo;
     // After wxID_OK: the room the guest moved to.
@@ -67,4 +69,8 @@ private:
     void OnOK(wxCommandEvent& event);
     void OnCancel(wxCommandEvent& event);
     void SetValue(int id, const CString& text);
+
+    // The running stays of the current room as the dialog opened, and their keys.
+    std::vector<GuestRecord> m_stays;
+    std::vector<long> m_stayKeys;
 };

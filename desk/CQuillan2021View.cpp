@@ -7,7 +7,6 @@
 #include <wx/sizer.h>
 #include <wx/toolbar.h>
 #include <wx/utils.h>
-#include <wx/wupdlock.h>
 #include "BoardOrder.h"
 #include "CAddHouse.h"
 #include "CCashBookDlg.h"
@@ -24,6 +23,7 @@
 #include "CRewardDlg.h"
 #include "CRightView.h"
 #include "CRoomIconBoard.h"
+#include "CRoomNumberset.h"
 #include "CSetupPS.h"
 #include "CUserRWnd.h"
 #include "ChangeWatch.h"
@@ -102,30 +102,37 @@ BOOL IsHourlyPeriodOver(COleDateTime start, COleDateTime end)
     return IsHourlyPeriodOverAt(start, end, COleDateTime::GetCurrentTime());
 }
 
-BoardRow FormatRoomRow(const CHouseset& room)
+void FormatRoomDetails(const CHouseset& room, BoardRow& row)
 {
     static const wxString dayFormat = wxString::FromUTF8("%Y年%m月%d日");
-    static const wxString personsFormat = wxString::FromUTF8("%d人");
-    BoardRow row;
-    row.texts[0] = room.m_strRoomNo;
-    row.pictures[0] = kPictureRoom;
+    // Written for every room in view: plainer than the general formatter.
+    static const std::wstring personsSuffix = wxString::FromUTF8("人").ToStdWstring();
     row.pictures[1] = room.m_nPersons > 0 ? kPictureGuest : kPictureNone;
     row.texts[2] = room.m_strPrice;
     row.pictures[3] = room.m_bCleaning ? kPictureClean : kPictureNone;
-    if (room.m_bReserved)
-        row.texts[4] = room.m_dtReserveDate.Format(dayFormat);
-    row.texts[5] = wxString::Format(personsFormat, int(room.m_nPersons));
-    if (room.m_bHourly) {
-        row.texts[6] = room.m_dtHourStart.Format("%H:%M");
-        row.texts[7] = room.m_dtHourEnd.Format("%H:%M");
-    }
-    row.pictures[8] = room.m_bHourly ? kPictureGuest : kPictureNone;
+    row.texts[4] = room.m_bReserved ? room.m_dtReserveDate.Format(dayFormat) : wxString();
+    row.texts[5] = std::to_wstring(int(room.m_nPersons)) + personsSuffix;
+    row.texts[6] = room.m_bHourly ? room.m_dtHourStart.Format("%H:%M") : wxString();
+    row.texts[7] = room.m_bHourly ? room.m_dtHourEnd.Format("%H:%M") : wxString();
     row.texts[9] = room.m_strIntro;
     row.reserved = room.m_bReserved != FALSE;
-    row.hourly = room.m_bHourly != FALSE;
-    row.hourStart = room.m_dtHourStart;
-    row.hourEnd = room.m_dtHourEnd;
-    return row;
+    row.detailed = true;
+}
+
+void FormatRoomHourly(BOOL hourly, const COleDateTime& start, const COleDateTime& end, BoardRow& row)
+{
+    row.pictures[8] = hourly ? kPictureGuest : kPictureNone;
+    row.hourly = hourly != FALSE;
+    row.hourStart = start;
+    row.hourEnd = end;
+}
+
+void FormatRoomRow(const CHouseset& room, BoardRow& row)
+{
+    row.texts[0] = room.m_strRoomNo;
+    row.pictures[0] = kPictureRoom;
+    FormatRoomDetails(room, row);
+    FormatRoomHourly(room.m_bHourly, room.m_dtHourStart, room.m_dtHourEnd, row);
 }
 
 wxIMPLEMENT_DYNAMIC_CLASS(CQuillan2021View, wxView);
@@ -187,7 +194,7 @@ void CQuillan2021View::BindCommands()
         wxEVT_UPDATE_UI,
         [this](wxUpdateUIEvent& e) {
             const int row = GetSelectionMark();
-            e.Enable(row != -1 && m_pList->Row(row).reserved);
+            e.Enable(row != -1 && m_pList->DetailedRow(row).reserved);
         },
         ID_CANCEL_RESERVE);
     Bind(
@@ -220,6 +227,7 @@ bool CQuillan2021View::OnCreate(wxDocument* doc, long flags)
     SetFrame(frame);
     frame->SetViewWindow(m_pBoardWindow);
     BindListEvents();
+    m_pList->SetDetailsReader([this](long first, long last) { ReadRowDetails(first, last); });
     Activate(true);
     return true;
 }
@@ -378,17 +386,17 @@ void CQuillan2021View::BlinkOverdueRooms()
 
 int CQuillan2021View::GetSelectionMark() const
 {
-    return m_pList ? int(m_pList->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) : -1;
+    return m_pList ? int(m_pList->SelectedRow()) : -1;
 }
 
 RoomRef CQuillan2021View::RoomOfRow(int row) const
 {
-    return {m_pList->GetItemText(row, 0), m_pList->TwinOfRow(row)};
+    return {m_pList->RoomNumber(row), m_pList->TwinOfRow(row)};
 }
 
 int CQuillan2021View::RowShowing(int row, const CString& roomNo) const
 {
-    const bool onRow = row >= 0 && row < m_pList->GetItemCount() && m_pList->GetItemText(row, 0) == roomNo;
+    const bool onRow = row >= 0 && row < m_pList->GetItemCount() && m_pList->RoomNumber(row) == roomNo;
     return onRow ? row : int(m_pList->FindRoom(roomNo));
 }
 
@@ -476,7 +484,7 @@ void CQuillan2021View::OnCheckOut()
     const int row = GetSelectionMark();
     CRegEndDlg dialog(DialogParent());
     if (row != -1)
-        dialog.m_strRoomNo = m_pList->GetItemText(row, 0);
+        dialog.m_strRoomNo = m_pList->RoomNumber(row);
     const bool checkedOut = dialog.ShowModal() == wxID_OK;
     // Also after a check-out that failed, the row shows what the table holds.
     UpdateRoomItem(row, dialog.m_strRoomNo, 0);
@@ -495,7 +503,7 @@ void CQuillan2021View::OnChangeRoom()
     if (row == -1)
         return;
     CExchangeHDlg dialog(DialogParent());
-    dialog.m_strRoomNo = m_pList->GetItemText(row, 0);
+    dialog.m_strRoomNo = m_pList->RoomNumber(row);
     const bool moved = dialog.ShowModal() == wxID_OK;
     // Also after a move that failed, both rows show what the table holds.
     UpdateRoomItem(row, dialog.m_strRoomNo, 0);
@@ -558,8 +566,7 @@ void CQuillan2021View::OnAddRoom()
         return;
     if (!ChangedRooms(RunReported([&] { return AddRoom(GetTheApp(), dialog.Values()); }), dialog.m_strRoomNo))
         return;
-    LoadRooms();
-    MarkRow(FindRoomItem(dialog.m_strRoomNo));
+    MarkRow(InsertRoomRow(dialog.m_strRoomNo));
 }
 
 void CQuillan2021View::OnModifyRoom()
@@ -584,9 +591,14 @@ void CQuillan2021View::OnModifyRoom()
     if (!ChangedRooms(RunReported([&] { return ModifyRoom(GetTheApp(), room, dialog.Values()); }),
                       dialog.m_strRoomNo))
         return;
-    LoadRooms();
-    // The room keeps the mark, under its new number when it got one.
-    MarkRow(dialog.m_strRoomNo == room.number ? row : FindRoomItem(dialog.m_strRoomNo));
+    // The room keeps the mark, under its new number, in its new place, when it got one.
+    if (dialog.m_strRoomNo == room.number) {
+        UpdateRoomItem(row, room.number, 0);
+        MarkRow(row);
+        return;
+    }
+    RemoveRoomRow(row);
+    MarkRow(InsertRoomRow(dialog.m_strRoomNo));
 }
 
 void CQuillan2021View::OnDeleteRoom()
@@ -604,8 +616,29 @@ void CQuillan2021View::OnDeleteRoom()
         return;
     if (!ChangedRooms(RunReported([&] { return DeleteRoom(GetTheApp(), room); }), room.number))
         return;
-    LoadRooms();
+    RemoveRoomRow(row);
     MarkRow(row - 1);
+}
+
+int CQuillan2021View::InsertRoomRow(const CString& roomNo)
+{
+    CHouseset rooms(&GetTheApp().m_dbHotel);
+    if (!OpenRoomsNumbered(rooms, roomNo) || rooms.FindRoom(roomNo) == -1)
+        return -1;
+    BoardRow values;
+    FormatRoomRow(rooms, values);
+    // Its place in the board's order, as the database sorts; the rooms before
+    // it are counted, not read.
+    const long row = std::min(RoomsBefore(GetTheApp().m_dbHotel, roomNo), long(m_pList->GetItemCount()));
+    m_pList->InsertRow(row, std::move(values));
+    m_pIconBoard->Relayout();
+    return int(row);
+}
+
+void CQuillan2021View::RemoveRoomRow(int row)
+{
+    m_pList->DeleteRow(row);
+    m_pIconBoard->Relayout();
 }
 
 bool CQuillan2021View::ChangedRooms(std::optional<RoomChange> change, const CString& roomNo)
@@ -813,21 +846,58 @@ void CQuillan2021View::LoadRooms()
     m_fillTimer.Start(800);
     m_blinkTimer.Start(800);
     m_pList->SetRows({});
-    CHouseset& rooms = *GetDocument()->m_pHouseset;
-    // Rooms added since the recordset opened stand at its end: read them again in order.
-    if (rooms.IsOpen())
-        rooms.Requery();
-    else if (!OpenRoomsInBoardOrder(rooms))
+    // The board reads its rooms itself: the document's stand closed, as after every load.
+    CloseIfOpen(*GetDocument()->m_pHouseset);
+    CRoomNumberset rooms(&GetTheApp().m_dbHotel, true);
+    if (!OpenRoomsInBoardOrder(rooms))
         return;
     wxBusyCursor wait;
-    wxWindowUpdateLocker noRedrawUntilDone(m_pList);
-    // Each row is written from the room the walk stands on, so rooms that share
-    // a number are each listed once, with their own values.
-    int row = 0;
-    for (rooms.MoveFirst(); !rooms.IsEOF(); rooms.MoveNext())
-        UpdateRoomItem(row++, rooms.m_strRoomNo, 1);
+    // Every room's number and hourly stay, which the hourly timers watch on
+    // every row; the list has the rest of a row read when it draws the row.
+    // Rooms that share a number are each listed once, with their own values.
+    std::vector<BoardRow> rows;
+    rows.reserve(size_t(std::max(rooms.GetRecordCount(), 0L)));
+    for (; !rooms.IsEOF(); rooms.MoveNext()) {
+        BoardRow& row = rows.emplace_back();
+        row.texts[0] = rooms.m_strRoomNo;
+        row.pictures[0] = kPictureRoom;
+        FormatRoomHourly(rooms.m_bHourly, rooms.m_dtHourStart, rooms.m_dtHourEnd, row);
+        row.detailed = false;
+    }
     rooms.Close();
+    m_pList->SetRows(std::move(rows));
     m_pIconBoard->Relayout();
+}
+
+void CQuillan2021View::ReadRowDetails(long first, long last)
+{
+    // Rooms that share a number come together: the rows of the numbers at both ends are read whole.
+    const CString low = m_pList->RoomNumber(first), high = m_pList->RoomNumber(last);
+    while (first > 0 && m_pList->RoomNumber(first - 1) == low)
+        --first;
+    while (last + 1 < m_pList->GetItemCount() && m_pList->RoomNumber(last + 1) == high)
+        ++last;
+    try {
+        CHouseset rooms(&GetTheApp().m_dbHotel);
+        rooms.SetNumberRange(low, high);
+        OpenOrThrow(rooms);
+        // The rooms come in the board's order; a row whose room went keeps its number alone.
+        long row = first;
+        for (; !rooms.IsEOF(); rooms.MoveNext()) {
+            long shows = row;
+            while (shows <= last && m_pList->RoomNumber(shows) != rooms.m_strRoomNo)
+                ++shows;
+            if (shows > last)
+                continue;
+            FormatRoomDetails(rooms, m_pList->RowToFill(shows));
+            row = shows + 1;
+        }
+    } catch (const CDBException& e) {
+        // The list is drawing: the clerk is told once it has drawn.
+        CallAfter([e] { e.ReportError(); });
+    }
+    for (long row = first; row <= last; ++row)
+        m_pList->RowToFill(row).detailed = true;
 }
 
 BOOL CQuillan2021View::UpdateRoomItem(int nItem, CString strRoomNo, int nMode)
@@ -841,7 +911,9 @@ BOOL CQuillan2021View::UpdateRoomItem(int nItem, CString strRoomNo, int nMode)
         const bool onRoom = !rooms.IsEOF() && rooms.m_strRoomNo == strRoomNo;
         if (!onRoom && rooms.FindRoom(strRoomNo) == -1)
             return FALSE;
-        m_pList->InsertRow(nItem, FormatRoomRow(rooms));
+        BoardRow values;
+        FormatRoomRow(rooms, values);
+        m_pList->InsertRow(nItem, std::move(values));
         return TRUE;
     }
     // Rows are refreshed from their rooms read alone: finding them in the board's
@@ -851,10 +923,15 @@ BOOL CQuillan2021View::UpdateRoomItem(int nItem, CString strRoomNo, int nMode)
     if (!OpenRoomsNumbered(rooms, strRoomNo))
         return FALSE;
     BOOL written = FALSE;
-    int twin = 0;
-    for (long row = m_pList->FindRoom(strRoomNo); row != -1 && rooms.FindRoom(strRoomNo, twin++) != -1;
-         row = m_pList->FindRoom(strRoomNo, row + 1)) {
-        BoardRow values = FormatRoomRow(rooms);
+    // The board is looked through for a row only while the table has a room
+    // for it: the rows after the last one of the number are not read.
+    long row = -1;
+    for (int twin = 0; rooms.FindRoom(strRoomNo, twin) != -1; ++twin) {
+        row = m_pList->FindRoom(strRoomNo, row + 1);
+        if (row == -1)
+            break;
+        BoardRow values;
+        FormatRoomRow(rooms, values);
         values.texts[0] = strRoomNo;
         m_pList->SetRow(row, std::move(values));
         written = TRUE;

@@ -101,6 +101,10 @@ private:
     void MarkRow(int row);
     // `row` when it shows that room number, else the first row that does.
     int RowShowing(int row, const CString& roomNo) const;
+    // A room added or renumbered gets its row in the board's order, the other
+    // rows staying as they are; the row, or -1 when the room is not in the table.
+    int InsertRoomRow(const CString& roomNo);
+    void RemoveRoomRow(int row);
     // Tells the clerk why a room was not added, changed or deleted; true when it was.
     bool ChangedRooms(std::optional<RoomChange> change, const CString& roomNo);
     void OnKeyDown(wxKeyEvent& event);
@@ -114,6 +118,8 @@ private:
     void ReadRoomOfRow(int row);
     // A double-click anywhere on the board checks a guest in.
     void OnDblClk();
+    // The list's reader of the rows it draws (CRoomList::DetailsReader).
+    void ReadRowDetails(long first, long last);
     void OnTimerEvent(wxTimerEvent& event);
     // The timers work from the rooms as the board shows them: every command
     // that changes a room redraws its row from the table.
@@ -150,9 +156,13 @@ wxString FormatRoomStatusLine(int language, const CString& roomNo, int persons);
 BOOL IsHourlyPeriodOverAt(COleDateTime start, COleDateTime end, COleDateTime now);
 BOOL IsHourlyPeriodOver(COleDateTime start, COleDateTime end);
 
-// The board row of the room the recordset stands on: its texts, its pictures
-// and its hourly stay.
-BoardRow FormatRoomRow(const CHouseset& room);
+// Writes the board row of the room the recordset stands on: its texts, its
+// pictures and its hourly stay.
+void FormatRoomRow(const CHouseset& room, BoardRow& row);
+// The same for the columns read when the row is drawn (BoardRow::IsDetail) and `reserved`.
+void FormatRoomDetails(const CHouseset& room, BoardRow& row);
+// The same for the hourly stay that the hourly timers watch: its picture in column 8.
+void FormatRoomHourly(BOOL hourly, const COleDateTime& start, const COleDateTime& end, BoardRow& row);
 
 // The window of a list that holds its rows and takes its mouse clicks.
 wxWindow* ListRowsWindow(wxListCtrl& list);

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <wx/dcbuffer.h>
-#include <wx/listctrl.h>
 #include <wx/settings.h>
+#include "CRoomList.h"
 
 namespace {
 
@@ -60,13 +60,21 @@ int IconGrid::HitTest(const wxPoint& point, int count) const
     return column < columns && index < count ? index : -1;
 }
 
+std::pair<int, int> IconGrid::RoomsIn(const wxRect& area, int count) const
+{
+    const int height = CellSize().y;
+    const int firstLine = std::max(0, (area.y - kBorder) / height);
+    const int endLine = std::max(0, (area.GetBottom() - kBorder) / height + 1);
+    return {std::min(count, firstLine * columns), std::min(count, endLine * columns)};
+}
+
 wxSize IconGrid::TotalSize(int count) const
 {
     const int rows = (count + columns - 1) / columns;
     return wxSize(2 * kBorder + columns * CellSize().x, 2 * kBorder + rows * CellSize().y);
 }
 
-CRoomIconBoard::CRoomIconBoard(wxWindow* parent, wxListCtrl& rows)
+CRoomIconBoard::CRoomIconBoard(wxWindow* parent, CRoomList& rows)
     : wxScrolled<wxWindow>(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                            wxVSCROLL | wxBORDER_SUNKEN | wxWANTS_CHARS),
       m_rows(rows)
@@ -105,7 +113,7 @@ wxRect CRoomIconBoard::GetIconRect(int row) const
 
 wxRect CRoomIconBoard::GetLabelRect(int row) const
 {
-    const wxRect label = Grid().Label(row, GetTextExtent(m_rows.GetItemText(row, 0)).x);
+    const wxRect label = Grid().Label(row, GetTextExtent(m_rows.RoomNumber(row)).x);
     return wxRect(CalcScrolledPosition(label.GetTopLeft()), label.GetSize());
 }
 
@@ -132,7 +140,7 @@ void CRoomIconBoard::EnsureVisible(int row)
 
 int CRoomIconBoard::SelectedRow() const
 {
-    return int(m_rows.GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED));
+    return int(m_rows.SelectedRow());
 }
 
 // Selecting goes through the list, which tells the board's view as a click on a row would.
@@ -163,11 +171,12 @@ void CRoomIconBoard::OnPaint(wxPaintEvent&)
     const IconGrid grid = Grid();
     const int selected = SelectedRow();
     const int count = m_rows.GetItemCount();
-    const wxRect visible(CalcUnscrolledPosition(wxPoint(0, 0)), GetClientSize());
-    for (int row = 0; row < count; ++row) {
-        if (!grid.Cell(row).Intersects(visible))
-            continue;
-        const wxString number = m_rows.GetItemText(row, 0);
+    // Only the rooms in the part to draw again are drawn, however many there
+    // are: the toolkit also repaints for its scrollbar alone.
+    const wxRect update = GetUpdateRegion().GetBox();
+    const auto [first, end] = grid.RoomsIn(wxRect(CalcUnscrolledPosition(update.GetTopLeft()), update.GetSize()), count);
+    for (int row = first; row < end; ++row) {
+        const wxString& number = m_rows.RoomNumber(row);
         const wxRect label = grid.Label(row, dc.GetTextExtent(number).x);
         if (m_icon.IsOk())
             dc.DrawBitmap(m_icon, grid.Icon(row).GetTopLeft(), true);

@@ -5,10 +5,11 @@
 // the list's, and the list keeps every column while the icons are shown.
 #pragma once
 
+#include <utility>
 #include <wx/bitmap.h>
 #include <wx/scrolwin.h>
 
-class wxListCtrl;
+class CRoomList;
 class wxListEvent;
 
 // The cells of the extra-large board, in unscrolled client coordinates.
@@ -29,6 +30,8 @@ struct IconGrid
     wxRect Label(int index, int textWidth) const;
     // The room under a point, -1 beside every cell.
     int HitTest(const wxPoint& point, int count) const;
+    // The first and one past the last of `count` rooms whose cells may lie in `area`.
+    std::pair<int, int> RoomsIn(const wxRect& area, int count) const;
     // The size that holds `count` cells.
     wxSize TotalSize(int count) const;
 };
@@ -36,7 +39,7 @@ struct IconGrid
 class CRoomIconBoard : public wxScrolled<wxWindow>
 {
 public:
-    CRoomIconBoard(wxWindow* parent, wxListCtrl& rows);
+    CRoomIconBoard(wxWindow* parent, CRoomList& rows);
 
     void SetIcon(const wxBitmap& icon);
 
@@ -62,6 +65,6 @@ private:
     void OnRowsChanged(wxListEvent& event);
     void OnSelectionChanged(wxListEvent& event);
 
-    wxListCtrl& m_rows;
+    CRoomList& m_rows;
     wxBitmap m_icon;
 };

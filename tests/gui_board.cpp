@@ -3,11 +3,14 @@
 #include <wx/frame.h>
 #include <wx/menu.h>
 #include <wx/testing.h>
+#include <wx/uiaction.h>
 #include "CAboutDlg.h"
 #include "CHouseset.h"
 #include "CMainFrame.h"
 #include "CQuillan2021App.h"
 #include "CQuillan2021View.h"
+#include "CRoomList.h"
+#include "DialogDrivers.h"
 #include "Globals.h"
 #include "GuiTestSupport.h"
 
@@ -169,6 +172,115 @@ TEST(Board, AnHourlyStayOverSinceAnEarlierDayBlinks)
     EXPECT_EQ(ColumnImage(0, 8), 1) << "a set flag shows the picture";
     View()->OnTimer(1001);
     EXPECT_EQ(ColumnImage(0, 8), -1) << "and the next tick takes it away";
+}
+
+}  // namespace
+
+namespace {
+
+CRoomList& Rows()
+{
+    return dynamic_cast<CRoomList&>(Board());
+}
+
+// Rooms "R000" to "R299" priced by their index, every tenth let by the hour
+// and over all day, and two rooms sharing the number "R064" on both sides of
+// the first block the board reads, with their own prices.
+void SeedManyRooms()
+{
+    wxString values;
+    for (int i = 0; i < 300; ++i) {
+        const bool hourly = i % 10 == 0;
+        values += wxString::Format("('R%03d','%d',%d,%d,'2024-03-05 00:00:00','2024-03-05 00:00:01','%d号'),",
+                                   i == 63 ? 64 : i, i, i % 3, hourly ? 1 : 0, i);
+    }
+    values.RemoveLast();
+    SeedRooms("[房间号],[房价],[房间人数],[钟点房],[钟点开始],[钟点结束],[房间介绍]", values.utf8_str());
+}
+
+// A board of many rooms reads of each room its number and hourly stay; the
+// rest of a row comes from the table when the row is shown, a screenful at a
+// time, and is what the table holds then.
+TEST(Board, ARowIsReadWholeWhenItIsShown)
+{
+    SeedManyRooms();
+    ASSERT_EQ(Board().GetItemCount(), 300);
+    EXPECT_FALSE(Rows().Row(250).detailed) << "the load read every room whole";
+    GetTheApp().m_dbHotel.ExecuteSQL(
+        wxString::FromUTF8("UPDATE [house] SET [房价] = '75', [打扫] = 1 WHERE [房间号] = 'R251'"));
+    EXPECT_EQ(Board().GetItemText(251, 2), "75");
+    EXPECT_EQ(ColumnImage(251, 3), 2) << "cleaning";
+    EXPECT_EQ(Board().GetItemText(250, 0), "R250");
+    EXPECT_EQ(Board().GetItemText(250, 5), wxString::FromUTF8("1人"));
+    EXPECT_EQ(Board().GetItemText(250, 6), "00:00");
+    EXPECT_EQ(Board().GetItemText(250, 9), wxString::FromUTF8("250号"));
+    EXPECT_FALSE(Rows().Row(10).detailed) << "rows out of view stay unread";
+
+    // The two rooms of one number, each with its own row, whichever is read first.
+    EXPECT_EQ(Board().GetItemText(64, 2), "64");
+    EXPECT_EQ(Board().GetItemText(63, 2), "63");
+    EXPECT_EQ(Board().GetItemText(63, 0), "R064");
+}
+
+TEST(Board, ARowWhoseRoomWentKeepsItsNumberAlone)
+{
+    SeedManyRooms();
+    GetTheApp().m_dbHotel.ExecuteSQL(wxString::FromUTF8("DELETE FROM [house] WHERE [房间号] = 'R200'"));
+    EXPECT_EQ(Board().GetItemText(200, 0), "R200");
+    EXPECT_EQ(Board().GetItemText(200, 2), "");
+    EXPECT_TRUE(Rows().Row(200).detailed) << "it would be read at every paint";
+    EXPECT_EQ(Board().GetItemText(201, 2), "201") << "the rooms after it keep their rows";
+}
+
+// Two rooms with an empty number, which no range of numbers takes from below.
+TEST(Board, RoomsWithoutANumberAreReadToo)
+{
+    SeedRooms("[房间号],[房价],[房间介绍]", "('','10','甲'),('','20','乙'),('101','30','丙')");
+    ASSERT_EQ(Board().GetItemCount(), 3);
+    EXPECT_EQ(Board().GetItemText(0, 9), wxString::FromUTF8("甲"));
+    EXPECT_EQ(Board().GetItemText(1, 9), wxString::FromUTF8("乙"));
+    EXPECT_EQ(Board().GetItemText(2, 9), wxString::FromUTF8("丙"));
+}
+
+TEST(Board, TheHourlyTimersSeeEveryRoomWithoutReadingItsRow)
+{
+    SeedManyRooms();
+    g_vHourlyDue.clear();
+    View()->OnTimer(1000);
+    ASSERT_EQ(g_vHourlyDue.size(), 300u);
+    EXPECT_TRUE(g_vHourlyDue[290]);
+    EXPECT_FALSE(g_vHourlyDue[291]);
+    View()->OnTimer(1001);
+    EXPECT_FALSE(Rows().Row(290).detailed);
+    EXPECT_EQ(ColumnImage(290, 8), 1) << "the picture goes with the blink, also out of view";
+    EXPECT_EQ(Board().GetItemText(290, 7), "00:00");
+}
+
+// The mark is what the toolkit has selected, however the selection was made.
+TEST(Board, TheMarkIsTheSelectedRow)
+{
+    SeedManyRooms();
+    auto selected = [] { return int(Board().GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)); };
+    EXPECT_EQ(View()->GetSelectionMark(), -1);
+    Select(120);
+    EXPECT_EQ(View()->GetSelectionMark(), 120);
+    Select(7);
+    EXPECT_EQ(selected(), 7) << "one row at a time";
+    EXPECT_EQ(View()->GetSelectionMark(), 7);
+    Board().SetItemState(7, 0, wxLIST_STATE_SELECTED);
+    EXPECT_EQ(View()->GetSelectionMark(), -1);
+
+    Select(30);
+    Board().SetFocus();
+    wxUIActionSimulator keys;
+    keys.Char(WXK_DOWN);
+    DialogDriving::PumpUntil([&] { return selected() != 30; }, 2000);
+    EXPECT_EQ(selected(), 31);
+    EXPECT_EQ(View()->GetSelectionMark(), 31);
+
+    View()->LoadRooms();
+    EXPECT_EQ(selected(), -1);
+    EXPECT_EQ(View()->GetSelectionMark(), -1) << "the rows were read again";
 }
 
 }  // namespace

@@ -216,6 +216,32 @@ TEST_F(BoardState, ChangedRoomMarksTheTargetWithItsGuest)
     EXPECT_EQ(PersonsIn("103"), 1);
 }
 
+// The clerk opens change room on 101, and before OK the guest is checked out
+// elsewhere: the stay the dialog shows is no longer running.
+class ExpectGuestGoneBeforeOk : public wxExpectModalBase<CExchangeHDlg, ExpectGuestGoneBeforeOk>
+{
+protected:
+    int OnInvoked(CExchangeHDlg* dlg) const override
+    {
+        dlg->InitDialog();
+        CheckOut(GetTheApp(), "101", U("张三"), CheckOutBill{80, 0, 80});
+        dlg->SetReturnCode(0);
+        DialogDriving::PickEntry(dlg, IDC_EXCHANGE_NEWROOM, "103");
+        DialogDriving::PressButton(dlg, IDC_EXCHANGE_OK);
+        return DialogDriving::ResultOf(dlg);
+    }
+};
+
+TEST_F(BoardState, AGuestWhoLeftWhileTheDialogWasOpenIsNotMoved)
+{
+    Select(0);
+    ExpectMessageBox refusal;
+    wxTEST_DIALOG(View()->OnChangeRoom(), ExpectGuestGoneBeforeOk(), refusal);
+    EXPECT_EQ(refusal.Shown(), U("换房失败！"));
+    EXPECT_EQ(PersonsIn("103"), 0);
+    ExpectBoardFollowsMarkedRoom("101");
+}
+
 TEST_F(BoardState, DoubleClickBesideTheRowsChecksIntoTheMarkedRoom)
 {
     Select(2);
@@ -443,6 +469,35 @@ TEST_F(Twins, DeletingTheEmptyTwinLeavesTheGuestInTheOther)
     wxTEST_DIALOG(View()->OnDeleteRoom(), wxExpectModal<wxMessageDialog>(wxID_OK));
     EXPECT_EQ(OfTwins("101", [](const CHouseset& room) { return room.m_strIntro; }), (std::vector<CString>{"first"}));
     EXPECT_EQ(OfTwins("101", Persons), (std::vector<int>{1}));
+}
+
+// Every text and picture of every row.
+std::vector<wxString> ShownRows()
+{
+    std::vector<wxString> shown;
+    for (int row = 0; row < Board().GetItemCount(); ++row)
+        for (int column = 0; column < Board().GetColumnCount(); ++column)
+            shown.push_back(Board().GetItemText(row, column) + wxString::Format("/%d", ColumnImage(row, column)));
+    return shown;
+}
+
+// A room added or renumbered takes its row where the board's order puts it,
+// the other rows staying: the board is what reading the rooms again gives.
+TEST_F(Twins, RoomsAddedAndRenumberedStandWhereAReloadPutsThem)
+{
+    Select(1);
+    wxTEST_DIALOG(View()->OnModifyRoom(), wxExpectModal<CAddHouse>("100", "70", U("second")));
+    EXPECT_EQ(View()->GetSelectionMark(), 0);
+    EXPECT_EQ(Board().GetItemText(0, 9), U("second"));
+    std::vector<wxString> shown = ShownRows();
+    View()->LoadRooms();
+    EXPECT_EQ(ShownRows(), shown);
+
+    wxTEST_DIALOG(View()->OnAddRoom(), wxExpectModal<CAddHouse>("1011", "60", U("new")));
+    EXPECT_EQ(View()->GetSelectionMark(), 2);
+    shown = ShownRows();
+    View()->LoadRooms();
+    EXPECT_EQ(ShownRows(), shown);
 }
 
 TEST_F(Twins, CheckInKeepsTheMarkOnTheTwin)

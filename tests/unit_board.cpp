@@ -1,6 +1,8 @@
-// Board logic that needs no window: the status line and the hourly-room clock.
+// Board logic that needs no window: the status line, the hourly-room clock
+// and the texts a row holds.
 #include <gtest/gtest.h>
 #include "CQuillan2021View.h"
+#include "CRoomList.h"
 
 namespace {
 
@@ -51,6 +53,25 @@ TEST(StatusLine, FollowsTheLanguage)
     EXPECT_EQ(FormatRoomStatusLine(1, "101", 2), wxString::FromUTF8("101号房间有2个人入住"));
     EXPECT_EQ(FormatRoomStatusLine(2, "101", 2), "101 number house have 2 person move into");
     EXPECT_EQ(FormatRoomStatusLine(0, "101", 2), "101");
+}
+
+// A row copied is a row of its own: changing the copy leaves the board's row as it was.
+TEST(RowTexts, CopiesAreDeepAndUnwrittenColumnsAreEmpty)
+{
+    BoardRow held;
+    held.texts[0] = "101";
+    const BoardRow& numberOnly = held;
+    EXPECT_EQ(numberOnly.texts[5], "");
+    BoardRow copy = held;
+    copy.texts[5] = "?";
+    EXPECT_EQ(numberOnly.texts[5], "");
+    held.texts[2] = "80";
+    BoardRow second = held;
+    second.texts[2] = "90";
+    EXPECT_EQ(numberOnly.texts[2], "80");
+    EXPECT_EQ(second.texts[0], "101");
+    held = second;
+    EXPECT_EQ(numberOnly.texts[2], "90");
 }
 
 }  // namespace

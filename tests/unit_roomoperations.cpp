@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "CHouseset.h"
+#include "CRegisterset.h"
 #include "DataSources.h"
 #include "DeskData.h"
 #include "RoomOperations.h"
@@ -190,6 +192,86 @@ TEST_F(RoomOperations, ATwinRenumberedTakesAsManyGuestsAsItCounts)
     EXPECT_EQ(ModifyRoom(m_db, {"101", 0}, {"301", "80", "first"}), RoomChange::done);
     EXPECT_EQ(Stays(), (Rows{{"A", "301", "1"}, {"B", "101", "1"}}));
     EXPECT_EQ(Rooms("[房间人数]"), (Rows{{"301", "1"}, {"201", "0"}, {"102", "0"}, {"101", "1"}}));
+}
+
+}  // namespace
+
+namespace {
+
+// ---------------------------------------------------------------- moving a guest by the key of the stay
+
+// The running stays of one room, with their keys, as the change-room dialog reads them.
+std::vector<std::pair<long, GuestRecord>> OpenStaysOf(CDatabase& db, const char* room)
+{
+    CRegisterset stays(&db);
+    stays.m_strFilter = OpenStaysFilter() + " AND [房间号] = ?";
+    stays.m_filterValues = {CString(room)};
+    stays.Open();
+    std::vector<std::pair<long, GuestRecord>> found;
+    for (; !stays.IsEOF(); stays.MoveNext())
+        found.emplace_back(stays.m_nID, stays.GetGuestRecord());
+    return found;
+}
+
+// Guests A and B in 101, 102 free; the running stays of 101 as the dialog showed them.
+class MovingGuests : public RoomOperations
+{
+protected:
+    void SetUp() override
+    {
+        RoomOperations::SetUp();
+        SeedRooms("('101','80',0,0,0,NULL,NULL,'a'),('102','90',0,0,0,NULL,NULL,'b')");
+        CheckInGuest("101", "A");
+        CheckInGuest("101", "B");
+        m_shown = OpenStaysOf(m_db.m_dbRegister, "101");
+        ASSERT_EQ(m_shown.size(), 2u);
+    }
+
+    std::vector<std::pair<long, GuestRecord>> m_shown;
+};
+
+TEST_F(MovingGuests, AGuestMovesByTheKeyOfTheStayShown)
+{
+    EXPECT_TRUE(MoveStayToRoom(m_db, m_shown[1].first, m_shown[1].second, "102"));
+    EXPECT_EQ(Stays(), (Rows{{"A", "101", "1"}, {"B", "102", "1"}}));
+    EXPECT_EQ(Rooms("[房间人数], [住房]"), (Rows{{"101", "1", "1"}, {"102", "1", "1"}}));
+}
+
+TEST_F(MovingGuests, AStayChangedSinceItWasShownIsNotMoved)
+{
+    const std::string before = Dumps();
+    EXPECT_FALSE(MoveStayToRoom(m_db, m_shown[0].first, m_shown[1].second, "102")) << "the key of another stay";
+    EXPECT_FALSE(MoveStayToRoom(m_db, m_shown[0].first, m_shown[0].second, "109")) << "no such room";
+    EXPECT_EQ(Dumps(), before);
+
+    CheckOut(m_db, "101", "A", CheckOutBill{100, 0, 80});
+    const std::string afterCheckOut = Dumps();
+    EXPECT_FALSE(MoveStayToRoom(m_db, m_shown[0].first, m_shown[0].second, "102")) << "the guest has left";
+    EXPECT_EQ(Dumps(), afterCheckOut);
+}
+
+// ---------------------------------------------------------------- the board's order
+
+TEST_F(RoomOperations, TheBoardsOrderIsCountedAndReadByRangesOfNumbers)
+{
+    SeedRooms("('201','80',0,0,0,NULL,NULL,'a'),('','90',0,0,0,NULL,NULL,'blank'),('101','70',0,0,0,NULL,NULL,'b'),"
+              "('101','60',0,0,0,NULL,NULL,'twin'),('1011','50',0,0,0,NULL,NULL,'c')");
+    EXPECT_EQ(RoomsBefore(m_db.m_dbHotel, "101"), 1) << "the room without a number";
+    EXPECT_EQ(RoomsBefore(m_db.m_dbHotel, "102"), 4) << "both rooms 101 and 1011";
+    EXPECT_EQ(RoomsBefore(m_db.m_dbHotel, "9"), 5);
+
+    auto introsIn = [this](const char* low, const char* high) {
+        CHouseset rooms(&m_db.m_dbHotel);
+        rooms.SetNumberRange(low, high);
+        rooms.Open();
+        std::vector<std::string> intros;
+        for (; !rooms.IsEOF(); rooms.MoveNext())
+            intros.push_back(std::string(rooms.m_strIntro.utf8_str()));
+        return intros;
+    };
+    EXPECT_EQ(introsIn("101", "1011"), (std::vector<std::string>{"b", "twin", "c"})) << "in the board's order";
+    EXPECT_EQ(introsIn("", "101"), (std::vector<std::string>{"blank", "b", "twin"}));
+    EXPECT_EQ(introsIn("2", "3"), (std::vector<std::string>{"a"})) << "201 sorts between 2 and 3";
 }
 
 }  // namespace
