@@ -9,12 +9,9 @@
 #include <wx/utils.h>
 #include "BoardOrder.h"
 #include "CAddHouse.h"
-#include "CCashBookDlg.h"
 #include "CDlgRightView.h"
 #include "CExchangeHDlg.h"
-#include "CIEDlg.h"
 #include "CMainFrame.h"
-#include "CPasswordDlg.h"
 #include "CQuillan2021App.h"
 #include "CQuillan2021Doc.h"
 #include "CRegEndDlg.h"
@@ -25,13 +22,12 @@
 #include "CRoomIconBoard.h"
 #include "CRoomNumberset.h"
 #include "CSetupPS.h"
-#include "CUserRWnd.h"
 #include "ChangeWatch.h"
 #include "Globals.h"
 #include "LanguageTexts.h"
-#include "LockSettings.h"
 #include "MessageBox.h"
 #include "Profile.h"
+#include "RecordsCommands.h"
 #include "RecordsetUse.h"
 #include "Resources.h"
 #include "Shell.h"
@@ -652,25 +648,17 @@ bool CQuillan2021View::ChangedRooms(std::optional<RoomChange> change, const CStr
 
 void CQuillan2021View::OnViewRecords()
 {
-    CUserRWnd window(DialogParent());
-    window.ShowModal();
+    OpenGuestRecords(DialogParent());
 }
 
 void CQuillan2021View::OnCashBook()
 {
-    CCashBookDlg dialog(DialogParent());
-    if (g_lockSettings.m_bCashBookLock) {
-        CPasswordDlg prompt(DialogParent());
-        if (prompt.ShowModal() == wxID_CANCEL)
-            return;
-    }
-    dialog.ShowModal();
+    OpenCashBook(DialogParent());
 }
 
 void CQuillan2021View::OnImportExport()
 {
-    CIEDlg dialog(DialogParent());
-    dialog.ShowModal();
+    OpenImportExport(DialogParent());
 }
 
 void CQuillan2021View::OnPassword()

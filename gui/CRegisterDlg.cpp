@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
+#include <wx/app.h>
 #include <wx/bitmap.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
@@ -15,10 +16,10 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "AppConnections.h"
 #include "BoardOrder.h"
 #include "CBoundedComboBox.h"
 #include "CHouseset.h"
-#include "CQuillan2021App.h"
 #include "CRegisterset.h"
 #include "CardReader.h"
 #include "Globals.h"
@@ -267,8 +268,8 @@ void CRegisterDlg::SetComboValue(wxComboBox* combo, const CString& value)
 
 void CRegisterDlg::OnInitDialog(wxInitDialogEvent&)
 {
-    CHouseset rooms(&GetTheApp().m_dbHotel);
-    CRegisterset stays(&GetTheApp().m_dbRegister);
+    CHouseset rooms(&AppConnections().m_dbHotel);
+    CRegisterset stays(&AppConnections().m_dbRegister);
 
     if (g_nLanguage == 2) {
         const std::pair<int, const char*> texts[] = {
@@ -460,14 +461,14 @@ bool CRegisterDlg::CheckInGuest(BOOL bSex)
     span.start = COleDateTime::GetCurrentTime();
     if (ComputeHourlyEnd(span.start, ParseHourCount(m_comboHours->GetValue()), span.end))
         hourly = span;
-    return CheckIn(GetTheApp(), stay, hourly);
+    return CheckIn(AppConnections(), stay, hourly);
 }
 
 void CRegisterDlg::RewriteStay(BOOL bSex)
 {
     GuestRecord edited = FormRecord(bSex);
     // Only what was stored is handed back.
-    if (ModifyStay(GetTheApp(), m_record, edited))
+    if (ModifyStay(AppConnections(), m_record, edited))
         m_record = edited;
 }
 

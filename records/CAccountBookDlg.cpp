@@ -1,7 +1,7 @@
 #include "CAccountBookDlg.h"
 
+#include "AppConnections.h"
 #include "CPasswordDlg.h"
-#include "CQuillan2021App.h"
 #include "Globals.h"
 #include "LockSettings.h"
 
@@ -13,7 +13,7 @@ CString NotCashbookFileMessage(int language)
 }
 
 CAccountBookDlg::CAccountBookDlg(wxWindow* parent)
-    : CCsvPage(parent), m_pCashbookset(new CCashbookset(&GetTheApp().m_dbCashbook))
+    : CCsvPage(parent), m_pCashbookset(new CCashbookset(&AppConnections().m_dbCashbook))
 {
     OpenTable(*m_pCashbookset);
 }

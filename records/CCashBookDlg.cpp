@@ -14,7 +14,7 @@
 #include <wx/settings.h>
 #include <wx/toolbar.h>
 
-#include "CQuillan2021App.h"
+#include "AppConnections.h"
 #include "CashBookFigures.h"
 #include "DialogTexts.h"
 #include "Globals.h"
@@ -58,7 +58,7 @@ wxBitmap ToolPicture(int button)
 
 CCashBookDlg::CCashBookDlg(wxWindow* parent)
     : CDialogEx(parent, wxID_ANY, "Dialog", wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE),
-      m_records(&GetTheApp().m_dbCashbook)
+      m_records(&AppConnections().m_dbCashbook)
 {
     auto du = [this](int x, int y) { return ConvertDialogToPixels(wxPoint(x, y)); };
     auto dus = [this](int w, int h) { return ConvertDialogToPixels(wxSize(w, h)); };
@@ -176,7 +176,7 @@ void CCashBookDlg::OnModifyStatus(wxCommandEvent&)
 
     std::optional<BOOL> status;
     try {
-        status = m_records.ToggleStatus(GetTheApp(), size_t(sel));
+        status = m_records.ToggleStatus(AppConnections(), size_t(sel));
     } catch (const CDBException& e) {
         ReportUndoneOperation(e);
         return;

@@ -1,6 +1,6 @@
 #include "CCustomerDlg.h"
 
-#include "CQuillan2021App.h"
+#include "AppConnections.h"
 #include "Globals.h"
 
 CString NotCustomerFileMessage(int language)
@@ -11,7 +11,7 @@ CString NotCustomerFileMessage(int language)
 }
 
 CCustomerDlg::CCustomerDlg(wxWindow* parent)
-    : CCsvPage(parent), m_pRegisterset(new CRegisterset(&GetTheApp().m_dbRegister))
+    : CCsvPage(parent), m_pRegisterset(new CRegisterset(&AppConnections().m_dbRegister))
 {
     OpenTable(*m_pRegisterset);
 }

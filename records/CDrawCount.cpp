@@ -10,8 +10,8 @@
 #include <wx/graphics.h>
 #include <wx/pen.h>
 #include <wx/settings.h>
+#include "AppConnections.h"
 #include "CCashbookset.h"
-#include "CQuillan2021App.h"
 #include "CashBookFigures.h"
 #include "CashBookSums.h"
 #include "Globals.h"
@@ -173,7 +173,7 @@ bool CDrawCount::PaintChart(wxDC& dc)
     line(o.x, o.y, 60, kAxisTop);
 
     // The table is only looked at, to know it is there; the database sums it.
-    CCashbookset cashbook(&GetTheApp().m_dbCashbook);
+    CCashbookset cashbook(&AppConnections().m_dbCashbook);
     try {
         if (!TryOpen(cashbook, CRecordset::appendOnly)) {
             ReportOpenFailure();
@@ -190,7 +190,7 @@ bool CDrawCount::PaintChart(wxDC& dc)
     CloseIfOpen(cashbook);
     g_vMonthSums.assign(12, 0.0);
     try {
-        g_vMonthSums = SumMonths(GetTheApp().m_dbCashbook, m_nYear);
+        g_vMonthSums = SumMonths(AppConnections().m_dbCashbook, m_nYear);
     } catch (const CDBException& e) {
         wxTheApp->CallAfter([e] { e.ReportError(); });
     }

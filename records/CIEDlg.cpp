@@ -1,11 +1,12 @@
 #include "CIEDlg.h"
 
+#include <wx/app.h>
 #include <wx/notebook.h>
 #include <wx/sizer.h>
 
+#include "AppConnections.h"
 #include "CAccountBookDlg.h"
 #include "CCustomerDlg.h"
-#include "CQuillan2021App.h"
 #include "Globals.h"
 #include "MessageBox.h"
 #include "RecordsetUse.h"
@@ -38,7 +39,7 @@ CIEDlg::CIEDlg(wxWindow* parent)
     m_tab->AddPage(m_dlgCustomer, texts.customerTab, true);
     m_tab->AddPage(m_dlgAccountBook, texts.cashBookTab, false);
 
-    m_pRegisterset.reset(new CRegisterset(&GetTheApp().m_dbRegister));
+    m_pRegisterset.reset(new CRegisterset(&AppConnections().m_dbRegister));
     // Nothing reads it: opened to append only, it reads no row of the table.
     if (!TryOpen(*m_pRegisterset, CRecordset::appendOnly)) {
         AfxMessageBox(OpenFailedMessage());

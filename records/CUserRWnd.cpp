@@ -8,9 +8,9 @@
 #include <wx/toolbar.h>
 #include <wx/utils.h>
 
+#include "AppConnections.h"
 #include "CCashbookset.h"
 #include "CPasswordDlg.h"
-#include "CQuillan2021App.h"
 #include "CRegisterDlg.h"
 #include "CRegisterset.h"
 #include "Globals.h"
@@ -200,9 +200,9 @@ bool FormatStayDetail(const GuestRecord& rec, int language, bool cashFound, cons
 CUserRWnd::CUserRWnd(wxWindow* parent)
     : CDialogEx(parent, wxID_ANY, U("客户记录"), wxDefaultPosition, wxDefaultSize,
                 wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
-      m_pRegisterset(std::make_unique<CRegisterset>(&GetTheApp().m_dbRegister)),
-      m_pCashbookset(std::make_unique<CCashbookset>(&GetTheApp().m_dbCashbook)),
-      m_vRecords(&GetTheApp().m_dbRegister)
+      m_pRegisterset(std::make_unique<CRegisterset>(&AppConnections().m_dbRegister)),
+      m_pCashbookset(std::make_unique<CCashbookset>(&AppConnections().m_dbCashbook)),
+      m_vRecords(&AppConnections().m_dbRegister)
 {
     if (g_nLanguage == 2)
         SetTitle("User Record");
@@ -391,7 +391,7 @@ void CUserRWnd::OnClearRecords()
     m_vRecords.clear();
     try {
         // One statement in one transaction: a failure half-way deletes nothing.
-        ClearStays(GetTheApp());
+        ClearStays(AppConnections());
     } catch (const CDBException& e) {
         ReportUndoneOperation(e);
     }
@@ -515,7 +515,7 @@ void CUserRWnd::OnDeleteRecord()
         return;
     CloseOnExit closer{*m_pRegisterset};
     try {
-        if (!DeleteStay(GetTheApp(), m_vRecords[size_t(sel)]))
+        if (!DeleteStay(AppConnections(), m_vRecords[size_t(sel)]))
             return;
     } catch (const CDBException& e) {
         ReportUndoneOperation(e);
