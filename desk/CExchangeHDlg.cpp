@@ -168,8 +168,7 @@ void CExchangeHDlg::OnInitDialog(wxInitDialogEvent&)
 {
     std::vector<CString> roomNos;
     if (!ReadRoomNumbers(roomNos)) {
-        AfxMessageBox(OpenFailedMessage());
-        CallAfter([this] { EndDialog(wxID_CANCEL); });
+        EndForOpenFailure(AfterOpenFailure::endDialog);
         return;
     }
     // The board's order is the list's wherever the database sorts as the list does.
@@ -181,11 +180,7 @@ void CExchangeHDlg::OnInitDialog(wxInitDialogEvent&)
     // The guests are read once: choosing another name shows the stay already read.
     if (!ReadStaysOf(m_strRoomNo, m_stays, m_stayKeys)) {
         // Without the stays table the program cannot go on.
-        AfxMessageBox(OpenFailedMessage());
-        CallAfter([this] {
-            EndDialog(wxID_CANCEL);
-            wxTheApp->ExitMainLoop();
-        });
+        EndForOpenFailure(AfterOpenFailure::endDialogAndQuit);
         return;
     }
     m_cbName->Set(ExchangeOpenStayNames(m_stays, m_strRoomNo));

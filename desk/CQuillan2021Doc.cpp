@@ -2,7 +2,7 @@
 
 #include "BoardOrder.h"
 #include "CQuillan2021App.h"
-#include "MessageBox.h"
+#include "OpenFailure.h"
 #include "RecordsetUse.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CQuillan2021Doc, wxDocument);
@@ -33,6 +33,6 @@ bool CQuillan2021Doc::OnNewDocument()
     // there, without reading the whole history at every start.
     if (TryOpen(*m_pHouseset) && TryOpen(*m_pRegisterset, CRecordset::appendOnly))
         return true;
-    AfxMessageBox(OpenFailedMessage());
+    ReportOpenFailure();
     return false;
 }

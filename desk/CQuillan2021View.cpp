@@ -26,6 +26,7 @@
 #include "Globals.h"
 #include "LanguageTexts.h"
 #include "MessageBox.h"
+#include "OpenFailure.h"
 #include "Profile.h"
 #include "RecordsCommands.h"
 #include "RecordsetUse.h"
@@ -318,7 +319,7 @@ void CQuillan2021View::ReadRoomOfRow(int row)
     const RoomRef room = onRow ? RoomOfRow(row) : RoomRef();
     CHouseset rooms(&GetTheApp().m_dbHotel);
     if (!OpenRoomsNumbered(rooms, room.number)) {
-        wxTheApp->ExitMainLoop();
+        QuitAfterOpenFailure();
         return;
     }
     // No row, or a room gone from the table: nothing to check out, nothing to show.
@@ -430,7 +431,7 @@ wxMenu* CQuillan2021View::BuildContextMenu()
     const RoomRef room = RoomOfRow(row);
     CHouseset rooms(&GetTheApp().m_dbHotel);
     if (!OpenRoomsNumbered(rooms, room.number)) {
-        wxTheApp->ExitMainLoop();
+        QuitAfterOpenFailure();
         return nullptr;
     }
     g_nSelectedItem = row;

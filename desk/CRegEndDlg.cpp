@@ -1,4 +1,5 @@
 #include "CRegEndDlg.h"
+#include "OpenFailure.h"
 #include "RecordsetUse.h"
 #include "DialogTexts.h"
 
@@ -189,10 +190,10 @@ void CRegEndDlg::OnInitDialog(wxInitDialogEvent&)
     CHouseset rooms(&GetTheApp().m_dbHotel);
     rooms.m_strFilter = RoomsWithGuestsFilter();
     if (!TryOpen(rooms)) {
-        AfxMessageBox(OpenFailedMessage());
+        ReportOpenFailure();
         // Without the rooms table the program cannot work: it ends.
         CallAfter([this] { EndDialog(wxID_CANCEL); });
-        wxTheApp->ExitMainLoop();
+        QuitAfterOpenFailure();
         return;
     }
 
@@ -250,7 +251,7 @@ BOOL CRegEndDlg::FillGuestNames()
         stays.m_filterValues = {room};
     }
     if (!TryOpen(stays)) {
-        AfxMessageBox(OpenFailedMessage());
+        ReportOpenFailure();
         return FALSE;
     }
     m_comboName->Clear();
@@ -287,7 +288,7 @@ BOOL CRegEndDlg::ComputeBill()
     stays.m_strFilter = OpenStaysFilter() + " AND [ID] = ?";
     stays.m_filterValues = {ChosenStay()};
     if (!TryOpen(rooms) || !TryOpen(stays)) {
-        AfxMessageBox(OpenFailedMessage());
+        ReportOpenFailure();
         return FALSE;
     }
     m_strRoomNo = m_comboRoom->GetValue();

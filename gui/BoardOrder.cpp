@@ -1,6 +1,6 @@
 #include "BoardOrder.h"
 
-#include "MessageBox.h"
+#include "OpenFailure.h"
 #include "RecordsetUse.h"
 
 BOOL OpenRoomsInBoardOrder(CRecordset& rooms)
@@ -8,7 +8,7 @@ BOOL OpenRoomsInBoardOrder(CRecordset& rooms)
     rooms.m_strSort = BoardSortText();
     if (TryOpen(rooms))
         return TRUE;
-    AfxMessageBox(OpenFailedMessage());
+    ReportOpenFailure();
     return FALSE;
 }
 

@@ -5,6 +5,7 @@
 
 #include <wx/dialog.h>
 #include "CDBException.h"
+#include "OpenFailure.h"
 
 class CDialogEx : public wxDialog
 {
@@ -31,6 +32,20 @@ public:
     }
 
 protected:
+    // What follows when a table the dialog needs would not open.
+    enum class AfterOpenFailure { endDialog, endDialogAndQuit };
+    // Tells the clerk; once the current event is handled, the dialog ends as
+    // cancelled, and with endDialogAndQuit the run ends after it.
+    void EndForOpenFailure(AfterOpenFailure after)
+    {
+        ReportOpenFailure();
+        CallAfter([this, after] {
+            EndDialog(wxID_CANCEL);
+            if (after == AfterOpenFailure::endDialogAndQuit)
+                QuitAfterOpenFailure();
+        });
+    }
+
     // For a dialog without a Cancel button: Escape ends it as its close box does.
     void CloseOnEscape()
     {

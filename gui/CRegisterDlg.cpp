@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
-#include <wx/app.h>
 #include <wx/bitmap.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
@@ -290,13 +289,8 @@ void CRegisterDlg::OnInitDialog(wxInitDialogEvent&)
     rooms.m_strSort = BoardSortText();
     // The stays are only counted: no row of the history is read.
     if (!TryOpen(rooms) || !TryOpen(stays, CRecordset::appendOnly)) {
-        AfxMessageBox(OpenFailedMessage());
         // The program cannot work without its tables; the dialog ends and so does the run.
-        CallAfter([this] {
-            EndDialog(wxID_CANCEL);
-            if (wxTheApp)
-                wxTheApp->ExitMainLoop();
-        });
+        EndForOpenFailure(AfterOpenFailure::endDialogAndQuit);
         return;
     }
 

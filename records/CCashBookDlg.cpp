@@ -4,7 +4,6 @@
 #include <memory>
 #include <optional>
 
-#include <wx/app.h>
 #include <wx/brush.h>
 #include <wx/button.h>
 #include <wx/graphics.h>
@@ -19,7 +18,7 @@
 #include "DialogTexts.h"
 #include "Globals.h"
 #include "MessageBox.h"
-#include "RecordsetUse.h"
+#include "OpenFailure.h"
 #include "UndoneOperation.h"
 
 namespace {
@@ -154,10 +153,10 @@ void CCashBookDlg::ReportOpenFailure()
     if (m_bEnding)
         return;
     m_bEnding = true;
-    AfxMessageBox(OpenFailedMessage());
+    ::ReportOpenFailure();
     // Without the cash book the program cannot go on: it ends, and this window with it.
     CallAfter([this] { CloseWindow(); });
-    wxTheApp->ExitMainLoop();
+    QuitAfterOpenFailure();
 }
 
 void CCashBookDlg::FillList()

@@ -1,6 +1,5 @@
 #include "CCsvPage.h"
 
-#include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/button.h>
 #include <wx/filedlg.h>
@@ -14,6 +13,7 @@
 #include "DialogTexts.h"
 #include "Globals.h"
 #include "MessageBox.h"
+#include "OpenFailure.h"
 #include "RecordsetUse.h"
 #include "TextFields.h"
 #include "UndoneOperation.h"
@@ -218,8 +218,7 @@ bool CCsvPage::OpenTable(CRecordset& set, DWORD options)
 {
     if (TryOpen(set, options))
         return true;
-    AfxMessageBox(OpenFailedMessage());
-    wxTheApp->ExitMainLoop();
+    ReportOpenFailureAndQuit();
     return false;
 }
 

@@ -15,8 +15,8 @@
 #include "CashBookFigures.h"
 #include "CashBookSums.h"
 #include "Globals.h"
-#include "MessageBox.h"
 #include "ModelessInput.h"
+#include "OpenFailure.h"
 #include "RecordsetUse.h"
 
 namespace {
@@ -131,10 +131,7 @@ void CDrawCount::ReportOpenFailure()
         m_onOpenFailure();
         return;
     }
-    wxTheApp->CallAfter([] {
-        AfxMessageBox(OpenFailedMessage());
-        wxTheApp->ExitMainLoop();
-    });
+    wxTheApp->CallAfter([] { ReportOpenFailureAndQuit(); });
 }
 
 bool CDrawCount::PaintChart(wxDC& dc)

@@ -1,6 +1,5 @@
 #include "CIEDlg.h"
 
-#include <wx/app.h>
 #include <wx/notebook.h>
 #include <wx/sizer.h>
 
@@ -8,7 +7,7 @@
 #include "CAccountBookDlg.h"
 #include "CCustomerDlg.h"
 #include "Globals.h"
-#include "MessageBox.h"
+#include "OpenFailure.h"
 #include "RecordsetUse.h"
 
 IEDlgTexts GetIEDlgTexts(int language)
@@ -42,8 +41,7 @@ CIEDlg::CIEDlg(wxWindow* parent)
     m_pRegisterset.reset(new CRegisterset(&AppConnections().m_dbRegister));
     // Nothing reads it: opened to append only, it reads no row of the table.
     if (!TryOpen(*m_pRegisterset, CRecordset::appendOnly)) {
-        AfxMessageBox(OpenFailedMessage());
-        wxTheApp->ExitMainLoop();
+        ReportOpenFailureAndQuit();
     }
 
     auto* sizer = new wxBoxSizer(wxVERTICAL);

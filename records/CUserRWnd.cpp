@@ -16,6 +16,7 @@
 #include "Globals.h"
 #include "MessageBox.h"
 #include "ModelessInput.h"
+#include "OpenFailure.h"
 #include "RecordsetUse.h"
 #include "Resources.h"
 #include "StayOperations.h"
@@ -269,7 +270,7 @@ CUserRWnd::CUserRWnd(wxWindow* parent)
     // tries again and says so when it still fails. The tables are only looked
     // at: each command opens its recordset on the rows as they are then.
     if (!TryOpen(*m_pRegisterset, CRecordset::appendOnly) || !TryOpen(*m_pCashbookset, CRecordset::appendOnly))
-        AfxMessageBox(OpenFailedMessage());
+        ReportOpenFailure();
     CloseIfOpen(*m_pRegisterset);
     CloseIfOpen(*m_pCashbookset);
 }
@@ -293,7 +294,7 @@ bool CUserRWnd::OpenStays()
 {
     if (TryOpen(*m_pRegisterset))
         return true;
-    AfxMessageBox(OpenFailedMessage());
+    ReportOpenFailure();
     return false;
 }
 
@@ -339,7 +340,7 @@ void CUserRWnd::LoadRecords()
     m_listRecords->DeleteAllItems();
     wxBusyCursor wait;
     if (!m_vRecords.ShowAll())
-        AfxMessageBox(OpenFailedMessage());
+        ReportOpenFailure();
     m_listRecords->SyncRows();
 }
 
@@ -375,7 +376,7 @@ void CUserRWnd::OnClearRecords()
 {
     // One statement clears: opening the table only proves it is there, no row is read.
     if (!TryOpen(*m_pRegisterset, CRecordset::appendOnly)) {
-        AfxMessageBox(OpenFailedMessage());
+        ReportOpenFailure();
         return;
     }
     CloseIfOpen(*m_pRegisterset);
@@ -462,7 +463,7 @@ void CUserRWnd::Search(int key)
     const CString text = dlg->m_strSearch;
     wxBusyCursor wait;
     if (!m_vRecords.ShowMatches(key, text))
-        AfxMessageBox(OpenFailedMessage());
+        ReportOpenFailure();
     m_listRecords->SyncRows();
 }
 
@@ -561,7 +562,7 @@ void CUserRWnd::OnDblclkList(wxListEvent& event)
         return;
 
     if (!TryOpen(*m_pCashbookset)) {
-        AfxMessageBox(OpenFailedMessage());
+        ReportOpenFailure();
         return;
     }
     CloseOnExit closer{*m_pCashbookset};
