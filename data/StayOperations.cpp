@@ -98,10 +98,11 @@ bool CheckOut(DataConnections& db, const CString& room, const CString& name, con
 
 CString StayGoneMessage(int language)
 {
+    // Two lines, so that the box stays narrow.
     if (language == 2)
-        return "This was not done: the guest has already checked out (or the stay was deleted meanwhile); nothing "
-               "in the records has changed.";
-    return wxString::FromUTF8("没有完成：这位客人已经退房（或这条住宿记录已被删除），记录没有任何改动。");
+        return "This was not done: the guest has already checked out\n"
+               "(or the stay was deleted meanwhile); nothing in the records has changed.";
+    return wxString::FromUTF8("没有完成：这位客人已经退房（或这条住宿记录已被删除），\n记录没有任何改动。");
 }
 
 bool ChangeRoom(DataConnections& db, const GuestRecord& stay, const CString& newRoom)
