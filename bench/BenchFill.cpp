@@ -295,21 +295,33 @@ bool SeedDatabases(const std::string& dataSaveFolder, const BenchSizes& sizes, c
     }
 }
 
-void FillServerDatabase(const TestEnvironment& env, int rooms, int stays)
+void FillServerDatabase(const TestEnvironment& env, const BenchSizes& sizes)
 {
-    const std::string r = std::to_string(rooms), s = std::to_string(stays);
+    // The same hotel as the seed of the SQLite files, row for row.
+    const std::string r = std::to_string(sizes.rooms), s = std::to_string(sizes.stays),
+                      closed = std::to_string(sizes.stays - RunningStays(sizes));
+    const std::string firstDay = "timestamp '" + std::to_string(kFirstYear) + "-01-01'";
+    auto day = [&firstDay](const std::string& number, int hour) {
+        return firstDay + " + (" + number + ") * interval '1 day' + interval '" + std::to_string(hour) + " hours'";
+    };
     env.Execute("Hotel.db", "INSERT INTO [house] ([房间号],[房价],[房间介绍],[钟点房],[钟点开始],[钟点结束],[住房],[房间人数]) "
                             "SELECT 1000 + i, '120', '标准间', (i % 10 = 0)::int, '2024-03-05 00:00:00', "
                             "'2024-03-05 00:00:01', (i % 10 = 0)::int, (i % 10 = 0)::int "
                             "FROM generate_series(0, " + r + " - 1) i");
+    const std::string closedDay = "i::bigint * " + std::to_string(kDays - 31) + " / greatest(" + closed + ", 1)";
     env.Execute("Register.db", "INSERT INTO [register] ([房间号],[姓名],[性别],[民族],[出生年月],[住房日期],[退房日期],"
                                "[证件号],[籍贯],[本人职务备注],[交钱],[押金]) "
-                               "SELECT 1000 + i % " + r + ", '客人' || i, 1, '汉族', '1980-01-02 00:00:00', "
-                               "make_timestamp(2023, 1 + i % 12, 1 + i % 28, 14, 0, 0), "
-                               "CASE WHEN i < " + s + " - 1 THEN make_timestamp(2023, 1 + i % 12, 1 + i % 28, 12, 0, 0) END, "
+                               "SELECT CASE WHEN i < " + closed + " THEN 1000 + i % " + r + " ELSE 1000 + 10 * (i - " +
+                               closed + ") END, '客人' || i, 1, '汉族', '1980-01-02 00:00:00', "
+                               "CASE WHEN i < " + closed + " THEN " + day(closedDay, 14) + " ELSE " +
+                               day(std::to_string(kDays - 30), 14) + " END, "
+                               "CASE WHEN i < " + closed + " THEN " + day(closedDay + " + 1", 12) + " END, "
                                "'ID' || i, '北京', '教师', '150', '100' FROM generate_series(0, " + s + " - 1) i");
+    const std::string c = std::to_string(sizes.cashRows);
     env.Execute("Cashbook.db", "INSERT INTO [cashbook] ([房间号],[姓名],[时间],[交钱],[押金],[交易金额],[状态]) "
-                               "SELECT 1000 + i % " + r + ", '客人' || i, '2023-06-01 12:00:00', '150.000000', "
-                               "'100.000000', '120.000000', 1 FROM generate_series(0, " + s + " - 2) i");
+                               "SELECT 1000 + i % " + r + ", '客人' || i, " +
+                               day("i::bigint * " + std::to_string(kDays) + " / " + c, 12) +
+                               ", '150.000000', '100.000000', '120.000000', (i % 20 <> 0)::int "
+                               "FROM generate_series(0, " + c + " - 1) i");
     env.Execute("Hotel.db", "ANALYZE");
 }

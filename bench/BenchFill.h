@@ -35,8 +35,7 @@ std::string RunningStayRoom(int j);
 // The ID number of stay i (0-based, in table order).
 std::string StayIdNumber(int i);
 
-// A hotel of `rooms` rooms and `stays` stays in the test environment's
-// database on a PostgreSQL server, made by the server itself
-// (generate_series). Throws std::runtime_error.
+// The same hotel in the test environment's database on a PostgreSQL server,
+// made by the server itself (generate_series). Throws std::runtime_error.
 class TestEnvironment;
-void FillServerDatabase(const TestEnvironment& env, int rooms, int stays);
+void FillServerDatabase(const TestEnvironment& env, const BenchSizes& sizes);

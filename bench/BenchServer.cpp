@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <random>
 #include <sstream>
@@ -12,10 +11,10 @@
 #include <sys/resource.h>
 #include <vector>
 #include "BenchFill.h"
+#include "BenchPsql.h"
 #include "CDeskTransaction.h"
 #include "CRegisterset.h"
 #include "ChangeWatch.h"
-#include "ConnectString.h"
 #include "DataSources.h"
 #include "TestEnvironment.h"
 #include "Utf8Text.h"
@@ -52,62 +51,6 @@ double ProcessPeakMegabytes()
     return double(usage.ru_maxrss) / 1024.0;
 }
 
-// psql on the bench's database: the time psql itself reports for statements.
-class Psql
-{
-public:
-    explicit Psql(const TestEnvironment& env)
-    {
-        const CString server = wxString::FromUTF8(std::getenv("QUILLAN_TEST_POSTGRESQL"));
-        const std::pair<const char*, const char*> options[] = {{"Servername", "-h"}, {"Port", "-p"}, {"Username", "-U"}};
-        for (const auto& [key, option] : options)
-            if (!ConnectAttribute(server, key).empty())
-                m_arguments += std::string(" ") + option + " '" + ToUtf8(ConnectAttribute(server, key)) + "'";
-        m_arguments += " -d '" + ToUtf8(ConnectAttribute(env.ConnectString("Hotel.db"), "Database")) + "'";
-    }
-
-    // Runs the statements of each round in turn, in one session, and gives
-    // the time of each round: the sum of psql's times of its statements.
-    std::vector<double> Times(const std::vector<std::vector<std::string>>& rounds) const
-    {
-        const std::string script = "/tmp/quillan-bench-psql.sql";
-        {
-            std::ofstream out(script);
-            out << "\\timing on\n";
-            for (const auto& round : rounds)
-                for (const std::string& statement : round)
-                    out << statement << ";\n";
-        }
-        std::vector<double> statementTimes;
-        FILE* psql = popen(("psql -X -q -v ON_ERROR_STOP=1 -o /dev/null" + m_arguments + " -f " + script).c_str(), "r");
-        char line[256];
-        for (double ms = 0; psql && std::fgets(line, sizeof line, psql);)
-            if (std::sscanf(line, "Time: %lf ms", &ms) == 1)
-                statementTimes.push_back(ms);
-        if (!psql || pclose(psql) != 0)
-            throw std::runtime_error("psql failed");
-        std::remove(script.c_str());
-        std::vector<double> times;
-        size_t next = 0;
-        for (const auto& round : rounds) {
-            double sum = 0;
-            for (size_t i = 0; i < round.size() && next < statementTimes.size(); ++i)
-                sum += statementTimes[next++];
-            times.push_back(sum);
-        }
-        return times;
-    }
-
-    // The same statements in every round.
-    std::vector<double> Times(const std::vector<std::string>& round, int rounds) const
-    {
-        return Times(std::vector<std::vector<std::string>>(size_t(rounds), round));
-    }
-
-private:
-    std::string m_arguments;
-};
-
 void Row(const char* what, const std::vector<double>& layer, const std::vector<double>& psql, const char* note = "")
 {
     const double ours = MedianOf(layer), theirs = MedianOf(psql);
@@ -142,7 +85,7 @@ int RunOnServer(int argc, char** argv)
             return 2;
         }
         auto start = Clock::now();
-        FillServerDatabase(env, rooms, stays);
+        FillServerDatabase(env, {rooms, stays, stays - 1});
         const double fill = std::chrono::duration<double>(Clock::now() - start).count();
         DataConnections db;
         if (!OpenDataSources(db)) {

@@ -4,17 +4,22 @@
 // Home, search by ID number, clearing the history) with their memory, the
 // check-in, check-out and change-room dialogs with OK to the refreshed board
 // row, and the cash book with its chart. Runs the real program under a
-// display (xvfb-run) in a throw-away sandbox:
+// display (xvfb-run) in a throw-away sandbox, on SQLite files or on a
+// PostgreSQL server:
 //
-//     xvfb-run -a build/bin/bench_desk [rooms [stays [cash-book rows]]]
+//     xvfb-run -a build/bin/bench_desk [--backend sqlite|postgresql] [rooms [stays [cash-book rows]]]
 //                                      (10000 1000000 200000 by default)
 //
 // Every figure is a median of several runs; the machine is shared, so each is
-// printed beside an anchor measured in the same run (raw sqlite3 reading what
-// the figure shows) that says how fast the machine is at the moment. The seed
-// is built once into the seed cache (QUILLAN_BENCH_CACHE) and copied from there.
+// printed beside an anchor measured in the same run that says how fast the
+// machine is at the moment: raw sqlite3 reading what the figure shows, or on
+// a server psql's own time of the same statements. The SQLite seed is built
+// once into the seed cache (QUILLAN_BENCH_CACHE) and copied from there; on a
+// server (the one QUILLAN_TEST_POSTGRESQL names, see scripts/with_postgresql.sh)
+// the same hotel is made in a database of the run's own.
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,6 +31,7 @@
 #include <wx/toolbar.h>
 #include "BenchFill.h"
 #include "BenchMeasures.h"
+#include "BenchPsql.h"
 #include "CCashBookDlg.h"
 #include "CMainFrame.h"
 #include "CPasswordDlg.h"
@@ -42,9 +48,27 @@ namespace {
 
 BenchSizes g_sizes{10000, 1000000, 200000};
 std::string g_dataSave;
+std::unique_ptr<Psql> g_psql;  // on a server: the anchors' psql
 int g_result = 1;  // the run's exit code, kept past the application object
 constexpr int kRuns = 3;
 constexpr int kIdleSeconds = 10;
+
+bool OnServer()
+{
+    return g_psql != nullptr;
+}
+
+// What the clerk may wait for, by back end: a server answers over the wire.
+struct Targets
+{
+    double dialogMs;   // a stay dialog filled
+    double okMs;       // OK to the board row painted
+    double recordsMb;  // the process with the guest records open, after End
+};
+Targets DeskTargets()
+{
+    return OnServer() ? Targets{250, 50, 150} : Targets{100, 100, 300};
+}
 
 // One line: the figure, its target, and its anchor beside it.
 void Report(const char* what, double ms, double targetMs = 0, const char* anchor = nullptr, double anchorMs = 0)
@@ -66,17 +90,37 @@ void ReportMemory(const char* what, double mb, double targetMb)
     std::fflush(stdout);
 }
 
-RawQuery RawRooms()
+// The anchor of a figure: the same statements straight to the database of
+// one of the three data sources, raw sqlite3 on its file or psql on the
+// server. The SQL is written for SQLite, names in brackets; the parameters
+// are text.
+class Anchor
 {
-    return RawQuery(g_dataSave + "Hotel.db");
+public:
+    explicit Anchor(const char* file) : m_file(file) {}
+    // The median of three runs.
+    double MedianMs(const std::string& sql, const std::vector<std::string>& params = {}) const
+    {
+        if (OnServer())
+            return Median(g_psql->Times({ServerStatement(sql, params)}, 3));
+        return RawQuery(g_dataSave + m_file).MedianMs(sql, params);
+    }
+
+private:
+    const char* m_file;
+};
+
+Anchor RawRooms()
+{
+    return Anchor("Hotel.db");
 }
-RawQuery RawStays()
+Anchor RawStays()
 {
-    return RawQuery(g_dataSave + "Register.db");
+    return Anchor("Register.db");
 }
-RawQuery RawCashBook()
+Anchor RawCashBook()
 {
-    return RawQuery(g_dataSave + "Cashbook.db");
+    return Anchor("Cashbook.db");
 }
 
 // ---------------------------------------------------------------- driving the desk
@@ -255,7 +299,7 @@ std::unique_ptr<CUserRWnd> OpenRecordsWindow()
 // that follows reads the rows anew.
 void ForgetWhatWasRead()
 {
-    GetTheApp().m_dbRegister.ExecuteSQL(wxT("UPDATE [register] SET [ID] = [ID] WHERE 0"));
+    GetTheApp().m_dbRegister.ExecuteSQL(wxT("UPDATE [register] SET [ID] = [ID] WHERE 1 = 0"));
 }
 
 // A key that moves the selection to `row` as End and Home do: the list
@@ -277,7 +321,7 @@ void MeasureRecordsWindow()
     OpenRecordsWindow();
     std::printf("%-48s %9.1f MB  (%.1f MB before it opened)\n", "guest records: peak memory of the process, open",
                 PeakMemoryMb(), before);
-    const RawQuery raw = RawStays();
+    const Anchor raw = RawStays();
     Report("guest records: open, filled and drawn", MedianMs(kRuns, [] { OpenRecordsWindow(); }), 300,
            "count + first 40 stays",
            raw.MedianMs("SELECT count(*) FROM [register]") + raw.MedianMs("SELECT * FROM [register] LIMIT 40"));
@@ -294,10 +338,10 @@ void MeasureRecordsWindow()
         homes.push_back(MedianMs(1, [&] { JumpTo(*window, 0); }));
     }
     Report("guest records: End (rows read anew)", Median(ends), 100, "last 40 by key",
-           raw.MedianMs("SELECT * FROM [register] ORDER BY rowid DESC LIMIT 40"));
+           raw.MedianMs("SELECT * FROM [register] ORDER BY [ID] DESC LIMIT 40"));
     Report("guest records: Home after End", Median(homes), 100, "first 40 by key",
-           raw.MedianMs("SELECT * FROM [register] ORDER BY rowid LIMIT 40"));
-    ReportMemory("guest records: memory of the process after End", afterEnd, 300);
+           raw.MedianMs("SELECT * FROM [register] ORDER BY [ID] LIMIT 40"));
+    ReportMemory("guest records: memory of the process after End", afterEnd, DeskTargets().recordsMb);
     std::printf("%-48s %9.1f MB\n", "guest records: peak memory over End and Home", PeakMemoryMb());
 }
 
@@ -336,13 +380,76 @@ void MeasureClear()
 
 // ---- the stay dialogs
 
+// On a server, the writes of the stay operations through psql, each as a
+// transaction that takes the desks' lock as the program's operations do,
+// followed by the read of the board's rows: a guest of the anchors' own
+// checked in to and out of the last room, and moved to and fro between the
+// last two rooms. Medians of each.
+struct WriteAnchors
+{
+    double checkIn = 0, checkOut = 0, changeRoom = 0;
+};
+WriteAnchors ServerWriteAnchors()
+{
+    const std::string a = std::to_string(1000 + g_sizes.rooms - 1), b = std::to_string(1000 + g_sizes.rooms - 2);
+    const std::string guest = "[姓名] = '锚客人' AND [退房日期] IS NULL";
+    auto rooms = [](const std::string& list) { return "SELECT * FROM [house] WHERE [房间号] IN (" + list + ")"; };
+    auto oneMore = [](const std::string& room) {
+        return "UPDATE [house] SET [房间人数] = CASE WHEN [房间人数] < 255 THEN [房间人数] + 1 ELSE [房间人数] END, "
+               "[打扫] = 0, [住房] = 1 WHERE [房间号] = '" + room + "'";
+    };
+    auto oneLess = [](const std::string& room) {
+        return "UPDATE [house] SET [房间人数] = [房间人数] - 1, [钟点房] = 0, [住房] = CASE WHEN [房间人数] > 1 THEN 1 "
+               "ELSE 0 END WHERE [房间号] = '" + room + "' AND [房间人数] > 0";
+    };
+    auto transaction = [](std::vector<std::string> statements, const std::string& refresh) {
+        statements.insert(statements.begin(), {"BEGIN", "SELECT pg_advisory_xact_lock(2021)"});
+        statements.insert(statements.end(), {"COMMIT", refresh});
+        for (std::string& statement : statements)
+            statement = ServerStatement(statement);
+        return statements;
+    };
+    const std::vector<std::string> checkIn = transaction(
+        {rooms("'" + a + "'"),
+         "INSERT INTO [register] ([房间号],[姓名],[性别],[民族],[出生年月],[住房日期],[证件号],[籍贯],[本人职务备注],"
+         "[交钱],[押金]) VALUES ('" + a + "','锚客人',1,'汉族','1990-01-01 00:00:00',localtimestamp(0),"
+         "'110105199001010011','','','100.00','0.00')",
+         oneMore(a)},
+        rooms("'" + a + "'"));
+    const std::vector<std::string> checkOut = transaction(
+        {"SELECT * FROM [register] WHERE " + guest,
+         "UPDATE [register] SET [退房日期] = localtimestamp(0) WHERE " + guest, oneLess(a),
+         "INSERT INTO [cashbook] ([房间号],[姓名],[时间],[交钱],[押金],[交易金额],[状态]) VALUES ('" + a +
+             "','锚客人',localtimestamp(0),'100.000000','0.000000','80.000000',1)"},
+        rooms("'" + a + "'"));
+    auto move = [&](const std::string& from, const std::string& to) {
+        return transaction({"SELECT * FROM [register] WHERE " + guest, rooms("'" + from + "','" + to + "'"),
+                            "UPDATE [register] SET [房间号] = '" + to + "' WHERE " + guest, oneLess(from), oneMore(to)},
+                           rooms("'" + from + "','" + to + "'"));
+    };
+    std::vector<std::vector<std::string>> rounds;
+    for (int i = 0; i < 5; ++i)
+        rounds.insert(rounds.end(), {checkIn, checkOut});
+    rounds.push_back(checkIn);
+    for (int i = 0; i < 3; ++i)
+        rounds.insert(rounds.end(), {move(a, b), move(b, a)});
+    rounds.push_back(checkOut);
+    const std::vector<double> times = g_psql->Times(rounds);
+    std::vector<double> ins, outs, moves;
+    for (size_t i = 0; i < times.size(); ++i)
+        (rounds[i] == checkIn ? ins : rounds[i] == checkOut ? outs : moves).push_back(times[i]);
+    return {Median(ins), Median(outs), Median(moves)};
+}
+
 void MeasureCheckInAndOut()
 {
-    const RawQuery rooms = RawRooms(), stays = RawStays();
-    Report("check-in dialog filled (rooms, count of stays)", MedianMs(5, [] { TimeToOpen<CRegisterDlg>(); }), 100,
+    const Anchor rooms = RawRooms(), stays = RawStays();
+    Report("check-in dialog filled (rooms, count of stays)", MedianMs(5, [] { TimeToOpen<CRegisterDlg>(); }),
+           DeskTargets().dialogMs,
            "all rooms + count of stays",
            rooms.MedianMs("SELECT * FROM [house]") + stays.MedianMs("SELECT count(*) FROM [register]"));
-    Report("check-out dialog filled (running stays, bill)", MedianMs(5, [] { TimeToOpen<CRegEndDlg>(); }), 100,
+    Report("check-out dialog filled (running stays, bill)", MedianMs(5, [] { TimeToOpen<CRegEndDlg>(); }),
+           DeskTargets().dialogMs,
            "let rooms + their running stays",
            rooms.MedianMs("SELECT * FROM [house] WHERE [房间人数] <> 0") +
                stays.MedianMs("SELECT * FROM [register] WHERE [退房日期] IS NULL"));
@@ -361,8 +468,16 @@ void MeasureCheckInAndOut()
         leaving.name = guest.name;
         checkOuts.push_back(TimeFromOk<CRegEndDlg>(leaving, &CQuillan2021View::OnCheckOut));
     }
-    Report("check-in: OK to the refreshed row", Median(checkIns), 100);
-    Report("check-out: OK to the refreshed row", Median(checkOuts), 100, "the guest's running stay",
+    if (OnServer()) {
+        const WriteAnchors writes = ServerWriteAnchors();
+        Report("check-in: OK to the refreshed row", Median(checkIns), DeskTargets().okMs, "its writes and the row",
+               writes.checkIn);
+        Report("check-out: OK to the refreshed row", Median(checkOuts), DeskTargets().okMs, "its writes and the row",
+               writes.checkOut);
+        return;
+    }
+    Report("check-in: OK to the refreshed row", Median(checkIns), DeskTargets().okMs);
+    Report("check-out: OK to the refreshed row", Median(checkOuts), DeskTargets().okMs, "the guest's running stay",
            stays.MedianMs("SELECT * FROM [register] WHERE [退房日期] IS NULL AND [房间号] = ? AND [姓名] = ?",
                           {std::string(room.utf8_str()), "新客人"}));
 }
@@ -376,7 +491,7 @@ void MeasureChangeRoom()
     const CString guest =
         wxString::FromUTF8("客人" + std::to_string(g_sizes.stays - RunningStays(g_sizes) + j));
     Report("change-room dialog filled (running stays)", MedianMs(kRuns, [&] { TimeToOpen<CExchangeHDlg>(let); }),
-           100, "running stays",
+           DeskTargets().dialogMs, "running stays",
            RawStays().MedianMs("SELECT * FROM [register] WHERE [退房日期] IS NULL"));
     std::vector<double> oks;
     for (int round = 0; round < kRuns; ++round) {
@@ -388,7 +503,11 @@ void MeasureChangeRoom()
             oks.push_back(TimeFromOk<CExchangeHDlg>(move, &CQuillan2021View::OnChangeRoom));
         }
     }
-    Report("change room: OK to the refreshed rows", Median(oks), 100);
+    if (OnServer())
+        Report("change room: OK to the refreshed rows", Median(oks), DeskTargets().okMs, "its writes and the rows",
+               ServerWriteAnchors().changeRoom);
+    else
+        Report("change room: OK to the refreshed rows", Median(oks), DeskTargets().okMs);
 }
 
 // ---- the cash book and its chart
@@ -408,7 +527,7 @@ void WaitForChartPaint()
 
 void MeasureCashBook()
 {
-    const RawQuery raw = RawCashBook();
+    const Anchor raw = RawCashBook();
     const double walk = raw.MedianMs("SELECT * FROM [cashbook]");
     const double before = CurrentMemoryMb();
     ResetPeakMemory();
@@ -447,8 +566,10 @@ void MeasureCashBook()
     std::printf("    (%.1f MB before it opened: the window's own share is the difference)\n", before);
     const std::string year = std::to_string(wxDateTime::Now().GetYear());
     const double sums = raw.MedianMs(
-        "SELECT strftime('%m', [时间]), sum(CAST([交易金额] AS INTEGER)) FROM [cashbook] "
-        "WHERE [状态] AND [时间] >= ? AND [时间] < ? GROUP BY 1",
+        OnServer() ? "SELECT to_char([时间], 'MM'), sum(CAST([交易金额] AS numeric)) FROM [cashbook] "
+                     "WHERE [状态] <> 0 AND [时间] >= ? AND [时间] < ? GROUP BY 1"
+                   : "SELECT strftime('%m', [时间]), sum(CAST([交易金额] AS INTEGER)) FROM [cashbook] "
+                     "WHERE [状态] AND [时间] >= ? AND [时间] < ? GROUP BY 1",
         {year + "-01-01", std::to_string(std::stoi(year) + 1) + "-01-01"});
     Report("chart: opens and paints", Median(chartOpens), 100, "month sums of a year", sums);
     Report("chart: Left key to the year before painted", Median(lefts), 100, "month sums of a year", sums);
@@ -501,24 +622,59 @@ private:
 
 wxIMPLEMENT_APP_NO_MAIN(BenchApp);
 
+// The hotel of g_sizes in the environment's databases, on SQLite files from
+// the seed cache; false, and why on standard error, when it cannot be made.
+bool FillHotel(const TestEnvironment& environment, const std::string& cache)
+{
+    if (!OnServer())
+        return SeedDatabases(g_dataSave, g_sizes, cache);
+    try {
+        const auto start = BenchClock::now();
+        FillServerDatabase(environment, g_sizes);
+        std::printf("server: %d rooms, %d stays (%d running), %d cash-book rows made by the server in %.1f s\n",
+                    g_sizes.rooms, g_sizes.stays, RunningStays(g_sizes), g_sizes.cashRows,
+                    MillisecondsBetween(start) / 1000);
+        return true;
+    } catch (const std::runtime_error& e) {
+        std::fprintf(stderr, "bench_desk: %s\n", e.what());
+        return false;
+    }
+}
+
 int main(int argc, char** argv)
 {
+    int first = 1;
+    std::string backend = "sqlite";
+    if (argc > 2 && std::string(argv[1]) == "--backend") {
+        backend = argv[2];
+        first = 3;
+    }
     int* sizes[] = {&g_sizes.rooms, &g_sizes.stays, &g_sizes.cashRows};
-    for (int i = 1; i < argc && i <= 3; ++i)
-        *sizes[i - 1] = std::atoi(argv[i]);
-    if (g_sizes.rooms < 1 || g_sizes.stays < 1 || g_sizes.cashRows < 0 || argc > 4) {
-        std::fprintf(stderr, "usage: bench_desk [rooms [stays [cash-book rows]]]\n");
+    for (int i = first; i < argc && i - first < 3; ++i)
+        *sizes[i - first] = std::atoi(argv[i]);
+    if ((backend != "sqlite" && backend != "postgresql") || g_sizes.rooms < 1 || g_sizes.stays < 1 ||
+        g_sizes.cashRows < 0 || argc > first + 3) {
+        std::fprintf(stderr, "usage: bench_desk [--backend sqlite|postgresql] [rooms [stays [cash-book rows]]]\n");
         return 2;
     }
+    // Asked before the sandbox moves HOME.
     const std::string cache = SeedCacheFolder();
+    setenv("QUILLAN_TEST_BACKEND", backend.c_str(), 1);
     TestEnvironment environment;
+    if (!environment.Unavailable().empty()) {
+        std::fprintf(stderr, "bench_desk: %s\n", environment.Unavailable().c_str());
+        return 2;
+    }
     g_dataSave = environment.DataSaveFolder();
-    if (!SeedDatabases(g_dataSave, g_sizes, cache)) {
+    if (backend == "postgresql")
+        g_psql = std::make_unique<Psql>(environment);
+    if (!FillHotel(environment, cache)) {
         std::fprintf(stderr, "bench_desk: filling the databases failed\n");
         return 1;
     }
-    std::printf("\nFront desk, %d rooms, %d stays, %d cash-book rows: medians, each beside its raw sqlite3 anchor\n\n",
-                g_sizes.rooms, g_sizes.stays, g_sizes.cashRows);
+    std::printf("\nFront desk on %s, %d rooms, %d stays, %d cash-book rows: medians, each beside %s\n\n",
+                OnServer() ? "PostgreSQL" : "SQLite files", g_sizes.rooms, g_sizes.stays, g_sizes.cashRows,
+                OnServer() ? "psql's own time of the same statements" : "its raw sqlite3 anchor");
     FailingModalHook hook;
     // wxWidgets reads only the program's name from the arguments.
     int wxArgc = 1;

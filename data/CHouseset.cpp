@@ -88,33 +88,48 @@ BOOL CHouseset::MovePerson(CString strFrom, CString strTo)
     if (FindRoom(strFrom) == -1)
         return FALSE;
 
-    BOOL bHourly = m_bHourly;
-    COleDateTime dtHourStart = m_dtHourStart;
-    COleDateTime dtHourEnd = m_dtHourEnd;
+    const BOOL bHourly = m_bHourly;
+    const COleDateTime dtHourStart = m_dtHourStart;
+    const COleDateTime dtHourEnd = m_dtHourEnd;
 
     // A room that records nobody cannot give up a person, so it is left as it is
     // (persons never wrap round to 255); the guest has already been moved to the
     // target, which must then show as occupied.
-    if (m_nPersons != 0) {
-        Edit();
-        m_nPersons = static_cast<BYTE>(m_nPersons - 1);
-        m_bHourly = FALSE;
-        m_bOccupied = (m_nPersons != 0);
-        Update();
-    }
+    TakePerson();
 
     if (FindRoom(strTo) == -1)
         return FALSE;
+    return AddPerson(bHourly, dtHourStart, dtHourEnd);
+}
 
-    Edit();
-    if (m_nPersons < 255)
-        m_nPersons = static_cast<BYTE>(m_nPersons + 1);
-    m_bHourly = bHourly;
-    m_dtHourStart = dtHourStart;
-    m_dtHourEnd = dtHourEnd;
-    m_bCleaning = FALSE;
-    m_bOccupied = TRUE;
-    return Update();
+namespace {
+
+// One person more, counted by the database; a count of 255 stays (a byte column).
+const char* const kOnePersonMore =
+    "[房间人数] = CASE WHEN [房间人数] < 255 THEN [房间人数] + 1 ELSE [房间人数] END, [打扫] = 0, [住房] = 1";
+// Whatever the room counts, one more goes in.
+const char* const kAnyCount = "1 = 1";
+
+}  // namespace
+
+BOOL CHouseset::AddPerson()
+{
+    return UpdateWhere(wxString::FromUTF8(kOnePersonMore), kAnyCount, {});
+}
+
+BOOL CHouseset::AddPerson(BOOL bHourly, const COleDateTime& dtStart, const COleDateTime& dtEnd)
+{
+    const CString assignments =
+        wxString::FromUTF8(kOnePersonMore) + wxString::FromUTF8(", [钟点房] = ?, [钟点开始] = ?, [钟点结束] = ?");
+    return UpdateWhere(assignments, kAnyCount, {bHourly ? 1 : 0, dtStart, dtEnd});
+}
+
+BOOL CHouseset::TakePerson()
+{
+    // The right-hand sides read the row as it was before the statement.
+    return UpdateWhere(wxString::FromUTF8("[房间人数] = [房间人数] - 1, [钟点房] = 0, "
+                                          "[住房] = CASE WHEN [房间人数] > 1 THEN 1 ELSE 0 END"),
+                       wxString::FromUTF8("[房间人数] > 0"), {});
 }
 
 BOOL CHouseset::AddRoom(CString strRoomNo, CString strPrice, CString strIntro)

@@ -47,6 +47,18 @@ public:
     void SetNumberRange(const CString& strLow, const CString& strHigh);
     // Moves one person and the hourly stay from one room to another.
     BOOL MovePerson(CString strFrom, CString strTo);
+    // The persons of the current room change by one against what the table
+    // holds as the statement runs, never by a count read before, and the
+    // occupied flag follows in the same statement: two desks that each take
+    // a guest in or out both count. The members are read again afterwards.
+    // One person more (never past 255): cleaning cleared, occupied.
+    BOOL AddPerson();
+    // The same, the room's hourly stay becoming bHourly from dtStart to dtEnd.
+    BOOL AddPerson(BOOL bHourly, const COleDateTime& dtStart, const COleDateTime& dtEnd);
+    // One person fewer where the table still counts someone: the hourly stay
+    // ends, and the room stays occupied while others remain. FALSE, and
+    // nothing written, where it counts nobody.
+    BOOL TakePerson();
     BOOL AddRoom(CString strRoomNo, CString strPrice, CString strIntro);
     // Changes the room at position nIndex of the current order.
     BOOL ModifyRoom(int nIndex, CString strRoomNo, CString strPrice, CString strIntro);

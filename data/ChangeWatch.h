@@ -10,6 +10,9 @@
 #include <vector>
 #include "DataSources.h"
 
+// How often an open list looks for other desks' changes: the board's pace.
+constexpr int kChangeWatchMs = 800;
+
 class ChangeWatch
 {
 public:

@@ -129,9 +129,10 @@ bool MoveStayToRoom(DataConnections& db, long stayKey, const GuestRecord& stay, 
         // checked out: the check-out offers only rooms with guests.
         if (stays.IsEOF() || !stays.Matches(stay) || rooms.FindRoom(newRoom) == -1)
             return false;
-        stays.Edit();
-        stays.m_strRoomNo = newRoom;
-        stays.Update();
+        // Moved only while it is still running: a guest another desk checked
+        // out first is left where the history has him, and no room changes.
+        if (!stays.UpdateWhere(wxString::FromUTF8("[房间号] = ?"), OpenStaysFilter(), {newRoom}))
+            return false;
         rooms.MovePerson(stay.m_strRoomNo, newRoom);
     }
     transaction.Commit();

@@ -7,60 +7,30 @@
 #include "Money.h"
 #include "OdbcConnection.h"
 #include "RecordsetUse.h"
+#include "RoomOperations.h"
 #include "SchemaUpgrade.h"
 #include "Utf8Text.h"
-
-namespace {
-
-void StartHourlyStay(CHouseset& rooms, const HourlySpan& hourly)
-{
-    rooms.Edit();
-    rooms.m_bHourly = TRUE;
-    rooms.m_dtHourStart = hourly.start;
-    rooms.m_dtHourEnd = hourly.end;
-    rooms.Update();
-}
-
-void AddPerson(CHouseset& rooms)
-{
-    rooms.Edit();
-    if (rooms.m_nPersons < 255)  // a byte column: never wrap round to 0
-        rooms.m_nPersons = BYTE(rooms.m_nPersons + 1);
-    rooms.m_bCleaning = FALSE;
-    rooms.m_bOccupied = TRUE;
-    rooms.Update();
-}
-
-void TakePerson(CHouseset& rooms)
-{
-    rooms.Edit();
-    rooms.m_nPersons = BYTE(rooms.m_nPersons - 1);
-    rooms.m_bHourly = FALSE;
-    rooms.m_bOccupied = rooms.m_nPersons != 0;
-    rooms.Update();
-}
-
-}  // namespace
 
 bool CheckIn(DataConnections& db, const GuestRecord& stay, const std::optional<HourlySpan>& hourly)
 {
     CDeskTransaction transaction(db);
     {
+        const CString& room = stay.m_strRoomNo;
         CHouseset rooms(&db.m_dbHotel);
+        rooms.SetNumberFilter(room);
         CRegisterset stays(&db.m_dbRegister);
         OpenOrThrow(rooms);
         // A check-in only appends its stay: the history need not be read for it.
         OpenOrThrow(stays, CRecordset::appendOnly);
-        const CString& room = stay.m_strRoomNo;
         if (rooms.FindRoom(room) == -1)
             return false;
         stays.AddRecord(room, stay.m_strName, stay.m_bSex, stay.m_strNation, stay.m_dtBirth, stay.m_dtCheckIn,
                         stay.m_strIdNumber, stay.m_strNativePlace, stay.m_strRemarks, stay.m_strPaid,
                         stay.m_strDeposit);
-        if (hourly && rooms.FindRoom(room) != -1)
-            StartHourlyStay(rooms, *hourly);
-        if (rooms.FindRoom(room) != -1)
-            AddPerson(rooms);
+        if (hourly)
+            rooms.AddPerson(TRUE, hourly->start, hourly->end);
+        else
+            rooms.AddPerson();
     }
     transaction.Commit();
     return true;
@@ -77,6 +47,15 @@ long FindOpenStayKey(DataConnections& db, const CString& room, const CString& na
     return stays.FindOpenStay(room, name) == -1 ? -1 : stays.m_nID;
 }
 
+// The key of the first open stay equal to `stay`, or -1.
+long FindOpenStayKey(DataConnections& db, const GuestRecord& stay)
+{
+    CRegisterset stays(&db.m_dbRegister);
+    stays.m_strFilter = OpenStaysFilter();
+    OpenOrThrow(stays);
+    return stays.FindRecord(stay) == -1 ? -1 : stays.m_nID;
+}
+
 }  // namespace
 
 bool CheckOut(DataConnections& db, long stayId, const CheckOutBill& bill)
@@ -90,19 +69,20 @@ bool CheckOut(DataConnections& db, long stayId, const CheckOutBill& bill)
         stays.m_strFilter = OpenStaysFilter() + " AND [ID] = ?";
         stays.m_filterValues = {stayId};
         OpenOrThrow(stays);
-        if (stays.IsEOF())
+        // Closed only where it is still open: a guest another desk checked
+        // out first is neither taken off the room nor billed again.
+        if (stays.IsEOF() || !stays.UpdateWhere(wxString::FromUTF8("[退房日期] = ?"), OpenStaysFilter(),
+                                                {COleDateTime::GetCurrentTime()}))
             return false;
         const CString room = stays.m_strRoomNo, name = stays.m_strName;
-        stays.Edit();
-        stays.m_dtCheckOut = COleDateTime::GetCurrentTime();
-        stays.Update();
 
         CHouseset rooms(&db.m_dbHotel);
+        rooms.SetNumberFilter(room);
         CCashbookset cashbook(&db.m_dbCashbook);
         OpenOrThrow(rooms);
         OpenOrThrow(cashbook, CRecordset::appendOnly);
-        if (rooms.FindRoom(room) != -1 && rooms.m_nPersons > 0)
-            TakePerson(rooms);
+        if (rooms.FindRoom(room) != -1)
+            rooms.TakePerson();
         cashbook.AppendRecord(room, name, COleDateTime::GetCurrentTime(), bill.paid, bill.deposit, bill.total,
                               TRUE);
     }
@@ -116,26 +96,19 @@ bool CheckOut(DataConnections& db, const CString& room, const CString& name, con
     return stayId != -1 && CheckOut(db, stayId, bill);
 }
 
+CString StayGoneMessage(int language)
+{
+    // Two lines, so that the box stays narrow.
+    if (language == 2)
+        return "This was not done: the guest has already checked out\n"
+               "(or the stay was deleted meanwhile); nothing in the records has changed.";
+    return wxString::FromUTF8("没有完成：这位客人已经退房（或这条住宿记录已被删除），\n记录没有任何改动。");
+}
+
 bool ChangeRoom(DataConnections& db, const GuestRecord& stay, const CString& newRoom)
 {
-    CDeskTransaction transaction(db);
-    {
-        CRegisterset stays(&db.m_dbRegister);
-        stays.m_strFilter = OpenStaysFilter();
-        CHouseset rooms(&db.m_dbHotel);
-        OpenOrThrow(stays);
-        OpenOrThrow(rooms);
-        // A stay moved into a room the table does not hold could never be
-        // checked out: the check-out offers only rooms with guests.
-        if (rooms.FindRoom(newRoom) == -1 || stays.FindRecord(stay) == -1)
-            return false;
-        stays.Edit();
-        stays.m_strRoomNo = newRoom;
-        stays.Update();
-        rooms.MovePerson(stay.m_strRoomNo, newRoom);
-    }
-    transaction.Commit();
-    return true;
+    const long stayKey = FindOpenStayKey(db, stay);
+    return stayKey != -1 && MoveStayToRoom(db, stayKey, stay, newRoom);
 }
 
 CString NormaliseMoney(const CString& text)

@@ -38,16 +38,23 @@ struct CheckOutBill
 // person off its room (the room's hourly stay ends; it stays occupied while
 // others remain; a room not found or with nobody in it is left alone) and
 // books the bill in the cash book, counted, under the stay's room and name.
-// False when no open stay has that key (it was closed or deleted meanwhile):
-// nothing is written, so a bill is never booked without a stay it closes.
+// The stay is closed only where it is still open as the operation writes:
+// false when it is not (another desk checked the guest out first, or it was
+// deleted), and then nothing is written, so a bill is never booked without a
+// stay it closes. StayGoneMessage tells the clerk.
 bool CheckOut(DataConnections& db, long stayId, const CheckOutBill& bill);
 // The same for the first open stay, in table order, of that room and guest:
 // for callers that know the guest by name only.
 bool CheckOut(DataConnections& db, const CString& room, const CString& name, const CheckOutBill& bill);
 
+// What the clerk is told when a check-out found the stay no longer open, in
+// the UI language (2 English, any other Chinese).
+CString StayGoneMessage(int language);
+
 // Moves the open stay equal to `stay` into `newRoom` and one person, with the
-// hourly stay, from the stay's room to it. False when that stay is no longer
-// in the table or no room has the new number: nothing is written.
+// hourly stay, from the stay's room to it, as MoveStayToRoom does with the
+// stay's key. False when that stay is no longer running in the table or no
+// room has the new number: nothing is written.
 bool ChangeRoom(DataConnections& db, const GuestRecord& stay, const CString& newRoom);
 
 // A paid or deposit text as an edit of a stay stores it: the leading decimal

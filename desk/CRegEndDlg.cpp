@@ -102,14 +102,6 @@ CString NoGuestChosenMessage()
     return wxString::FromUTF8("请选择姓名！");
 }
 
-CString StayGoneMessage(int language)
-{
-    if (language == 2)
-        return "This was not done: the guest's stay is no longer open (checked out or deleted meanwhile); nothing in "
-               "the records has changed.";
-    return wxString::FromUTF8("没有完成：这位客人的住宿已不在住（已退房或已删除），记录没有任何改动。");
-}
-
 namespace {
 
 bool IsOpenStay(const CRegisterset& stays)

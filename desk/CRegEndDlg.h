@@ -56,9 +56,6 @@ RegEndTexts GetRegEndTexts(int language);
 
 // The message shown when OK is pressed with no guest chosen (both languages).
 CString NoGuestChosenMessage();
-// The message shown when the chosen guest's stay is no longer open at OK
-// (closed or deleted meanwhile), so nothing was checked out.
-CString StayGoneMessage(int language);
 
 class CRegEndDlg : public CDialogEx
 {

@@ -15,6 +15,7 @@
 
 #include "AppConnections.h"
 #include "CashBookFigures.h"
+#include "ChangeWatch.h"
 #include "DialogTexts.h"
 #include "Globals.h"
 #include "MessageBox.h"
@@ -99,6 +100,8 @@ CCashBookDlg::CCashBookDlg(wxWindow* parent)
     // the box comes after the chart's paint, and not once this window is gone.
     for (CDrawCount& chart : m_drawCount)
         chart.m_onOpenFailure = [this] { CallAfter(&CCashBookDlg::ReportOpenFailure); };
+    m_followTimer.SetOwner(this);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { FollowOtherDesks(); }, m_followTimer.GetId());
     CentreOnParent();
 }
 
@@ -125,6 +128,21 @@ void CCashBookDlg::OnInitDialog(wxInitDialogEvent&)
     SetControlLabel(this, IDC_CASHBOOK_UPDATE, GetCashBookUpdateLabel(g_nLanguage));
 
     FillList();
+    m_otherDesks = std::make_unique<ChangeWatch>(AppConnections());
+    m_followTimer.Start(kChangeWatchMs);
+}
+
+void CCashBookDlg::FollowOtherDesks()
+{
+    // Only when another desk committed something, as the board does.
+    if (m_bEnding || !m_otherDesks->HasChangedSince())
+        return;
+    // The book as the table holds it now, the list kept where the clerk has
+    // it: the rows another desk adds come at its end. A table that does not
+    // open is told by the next command.
+    const bool opened = m_records.Open();
+    m_listCashBook->SetItemCount(opened ? long(m_records.size()) + 1 : 0);
+    m_listCashBook->Refresh();
 }
 
 void CCashBookDlg::FitListToColumns()

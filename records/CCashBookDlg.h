@@ -5,6 +5,9 @@
 // while the window is; "更新" opens it again on the table as it is then.
 #pragma once
 
+#include <memory>
+#include <wx/timer.h>
+
 #include "CCashBookList.h"
 #include "CCashBookRows.h"
 #include "CDialogEx.h"
@@ -15,6 +18,7 @@ class wxCloseEvent;
 class wxInitDialogEvent;
 class wxKeyEvent;
 class wxToolBar;
+class ChangeWatch;
 
 enum : int {
     IDC_CASHBOOK_LIST = 1030,
@@ -57,5 +61,10 @@ private:
     // told once, and the window closes with its charts so that the program ends.
     void ReportOpenFailure();
 
+    // Reads the book anew where another desk changed the hotel.
+    void FollowOtherDesks();
+
     bool m_bEnding = false;  // the program ends for a table that would not open
+    std::unique_ptr<ChangeWatch> m_otherDesks;
+    wxTimer m_followTimer;
 };

@@ -13,6 +13,7 @@
 #include "CPasswordDlg.h"
 #include "CRegisterDlg.h"
 #include "CRegisterset.h"
+#include "ChangeWatch.h"
 #include "Globals.h"
 #include "MessageBox.h"
 #include "ModelessInput.h"
@@ -262,6 +263,8 @@ CUserRWnd::CUserRWnd(wxWindow* parent)
             search->Raise();
         event.Skip();
     });
+    m_followTimer.SetOwner(this);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { FollowOtherDesks(); }, m_followTimer.GetId());
     // No buttons: the close box and Escape end the window.
     Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { EndDialog(wxID_CANCEL); });
     CloseOnEscape();
@@ -288,6 +291,24 @@ void CUserRWnd::OnInitDialog(wxInitDialogEvent&)
 {
     LoadRecords();
     EnableModify(false);
+    m_otherDesks = std::make_unique<ChangeWatch>(AppConnections());
+    m_followTimer.Start(kChangeWatchMs);
+}
+
+void CUserRWnd::FollowOtherDesks()
+{
+    // Not under a dialog of this window's own, which asks about a row it chose;
+    // and only when another desk committed something, as the board does.
+    if (!IsEnabled() || !m_otherDesks->HasChangedSince())
+        return;
+    // The same stays again as the table holds them now, the list kept where
+    // the clerk has it; a table that does not open is told by the next command.
+    if (m_nListedKey == -1)
+        m_vRecords.ShowAll();
+    else
+        m_vRecords.ShowMatches(m_nListedKey, m_strListedText);
+    m_listRecords->SyncRows();
+    UpdateModifyForRow(GetSelectionMark());
 }
 
 bool CUserRWnd::OpenStays()
@@ -339,6 +360,7 @@ void CUserRWnd::LoadRecords()
 {
     m_listRecords->DeleteAllItems();
     wxBusyCursor wait;
+    m_nListedKey = -1;
     if (!m_vRecords.ShowAll())
         ReportOpenFailure();
     m_listRecords->SyncRows();
@@ -462,6 +484,8 @@ void CUserRWnd::Search(int key)
     dlg->UpdateData(TRUE);
     const CString text = dlg->m_strSearch;
     wxBusyCursor wait;
+    m_nListedKey = key;
+    m_strListedText = text;
     if (!m_vRecords.ShowMatches(key, text))
         ReportOpenFailure();
     m_listRecords->SyncRows();
@@ -510,13 +534,15 @@ void CUserRWnd::OnDeleteRecord()
         AfxMessageBox(U(kSelectRowMessage));
         return;
     }
+    // The stay is taken before the question: the list may be read anew meanwhile.
+    const GuestRecord chosen = m_vRecords[size_t(sel)];
     if (AfxMessageBox(U(kDeleteQuestion), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     if (!OpenStays())
         return;
     CloseOnExit closer{*m_pRegisterset};
     try {
-        if (!DeleteStay(AppConnections(), m_vRecords[size_t(sel)]))
+        if (!DeleteStay(AppConnections(), chosen))
             return;
     } catch (const CDBException& e) {
         ReportUndoneOperation(e);

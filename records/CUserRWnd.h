@@ -10,6 +10,7 @@
 #include <vector>
 #include <wx/font.h>
 #include <wx/imaglist.h>
+#include <wx/timer.h>
 #include <wx/weakref.h>
 
 #include "CDialogEx.h"
@@ -23,6 +24,7 @@ class wxListEvent;
 class wxToolBar;
 class CRegisterset;
 class CCashbookset;
+class ChangeWatch;
 
 enum : int {
     IDC_RECORDS_LIST = 1009,
@@ -125,4 +127,12 @@ private:
     void UpdateModifyForRow(long row);
     void SelectRow(long row);
     bool OpenStays();
+    // Lists the stays anew where another desk changed the hotel.
+    void FollowOtherDesks();
+
+    // What the list shows: every stay (-1), or the stays a search by that key found for that text.
+    int m_nListedKey = -1;
+    CString m_strListedText;
+    std::unique_ptr<ChangeWatch> m_otherDesks;
+    wxTimer m_followTimer;
 };

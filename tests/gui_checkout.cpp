@@ -14,6 +14,7 @@
 #include "Globals.h"
 #include "GuiTestSupport.h"
 #include "SqliteFiles.h"
+#include "StayOperations.h"
 
 namespace {
 

@@ -250,6 +250,41 @@ TEST_F(MovingGuests, AStayChangedSinceItWasShownIsNotMoved)
     EXPECT_EQ(Dumps(), afterCheckOut);
 }
 
+// A person taken in or out counts against what the table holds when the
+// statement runs, never against a count read before: two recordsets that read
+// the room at 2 each take one out, and the room ends empty and not occupied.
+TEST_F(RoomOperations, PersonsChangeByOneAgainstTheTableNotWhatWasRead)
+{
+    SeedRooms("('101','80',0,0,0,NULL,NULL,'a'),('102','90',0,0,0,NULL,NULL,'b')");
+    CheckInGuest("101", "A");
+    CheckInGuest("101", "B");
+    CHouseset first(&m_db.m_dbHotel), second(&m_db.m_dbHotel);
+    first.Open();
+    second.Open();
+    ASSERT_NE(first.FindRoom("101"), -1);
+    ASSERT_NE(second.FindRoom("101"), -1);
+    ASSERT_EQ(first.m_nPersons, 2);
+    ASSERT_EQ(second.m_nPersons, 2);
+    EXPECT_TRUE(first.TakePerson());
+    EXPECT_TRUE(second.TakePerson());
+    EXPECT_EQ(Rooms("[房间人数], [住房], [钟点房]"), (Rows{{"101", "0", "0", "0"}, {"102", "0", "0", "0"}}));
+    EXPECT_FALSE(first.TakePerson()) << "nobody left to take out";
+    EXPECT_EQ(first.m_nPersons, 0) << "the members are the table's";
+
+    const COleDateTime start(2026, 3, 5, 14, 0, 0), end(2026, 3, 5, 17, 0, 0);
+    EXPECT_TRUE(first.AddPerson(TRUE, start, end));
+    EXPECT_TRUE(second.AddPerson());
+    EXPECT_EQ(Rooms("[房间人数], [住房], [打扫], [钟点房], [钟点开始]"),
+              (Rows{{"101", "2", "1", "0", "1", "2026-03-05 14:00:00.000"}, {"102", "0", "0", "0", "0", "<null>"}}));
+    EXPECT_TRUE(second.TakePerson());
+    EXPECT_EQ(Rooms("[房间人数], [住房], [钟点房]")[0], (std::vector<std::string>{"101", "1", "1", "0"}))
+        << "occupied while one remains; the hourly stay ends";
+
+    m_env.Execute("Hotel.db", "UPDATE [house] SET [房间人数] = 255");
+    EXPECT_TRUE(first.AddPerson());
+    EXPECT_EQ(Rooms("[房间人数]")[0], (std::vector<std::string>{"101", "255"})) << "a byte never wraps round";
+}
+
 // ---------------------------------------------------------------- the board's order
 
 TEST_F(RoomOperations, TheBoardsOrderIsCountedAndReadByRangesOfNumbers)

@@ -15,6 +15,7 @@
 #include "CDeskTransaction.h"
 #include "ChangeWatch.h"
 #include "DeskData.h"
+#include "RoomOperations.h"
 #include "ServerSetup.h"
 #include "StayOperations.h"
 #include "Utf8Text.h"
@@ -134,6 +135,64 @@ TEST_F(TwoDesks, TwoGuestsOfOneRoomLeavingAtOnceEmptyIt)
     }
     EXPECT_EQ(Rooms(), (Rows{{"101", "0", "0"}, {"102", "0", "0"}, {"103", "0", "0"}, {"104", "0", "0"}}));
     EXPECT_EQ(CashRows(), "8");
+}
+
+// The desk that comes second finds the guest gone: it writes nothing, and
+// the clerk is told in the UI language that the guest has already checked out.
+TEST_F(TwoDesks, TheSecondDesksCheckOutIsToldTheGuestHasLeft)
+{
+    CheckInGuests({{"A", "B"}});
+    const long key = StayKey("A");
+    ASSERT_TRUE(CheckOut(m_db, key, kBill));
+    const std::string after = Dumps();
+    EXPECT_FALSE(CheckOut(m_other, key, kBill));
+    EXPECT_FALSE(CheckOut(m_other, "101", "A", kBill)) << "by room and name";
+    EXPECT_EQ(Dumps(), after) << "no cash-book row, nobody taken off";
+    EXPECT_EQ(Rooms(), (Rows{{"101", "1", "1"}}));
+    EXPECT_NE(StayGoneMessage(1).Find(wxString::FromUTF8("已经退房")), wxNOT_FOUND);
+    EXPECT_NE(StayGoneMessage(2).Find("already checked out"), wxNOT_FOUND);
+}
+
+// Two guests checked in to one room at the same moment, one at each desk:
+// the room counts both, whichever desk wrote last.
+TEST_F(TwoDesks, TwoCheckInsIntoOneRoomAtOnceCountBoth)
+{
+    CheckInGuests({{}, {}, {}, {}});
+    for (const char* room : {"101", "102", "103", "104"}) {
+        const auto [a, b] = AtOnce([&] { return CheckIn(m_db, RunningGuest(room, "A"), std::nullopt); },
+                                   [&] { return CheckIn(m_other, RunningGuest(room, "B"), std::nullopt); });
+        EXPECT_EQ(a.error + b.error, "") << room;
+        EXPECT_TRUE(a.result && b.result) << room;
+    }
+    EXPECT_EQ(Rooms(), (Rows{{"101", "2", "1"}, {"102", "2", "1"}, {"103", "2", "1"}, {"104", "2", "1"}}));
+    EXPECT_EQ(QueryOne("Register.db", "SELECT count(*) FROM [register] WHERE [退房日期] IS NULL"), "8");
+}
+
+// A guest moved to another room on one desk while the other checks him out:
+// he leaves once, from the room the history has him in, and both rooms end
+// empty, whichever desk came first.
+TEST_F(TwoDesks, AChangeOfRoomRacingACheckOutLeavesBothRoomsEmpty)
+{
+    CheckInGuests({{"A"}, {"B"}, {"C"}, {"D"}, {}, {}, {}, {}});
+    const char* const names[] = {"A", "B", "C", "D"};
+    for (int i = 0; i < 4; ++i) {
+        const std::string from = std::to_string(101 + i), to = std::to_string(105 + i);
+        const GuestRecord shown = RunningGuest(from.c_str(), names[i]);
+        const long key = StayKey(names[i]);
+        const auto [move, leave] = AtOnce([&] { return MoveStayToRoom(m_db, key, shown, to); },
+                                          [&] { return CheckOut(m_other, key, kBill); });
+        EXPECT_EQ(move.error + leave.error, "") << names[i];
+        EXPECT_TRUE(leave.result) << names[i];
+        const std::string left = QueryOne("Register.db", std::string("SELECT [房间号] FROM [register] WHERE [姓名] = '") +
+                                                             names[i] + "' AND [退房日期] IS NOT NULL");
+        EXPECT_EQ(left, move.result ? to : from) << names[i];
+        EXPECT_EQ(QueryOne("Cashbook.db", std::string("SELECT [房间号] FROM [cashbook] WHERE [姓名] = '") + names[i] + "'"),
+                  left)
+            << "billed under the room he left";
+    }
+    for (const auto& room : Rooms())
+        EXPECT_EQ(room[1] + "," + room[2], "0,0") << room[0];
+    EXPECT_EQ(CashRows(), "4");
 }
 
 // A third connection holds the room's row (on SQLite files the file) past
