@@ -124,6 +124,15 @@ void WalkRows(CDatabase& db, const std::string& filter, Visit visit)
 // Past this many rows for the program, their keys are not kept: each sum finds them again.
 constexpr long long kProgramsRowsKept = 10000;
 
+// On a server the time is a timestamp column, whose values are all valid
+// times: the rows a year may count are those from the year before's last
+// second on (its last half second rounds into the year) to the year's end.
+// The program still decides for each row, as it does for SQLite's.
+std::string ServerYearRows(int year)
+{
+    return "[时间] >= '" + Year(year - 1) + "-12-31 23:59:59' AND [时间] < '" + Year(year + 1) + "-01-01 00:00:00'";
+}
+
 }  // namespace
 
 CountedTotal::CountedTotal(CDatabase& db, long long lastKey) : m_db(db), m_lastKey(lastKey) {}
@@ -239,7 +248,7 @@ std::vector<double> SumMonths(CDatabase& db, int year)
                        " THEN 1 ELSE 2 END AS c FROM " + Table(db) + " WHERE " + candidates + " LIMIT -1))",
                    sums, programsRows)) {
         sums.assign(12, 0.0);
-        WalkRows(db, std::string(), add);
+        WalkRows(db, IsSqliteFile(db) ? std::string() : ServerYearRows(year), add);
         return sums;
     }
     if (programsRows > 0)

@@ -173,6 +173,23 @@ TEST_F(CashBookStatus, ARowThatIsGoneChangesNothing)
     EXPECT_EQ(Dumps(), before);
 }
 
+// The year's chart on either back end: the rows of the year counted by month,
+// the last moment of the year before (it rounds into January) too, what lies
+// in other years and rows that do not count left out.
+TEST_F(CashBookStatus, TheChartSumsTheYearsCountedRowsByMonth)
+{
+    m_env.Execute("Cashbook.db", "INSERT INTO [cashbook]([房间号],[姓名],[时间],[交易金额],[状态]) VALUES "
+                                 "('101','c','2025-01-05 10:00:00','100',1),"
+                                 "('101','d','2025-03-31 23:59:59','20.5',1),"
+                                 "('101','e','2025-12-31 23:59:58','7',1),"
+                                 "('101','f','2024-12-31 23:59:59.600','3',1),"
+                                 "('101','g','2025-06-01 09:00:00','40',0),"
+                                 "('101','h','2026-01-01 00:00:00','900',1),"
+                                 "('101','i','2024-06-01 00:00:00','800',1)");
+    const std::vector<double> sums = SumMonths(m_db.m_dbCashbook, 2025);
+    EXPECT_EQ(sums, (std::vector<double>{103, 0, 20.5, 0, 0, 0, 0, 0, 0, 0, 0, 7}));
+}
+
 // ---------------------------------------------------------------- the sums the database adds
 
 namespace {
